@@ -1,0 +1,17 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+// Where the controller and its communication settings keep "Telegram",
+// "Port" and "Config". The window and the command-line tool use the
+// per-user store (CRegistry); a run with options of its own uses a store
+// that keeps them in memory only.
+class CSettingsStore {
+public:
+    virtual ~CSettingsStore() = default;
+
+    virtual bool ReadInt(const std::string& name, std::int32_t& value) = 0;
+    virtual bool WriteInt(const std::string& name, std::int32_t value) = 0;
+    virtual bool ReadString(const std::string& name, std::string& value) = 0;
+    virtual bool WriteString(const std::string& name, const std::string& value) = 0;
+};

@@ -1,0 +1,18 @@
+#pragma once
+#include <memory>
+#include <string>
+
+// Makes valid telegrams of one format, as a positioning system would send
+// them: every message kind of the format in turn, several transponder
+// indexes, plausible values that move from one telegram to the next. Used
+// by the simulator, the demo line, the tests and the benchmarks.
+class CTelegramGenerator {
+public:
+    virtual ~CTelegramGenerator() = default;
+
+    // The bytes of the next telegram.
+    virtual std::string Next() = 0;
+
+    // A generator for a telegram type code, or null when the code has no format.
+    static std::unique_ptr<CTelegramGenerator> Create(int typeCode);
+};

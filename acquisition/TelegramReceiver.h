@@ -1,0 +1,22 @@
+#pragma once
+#include <string>
+
+#include "decoders/TelegramIndex.h"
+#include "report/ReportBuilder.h"
+
+// Who the acquisition controller hands every telegram to: the document of
+// the window, or the terminal monitor. Both receive telegrams the same way.
+class CTelegramReceiver {
+public:
+    virtual ~CTelegramReceiver() = default;
+
+    // Called on the reader thread, without the controller's lock held, once
+    // per telegram while the display is not paused. The three arguments are
+    // valid only during the call: a receiver copies what it keeps.
+    virtual void OnTelegramDecoded(const CReportBuilder& report, const std::string& raw,
+                                   const CTelegramIndex& index) = 0;
+
+    // Called on the reader thread when writing the logs failed; logging has
+    // been switched off. reason is the system's error text.
+    virtual void OnLogWriteError(const std::string& reason) { (void)reason; }
+};

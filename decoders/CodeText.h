@@ -1,0 +1,18 @@
+#pragma once
+#include <cstddef>
+
+// One entry of an interpretation table: a field value and its text.
+struct CCodeText {
+    int code;
+    const char* text;
+};
+
+// The text of value in table, or fallback when the table does not list it.
+template <std::size_t N>
+const char* LookupText(const CCodeText (&table)[N], int value, const char* fallback)
+{
+    for (const CCodeText& entry : table)
+        if (entry.code == value)
+            return entry.text;
+    return fallback;
+}

@@ -1,0 +1,23 @@
+#include "decoders/DecoderFactory.h"
+
+#include "decoders/CodeText.h"
+
+namespace {
+const CCodeText kTypeNames[] = {
+    {kTypeHpr309, "HPR 309"},       {kTypeHpr418D, "HPR 418D"}, {kTypeZaqAscii, "ZAQ ASCII"},
+    {kTypeHpr418Bcd, "HPR 418 BCD"}, {kTypeNmea, "NMEA SSB/LBP"}, {kTypeHpr418F, "HPR 418F"},
+};
+} // namespace
+
+std::unique_ptr<CFormatDecoder> CDecoderFactory::Create(int typeCode)
+{
+    switch (typeCode) {
+    default:
+        return nullptr;
+    }
+}
+
+const char* CDecoderFactory::TypeName(int typeCode)
+{
+    return LookupText(kTypeNames, typeCode, nullptr);
+}

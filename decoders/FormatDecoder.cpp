@@ -1,0 +1,254 @@
+#include "decoders/FormatDecoder.h"
+
+#include <cerrno>
+#include <cstdarg>
+#include <cstring>
+#include <mutex>
+#include <typeindex>
+#include <unordered_map>
+
+#include "acquisition/Tickwarden.h"
+
+namespace {
+
+// Each decoder class keeps one previous row time for its Tdiff column, for
+// the life of the program and across log files and decoder instances.
+double& PreviousRowTime(const std::type_index& decoderClass, std::unique_lock<std::mutex>& lock)
+{
+    static std::mutex guard;
+    static std::unordered_map<std::type_index, double> previous;
+    lock = std::unique_lock<std::mutex>(guard);
+    return previous[decoderClass];
+}
+
+std::FILE* OpenFile(CLogFileState& state, const char* mode)
+{
+    std::FILE* file = std::fopen(state.path.c_str(), mode);
+    state.opened = file != nullptr;
+    if (!file)
+        state.error = std::strerror(errno);
+    return file;
+}
+
+} // namespace
+
+CFormatDecoder::CFormatDecoder(RowShape rowShape) : shape(rowShape) {}
+
+CFormatDecoder::~CFormatDecoder()
+{
+    CloseLogs();
+}
+
+TelegramStatus CFormatDecoder::Validate(const CByteView&)
+{
+    return kStatusTimedOut;
+}
+
+void CFormatDecoder::Decode(const std::string& raw, CReportBuilder& builder, double& receiveTime,
+                            CTelegramIndex& index)
+{
+    report = &builder;
+    const CByteView telegram(raw);
+    const TelegramStatus status = Validate(telegram);
+    const int byteCount = static_cast<int>(raw.size());
+    if (shape == RowShape::AroundDecode && IsCsvOpen())
+        WriteRowPrefix(receiveTime, byteCount, status);
+    if (status != kStatusOk)
+        ReportError(status, byteCount);
+    else
+        DecodeFields(telegram, index);
+    if (IsCsvOpen()) {
+        if (shape == RowShape::AfterDecode) {
+            WriteRowPrefix(receiveTime, byteCount, status);
+            WriteCsvColumns(telegram, status);
+        } else {
+            CsvText("\n");
+        }
+    }
+    FlushLogs();
+}
+
+void CFormatDecoder::WriteCsvColumns(const CByteView&, TelegramStatus)
+{
+    CsvText("\n");
+}
+
+void CFormatDecoder::WriteRaw(const std::string& raw)
+{
+    if (!rawFile || raw.empty())
+        return;
+    std::fwrite(raw.data(), 1, raw.size(), rawFile);
+    std::fflush(rawFile);
+    CheckWrite(rawFile);
+}
+
+std::string CFormatDecoder::RawPathFor(const std::string& csvPath)
+{
+    static const std::string csv = ".csv";
+    if (csvPath.find(csv) == std::string::npos)
+        return csvPath + ".raw";
+    std::string rawPath = csvPath;
+    for (std::size_t at = rawPath.find(csv); at != std::string::npos; at = rawPath.find(csv, at + 4))
+        rawPath.replace(at, csv.size(), ".raw");
+    return rawPath;
+}
+
+CLogOpenResult CFormatDecoder::OpenLogs(const std::string& csvPath, LogMode mode)
+{
+    CloseLogs();
+    CLogOpenResult result;
+    result.csv.path = csvPath;
+    result.raw.path = RawPathFor(csvPath);
+    const bool restart = mode == LogMode::Restart;
+    csvFile = OpenFile(result.csv, restart ? "w" : "a");
+    rawFile = OpenFile(result.raw, restart ? "wb" : "ab");
+    if (csvFile) {
+        if (restart) {
+            WriteCsvHeader();
+            FlushLogs();
+        } else {
+            headerPending = true;
+        }
+    }
+    return result;
+}
+
+void CFormatDecoder::CloseLogs()
+{
+    for (std::FILE** file : {&csvFile, &rawFile}) {
+        if (*file) {
+            if (std::fclose(*file) != 0 && logWriteError.empty())
+                logWriteError = std::strerror(errno);
+            *file = nullptr;
+        }
+    }
+    headerPending = false;
+}
+
+void CFormatDecoder::FlushLogs()
+{
+    for (std::FILE* file : {csvFile, rawFile}) {
+        if (file) {
+            std::fflush(file);
+            CheckWrite(file);
+        }
+    }
+}
+
+void CFormatDecoder::CheckWrite(std::FILE* file)
+{
+    if (std::ferror(file) && logWriteError.empty())
+        logWriteError = errno ? std::strerror(errno) : "write error";
+}
+
+std::string CFormatDecoder::TimeText(double receiveTime)
+{
+    SYSTEMTIME time{};
+    CTickwarden::AdjustedPCMilliSecsToSYSTEMTIME(receiveTime, time);
+    char text[32];
+    std::snprintf(text, sizeof text, "%02d:%02d:%02d.%03d", time.wHour, time.wMinute, time.wSecond,
+                  time.wMilliseconds);
+    return text;
+}
+
+double CFormatDecoder::TakeTdiffSeconds(double receiveTime)
+{
+    std::unique_lock<std::mutex> lock;
+    double& previous = PreviousRowTime(typeid(*this), lock);
+    if (previous == 0.0)
+        previous = receiveTime;
+    const double seconds = (receiveTime - previous) * 0.001;
+    previous = receiveTime;
+    return seconds;
+}
+
+void CFormatDecoder::WriteRowPrefix(double receiveTime, int byteCount, TelegramStatus status)
+{
+    if (headerPending) {
+        headerPending = false;
+        WriteCsvHeader();
+    }
+    const std::string time = TimeText(receiveTime);
+    const double tdiff = TakeTdiffSeconds(receiveTime);
+    if (shape == RowShape::AfterDecode)
+        Csv("%s,%5.2lf,%d,%s,", time.c_str(), tdiff, count % 256, StatusText(status));
+    else
+        Csv("%s,%5.2lf,%d,%s", time.c_str(), tdiff, byteCount, StatusText(status));
+}
+
+void CFormatDecoder::ReportHeader(const char* typeName, int byteCount)
+{
+    report->Append("Telegram type   : %s", typeName);
+    report->NewLine();
+    report->Append("Telegram number : %d", count);
+    report->NewLine();
+    report->Append("Number of bytes : %d", byteCount);
+    report->NewLine();
+    report->NewLine();
+}
+
+void CFormatDecoder::ReportError(int code, int byteCount)
+{
+    ReportHeader(StatusText(code), byteCount);
+}
+
+namespace {
+void WriteHeading(CReportBuilder& report, const char* text)
+{
+    report.UnderlineOn();
+    report.BoldOn();
+    report.Append("%s%40s", text, "");
+    report.UnderlineOff();
+    report.BoldOff();
+    report.NewLine();
+}
+} // namespace
+
+void CFormatDecoder::WriteHexHeading()
+{
+    WriteHeading(*report, "Tgram field    Hex        Interpretation");
+}
+
+void CFormatDecoder::WriteAsciiHeading()
+{
+    WriteHeading(*report, "Tgram field    ASCII         Interpretation");
+}
+
+void CFormatDecoder::HexField(const char* label, const CByteView& bytes, std::size_t offset,
+                              std::size_t length, std::size_t width)
+{
+    report->Append("%s", label);
+    report->AppendHex("%s", bytes.Hex(offset, length, width).c_str());
+}
+
+void CFormatDecoder::AsciiField(const char* label, const char* format, ...)
+{
+    report->Append("%s", label);
+    va_list args;
+    va_start(args, format);
+    report->AppendAsciiText(CReportBuilder::FormatV(format, args));
+    va_end(args);
+}
+
+void CFormatDecoder::AppendFlag(bool set, const char* whenSet, const char* whenClear)
+{
+    const char* text = set ? whenSet : whenClear;
+    if (text)
+        report->Append("%s", text);
+}
+
+void CFormatDecoder::Csv(const char* format, ...)
+{
+    if (!csvFile)
+        return;
+    va_list args;
+    va_start(args, format);
+    std::vfprintf(csvFile, format, args);
+    va_end(args);
+}
+
+void CFormatDecoder::CsvText(const char* text)
+{
+    if (csvFile)
+        std::fputs(text, csvFile);
+}

@@ -1,0 +1,112 @@
+#pragma once
+#include <cstdio>
+#include <string>
+
+#include "decoders/ByteView.h"
+#include "decoders/TelegramIndex.h"
+#include "decoders/TelegramStatus.h"
+#include "report/ReportBuilder.h"
+
+// What became of one log file when the logs were opened.
+struct CLogFileState {
+    std::string path;
+    bool opened = false;
+    std::string error;  // the system's error text when it could not be opened
+};
+
+struct CLogOpenResult {
+    CLogFileState csv;
+    CLogFileState raw;
+    bool Ok() const { return csv.opened && raw.opened; }
+};
+
+// The base of every telegram format decoder and its contract with the
+// acquisition controller. For every read the controller calls, in this
+// order, CountTelegram, WriteRaw and Decode. A format supplies Validate,
+// the decoding of its fields and its CSV header rows and columns; the base
+// fixes the report header, the table headings, the field-line layout, the
+// two logs and the columns that begin every CSV row.
+class CFormatDecoder {
+public:
+    // How a format writes its CSV row.
+    enum class RowShape {
+        AfterDecode,   // validate, report, then one whole row, whatever the status
+        AroundDecode   // prefix, report and columns section by section, then the line end
+    };
+
+    explicit CFormatDecoder(RowShape shape);
+    virtual ~CFormatDecoder();
+    CFormatDecoder(const CFormatDecoder&) = delete;
+    CFormatDecoder& operator=(const CFormatDecoder&) = delete;
+
+    // Decodes one telegram into report and index, and writes its CSV row.
+    virtual void Decode(const std::string& raw, CReportBuilder& report, double& receiveTime,
+                        CTelegramIndex& index);
+    void CountTelegram() { ++count; }
+    virtual void WriteCsvHeader() = 0;
+    virtual TelegramStatus Validate(const CByteView& telegram);
+
+    // Appends the telegram's bytes, unchanged, to the raw log.
+    void WriteRaw(const std::string& raw);
+
+    enum class LogMode {
+        Restart,  // truncate both files; header rows at once
+        Continue  // append to both files; header rows before this decoder's first row
+    };
+    CLogOpenResult OpenLogs(const std::string& csvPath, LogMode mode = LogMode::Restart);
+    void CloseLogs();
+    bool IsLogging() const { return csvFile != nullptr || rawFile != nullptr; }
+
+    // The first write error since the logs were opened, if any.
+    bool HasLogWriteError() const { return !logWriteError.empty(); }
+    const std::string& GetLogWriteError() const { return logWriteError; }
+
+    int GetCount() const { return count; }
+
+    // The raw log's path for a CSV path: every ".csv" replaced by ".raw";
+    // a path without ".csv" gets ".raw" appended so the two never share a file.
+    static std::string RawPathFor(const std::string& csvPath);
+    static std::string TimeText(double receiveTime);
+
+protected:
+    // Format hooks. DecodeFields runs for a telegram whose status is OK and
+    // begins with ReportHeader and a table heading. WriteCsvColumns is the
+    // body of a row-after-decode format's row, called after the prefix.
+    virtual void DecodeFields(const CByteView& telegram, CTelegramIndex& index) = 0;
+    virtual void WriteCsvColumns(const CByteView& telegram, TelegramStatus status);
+
+    // Report shapes.
+    void ReportHeader(const char* typeName, int byteCount);
+    void ReportError(int code, int byteCount);
+    void WriteHexHeading();
+    void WriteAsciiHeading();
+
+    // Field lines: the 15-character label, then the raw column in colour 1.
+    // The caller appends the interpretation and ends the line with EndLine.
+    void HexField(const char* label, const CByteView& bytes, std::size_t offset, std::size_t length,
+                  std::size_t width = 11);
+    void AsciiField(const char* label, const char* format, ...) VANTREL_PRINTF(3, 4);
+    void EndLine() { report->NewLine(); }
+    // Appends whenSet or whenClear (when given) by one bit flag.
+    void AppendFlag(bool set, const char* whenSet, const char* whenClear = nullptr);
+
+    // CSV output; silent when no CSV log is open.
+    bool IsCsvOpen() const { return csvFile != nullptr; }
+    void Csv(const char* format, ...) VANTREL_PRINTF(2, 3);
+    void CsvText(const char* text);
+
+    CReportBuilder* report = nullptr;
+    int count = 0;
+
+private:
+    void WriteRowPrefix(double receiveTime, int byteCount, TelegramStatus status);
+    double TakeTdiffSeconds(double receiveTime);
+    void CheckWrite(std::FILE* file);
+    void FlushLogs();
+
+    RowShape shape;
+    std::FILE* csvFile = nullptr;
+    std::FILE* rawFile = nullptr;
+    bool headerPending = false;
+    std::string logWriteError;
+};

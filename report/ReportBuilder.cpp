@@ -1,0 +1,105 @@
+#include "report/ReportBuilder.h"
+
+#include <cctype>
+#include <cstdio>
+
+const char* const CReportBuilder::kPrologue =
+    "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Courier New;}"
+    "{\\colortbl;\\red100\\green100\\blue255;\\red244\\green244\\blue194;}}";
+
+CReportBuilder::CReportBuilder() : body(kPrologue)
+{
+    SetFontSize(20);
+}
+
+std::string CReportBuilder::FormatV(const char* format, va_list args)
+{
+    va_list measure;
+    va_copy(measure, args);
+    const int length = std::vsnprintf(nullptr, 0, format, measure);
+    va_end(measure);
+    if (length <= 0)
+        return {};
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    std::vsnprintf(text.data(), text.size(), format, args);
+    text.resize(static_cast<std::size_t>(length));
+    return text;
+}
+
+std::string CReportBuilder::Escape(const std::string& text)
+{
+    static const char hexDigits[] = "0123456789abcdef";
+    std::string escaped;
+    escaped.reserve(text.size() + 8);
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte == '\\' || byte == '{' || byte == '}') {
+            escaped += '\\';
+            escaped += c;
+        } else if ((byte < 0x20 && byte != '\r' && byte != '\n') || byte >= 0x80) {
+            escaped += "\\'";
+            escaped += hexDigits[byte >> 4];
+            escaped += hexDigits[byte & 0x0F];
+        } else {
+            escaped += c;
+        }
+    }
+    return escaped;
+}
+
+void CReportBuilder::AppendText(const std::string& text)
+{
+    body += Escape(text);
+}
+
+void CReportBuilder::AppendAsciiText(const std::string& text)
+{
+    body += "\\cf1 ";
+    AppendText(text);
+    body += "\\cf0 ";
+}
+
+void CReportBuilder::Append(const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    AppendText(FormatV(format, args));
+    va_end(args);
+}
+
+void CReportBuilder::AppendHex(const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    std::string text = FormatV(format, args);
+    va_end(args);
+    for (char& c : text)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    AppendAsciiText(text);
+}
+
+void CReportBuilder::AppendAscii(const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    AppendAsciiText(FormatV(format, args));
+    va_end(args);
+}
+
+void CReportBuilder::NewLine() { body += "\\line "; }
+void CReportBuilder::UnderlineOn() { body += "\\ul "; }
+void CReportBuilder::UnderlineOff() { body += "\\ul0 "; }
+void CReportBuilder::BoldOn() { body += "\\b "; }
+void CReportBuilder::BoldOff() { body += "\\b0 "; }
+
+void CReportBuilder::SetFontSize(int halfPoints)
+{
+    char word[32];
+    std::snprintf(word, sizeof word, "\\fs%02d ", halfPoints);
+    body += word;
+}
+
+std::string CReportBuilder::GetDocument() const
+{
+    return body + "}";
+}

@@ -1,0 +1,209 @@
+#include "tools/DecodeCommand.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "acquisition/Tickwarden.h"
+#include "decoders/DecoderFactory.h"
+#include "report/RtfReader.h"
+
+namespace {
+
+constexpr std::size_t kLongestTelegram = 256;
+
+const char* const kUsage =
+    "usage: vantrel-cli decode --type CODE [--rtf] [--index] [--csv PATH] FILE...\n"
+    "\n"
+    "Decodes telegrams held in files, one telegram per FILE (0 to 256 bytes;\n"
+    "'-' reads standard input), with one decoder of type CODE, in the order given.\n"
+    "Each telegram is counted, written to the raw log and decoded with the\n"
+    "current time as its receive time.\n"
+    "\n"
+    "  --type CODE  0 HPR 309, 1 HPR 418D, 2 ZAQ ASCII, 3 HPR 418 BCD,\n"
+    "               4 NMEA SSB/LBP, 6 HPR 418F\n"
+    "  --rtf        print each report as its rich-text document and a line end\n"
+    "               (default: the report as plain text and an empty line)\n"
+    "  --index      after each report, print: index TAB valid TAB kind TAB text\n"
+    "               TAB index-text\n"
+    "  --csv PATH   log to PATH (CSV header rows and one row per telegram) and\n"
+    "               the raw bytes beside it (.csv replaced by .raw)\n"
+    "\n"
+    "Exit status: 0 done; 1 a file or log could not be read or written;\n"
+    "2 bad usage or a type code without a decoder.\n";
+
+struct DecodeOptions {
+    std::optional<int> typeCode;
+    bool rtf = false;
+    bool index = false;
+    std::string csvPath;
+    std::vector<std::string> files;
+};
+
+int UsageError(const char* message)
+{
+    std::fprintf(stderr, "vantrel-cli decode: %s\n", message);
+    std::fputs(kUsage, stderr);
+    return 2;
+}
+
+std::optional<int> ParseTypeCode(const char* text)
+{
+    char* end = nullptr;
+    errno = 0;
+    const long value = std::strtol(text, &end, 10);
+    if (end == text || *end != '\0' || errno == ERANGE || value < INT32_MIN || value > INT32_MAX)
+        return std::nullopt;
+    return static_cast<int>(value);
+}
+
+// Returns 0 when the arguments were understood, else the exit status.
+int ParseArguments(int argc, char** argv, DecodeOptions& options, bool& helpShown)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(kUsage, stdout);
+            helpShown = true;
+            return 0;
+        } else if (arg == "--rtf") {
+            options.rtf = true;
+        } else if (arg == "--index") {
+            options.index = true;
+        } else if (arg == "--type") {
+            if (!hasValue || !(options.typeCode = ParseTypeCode(argv[++i])))
+                return UsageError("--type needs a whole number");
+        } else if (arg == "--csv") {
+            if (!hasValue)
+                return UsageError("--csv needs a path");
+            options.csvPath = argv[++i];
+        } else if (arg == "--") {
+            for (++i; i < argc; ++i)
+                options.files.emplace_back(argv[i]);
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            return UsageError(("unknown option " + arg).c_str());
+        } else {
+            options.files.push_back(arg);
+        }
+    }
+    if (!options.typeCode)
+        return UsageError("--type CODE is required");
+    if (options.files.empty())
+        return UsageError("no telegram files given");
+    return 0;
+}
+
+bool ReadTelegramFile(const std::string& name, std::string& bytes)
+{
+    std::istream* in = &std::cin;
+    std::ifstream file;
+    if (name != "-") {
+        file.open(name, std::ios::binary);
+        if (!file) {
+            std::fprintf(stderr, "vantrel-cli decode: cannot read %s: %s\n", name.c_str(),
+                         std::strerror(errno));
+            return false;
+        }
+        in = &file;
+    }
+    bytes.assign(std::istreambuf_iterator<char>(*in), std::istreambuf_iterator<char>());
+    if (in->bad()) {
+        std::fprintf(stderr, "vantrel-cli decode: cannot read %s\n", name.c_str());
+        return false;
+    }
+    if (bytes.size() > kLongestTelegram) {
+        std::fprintf(stderr, "vantrel-cli decode: %s holds %zu bytes; a telegram has at most %zu\n",
+                     name.c_str(), bytes.size(), kLongestTelegram);
+        return false;
+    }
+    return true;
+}
+
+void PrintReport(const CReportBuilder& report, const CTelegramIndex& index, const DecodeOptions& options)
+{
+    const std::string document = report.GetDocument();
+    if (options.rtf) {
+        std::fwrite(document.data(), 1, document.size(), stdout);
+        std::fputc('\n', stdout);
+    } else {
+        const std::string text = CRtfReader::PlainText(document);
+        std::fwrite(text.data(), 1, text.size(), stdout);
+        if (text.empty() || text.back() != '\n')
+            std::fputc('\n', stdout);
+        std::fputc('\n', stdout);
+    }
+    if (options.index) {
+        std::printf("index\t%d\t%d\t%s\t%s\n", index.valid ? 1 : 0, index.kind, index.text.c_str(),
+                    report.indexText.c_str());
+    }
+}
+
+void DecodeOne(CFormatDecoder& decoder, const std::string& raw, const DecodeOptions& options)
+{
+    CReportBuilder report;
+    CTelegramIndex index;
+    double receiveTime = CTickwarden::GetPCMilliSecs();
+    index.receiveTime = receiveTime;
+    try {
+        decoder.CountTelegram();
+        decoder.WriteRaw(raw);
+        decoder.Decode(raw, report, receiveTime, index);
+    } catch (const std::exception&) {
+        report.Append("\nDecode of telegram caused internal error.\n\n"
+                      "Use the 'Hex Window' to view received data\n");
+    }
+    PrintReport(report, index, options);
+}
+
+} // namespace
+
+int RunDecodeCommand(int argc, char** argv)
+{
+    DecodeOptions options;
+    bool helpShown = false;
+    if (const int status = ParseArguments(argc, argv, options, helpShown); status != 0 || helpShown)
+        return status;
+
+    std::unique_ptr<CFormatDecoder> decoder = CDecoderFactory::Create(*options.typeCode);
+    if (!decoder) {
+        std::fprintf(stderr, "vantrel-cli decode: telegram type %d has no decoder\n", *options.typeCode);
+        return 2;
+    }
+
+    std::vector<std::string> telegrams(options.files.size());
+    for (std::size_t i = 0; i < options.files.size(); ++i)
+        if (!ReadTelegramFile(options.files[i], telegrams[i]))
+            return 1;
+
+    if (!options.csvPath.empty()) {
+        const CLogOpenResult logs = decoder->OpenLogs(options.csvPath);
+        for (const CLogFileState* log : {&logs.csv, &logs.raw}) {
+            if (!log->opened) {
+                std::fprintf(stderr, "vantrel-cli decode: cannot create log %s: %s\n", log->path.c_str(),
+                             log->error.c_str());
+                return 1;
+            }
+        }
+    }
+
+    for (const std::string& raw : telegrams)
+        DecodeOne(*decoder, raw, options);
+    std::fflush(stdout);
+
+    decoder->CloseLogs();
+    if (decoder->HasLogWriteError()) {
+        std::fprintf(stderr, "vantrel-cli decode: writing the logs failed: %s\n",
+                     decoder->GetLogWriteError().c_str());
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,33 @@
+#include <cstdio>
+#include <cstring>
+
+#include "tools/DecodeCommand.h"
+
+namespace {
+void PrintUsage(std::FILE* out)
+{
+    std::fputs("usage: vantrel-cli COMMAND [OPTIONS]\n"
+               "commands:\n"
+               "  decode    decode telegrams held in files\n"
+               "Run 'vantrel-cli COMMAND --help' for the options of a command.\n",
+               out);
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2) {
+        PrintUsage(stderr);
+        return 2;
+    }
+    const char* command = argv[1];
+    if (std::strcmp(command, "decode") == 0)
+        return RunDecodeCommand(argc - 1, argv + 1);
+    if (std::strcmp(command, "--help") == 0 || std::strcmp(command, "-h") == 0) {
+        PrintUsage(stdout);
+        return 0;
+    }
+    std::fprintf(stderr, "vantrel-cli: unknown command '%s'\n", command);
+    PrintUsage(stderr);
+    return 2;
+}

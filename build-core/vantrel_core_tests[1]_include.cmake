@@ -1,5 +1,0 @@
-if(EXISTS "/work/main/build-core/vantrel_core_tests[1]_tests.cmake")
-  include("/work/main/build-core/vantrel_core_tests[1]_tests.cmake")
-else()
-  add_test(vantrel_core_tests_NOT_BUILT vantrel_core_tests_NOT_BUILT)
-endif()

@@ -1,0 +1,81 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <exception>
+#include <string>
+#include <termios.h>
+
+// A failed call on the serial port, carrying the system's error number.
+class CSerialException : public std::exception {
+public:
+    explicit CSerialException(std::uint32_t code) : errorCode(code) {}
+
+    // The system's text for errorCode, at most size - 1 characters plus a NUL;
+    // false (and an empty text) when there is none.
+    bool GetErrorMessage(char* buffer, unsigned size, unsigned* helpContext = nullptr) const;
+    std::string GetErrorMessage() const;
+    const char* what() const noexcept override;
+
+    std::uint32_t errorCode;
+
+private:
+    mutable std::string text;
+};
+
+// Read timeouts of the port, in milliseconds, with the meaning the reception
+// relies on: a read ends when count bytes arrived, when at least one byte
+// arrived and then ReadIntervalTimeout passed without another, or when
+// ReadTotalTimeoutMultiplier * count + ReadTotalTimeoutConstant passed.
+struct COMMTIMEOUTS {
+    std::uint32_t ReadIntervalTimeout = 0;
+    std::uint32_t ReadTotalTimeoutMultiplier = 0;
+    std::uint32_t ReadTotalTimeoutConstant = 0;
+    std::uint32_t WriteTotalTimeoutMultiplier = 0;
+    std::uint32_t WriteTotalTimeoutConstant = 0;
+};
+
+// One serial port of the system, opened exclusively and only read from.
+// Every failing system call throws CSerialException with errno.
+class CSerialPort {
+public:
+    enum Parity { kParityEven = 0, kParityMark = 1, kParityNone = 2, kParityOdd = 3, kParitySpace = 4 };
+    enum StopBits { kStopBitsOne = 0, kStopBitsOneAndHalf = 1, kStopBitsTwo = 2 };
+    enum FlowControl {
+        kFlowNone = 0, kFlowCtsRts = 1, kFlowCtsDtr = 2, kFlowDsrRts = 3, kFlowDsrDtr = 4, kFlowXonXoff = 5
+    };
+
+    CSerialPort();
+    virtual ~CSerialPort();
+    CSerialPort(const CSerialPort&) = delete;
+    CSerialPort& operator=(const CSerialPort&) = delete;
+
+    // Opens the device the port map gives for portNumber and applies the frame.
+    void Open(int portNumber, unsigned baudRate, int parity, std::uint8_t dataBits, int stopBits,
+              int flowControl, bool overlapped = false);
+    void Close();  // safe on a closed port, never throws
+    bool IsOpen() const;
+
+    // One read, ending at the three conditions of the timeouts. A read of 0
+    // bytes at the total timeout is a success. A device that has gone
+    // (hang-up, I/O error) throws. A read that InterruptRead ends before its
+    // first byte returns 0 with *interrupted set.
+    std::size_t Read(void* buffer, std::size_t count, bool* interrupted = nullptr);
+
+    // From any thread: ends the current or next read that has not yet
+    // received a byte. ClearInterrupt takes the request back.
+    void InterruptRead();
+    void ClearInterrupt();
+
+    void GetState(termios& state);
+    void SetState(const termios& state);
+    void SetTimeouts(const COMMTIMEOUTS& timeouts);
+
+    const std::string& GetDevicePath() const { return devicePath; }
+
+private:
+    int fd = -1;
+    int wakeFd = -1;  // eventfd that InterruptRead signals
+    bool overlapped = false;
+    COMMTIMEOUTS timeouts;
+    std::string devicePath;
+};

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets (clang, AddressSanitizer, UndefinedBehaviorSanitizer)
+# and runs each for the given number of seconds (default 20). Inputs that
+# crash are left in fuzz/artifacts/.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+seconds="${1:-20}"
+jobs=$(nproc 2>/dev/null || echo 2)
+
+CXX=clang++ CC=clang cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DVANTREL_CORE_ONLY=ON -DVANTREL_FUZZ=ON -DVANTREL_SANITIZE=ON
+cmake --build build-fuzz -j "$jobs"
+
+mkdir -p fuzz/artifacts
+status=0
+for target in build-fuzz/*_fuzz; do
+  name=$(basename "$target")
+  corpus=$(mktemp -d)
+  seeds=()
+  if [ -d "fuzz/corpus/$name" ]; then
+    seeds=("fuzz/corpus/$name")
+  fi
+  echo "-- $name"
+  if ! "$target" -max_total_time="$seconds" -max_len=257 -print_final_stats=1 \
+       -artifact_prefix="fuzz/artifacts/$name-" "$corpus" "${seeds[@]}" 2> "fuzz/artifacts/$name.log"; then
+    echo "$name found a crash:"
+    tail -n 40 "fuzz/artifacts/$name.log"
+    status=1
+  else
+    grep -E "stat::number_of_executed_units|Done" "fuzz/artifacts/$name.log" | tail -n 2 || true
+  fi
+  rm -rf "$corpus"
+done
+exit $status

@@ -1,0 +1,74 @@
+#pragma once
+// A pseudo-terminal standing in for the serial line in tests: the code under
+// test opens the slave side as its port, the test plays the positioning
+// system on the master side.
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+class CPseudoTerminal {
+public:
+    CPseudoTerminal()
+    {
+        masterFd = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+        if (masterFd < 0)
+            throw std::runtime_error(std::string("posix_openpt: ") + std::strerror(errno));
+        char name[128] = {};
+        if (grantpt(masterFd) != 0 || unlockpt(masterFd) != 0 || ptsname_r(masterFd, name, sizeof name) != 0) {
+            const int error = errno;
+            CloseMaster();
+            throw std::runtime_error(std::string("pseudo-terminal slave: ") + std::strerror(error));
+        }
+        slavePath = name;
+    }
+    ~CPseudoTerminal() { CloseMaster(); }
+    CPseudoTerminal(const CPseudoTerminal&) = delete;
+    CPseudoTerminal& operator=(const CPseudoTerminal&) = delete;
+
+    const std::string& SlavePath() const { return slavePath; }
+    int MasterFd() const { return masterFd; }
+
+    // Sends bytes as one burst, as fast as the line takes them.
+    void Write(const std::string& bytes) const
+    {
+        std::size_t done = 0;
+        while (done < bytes.size()) {
+            const ssize_t written = ::write(masterFd, bytes.data() + done, bytes.size() - done);
+            if (written < 0 && errno == EINTR)
+                continue;
+            if (written <= 0)
+                throw std::runtime_error(std::string("write to pseudo-terminal: ") + std::strerror(errno));
+            done += static_cast<std::size_t>(written);
+        }
+    }
+
+    // Sends each burst in turn with a pause of gap between them.
+    void WriteBursts(const std::vector<std::string>& bursts, std::chrono::milliseconds gap) const
+    {
+        for (std::size_t i = 0; i < bursts.size(); ++i) {
+            if (i > 0)
+                std::this_thread::sleep_for(gap);
+            Write(bursts[i]);
+        }
+    }
+
+    // The positioning system goes away: a reader of the slave sees a hang-up.
+    void CloseMaster()
+    {
+        if (masterFd >= 0)
+            ::close(masterFd);
+        masterFd = -1;
+    }
+
+private:
+    int masterFd = -1;
+    std::string slavePath;
+};

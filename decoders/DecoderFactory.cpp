@@ -1,6 +1,7 @@
 #include "decoders/DecoderFactory.h"
 
 #include "decoders/CodeText.h"
+#include "decoders/Hpr418Decoder.h"
 
 namespace {
 const CCodeText kTypeNames[] = {
@@ -12,6 +13,10 @@ const CCodeText kTypeNames[] = {
 std::unique_ptr<CFormatDecoder> CDecoderFactory::Create(int typeCode)
 {
     switch (typeCode) {
+    case kTypeHpr418D:
+        return std::make_unique<CHpr418Decoder>(false);
+    case kTypeHpr418F:
+        return std::make_unique<CHpr418Decoder>(true);
     default:
         return nullptr;
     }

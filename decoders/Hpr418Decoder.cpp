@@ -1,0 +1,372 @@
+#include "decoders/Hpr418Decoder.h"
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+namespace {
+
+constexpr std::uint8_t kStopChar = 0xAA;
+constexpr int kSsblMessage = 1;
+constexpr int kLblMessage = 2;
+
+constexpr std::size_t kHeaderSize = 5;
+constexpr std::size_t kTrailerSize = 3;
+constexpr std::size_t kSsblSize = 58;
+constexpr std::size_t kLblSizeD = 46;
+constexpr std::size_t kLblSizeF = 65;
+
+// Where the HPR 418F LBL message keeps what the HPR 418D one has.
+constexpr std::size_t kLblFArrayAndTransducer = 16;
+constexpr std::size_t kLblFPosEast = 18;
+constexpr std::size_t kLblFPosNorth = 26;
+constexpr std::size_t kLblFCommonBytes = 34;
+constexpr std::size_t kLblCommonSize = 36;
+
+// A telegram of 56 bytes or more with neither message type is taken for SSBL.
+constexpr int kShortestSsbl = 56;
+
+constexpr int kRejectedByFilter = 0x08;
+
+const CCodeText kSyncModes[] = {{0, "No sychronisation"}};
+const CCodeText kTpTypes[] = {
+    {0, "Ordinary transponder"},
+    {1, "Depth transponder"},
+    {2, "Inclinometer transponder"},
+    {3, "Diff. Inc. transponder"},
+};
+const CCodeText kTpOperations[] = {
+    {0, "FIXED  standard transponder"},
+    {1, "MOBILE standard transponder"},
+    {2, "FIXED depth on transponder"},
+    {3, "FIXED transponder and FIXED depth"},
+    {4, "MOBILE transponder and FIXED depth"},
+};
+const CCodeText kPosDataForms[] = {{0, "VESSEL oriented, cartesian"}, {1, "NORTH oriented, cartesian"}};
+const CCodeText kPositionReplies[] = {
+    {0, "Position reply is GOOD"}, {1, "Position reply is BAD "}, {2, "Position reply is GOOD"}};
+const CCodeText kRacReplies[] = {
+    {0, ", RAC data is GOOD "}, {1, ", RAC data status unknown "}, {2, ", RAC data is BAD "}};
+const CCodeText kTdBeams[] = {{0, "transducer beam is wide"}};
+const CCodeText kTdTypes[] = {{0, "transducer type is wide beam only"}};
+const CCodeText kSsblTdNums[] = {{1, " for transducer 1 on transceiver 1"}};
+const CCodeText kSsblDiagnostics[] = {{0, " no errors on transceiver hardware"}};
+const CCodeText kLblTdNums[] = {{1, "for transducer 1 on transceiver 1"}};
+const CCodeText kLblDiagnostics[] = {{0, "no errors on transceiver hardware"}};
+
+bool HasInclinometer(int tpType)
+{
+    return tpType == 2 || tpType == 3;
+}
+
+const char* TypeName(int messageType, int byteCount)
+{
+    if (messageType == kSsblMessage)
+        return "HPR 418 SSBL";
+    if (messageType == kLblMessage)
+        return "HPR 418 LBL";
+    return byteCount % 256 >= kShortestSsbl ? "HPR 418 SSBL" : "HPR 418 LBL";
+}
+
+// The bytes from offset on; empty when the telegram ends before it.
+CByteView From(const CByteView& telegram, std::size_t offset)
+{
+    const std::string_view bytes = telegram.Text();
+    return CByteView(offset < bytes.size() ? bytes.substr(offset) : std::string_view());
+}
+
+// A double of the line as the single-precision float the rest of the
+// decoding works with; beyond the float range it becomes an infinity.
+float ToSingle(double value)
+{
+    if (std::isfinite(value) && std::fabs(value) > std::numeric_limits<float>::max())
+        return value > 0 ? std::numeric_limits<float>::infinity() : -std::numeric_limits<float>::infinity();
+    return static_cast<float>(value);
+}
+
+void AppendFloatLE(std::string& bytes, float value)
+{
+    std::uint32_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    for (int shift = 0; shift < 32; shift += 8)
+        bytes += static_cast<char>((bits >> shift) & 0xFF);
+}
+
+} // namespace
+
+CHpr418Decoder::CHpr418Decoder(bool isVariantF)
+    : CFormatDecoder(RowShape::AroundDecode), variantF(isVariantF)
+{
+}
+
+TelegramStatus CHpr418Decoder::Validate(const CByteView& telegram)
+{
+    if (telegram.Empty())
+        return kStatusTimedOut;
+    if (telegram.At(telegram.Size() - 1) != kStopChar)
+        return kStatusBadData;
+    return kStatusOk;
+}
+
+void CHpr418Decoder::WriteCsvHeader()
+{
+    CsvText("Time,Tdiff,Count,Status,Start,TgLen,1,Dest,"
+            "TpIdx,OpMode,SyncMode,TpTyp,TpOp,PosForm,ReplyS,FiltX,FiltY,FiltZ,X,Y,Z,SRng,"
+            "Head,Roll,Pitch,TdBeam,TdTyp,TdNum,Diag,Sdev,TpRoll/Depth,TpPitch,"
+            "Tg_Csum,End,Calc_Csum\n");
+    CsvText("Base ->,secs,10,Text,16,10,1,10,"
+            "10,10,10,10,10,10,10,metre,metre,metre,metre,metre,metre,metre,"
+            "deg,deg,deg,10,10,10,10,metre,deg/metre,deg,"
+            "10,16,10\n");
+    CsvText("Time,Tdiff,Count,Status,Start,TgLen,2,Dest,"
+            "TpArr,TdNum,East,North,Depth,Dir,Maj,Min,ZSdev,PosTyp,PosSts,,,,Head,Roll,Pitch,,,,Diag,,,,"
+            "Tg_Csum,End,Calc_Csum\n");
+    CsvText("Base ->,secs,10,Text,16,10,2,10,"
+            "10,10,metre,metre,metre,deg,metre,metre,metre,10,10,,,,deg,deg,deg,,,,10,,,,"
+            "10,16,10\n");
+}
+
+void CHpr418Decoder::DecodeFields(const CByteView& telegram, CTelegramIndex& index)
+{
+    const int byteCount = static_cast<int>(telegram.Size());
+    const int messageType = telegram.At(3);
+    ReportHeader(TypeName(messageType, byteCount), byteCount % 256);
+    WriteHexHeading();
+    DecodeHeader(telegram);
+
+    std::size_t sectionEnd = kHeaderSize;
+    if (messageType == kSsblMessage)
+        sectionEnd = DecodeSsbl(telegram, index);
+    else if (messageType == kLblMessage)
+        sectionEnd = DecodeLbl(telegram, index);
+    DecodeTrailer(telegram, sectionEnd);
+
+    const int layoutSize = static_cast<int>((sectionEnd + kTrailerSize) % 256);
+    if (byteCount != layoutSize)
+        report->Append("Tg section sizing error, received %d, tg size %d\n", byteCount, layoutSize);
+}
+
+void CHpr418Decoder::DecodeHeader(const CByteView& telegram)
+{
+    const int startChar = telegram.At(0);
+    HexField("start char     ", telegram, 0, 1);
+    EndLine();
+    Csv(",%02x,", startChar);
+
+    const int blockLength = telegram.U16LE(1);
+    const int total = blockLength + 8;
+    HexField("block_length   ", telegram, 1, 2);
+    report->Append("data block: %2d (%02x), total: %2d (%02x) bytes", blockLength, blockLength, total, total);
+    EndLineWithCsv(total);
+
+    const int messageType = ByteLine("message_type   ", telegram, 3);
+    report->Append("message type %d", messageType);
+    EndLineWithCsv(messageType);
+
+    const int destination = ByteLine("destination    ", telegram, 4);
+    report->Append("to Destination device %d", destination);
+    EndLineWithCsv(destination);
+}
+
+std::size_t CHpr418Decoder::DecodeSsbl(const CByteView& telegram, CTelegramIndex& index)
+{
+    const int tpIndex = WordLine("tp_index       ", telegram, 5, 11);
+    report->Append("for Transponder index %d", tpIndex);
+    EndLineWithCsv(tpIndex);
+    report->indexText = std::to_string(tpIndex);
+    index.SetIndex(1, report->indexText);
+
+    // Any mode but standard navigation is a simulated position, logged as 1.
+    const int operationMode = ByteLine("operation_mode ", telegram, 7) == 0 ? 0 : 1;
+    report->Append("%s", operationMode == 0 ? "Standard navigation mode    " : "Simulated position test mode");
+    EndLineWithCsv(operationMode);
+
+    CodeLine("sync_mode      ", telegram, 8, kSyncModes);
+    const int tpType = CodeLine("tp_type        ", telegram, 9, kTpTypes);
+    CodeLine("tp_operation   ", telegram, 10, kTpOperations);
+    CodeLine("pos_data_form  ", telegram, 11, kPosDataForms);
+
+    const int replyStatus = ByteLine("reply_status   ", telegram, 12);
+    WriteReplyStatus(replyStatus, tpType);
+    EndLineWithCsv(replyStatus);
+
+    static const CFloatField kPositionsAndAttitude[] = {
+        {"filt_x_pos     ", 13, 10000}, {"filt_y_pos     ", 17, 10000}, {"filt_z_pos     ", 21, 10000},
+        {"x_pos          ", 25, 10000}, {"y_pos          ", 29, 10000}, {"z_pos          ", 33, 10000},
+        {"slant_range    ", 37, 10000}, {"p_course       ", 41, 1000},  {"p_roll         ", 45, 1000},
+        {"p_pitch        ", 49, 1000},
+    };
+    FloatLines(kPositionsAndAttitude, telegram);
+
+    CodeLine("td_beam        ", telegram, 53, kTdBeams);
+    CodeLine("td_type        ", telegram, 54, kTdTypes);
+    const int tdNum = WordLine("td_num         ", telegram, 55, 10);
+    report->Append("%s", LookupText(kSsblTdNums, tdNum, ""));
+    EndLineWithCsv(tdNum);
+    const int diagnostic = WordLine("diagnostic     ", telegram, 57, 10);
+    report->Append("%s", LookupText(kSsblDiagnostics, diagnostic, ""));
+    EndLineWithCsv(diagnostic);
+    FloatLine({"stand_dev      ", 59, 1000000}, telegram);
+
+    return kHeaderSize + kSsblSize + DecodeSsblExtension(telegram, tpType);
+}
+
+std::size_t CHpr418Decoder::DecodeSsblExtension(const CByteView& telegram, int tpType)
+{
+    static const CFloatField kDepth = {"tpdr depth     ", 63, 1000, 8, "%7.1f          "};
+    static const CFloatField kInclination[] = {
+        {"tpdr roll      ", 63, 1000, 8, "%7.1f          "},
+        {"tpdr pitch     ", 67, 1000, 8, "%7.1f          "},
+    };
+    if (tpType == 1) {
+        FloatLine(kDepth, telegram, "%3.1f,,");
+        return 4;
+    }
+    if (HasInclinometer(tpType)) {
+        FloatLines(kInclination, telegram);
+        return 8;
+    }
+    CsvText(",,");
+    return 0;
+}
+
+void CHpr418Decoder::WriteReplyStatus(int replyStatus, int tpType)
+{
+    const char* position = LookupText(kPositionReplies, replyStatus, nullptr);
+    if (position) {
+        report->Append("%s", position);
+        report->Append("%s", HasInclinometer(tpType) ? LookupText(kRacReplies, replyStatus, "") : ", no RAC data ");
+    }
+    AppendFlag((replyStatus & kRejectedByFilter) != 0, "Position rejected by filter");
+}
+
+std::size_t CHpr418Decoder::DecodeLbl(const CByteView& wire, CTelegramIndex& index)
+{
+    const std::string rebuilt = variantF ? RebuildLblTelegram(wire) : std::string();
+    const CByteView telegram = variantF ? CByteView(rebuilt) : wire;
+
+    const int tpArray = ByteLine("tp_array       ", telegram, 5);
+    if (tpArray == 255)
+        report->Append("Simulated position; LBL training mode");
+    else
+        report->Append("for Transponder array %d", tpArray);
+    EndLineWithCsv(tpArray);
+    CodeLine("td_num         ", telegram, 6, kLblTdNums);
+
+    static const CFloatField kPositionAndErrors[] = {
+        {"pos_east       ", 7, 1000000},  {"pos_north      ", 11, 10000000},
+        {"depth          ", 15, 10000},   {"h_err_el_dir   ", 19, 10000},
+        {"h_err_el_major ", 23, 10000},   {"h_err_el_minor ", 27, 10000},
+        {"z_stand_dev    ", 31, 1000000},
+    };
+    FloatLines(kPositionAndErrors, telegram);
+
+    const int posType = ByteLine("pos_type       ", telegram, 35);
+    WritePosType(posType);
+    EndLineWithCsv(posType);
+    index.SetIndex(0, std::to_string(posType));
+
+    const int posStatus = ByteLine("pos_status     ", telegram, 36);
+    report->Append("%s", posStatus == 0 ? "position status is GOOD" : "position status is BAD ");
+    EndLineWithCsv(posStatus, "%d,,,,");
+
+    FloatLine({"p_course       ", 37, 1000}, telegram);
+    FloatLine({"p_roll         ", 41, 1000}, telegram);
+    FloatLine({"p_pitch        ", 45, 1000}, telegram, "%3.1f,,,,");
+
+    const int diagnostic = WordLine("diagnostic     ", telegram, 49, 11);
+    report->Append("%s", LookupText(kLblDiagnostics, diagnostic, ""));
+    EndLineWithCsv(diagnostic, "%d,,,,");
+
+    return kHeaderSize + (variantF ? kLblSizeF : kLblSizeD);
+}
+
+void CHpr418Decoder::WritePosType(int posType)
+{
+    if (posType == 0)
+        report->Append("position of the vessel");
+    else if (posType <= 16)
+        report->Append("position of ROV %d", posType);
+    else if (posType <= 20)
+        report->Append("position of RELAY %d", posType - 16);
+}
+
+void CHpr418Decoder::DecodeTrailer(const CByteView& telegram, std::size_t sectionEnd)
+{
+    const CByteView trailer = From(telegram, sectionEnd);
+    const std::uint16_t calculated = telegram.Sum16(0, sectionEnd);
+    const int low = calculated & 0xFF;
+    const int high = calculated >> 8;
+
+    const int sumcheck = WordLine("sumcheck       ", trailer, 0, 10);
+    if (trailer.At(0) == low && trailer.At(1) == high) {
+        report->AppendHex(" %02x%02x ", low, high);
+        report->Append("(calculated)     ");
+    } else {
+        report->AppendHex(" %02x%02x", low, high);
+        report->Append(" (calculated) ERROR");
+    }
+    EndLine();
+    Csv("%d,", sumcheck);
+
+    const int stopChar = trailer.At(2);
+    HexField("stop_char      ", trailer, 2, 1);
+    EndLine();
+    Csv("%02x,%d,", stopChar, static_cast<int>(static_cast<std::int16_t>(calculated)));
+}
+
+std::string CHpr418Decoder::RebuildLblTelegram(const CByteView& telegram)
+{
+    std::string rebuilt = telegram.Bytes(0, kHeaderSize);
+    rebuilt += telegram.Bytes(kLblFArrayAndTransducer, 2);
+    AppendFloatLE(rebuilt, ToSingle(telegram.F64LE(kLblFPosEast)));
+    AppendFloatLE(rebuilt, ToSingle(telegram.F64LE(kLblFPosNorth)));
+    rebuilt += telegram.Bytes(kLblFCommonBytes, kLblCommonSize);
+    return rebuilt;
+}
+
+int CHpr418Decoder::ByteLine(const char* label, const CByteView& telegram, std::size_t offset)
+{
+    HexField(label, telegram, offset, 1);
+    return telegram.At(offset);
+}
+
+int CHpr418Decoder::WordLine(const char* label, const CByteView& telegram, std::size_t offset,
+                             std::size_t width)
+{
+    HexField(label, telegram, offset, 2, width);
+    return telegram.U16LE(offset);
+}
+
+template <std::size_t N>
+int CHpr418Decoder::CodeLine(const char* label, const CByteView& telegram, std::size_t offset,
+                             const CCodeText (&texts)[N])
+{
+    const int value = ByteLine(label, telegram, offset);
+    report->Append("%s", LookupText(texts, value, ""));
+    EndLineWithCsv(value);
+    return value;
+}
+
+void CHpr418Decoder::FloatLine(const CFloatField& field, const CByteView& telegram, const char* csvFormat)
+{
+    const float value = telegram.F32LE(field.offset);
+    HexField(field.label, telegram, field.offset, 4, field.width);
+    if (std::fabs(value) < field.limit)
+        report->Append(field.interpretation, value);
+    EndLine();
+    Csv(csvFormat, value);
+}
+
+template <std::size_t N>
+void CHpr418Decoder::FloatLines(const CFloatField (&fields)[N], const CByteView& telegram)
+{
+    for (const CFloatField& field : fields)
+        FloatLine(field, telegram);
+}
+
+void CHpr418Decoder::EndLineWithCsv(int value, const char* csvFormat)
+{
+    EndLine();
+    Csv(csvFormat, value);
+}

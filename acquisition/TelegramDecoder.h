@@ -1,10 +1,20 @@
 #pragma once
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 
 #include "decoders/FormatDecoder.h"
 
 class CTelegramReceiver;
 class CSettingsStore;
+class CSerialPort;
+class CommSettings;
 
 // The acquisition controller: owns the serial port, the communication
 // settings, the decoder of the selected telegram type and the reader thread
@@ -16,7 +26,12 @@ public:
     // Reads the settings from registry, selects the stored telegram type and
     // starts the reader thread. receiver and registry must outlive the controller.
     CTelegramDecoder(CTelegramReceiver* receiver, CSettingsStore* registry);
+    // Makes the decoder of a type code (null: none); the default is CDecoderFactory::Create.
+    using DecoderMaker = std::function<std::unique_ptr<CFormatDecoder>(int typeCode)>;
+    CTelegramDecoder(CTelegramReceiver* receiver, CSettingsStore* registry, DecoderMaker makeDecoder);
     virtual ~CTelegramDecoder();
+    CTelegramDecoder(const CTelegramDecoder&) = delete;
+    CTelegramDecoder& operator=(const CTelegramDecoder&) = delete;
 
     void SelectTelegramType(int code);
     int GetTelegramType() const;
@@ -37,4 +52,62 @@ public:
 
     // Why the port could not be opened at the last attempt ("" while it is open).
     std::string GetPortError() const;
+
+private:
+    void ReaderLoop();
+    // True when a read took place, so the pass has a telegram to hand over.
+    bool ReceiveAndDecode(CReportBuilder& report, std::string& raw, CTelegramIndex& index);
+    void DecodeGuarded(CReportBuilder& report, const std::string& raw, double& receiveTime,
+                       CTelegramIndex& index);
+    void OpenPort();
+    // The byte count; interrupted when a user-interface operation ended the
+    // read before its first byte.
+    std::size_t ReadTelegram(std::string& raw, double& receiveTime, bool& interrupted);
+    // Why logging had to stop since the last pass ("" when it did not).
+    std::string TakeLogWriteError();
+    void StopLogging();
+    void SetPortError(const std::string& reason);
+    // Sleeps unless the controller is being destroyed; false when it is.
+    bool WaitUnlessStopping(std::chrono::milliseconds duration);
+
+    // Locks the controller for a user-interface operation, ending an idle
+    // read first so the user never waits out a receive timeout.
+    class CInterruptingLock {
+    public:
+        explicit CInterruptingLock(CTelegramDecoder& controller);
+        ~CInterruptingLock();
+        CInterruptingLock(const CInterruptingLock&) = delete;
+        CInterruptingLock& operator=(const CInterruptingLock&) = delete;
+
+    private:
+        CTelegramDecoder& owner;
+    };
+
+    static constexpr std::size_t kRxBufferSize = 500;
+    static constexpr std::size_t kReadSize = 256;
+
+    CTelegramReceiver* receiver;
+    CSettingsStore* registry;
+    DecoderMaker makeDecoder;
+
+    std::recursive_timed_mutex mutex;
+    std::unique_ptr<CommSettings> settings;
+    std::unique_ptr<CSerialPort> port;
+    std::unique_ptr<CFormatDecoder> decoder;
+    std::atomic<int> telegramType{0};
+    std::atomic<bool> logging{false};
+    std::string logPath;
+    std::string pendingLogError;  // a log that could not be continued, for the next pass to report
+
+    std::atomic<bool> stopRequested{false};
+    std::atomic<bool> threadRunning{false};
+    std::atomic<bool> paused{false};
+    std::mutex stopGuard;
+    std::condition_variable stopSignal;
+
+    mutable std::mutex portErrorGuard;
+    std::string portError;
+
+    unsigned char rxBuffer[kRxBufferSize] = {};
+    std::thread reader;
 };

@@ -1,0 +1,47 @@
+#include "acquisition/MemorySettingsStore.h"
+
+CMemorySettingsStore::CMemorySettingsStore(CSettingsStore* seed)
+{
+    if (!seed)
+        return;
+    std::int32_t type = 0;
+    if (seed->ReadInt("Telegram", type))
+        ints["Telegram"] = type;
+    for (const char* name : {"Port", "Config"}) {
+        std::string text;
+        if (seed->ReadString(name, text))
+            strings[name] = text;
+    }
+}
+
+bool CMemorySettingsStore::ReadInt(const std::string& name, std::int32_t& value)
+{
+    value = 0;
+    const auto found = ints.find(name);
+    if (found == ints.end())
+        return false;
+    value = found->second;
+    return true;
+}
+
+bool CMemorySettingsStore::WriteInt(const std::string& name, std::int32_t value)
+{
+    ints[name] = value;
+    return true;
+}
+
+bool CMemorySettingsStore::ReadString(const std::string& name, std::string& value)
+{
+    value.clear();
+    const auto found = strings.find(name);
+    if (found == strings.end())
+        return false;
+    value = found->second;
+    return true;
+}
+
+bool CMemorySettingsStore::WriteString(const std::string& name, const std::string& value)
+{
+    strings[name] = value;
+    return true;
+}

@@ -1,0 +1,23 @@
+#pragma once
+#include <cstdint>
+#include <map>
+#include <string>
+
+#include "acquisition/SettingsStore.h"
+
+// A settings store that keeps its values in memory only, for a run whose
+// options must not change what the user has stored. It can start from the
+// values of another store ("Telegram", "Port" and "Config").
+class CMemorySettingsStore : public CSettingsStore {
+public:
+    explicit CMemorySettingsStore(CSettingsStore* seed = nullptr);
+
+    bool ReadInt(const std::string& name, std::int32_t& value) override;
+    bool WriteInt(const std::string& name, std::int32_t value) override;
+    bool ReadString(const std::string& name, std::string& value) override;
+    bool WriteString(const std::string& name, const std::string& value) override;
+
+private:
+    std::map<std::string, std::int32_t> ints;
+    std::map<std::string, std::string> strings;
+};

@@ -1,10 +1,15 @@
 #include "acquisition/TelegramGenerator.h"
 
+#include "acquisition/Hpr418Generator.h"
 #include "decoders/DecoderFactory.h"
 
 std::unique_ptr<CTelegramGenerator> CTelegramGenerator::Create(int typeCode)
 {
     switch (typeCode) {
+    case kTypeHpr418D:
+        return std::make_unique<CHpr418Generator>(false);
+    case kTypeHpr418F:
+        return std::make_unique<CHpr418Generator>(true);
     default:
         return nullptr;
     }

@@ -175,6 +175,10 @@ CLogOpenResult CTelegramDecoder::SetLogging(bool on, const std::string& csvPath)
         result.raw = {CFormatDecoder::RawPathFor(csvPath), false, result.csv.error};
         return result;
     }
+    // A decoder keeps the first write error of its life; after one, a fresh
+    // decoder starts the new log so that a later failure is seen again.
+    if (decoder->HasLogWriteError())
+        decoder = makeDecoder(telegramType);
     result = decoder->OpenLogs(csvPath, CFormatDecoder::LogMode::Restart);
     if (!result.Ok()) {
         StopLogging();

@@ -225,14 +225,22 @@ void CSerialPort::Open(int portNumber, unsigned baudRate, int parity, std::uint8
     // From here on a failure leaves the port open; the caller decides.
     termios state{};
     GetState(state);
+    ComposeState(state, baudRate, parity, dataBits, stopBits, flowControl);
+    SetState(state);
+}
+
+void CSerialPort::ComposeState(termios& state, unsigned baudRate, int parity, std::uint8_t dataBits,
+                               int stopBits, int flowControl)
+{
+    const speed_t speed = SpeedFor(baudRate);
+    const tcflag_t characterSize = CharacterSize(dataBits);
     MakeRaw(state);
-    cfsetispeed(&state, SpeedFor(baudRate));
-    cfsetospeed(&state, SpeedFor(baudRate));
+    cfsetispeed(&state, speed);
+    cfsetospeed(&state, speed);
+    state.c_cflag = (state.c_cflag & ~static_cast<tcflag_t>(CSIZE)) | characterSize;
     ApplyParity(state, parity);
-    state.c_cflag = (state.c_cflag & ~static_cast<tcflag_t>(CSIZE)) | CharacterSize(dataBits);
     ApplyStopBits(state, stopBits);
     ApplyFlowControl(state, flowControl);
-    SetState(state);
 }
 
 void CSerialPort::Close()

@@ -72,6 +72,14 @@ public:
 
     const std::string& GetDevicePath() const { return devicePath; }
 
+    // The line settings Open applies, built on state (raw mode, rate, frame,
+    // flow control; unknown parity, stop-bit and flow codes keep what state
+    // had). Throws CSerialException EINVAL for a rate or character size the
+    // system does not offer. A pseudo-terminal ignores character size and
+    // parity, so this is also how they are checked.
+    static void ComposeState(termios& state, unsigned baudRate, int parity, std::uint8_t dataBits,
+                             int stopBits, int flowControl);
+
 private:
     int fd = -1;
     int wakeFd = -1;  // eventfd that InterruptRead signals

@@ -1,0 +1,457 @@
+// The serial port on a real pseudo-terminal: how the line's bursts become
+// reads, the frame the port applies, exclusive use, a vanishing device and
+// interrupting a read. Timings are checked with wide margins only.
+#include <gtest/gtest.h>
+
+#include <termios.h>
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <future>
+#include <string>
+#include <thread>
+
+#include "acquisition/PortMap.h"
+#include "acquisition/SerialPort.h"
+#include "tests/acquisition/PseudoTerminal.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+constexpr int kTestPort = 201;
+constexpr std::size_t kTelegramBuffer = 256;
+
+// What the reception sets: 60 ms quiet ends a telegram, 1 ms per byte plus
+// a constant bounds the whole read.
+COMMTIMEOUTS ReceptionTimeouts(std::uint32_t constantMs)
+{
+    COMMTIMEOUTS timeouts;
+    timeouts.ReadIntervalTimeout = 60;
+    timeouts.ReadTotalTimeoutMultiplier = 1;
+    timeouts.ReadTotalTimeoutConstant = constantMs;
+    return timeouts;
+}
+
+struct CReadResult {
+    std::string bytes;
+    bool interrupted = false;
+    double seconds = 0.0;
+};
+
+CReadResult TimedRead(CSerialPort& port, std::size_t count = kTelegramBuffer)
+{
+    std::string buffer(count, '\0');
+    CReadResult result;
+    const auto start = Clock::now();
+    buffer.resize(port.Read(buffer.data(), count, &result.interrupted));
+    result.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    result.bytes = buffer;
+    return result;
+}
+
+std::string Pattern(std::size_t size, int seed = 0)
+{
+    std::string bytes;
+    for (std::size_t i = 0; i < size; ++i)
+        bytes += static_cast<char>((i * 7 + static_cast<std::size_t>(seed)) & 0xFF);
+    return bytes;
+}
+
+std::uint32_t ErrorOfOpen(CSerialPort& port, int portNumber)
+{
+    try {
+        port.Open(portNumber, 9600, CSerialPort::kParityNone, 8, CSerialPort::kStopBitsOne, CSerialPort::kFlowNone);
+    } catch (const CSerialException& failure) {
+        return failure.errorCode;
+    }
+    return 0;
+}
+
+class SerialPortTest : public ::testing::Test {
+protected:
+    void SetUp() override { CPortMap::SetOverride(kTestPort, line.SlavePath()); }
+    void TearDown() override { CPortMap::ClearOverride(kTestPort); }
+
+    void OpenPort(std::uint32_t totalConstantMs = 1000)
+    {
+        port.Open(kTestPort, 9600, CSerialPort::kParityNone, 8, CSerialPort::kStopBitsOne, CSerialPort::kFlowNone);
+        port.SetTimeouts(ReceptionTimeouts(totalConstantMs));
+    }
+
+    termios StateOfLine()
+    {
+        termios state{};
+        port.GetState(state);
+        return state;
+    }
+
+    CPseudoTerminal line;
+    CSerialPort port;
+};
+
+// ---------------------------------------------------------------- reads and the line's silence
+
+TEST_F(SerialPortTest, OneBurstIsOneReadWithEveryByteUntouched)
+{
+    OpenPort();
+    // Every byte value, including NUL, CR, LF, XON, XOFF and the interrupt
+    // character, must reach the decoder exactly as the line carried it.
+    std::string everyByte;
+    for (int value = 0; value < 256; ++value)
+        everyByte += static_cast<char>(value);
+    const std::string burst = everyByte.substr(0, 200);
+    line.Write(burst);
+    const CReadResult read = TimedRead(port);
+    EXPECT_EQ(read.bytes, burst);
+    EXPECT_FALSE(read.interrupted);
+
+    line.Write(everyByte.substr(200));
+    EXPECT_EQ(TimedRead(port).bytes, everyByte.substr(200));
+}
+
+TEST_F(SerialPortTest, LongBurstIsCutAfterTheBufferAndTheRestStartsTheNextRead)
+{
+    OpenPort();
+    const std::string burst = Pattern(300);
+    line.Write(burst);
+    const CReadResult first = TimedRead(port);
+    const CReadResult second = TimedRead(port);
+    EXPECT_EQ(first.bytes, burst.substr(0, 256));
+    EXPECT_EQ(second.bytes, burst.substr(256));
+    EXPECT_EQ(second.bytes.size(), 44u);
+    // A full buffer ends the read at once, without waiting for silence.
+    EXPECT_LT(first.seconds, 0.5);
+}
+
+TEST_F(SerialPortTest, ShortGapJoinsBurstsAndLongGapSplitsThem)
+{
+    OpenPort(3000);
+    const std::string first = Pattern(20, 1);
+    const std::string second = Pattern(20, 2);
+
+    auto joined = std::async(std::launch::async, [&] { return TimedRead(port); });
+    std::this_thread::sleep_for(50ms);
+    line.WriteBursts({first, second}, 20ms);
+    EXPECT_EQ(joined.get().bytes, first + second);
+
+    auto split = std::async(std::launch::async, [&] { line.WriteBursts({first, second}, 200ms); });
+    const CReadResult one = TimedRead(port);
+    const CReadResult two = TimedRead(port);
+    split.get();
+    EXPECT_EQ(one.bytes, first);
+    EXPECT_EQ(two.bytes, second);
+}
+
+TEST_F(SerialPortTest, QuietLineGivesAnEmptyReadAtTheTotalTimeout)
+{
+    OpenPort(300);  // total 1 ms * 256 + 300 ms
+    const CReadResult read = TimedRead(port);
+    EXPECT_TRUE(read.bytes.empty());
+    EXPECT_FALSE(read.interrupted);
+    EXPECT_GE(read.seconds, 0.9 * 0.556);
+    EXPECT_LE(read.seconds, 3 * 0.556);
+}
+
+TEST_F(SerialPortTest, ReadOfOneByteUsesTheMultiplierForThatCountOnly)
+{
+    OpenPort(100);
+    line.Write("AB");
+    EXPECT_EQ(TimedRead(port, 1).bytes, "A");
+    EXPECT_EQ(TimedRead(port, 1).bytes, "B");
+    const CReadResult empty = TimedRead(port, 1);  // 1 ms + 100 ms
+    EXPECT_TRUE(empty.bytes.empty());
+    EXPECT_LT(empty.seconds, 0.5);
+}
+
+// ---------------------------------------------------------------- open, close and the frame
+
+TEST_F(SerialPortTest, OpenIsExclusiveUntilTheHolderCloses)
+{
+    OpenPort();
+    EXPECT_TRUE(port.IsOpen());
+    EXPECT_EQ(port.GetDevicePath(), line.SlavePath());
+
+    CSerialPort other;
+    EXPECT_EQ(ErrorOfOpen(other, kTestPort), static_cast<std::uint32_t>(EBUSY));
+    EXPECT_FALSE(other.IsOpen());
+
+    port.Close();
+    EXPECT_EQ(ErrorOfOpen(other, kTestPort), 0u);
+    EXPECT_TRUE(other.IsOpen());
+}
+
+TEST_F(SerialPortTest, OpeningAgainWithoutClosingDoesNotLockTheLineAgainstItself)
+{
+    OpenPort();
+    EXPECT_EQ(ErrorOfOpen(port, kTestPort), 0u);
+    EXPECT_TRUE(port.IsOpen());
+    port.Close();
+    CSerialPort other;
+    EXPECT_EQ(ErrorOfOpen(other, kTestPort), 0u);
+}
+
+TEST_F(SerialPortTest, ClosingIsHarmlessWhenRepeatedAndAClosedPortRefusesToRead)
+{
+    port.Close();
+    OpenPort();
+    port.Close();
+    port.Close();
+    EXPECT_FALSE(port.IsOpen());
+    char byte = 0;
+    EXPECT_THROW(port.Read(&byte, 1), CSerialException);
+    EXPECT_THROW(port.SetTimeouts(ReceptionTimeouts(100)), CSerialException);
+}
+
+TEST_F(SerialPortTest, UnmappedOrMissingDevicesFailToOpenAndStayClosed)
+{
+    EXPECT_EQ(ErrorOfOpen(port, 0), static_cast<std::uint32_t>(ENOENT));
+    EXPECT_FALSE(port.IsOpen());
+    CPortMap::SetOverride(kTestPort + 1, "/nonexistent/ttyNothing");
+    EXPECT_EQ(ErrorOfOpen(port, kTestPort + 1), static_cast<std::uint32_t>(ENOENT));
+    EXPECT_FALSE(port.IsOpen());
+    CPortMap::ClearOverride(kTestPort + 1);
+}
+
+TEST_F(SerialPortTest, FramesOfTheTwoLineSettingsAreApplied)
+{
+    // A pseudo-terminal keeps rate, stop bits, odd parity and the raw mode;
+    // it forces eight bits without parity, so those are checked apart below.
+    port.Open(kTestPort, 9600, CSerialPort::kParityNone, 8, CSerialPort::kStopBitsOne, CSerialPort::kFlowNone);
+    termios state = StateOfLine();
+    EXPECT_EQ(cfgetispeed(&state), B9600);
+    EXPECT_EQ(state.c_cflag & (PARODD | CSTOPB | CRTSCTS), 0u);
+    EXPECT_EQ(state.c_cflag & (CLOCAL | CREAD), static_cast<tcflag_t>(CLOCAL | CREAD));
+    EXPECT_EQ(state.c_lflag & (ICANON | ECHO | ISIG), 0u);
+    EXPECT_EQ(state.c_iflag & (IXON | IXOFF | ICRNL | ISTRIP), 0u);
+
+    port.Close();
+    port.Open(kTestPort, 2400, CSerialPort::kParityOdd, 7, CSerialPort::kStopBitsTwo, CSerialPort::kFlowNone);
+    state = StateOfLine();
+    EXPECT_EQ(cfgetispeed(&state), B2400);
+    EXPECT_EQ(cfgetospeed(&state), B2400);
+    EXPECT_EQ(state.c_cflag & (PARODD | CMSPAR | CSTOPB), static_cast<tcflag_t>(PARODD | CSTOPB));
+}
+
+TEST_F(SerialPortTest, UnsupportedRateFailsAfterTheDeviceWasOpened)
+{
+    try {
+        port.Open(kTestPort, 12345, CSerialPort::kParityNone, 8, CSerialPort::kStopBitsOne, CSerialPort::kFlowNone);
+        ADD_FAILURE() << "12345 baud was accepted";
+    } catch (const CSerialException& failure) {
+        EXPECT_EQ(failure.errorCode, static_cast<std::uint32_t>(EINVAL));
+    }
+    // The caller decides whether to close again.
+    EXPECT_TRUE(port.IsOpen());
+}
+
+// A line as a terminal leaves it: cooked, echoing, 8-N-1 with XON/XOFF.
+termios CookedLine()
+{
+    termios state{};
+    state.c_iflag = ICRNL | IXON | ISTRIP;
+    state.c_oflag = OPOST;
+    state.c_lflag = ICANON | ECHO | ISIG;
+    state.c_cflag = CS8 | B38400;
+    cfsetispeed(&state, B38400);
+    cfsetospeed(&state, B38400);
+    return state;
+}
+
+termios Composed(unsigned rate, int parity, std::uint8_t dataBits, int stopBits, int flow,
+                 termios state = CookedLine())
+{
+    CSerialPort::ComposeState(state, rate, parity, dataBits, stopBits, flow);
+    return state;
+}
+
+TEST(SerialFrameTest, TheTwoFramesOfTheLine)
+{
+    const termios eightNone = Composed(115200, CSerialPort::kParityNone, 8, CSerialPort::kStopBitsOne, 0);
+    EXPECT_EQ(cfgetispeed(&eightNone), B115200);
+    EXPECT_EQ(eightNone.c_cflag & (CSIZE | PARENB | PARODD | CSTOPB), static_cast<tcflag_t>(CS8));
+    EXPECT_EQ(eightNone.c_lflag & (ICANON | ECHO | ISIG), 0u);
+    EXPECT_EQ(eightNone.c_iflag & (ICRNL | IXON | ISTRIP), 0u);
+    EXPECT_EQ(eightNone.c_oflag & OPOST, 0u);
+
+    const termios sevenOdd = Composed(2400, CSerialPort::kParityOdd, 7, CSerialPort::kStopBitsTwo, 0);
+    EXPECT_EQ(cfgetospeed(&sevenOdd), B2400);
+    EXPECT_EQ(sevenOdd.c_cflag & (CSIZE | PARENB | PARODD | CMSPAR | CSTOPB),
+              static_cast<tcflag_t>(CS7 | PARENB | PARODD | CSTOPB));
+}
+
+TEST(SerialFrameTest, EveryRateTheSettingsOffer)
+{
+    const struct { unsigned rate; speed_t speed; } rates[] = {
+        {2400, B2400}, {4800, B4800}, {9600, B9600}, {19200, B19200},
+        {38400, B38400}, {57600, B57600}, {115200, B115200},
+    };
+    for (const auto& [rate, speed] : rates) {
+        const termios state = Composed(rate, CSerialPort::kParityNone, 8, 0, 0);
+        EXPECT_EQ(cfgetispeed(&state), speed) << rate;
+        EXPECT_EQ(cfgetospeed(&state), speed) << rate;
+    }
+}
+
+TEST(SerialFrameTest, ParityCodes)
+{
+    const tcflag_t parityBits = PARENB | PARODD | CMSPAR;
+    const struct { int code; tcflag_t bits; } table[] = {
+        {CSerialPort::kParityEven, PARENB},
+        {CSerialPort::kParityMark, PARENB | PARODD | CMSPAR},
+        {CSerialPort::kParityNone, 0},
+        {CSerialPort::kParityOdd, PARENB | PARODD},
+        {CSerialPort::kParitySpace, PARENB | CMSPAR},
+    };
+    for (const auto& [code, bits] : table)
+        EXPECT_EQ(Composed(9600, code, 8, 0, 0).c_cflag & parityBits, bits) << code;
+    // Unknown codes keep what the line had.
+    const termios mark = Composed(9600, CSerialPort::kParityMark, 8, 0, 0);
+    EXPECT_EQ(Composed(9600, 7, 8, 0, 0, mark).c_cflag & parityBits, parityBits);
+    EXPECT_EQ(Composed(9600, -1, 8, 0, 0).c_cflag & parityBits, 0u);
+}
+
+TEST(SerialFrameTest, StopBitCodesAndCharacterSizes)
+{
+    EXPECT_EQ(Composed(9600, 2, 8, CSerialPort::kStopBitsOne, 0).c_cflag & CSTOPB, 0u);
+    EXPECT_NE(Composed(9600, 2, 8, CSerialPort::kStopBitsOneAndHalf, 0).c_cflag & CSTOPB, 0u);
+    const termios two = Composed(9600, 2, 8, CSerialPort::kStopBitsTwo, 0);
+    EXPECT_NE(two.c_cflag & CSTOPB, 0u);
+    EXPECT_NE(Composed(9600, 2, 8, 3, 0, two).c_cflag & CSTOPB, 0u);
+
+    EXPECT_EQ(Composed(9600, 2, 5, 0, 0).c_cflag & CSIZE, static_cast<tcflag_t>(CS5));
+    EXPECT_EQ(Composed(9600, 2, 6, 0, 0).c_cflag & CSIZE, static_cast<tcflag_t>(CS6));
+    termios state = CookedLine();
+    EXPECT_THROW(CSerialPort::ComposeState(state, 9600, 2, 9, 0, 0), CSerialException);
+    EXPECT_THROW(CSerialPort::ComposeState(state, 9601, 2, 8, 0, 0), CSerialException);
+}
+
+TEST(SerialFrameTest, FlowControlCodes)
+{
+    const termios none = Composed(9600, 2, 8, 0, CSerialPort::kFlowNone);
+    EXPECT_EQ(none.c_cflag & CRTSCTS, 0u);
+    EXPECT_EQ(none.c_iflag & (IXON | IXOFF), 0u);
+    EXPECT_NE(none.c_cflag & CLOCAL, 0u);
+
+    const termios xonXoff = Composed(9600, 2, 8, 0, CSerialPort::kFlowXonXoff);
+    EXPECT_EQ(xonXoff.c_iflag & (IXON | IXOFF), static_cast<tcflag_t>(IXON | IXOFF));
+    EXPECT_EQ(xonXoff.c_cc[VSTART], 0x11);
+    EXPECT_EQ(xonXoff.c_cc[VSTOP], 0x13);
+    EXPECT_EQ(xonXoff.c_cflag & CRTSCTS, 0u);
+
+    for (int hardware : {CSerialPort::kFlowCtsRts, CSerialPort::kFlowCtsDtr, CSerialPort::kFlowDsrRts,
+                         CSerialPort::kFlowDsrDtr}) {
+        const termios state = Composed(9600, 2, 8, 0, hardware, xonXoff);
+        EXPECT_NE(state.c_cflag & CRTSCTS, 0u) << hardware;
+        EXPECT_EQ(state.c_iflag & (IXON | IXOFF), 0u) << hardware;
+    }
+    EXPECT_EQ(Composed(9600, 2, 8, 0, 42, xonXoff).c_iflag & (IXON | IXOFF), static_cast<tcflag_t>(IXON | IXOFF));
+}
+
+// ---------------------------------------------------------------- a device that goes away
+
+TEST_F(SerialPortTest, VanishedDeviceMakesTheReadThrow)
+{
+    OpenPort(5000);
+    auto read = std::async(std::launch::async, [&] { return TimedRead(port); });
+    std::this_thread::sleep_for(100ms);
+    line.CloseMaster();
+    ASSERT_EQ(read.wait_for(3s), std::future_status::ready);
+    EXPECT_THROW(read.get(), CSerialException);
+}
+
+TEST_F(SerialPortTest, BytesAlreadyReadSurviveTheDeviceGoingAway)
+{
+    OpenPort(5000);
+    auto read = std::async(std::launch::async, [&] { return TimedRead(port); });
+    std::this_thread::sleep_for(50ms);
+    line.Write("$PSIM");
+    std::this_thread::sleep_for(20ms);
+    line.CloseMaster();
+    ASSERT_EQ(read.wait_for(3s), std::future_status::ready);
+    EXPECT_EQ(read.get().bytes, "$PSIM");
+    EXPECT_THROW(TimedRead(port), CSerialException);
+}
+
+// ---------------------------------------------------------------- interrupting a read
+
+TEST_F(SerialPortTest, InterruptEndsAnIdleReadAtOnce)
+{
+    OpenPort(10000);
+    auto read = std::async(std::launch::async, [&] { return TimedRead(port); });
+    std::this_thread::sleep_for(100ms);
+    port.InterruptRead();
+    ASSERT_EQ(read.wait_for(3s), std::future_status::ready);
+    const CReadResult result = read.get();
+    EXPECT_TRUE(result.bytes.empty());
+    EXPECT_TRUE(result.interrupted);
+    EXPECT_LT(result.seconds, 3.0);
+}
+
+TEST_F(SerialPortTest, InterruptEndsOnlyTheNextReadAndCanBeTakenBack)
+{
+    OpenPort(200);
+    port.InterruptRead();
+    const CReadResult ended = TimedRead(port);
+    EXPECT_TRUE(ended.interrupted);
+    EXPECT_LT(ended.seconds, 0.2);
+
+    const CReadResult normal = TimedRead(port);
+    EXPECT_FALSE(normal.interrupted);
+    EXPECT_GE(normal.seconds, 0.9 * 0.456);
+
+    port.InterruptRead();
+    port.ClearInterrupt();
+    line.Write("GGA");
+    const CReadResult afterClear = TimedRead(port);
+    EXPECT_FALSE(afterClear.interrupted);
+    EXPECT_EQ(afterClear.bytes, "GGA");
+}
+
+TEST_F(SerialPortTest, InterruptDoesNotCutAReadThatHasBytes)
+{
+    OpenPort(5000);
+    auto read = std::async(std::launch::async, [&] { return TimedRead(port); });
+    std::this_thread::sleep_for(50ms);
+    line.Write("first half,");
+    std::this_thread::sleep_for(20ms);
+    port.InterruptRead();
+    std::this_thread::sleep_for(20ms);
+    line.Write("second half");
+    ASSERT_EQ(read.wait_for(3s), std::future_status::ready);
+    const CReadResult result = read.get();
+    EXPECT_EQ(result.bytes, "first half,second half");
+    EXPECT_FALSE(result.interrupted);
+}
+
+// ---------------------------------------------------------------- the error's text
+
+TEST(SerialExceptionTest, MessageIsTheSystemTextCutToTheBuffer)
+{
+    const CSerialException busy(EBUSY);
+    EXPECT_EQ(busy.GetErrorMessage(), std::strerror(EBUSY));
+    EXPECT_STREQ(busy.what(), std::strerror(EBUSY));
+
+    char buffer[8];
+    std::memset(buffer, 'x', sizeof buffer);
+    unsigned helpContext = 99;
+    EXPECT_TRUE(busy.GetErrorMessage(buffer, 5, &helpContext));
+    EXPECT_EQ(helpContext, 0u);
+    EXPECT_EQ(std::string(buffer), std::string(std::strerror(EBUSY)).substr(0, 4));
+    EXPECT_EQ(buffer[5], 'x');
+
+    // No room at all: nothing is written, not even the terminating NUL.
+    EXPECT_FALSE(busy.GetErrorMessage(buffer, 0));
+    EXPECT_EQ(buffer[0], std::strerror(EBUSY)[0]);
+
+    const CSerialException unknown(987654);
+    buffer[0] = 'x';
+    EXPECT_FALSE(unknown.GetErrorMessage(buffer, sizeof buffer));
+    EXPECT_EQ(buffer[0], '\0');
+    EXPECT_NE(std::string(unknown.what()).find("987654"), std::string::npos);
+}
+
+}  // namespace

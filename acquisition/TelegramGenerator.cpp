@@ -1,11 +1,17 @@
 #include "acquisition/TelegramGenerator.h"
 
+#include "acquisition/Hpr309Generator.h"
+#include "acquisition/Hpr418BcdGenerator.h"
 #include "acquisition/Hpr418Generator.h"
 #include "decoders/DecoderFactory.h"
 
 std::unique_ptr<CTelegramGenerator> CTelegramGenerator::Create(int typeCode)
 {
     switch (typeCode) {
+    case kTypeHpr309:
+        return std::make_unique<CHpr309Generator>();
+    case kTypeHpr418Bcd:
+        return std::make_unique<CHpr418BcdGenerator>();
     case kTypeHpr418D:
         return std::make_unique<CHpr418Generator>(false);
     case kTypeHpr418F:

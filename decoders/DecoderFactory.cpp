@@ -1,6 +1,8 @@
 #include "decoders/DecoderFactory.h"
 
 #include "decoders/CodeText.h"
+#include "decoders/Hpr309Decoder.h"
+#include "decoders/Hpr418BcdDecoder.h"
 #include "decoders/Hpr418Decoder.h"
 
 namespace {
@@ -13,6 +15,10 @@ const CCodeText kTypeNames[] = {
 std::unique_ptr<CFormatDecoder> CDecoderFactory::Create(int typeCode)
 {
     switch (typeCode) {
+    case kTypeHpr309:
+        return std::make_unique<CHpr309Decoder>();
+    case kTypeHpr418Bcd:
+        return std::make_unique<CHpr418BcdDecoder>();
     case kTypeHpr418D:
         return std::make_unique<CHpr418Decoder>(false);
     case kTypeHpr418F:

@@ -221,6 +221,17 @@ void CFormatDecoder::HexField(const char* label, const CByteView& bytes, std::si
     report->AppendHex("%s", bytes.Hex(offset, length, width).c_str());
 }
 
+void CFormatDecoder::HexLine(const char* label, const CByteView& bytes, std::size_t offset,
+                             std::size_t length, const char* format, ...)
+{
+    HexField(label, bytes, offset, length);
+    va_list args;
+    va_start(args, format);
+    report->AppendText(CReportBuilder::FormatV(format, args));
+    va_end(args);
+    EndLine();
+}
+
 void CFormatDecoder::AsciiField(const char* label, const char* format, ...)
 {
     report->Append("%s", label);

@@ -85,6 +85,10 @@ protected:
     // The caller appends the interpretation and ends the line with EndLine.
     void HexField(const char* label, const CByteView& bytes, std::size_t offset, std::size_t length,
                   std::size_t width = 11);
+    // A whole hex field line: label, the bytes in an 11-wide raw column,
+    // the printf-style interpretation and the line break.
+    void HexLine(const char* label, const CByteView& bytes, std::size_t offset, std::size_t length,
+                 const char* format, ...) VANTREL_PRINTF(6, 7);
     void AsciiField(const char* label, const char* format, ...) VANTREL_PRINTF(3, 4);
     void EndLine() { report->NewLine(); }
     // Appends whenSet or whenClear (when given) by one bit flag.

@@ -1,0 +1,285 @@
+#include "decoders/Hpr309Decoder.h"
+
+#include <cstdio>
+
+#include "decoders/CodeText.h"
+#include "decoders/PackedNumber.h"
+
+namespace {
+
+// Byte offsets in the telegram.
+enum : std::size_t {
+    kHeader = 0,
+    kRoll = 1,
+    kPitch = 3,
+    kCourse = 5,
+    kTpIndex = 7,
+    kX = 8,
+    kY = 11,
+    kZ = 14,
+    kStatus = 17,
+    kTimeout = 18,
+    kTpSequence = 19,
+    kTdAngle = 22,
+    kTest = 24,
+    kTpType = 25,
+    kTpSpec = 26,
+    kTransducers = 27,
+    kTdStatus = 28,
+    kQFactor = 29,
+    kChecksum = 30,
+    kEndOfTg = 31
+};
+
+constexpr double kDegreesPerCount = 0.0878906;
+constexpr double kMetresPerCount = 0.125;
+constexpr double kFeetPerCount = 0.4101;
+constexpr int kFirstTpdrAttitudeType = 5;
+
+// The interpretation column starts here, under the table heading.
+constexpr const char* kContinuation = "                          ";
+
+const CCodeText kTpTypes[] = {
+    {0, "Standard transponder"},     {1, "Responder"},     {2, "Depth transponder"},
+    {3, "Beacon"},                   {4, "Depth beacon"},  {5, "Inclinometer transponder"},
+    {6, "Diff. Inc. transponder?"},
+};
+
+const CCodeText kTransducerModes[] = {
+    {0, "auto track"}, {1, "stopped"}, {2, "train man left"}, {3, "train man right"},
+};
+
+bool Bit(std::uint8_t byte, int bit)
+{
+    return (byte >> bit) & 1;
+}
+
+double UnsignedAngle(const CByteView& telegram, std::size_t offset)
+{
+    return CPackedNumber::SixBit12(telegram, offset) * kDegreesPerCount;
+}
+
+// Roll and pitch: bit 11 of the count is the sign.
+double SignedAngle(const CByteView& telegram, std::size_t offset)
+{
+    const int count = CPackedNumber::SixBit12(telegram, offset);
+    if (count & 0x800)
+        return -(4096 - count) * kDegreesPerCount;
+    return count * kDegreesPerCount;
+}
+
+} // namespace
+
+// The values the report and the CSV row share, read once per telegram.
+struct CHpr309Decoder::Values {
+    explicit Values(const CByteView& t)
+        : header(t.At(kHeader)),
+          transducers(t.At(kTransducers)),
+          polar(Bit(header, 2)),
+          northUp(Bit(header, 3)),
+          feet(Bit(transducers, 5)),
+          unitWord(feet ? "feet  " : "metres"),
+          roll(SignedAngle(t, kRoll)),
+          pitch(SignedAngle(t, kPitch)),
+          course(UnsignedAngle(t, kCourse)),
+          x(Distance(t, kX)),
+          y(polar ? UnsignedAngle(t, kY) : Distance(t, kY)),
+          z(Distance(t, kZ)),
+          tdAngle(UnsignedAngle(t, kTdAngle)),
+          sequence(CPackedNumber::SixBit16(t, kTpSequence))
+    {
+    }
+
+    double Distance(const CByteView& t, std::size_t offset) const
+    {
+        return CPackedNumber::SixBit16(t, offset) * (feet ? kFeetPerCount : kMetresPerCount);
+    }
+
+    std::uint8_t header;
+    std::uint8_t transducers;
+    bool polar;
+    bool northUp;
+    bool feet;
+    const char* unitWord;
+    double roll;
+    double pitch;
+    double course;
+    double x;
+    double y;  // the bearing in degrees when polar
+    double z;
+    double tdAngle;
+    std::int16_t sequence;
+};
+
+CHpr309Decoder::CHpr309Decoder() : CFormatDecoder(RowShape::AfterDecode) {}
+
+TelegramStatus CHpr309Decoder::Validate(const CByteView& telegram)
+{
+    if (telegram.Empty())
+        return kStatusTimedOut;
+    if (telegram.Size() < kLength)
+        return kStatusEarlyEot;
+    if (telegram.Xor(0, kLength) == kXorResult)
+        return kStatusOk;
+    // Show the engineer what arrived, ahead of the error block.
+    if (report) {
+        for (std::size_t i = 0; i < kLength; ++i)
+            report->Append("%02X ", telegram.At(i));
+    }
+    return kStatusBadData;
+}
+
+void CHpr309Decoder::DecodeFields(const CByteView& telegram, CTelegramIndex& index)
+{
+    const Values values(telegram);
+    ReportHeader("HPR 309 TPDR", static_cast<int>(telegram.Size()));
+    WriteHexHeading();
+    WriteHeaderLines(telegram);
+    WriteAttitudeLines(telegram, values);
+
+    const int channel = telegram.At(kTpIndex);
+    HexLine("Tp_index       ", telegram, kTpIndex, 1, "Telegram for transponder on channel %d", channel);
+    char channelText[8];
+    std::snprintf(channelText, sizeof channelText, "%02d", channel);
+    report->indexText = channelText;
+    index.SetIndex(1, report->indexText);
+
+    WritePositionLines(telegram, values);
+    WriteStatusLines(telegram);
+    WriteSequenceLine(telegram, values);
+    HexLine("Td_angle       ", telegram, kTdAngle, 2, "%6.1f degs is Azimuth of Td tracking head",
+            values.tdAngle);
+    HexLine("Test           ", telegram, kTest, 1, "%s",
+            (telegram.At(kTest) & 0x0F) ? "HPR computer fault" : "HPR computer OK   ");
+    HexLine("Tp_type        ", telegram, kTpType, 1, "Tpdr type is %s",
+            LookupText(kTpTypes, telegram.At(kTpType), "Unknown"));
+    HexLine("Tp_spec        ", telegram, kTpSpec, 1, "Transponder is %s",
+            Bit(telegram.At(kTpSpec), 0) ? "Mobile" : "Fixed (may be used as position reference)");
+    WriteTransducerLines(telegram, values);
+    HexLine("Q_factor       ", telegram, kQFactor, 1, "%4d %s is Kalman filter window limit",
+            telegram.At(kQFactor), values.unitWord);
+    HexLine("Checksum       ", telegram, kChecksum, 1, "XOR of all previous telegram bytes");
+    HexLine("End_of_tg      ", telegram, kEndOfTg, 1, "End of telegram marker byte");
+}
+
+void CHpr309Decoder::WriteHeaderLines(const CByteView& telegram)
+{
+    const std::uint8_t header = telegram.At(kHeader);
+    report->Append("Header");
+    report->AppendHex("         %02X         ", header);
+    AppendFlag(Bit(header, 0), "Running, ");
+    AppendFlag(Bit(header, 1), "Test mode, ");
+    report->Append("Coords: ");
+    AppendFlag(Bit(header, 2), "Polar, ", "Cartesian, ");
+    AppendFlag(Bit(header, 3), "North up, ", "Ship up, ");
+    AppendFlag(Bit(header, 4), "Filtered, ", "Unfiltered, ");
+    EndLine();
+    report->Append("%sWith respect to the ship's %s reference point", kContinuation,
+                   Bit(header, 5) ? "Spare" : "Main");
+    EndLine();
+}
+
+void CHpr309Decoder::WriteAttitudeLines(const CByteView& telegram, const Values& values)
+{
+    // Inclinometer transponders report their own attitude in the roll and
+    // pitch fields; the labels follow every type from 5 up.
+    const int tpType = telegram.At(kTpType);
+    const char* labelWord = tpType >= kFirstTpdrAttitudeType ? "Tpdr" : "Ship";
+    const char* sourceWord = tpType == 5 ? "Inclinometer Tpdr" : tpType == 6 ? "Diff. Inc. Tpdr" : "Ship";
+    const std::string rollLabel = std::string(labelWord) + " Roll      ";
+    const std::string pitchLabel = std::string(labelWord) + " Pitch     ";
+    HexLine(rollLabel.c_str(), telegram, kRoll, 2, "%6.1f degrees of %s roll", values.roll, sourceWord);
+    HexLine(pitchLabel.c_str(), telegram, kPitch, 2, "%6.1f degrees of %s pitch", values.pitch, sourceWord);
+    HexLine("Course         ", telegram, kCourse, 2, "%6.1f degrees is Ship's course", values.course);
+}
+
+void CHpr309Decoder::WritePositionLines(const CByteView& telegram, const Values& v)
+{
+    const char* xMeaning = v.polar ? "Range to tpdr" : v.northUp ? "Eastings of tpdr" : "Athwartships stbd to tpdr";
+    HexLine("X_pos/rng      ", telegram, kX, 3, "%6.1f %s is %s", v.x, v.unitWord, xMeaning);
+    if (v.polar)
+        HexLine("Y_pos/brg      ", telegram, kY, 3, "%6.1f degree is Bearing of tpdr %s", v.y,
+                v.northUp ? "relative to north" : "relative to ship's head");
+    else
+        HexLine("Y_pos/brg      ", telegram, kY, 3, "%6.1f %s is %s", v.y, v.unitWord,
+                v.northUp ? "Northings to tpdr" : "Alongships fwd to tpdr");
+    HexLine("Z_pos/depth    ", telegram, kZ, 3, "%6.1f %s is Depth of tpdr", v.z, v.unitWord);
+}
+
+void CHpr309Decoder::WriteStatusLines(const CByteView& telegram)
+{
+    const std::uint8_t status = telegram.At(kStatus);
+    HexField("Status         ", telegram, kStatus, 1);
+    AppendFlag(Bit(status, 1), "SLAVE  : ", "MASTER : ");
+    AppendFlag(Bit(status, 0), "No Response to interrogation, ");
+    AppendFlag(Bit(status, 3), "Bad Tdpr Angular data, ");
+    AppendFlag(Bit(status, 2), "Reply in outer beam", "Reply in inner beam");
+    EndLine();
+    HexLine("Timeout        ", telegram, kTimeout, 1, "%s",
+            (telegram.At(kTimeout) & 0x07) ? "Pulse(s) not received" : "All pulses received");
+}
+
+void CHpr309Decoder::WriteSequenceLine(const CByteView& telegram, const Values& values)
+{
+    const auto channels = static_cast<std::uint16_t>(values.sequence);
+    const int ownChannel = telegram.At(kTpIndex);
+    HexField("Tp_sequence    ", telegram, kTpSequence, 3);
+    report->Append("Telegrams available for channels:");
+    for (int channel = 1; channel <= 16; ++channel) {
+        if (channels & (1u << (channel - 1)))
+            report->Append(channel == ownChannel ? " (%d)" : " %d", channel);
+    }
+    EndLine();
+}
+
+void CHpr309Decoder::WriteTransducerLines(const CByteView& telegram, const Values& values)
+{
+    const std::uint8_t transducers = telegram.At(kTransducers);
+    HexField("Transducers    ", telegram, kTransducers, 1);
+    AppendFlag(Bit(transducers, 0), "Stbd Td, ");
+    AppendFlag(Bit(transducers, 1), "Port Td, ");
+    AppendFlag(Bit(transducers, 2), "Narrow", "Wide");
+    report->Append(" beam selected, ");
+    AppendFlag(Bit(transducers, 4), "Narrow", "Wide");
+    report->Append(" beam used, ");
+    EndLine();
+    report->Append("%sCoordinate units are expressed in %s", kContinuation, values.unitWord);
+    EndLine();
+
+    const std::uint8_t tdStatus = telegram.At(kTdStatus);
+    HexField("Td_status      ", telegram, kTdStatus, 1);
+    report->Append("Stbd Td: %s%s,  Port Td: %s%s", Bit(tdStatus, 2) ? "tracking, " : "fixed, ",
+                   LookupText(kTransducerModes, tdStatus & 0x03, ""),
+                   Bit(tdStatus, 5) ? "tracking, " : "fixed, ",
+                   LookupText(kTransducerModes, (tdStatus >> 3) & 0x03, ""));
+    EndLine();
+}
+
+void CHpr309Decoder::WriteCsvHeader()
+{
+    CsvText("Time,Tdiff,Count,Status,Head,Roll,Pitch,Heading,Tp_index,X_pos,Y_pos,Z_pos,"
+            "Status,Timeout,Tp_seq,Td_angle,Test,Tp_type,Tp_spec,Tdrs,"
+            "Td_status,Quality,"
+            "Tg_Csum,End_of_tg,Calc_Csum\n");
+    CsvText("Base ->,Secs,10,Text,8,Deg,Deg,Deg,10,metre,metre,metre,"
+            "8,8,8,Deg,8,10,8,8,"
+            "8,metre,"
+            "8,8,8\n");
+}
+
+void CHpr309Decoder::WriteCsvColumns(const CByteView& t, TelegramStatus)
+{
+    // Fixed positions whatever the status: bytes a short telegram lacks read as 0.
+    const Values v(t);
+    Csv("%o,", t.At(kHeader));
+    Csv("%3.1f,%3.1f,%3.1f,", v.roll, v.pitch, v.course);
+    Csv("%d,", t.At(kTpIndex));
+    Csv("%3.1f,%3.1f,%3.1f,", v.x, v.y, v.z);
+    Csv("%o,%o,", t.At(kStatus), t.At(kTimeout));
+    Csv("%o,", static_cast<unsigned>(static_cast<std::int32_t>(v.sequence)));
+    Csv("%3.1f,", v.tdAngle);
+    Csv("%o,%d,%o,%o,", t.At(kTest), t.At(kTpType), t.At(kTpSpec), t.At(kTransducers));
+    Csv("%o,%d,", t.At(kTdStatus), t.At(kQFactor));
+    Csv("%o,%o,", t.At(kChecksum), t.At(kEndOfTg));
+    Csv("%o\n", t.Xor(0, kLength));
+}

@@ -2,6 +2,8 @@
 #include <cstring>
 
 #include "tools/DecodeCommand.h"
+#include "tools/MonitorCommand.h"
+#include "tools/SimulateCommand.h"
 
 namespace {
 void PrintUsage(std::FILE* out)
@@ -9,6 +11,8 @@ void PrintUsage(std::FILE* out)
     std::fputs("usage: vantrel-cli COMMAND [OPTIONS]\n"
                "commands:\n"
                "  decode    decode telegrams held in files\n"
+               "  monitor   listen on the serial line and print every telegram\n"
+               "  simulate  write generated telegrams to a line\n"
                "Run 'vantrel-cli COMMAND --help' for the options of a command.\n",
                out);
 }
@@ -23,6 +27,10 @@ int main(int argc, char** argv)
     const char* command = argv[1];
     if (std::strcmp(command, "decode") == 0)
         return RunDecodeCommand(argc - 1, argv + 1);
+    if (std::strcmp(command, "monitor") == 0)
+        return RunMonitorCommand(argc - 1, argv + 1);
+    if (std::strcmp(command, "simulate") == 0)
+        return RunSimulateCommand(argc - 1, argv + 1);
     if (std::strcmp(command, "--help") == 0 || std::strcmp(command, "-h") == 0) {
         PrintUsage(stdout);
         return 0;

@@ -1,0 +1,197 @@
+#include "tools/MonitorCommand.h"
+
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+#include "acquisition/CommSettings.h"
+#include "acquisition/DemoLine.h"
+#include "acquisition/MemorySettingsStore.h"
+#include "acquisition/PortMap.h"
+#include "acquisition/TelegramDecoder.h"
+#include "app/Registry.h"
+#include "decoders/DecoderFactory.h"
+#include "tools/OptionValues.h"
+#include "tools/StopSignal.h"
+#include "tools/TerminalReceiver.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+const char* const kUsage =
+    "usage: vantrel-cli monitor [--port COMn] [--config TEXT] [--type CODE] [--timeout S]\n"
+    "                           [--csv PATH] [--count N] [--demo]\n"
+    "\n"
+    "Listens on the serial line as the window does and prints the report of\n"
+    "every telegram as plain text followed by an empty line. Ctrl-C stops it\n"
+    "with complete logs. Without options the stored settings apply; options\n"
+    "apply to this run only and are not stored.\n"
+    "\n"
+    "  --port COMn    the port to listen on (the port map names its device)\n"
+    "  --config TEXT  baud rate and frame as stored, e.g. 'Config(9600,8,N,1)'\n"
+    "  --type CODE    0 HPR 309, 1 HPR 418D, 2 ZAQ ASCII, 3 HPR 418 BCD,\n"
+    "                 4 NMEA SSB/LBP, 6 HPR 418F\n"
+    "  --timeout S    receive timeout in seconds (1 to 3600, default 2)\n"
+    "  --csv PATH     log from the start to PATH and the raw bytes beside it\n"
+    "                 (.csv replaced by .raw)\n"
+    "  --count N      stop after N telegrams\n"
+    "  --demo         listen to a simulated line sending telegrams of the type\n"
+    "\n"
+    "Exit status: 0 stopped; 1 a log could not be created or written;\n"
+    "2 bad usage, or --demo could not start.\n";
+
+struct MonitorOptions {
+    std::optional<std::string> portName;
+    std::optional<std::string> configString;
+    std::optional<int> typeCode;
+    std::optional<int> timeout;
+    std::string csvPath;
+    std::uint64_t count = 0;
+    bool demo = false;
+
+    bool ChangesSettings() const { return portName || configString || typeCode || timeout || demo; }
+};
+
+// 0 when understood, -1 after --help, else the exit status.
+int ParseArguments(int argc, char** argv, MonitorOptions& options)
+{
+    COptionReader reader{"monitor", kUsage, nullptr, nullptr, nullptr};
+    reader.isFlag = [](const std::string& option) { return option == "--demo"; };
+    reader.onFlag = [&options](const std::string&) { options.demo = true; };
+    reader.onValue = [&options, &reader](const std::string& option, const std::string& value) {
+        if (option == "--port") {
+            options.portName = value;
+        } else if (option == "--config") {
+            options.configString = value;
+        } else if (option == "--type") {
+            const auto code = ParseWholeNumber(value, INT32_MIN, INT32_MAX);
+            if (!code)
+                return reader.UsageError("bad type code " + value);
+            options.typeCode = static_cast<int>(*code);
+        } else if (option == "--timeout") {
+            const auto seconds = ParseWholeNumber(value, 1, 3600);
+            if (!seconds)
+                return reader.UsageError("bad timeout " + value + " (whole seconds, 1 to 3600)");
+            options.timeout = static_cast<int>(*seconds);
+        } else if (option == "--csv") {
+            options.csvPath = value;
+        } else if (option == "--count") {
+            const auto count = ParseWholeNumber(value, 1, INT64_MAX);
+            if (!count)
+                return reader.UsageError("bad count " + value);
+            options.count = static_cast<std::uint64_t>(*count);
+        } else {
+            return reader.UsageError("unknown argument " + option);
+        }
+        return 0;
+    };
+    return reader.Read(argc, argv);
+}
+
+int StoredTelegramType(CSettingsStore& store)
+{
+    std::int32_t code = kDefaultTelegramType;
+    return store.ReadInt("Telegram", code) ? code : kDefaultTelegramType;
+}
+
+// The options of this run, over what the user has stored.
+void ApplyOptions(const MonitorOptions& options, const CDemoLine* demo, CSettingsStore& store)
+{
+    if (options.typeCode)
+        store.WriteInt("Telegram", *options.typeCode);
+    if (options.configString)
+        store.WriteString("Config", *options.configString);
+    if (demo)
+        store.WriteString("Port", demo->PortName());
+    else if (options.portName)
+        store.WriteString("Port", *options.portName);
+}
+
+bool ReportLogFailure(const CLogFileState& file)
+{
+    if (file.opened)
+        return false;
+    std::fprintf(stderr, "vantrel-cli monitor: cannot create log %s: %s\n", file.path.c_str(), file.error.c_str());
+    return true;
+}
+
+// Tells the user once per distinct reason why the port cannot be opened.
+class CPortErrorReporter {
+public:
+    void Check(CTelegramDecoder& controller)
+    {
+        const std::string reason = controller.GetPortError();
+        if (reason == lastReason)
+            return;
+        std::string portName, configString;
+        int timeout = 0;
+        if (!reason.empty() && !controller.GetCommSettings(portName, configString, timeout))
+            return;  // the reader holds the settings; look again shortly
+        lastReason = reason;
+        if (reason.empty())
+            return;
+        std::string device = CPortMap::DevicePath(CommSettings::PortNumberFor(portName));
+        if (device.empty())
+            device = "no device";
+        std::fprintf(stderr, "vantrel-cli monitor: cannot open %s (%s): %s\n", portName.c_str(), device.c_str(),
+                     reason.c_str());
+    }
+
+private:
+    std::string lastReason;
+};
+
+int Monitor(const MonitorOptions& options, CSettingsStore& userStore, CStopSignal& stop)
+{
+    std::unique_ptr<CDemoLine> demo;
+    if (options.demo) {
+        try {
+            demo = std::make_unique<CDemoLine>(options.typeCode.value_or(StoredTelegramType(userStore)));
+        } catch (const std::exception& error) {
+            std::fprintf(stderr, "vantrel-cli monitor: cannot start the simulated line: %s\n", error.what());
+            return 2;
+        }
+    }
+    CMemorySettingsStore runStore(&userStore);
+    CSettingsStore& store = options.ChangesSettings() ? static_cast<CSettingsStore&>(runStore) : userStore;
+    ApplyOptions(options, demo.get(), store);
+
+    CTerminalReceiver receiver(stdout, options.count, stop);
+    CTelegramDecoder controller(&receiver, &store);
+    if (options.timeout) {
+        const CommSettings current(&store);
+        controller.SetCommSettings(current.GetPortName(), current.GetConfig(), *options.timeout);
+    }
+    if (!options.csvPath.empty()) {
+        const CLogOpenResult logs = controller.SetLogging(true, options.csvPath);
+        if (!logs.Ok()) {
+            const bool csvFailed = ReportLogFailure(logs.csv);
+            if (!csvFailed || logs.raw.error != logs.csv.error)
+                ReportLogFailure(logs.raw);
+            return 1;
+        }
+    }
+    CPortErrorReporter portErrors;
+    while (!stop.Wait(100ms))
+        portErrors.Check(controller);
+    return receiver.HadLogWriteError() ? 1 : 0;
+}
+
+} // namespace
+
+int RunMonitorCommand(int argc, char** argv)
+{
+    MonitorOptions options;
+    const int parsed = ParseArguments(argc, argv, options);
+    if (parsed != 0)
+        return parsed < 0 ? 0 : parsed;
+
+    // Signals are held back before any thread starts, so only the wait below sees them.
+    CStopSignal stop;
+    CRegistry registry;
+    registry.Create();
+    return Monitor(options, registry, stop);
+}

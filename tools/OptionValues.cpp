@@ -1,0 +1,59 @@
+#include "tools/OptionValues.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+std::optional<std::int64_t> ParseWholeNumber(const std::string& text, std::int64_t lowest, std::int64_t highest)
+{
+    if (text.empty())
+        return std::nullopt;
+    char* end = nullptr;
+    errno = 0;
+    const long long value = std::strtoll(text.c_str(), &end, 10);
+    if (*end != '\0' || errno == ERANGE || value < lowest || value > highest)
+        return std::nullopt;
+    return value;
+}
+
+std::optional<double> ParseDecimal(const std::string& text, double lowest, double highest)
+{
+    if (text.empty())
+        return std::nullopt;
+    char* end = nullptr;
+    errno = 0;
+    const double value = std::strtod(text.c_str(), &end);
+    if (*end != '\0' || errno == ERANGE || !std::isfinite(value) || value < lowest || value > highest)
+        return std::nullopt;
+    return value;
+}
+
+int COptionReader::Read(int argc, char** argv) const
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(usage, stdout);
+            return -1;
+        }
+        if (isFlag(arg)) {
+            onFlag(arg);
+            continue;
+        }
+        if (arg.rfind("--", 0) != 0)
+            return UsageError("unknown argument " + arg);
+        if (i + 1 >= argc)
+            return UsageError("missing value for " + arg);
+        if (const int status = onValue(arg, argv[++i]))
+            return status;
+    }
+    return 0;
+}
+
+int COptionReader::UsageError(const std::string& message) const
+{
+    std::fprintf(stderr, "vantrel-cli %s: %s\n", command, message.c_str());
+    std::fputs(usage, stderr);
+    return 2;
+}

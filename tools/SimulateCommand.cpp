@@ -1,0 +1,248 @@
+#include "tools/SimulateCommand.h"
+
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+#include "acquisition/CommSettings.h"
+#include "acquisition/PortMap.h"
+#include "acquisition/PtyLine.h"
+#include "acquisition/SerialPort.h"
+#include "acquisition/TelegramGenerator.h"
+#include "acquisition/TelegramSimulator.h"
+#include "app/Registry.h"
+#include "decoders/DecoderFactory.h"
+#include "tools/OptionValues.h"
+#include "tools/StopSignal.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+const char* const kUsage =
+    "usage: vantrel-cli simulate [--type CODE] [--rate HZ] [--count N] [--errors FRACTION]\n"
+    "                            [--config TEXT] (--port COMn | --device PATH | --pty)\n"
+    "\n"
+    "Plays the positioning system: writes generated telegrams to a line, each\n"
+    "as one burst followed by silence. It never reads. Ctrl-C stops it.\n"
+    "\n"
+    "  --type CODE        0 HPR 309, 1 HPR 418D, 2 ZAQ ASCII, 3 HPR 418 BCD,\n"
+    "                     4 NMEA SSB/LBP, 6 HPR 418F (default: the stored type)\n"
+    "  --rate HZ          telegrams per second (default 1)\n"
+    "  --count N          stop after N telegrams (default: until stopped)\n"
+    "  --errors FRACTION  share of telegrams spoiled in turn: a flipped bit\n"
+    "                     (wrong checksum), cut short, wrong end byte (0 to 1)\n"
+    "  --config TEXT      baud rate and frame of a serial device, e.g.\n"
+    "                     'Config(9600,8,N,1)' (default: the stored one)\n"
+    "  --port COMn        write to the device the port map gives for COMn\n"
+    "  --device PATH      write to PATH\n"
+    "  --pty              write to a new pseudo-terminal; prints the path to read\n"
+    "                     and the VANTREL_PORTS entry that maps a port to it\n"
+    "\n"
+    "Exit status: 0 done or stopped; 1 the line could not be opened or written;\n"
+    "2 bad usage or a type without telegrams.\n";
+
+struct SimulateOptions {
+    CSimulationOptions simulation;
+    bool typeGiven = false;
+    std::optional<std::string> configString;
+    std::optional<std::string> portName;
+    std::optional<std::string> devicePath;
+    bool pty = false;
+};
+
+int ParseValue(const COptionReader& reader, const std::string& arg, const std::string& value,
+               SimulateOptions& options)
+{
+    CSimulationOptions& simulation = options.simulation;
+    if (arg == "--type") {
+        const auto code = ParseWholeNumber(value, INT32_MIN, INT32_MAX);
+        if (!code)
+            return reader.UsageError("bad type code " + value);
+        simulation.typeCode = static_cast<int>(*code);
+        options.typeGiven = true;
+    } else if (arg == "--rate") {
+        const auto rate = ParseDecimal(value, 0.001, 1000.0);
+        if (!rate)
+            return reader.UsageError("bad rate " + value + " (0.001 to 1000 per second)");
+        simulation.rate = *rate;
+    } else if (arg == "--count") {
+        const auto count = ParseWholeNumber(value, 0, INT64_MAX);
+        if (!count)
+            return reader.UsageError("bad count " + value);
+        simulation.count = static_cast<std::uint64_t>(*count);
+    } else if (arg == "--errors") {
+        const auto fraction = ParseDecimal(value, 0.0, 1.0);
+        if (!fraction)
+            return reader.UsageError("bad error fraction " + value + " (0 to 1)");
+        simulation.errorFraction = *fraction;
+    } else if (arg == "--config") {
+        options.configString = value;
+    } else if (arg == "--port") {
+        options.portName = value;
+    } else if (arg == "--device") {
+        options.devicePath = value;
+    } else {
+        return reader.UsageError("unknown argument " + arg);
+    }
+    return 0;
+}
+
+// 0 when understood, -1 after --help, else the exit status.
+int ParseArguments(int argc, char** argv, SimulateOptions& options)
+{
+    COptionReader reader{"simulate", kUsage, nullptr, nullptr, nullptr};
+    reader.isFlag = [](const std::string& option) { return option == "--pty"; };
+    reader.onFlag = [&options](const std::string&) { options.pty = true; };
+    reader.onValue = [&options, &reader](const std::string& option, const std::string& value) {
+        return ParseValue(reader, option, value, options);
+    };
+    if (const int status = reader.Read(argc, argv))
+        return status;
+    const int lines = (options.portName ? 1 : 0) + (options.devicePath ? 1 : 0) + (options.pty ? 1 : 0);
+    if (lines != 1)
+        return reader.UsageError("give one of --port, --device and --pty");
+    return 0;
+}
+
+// Raw bytes at the configured baud rate and frame, as the listener expects.
+bool ApplyFrame(int fd, const std::string& configString)
+{
+    const CSerialFrame frame = CommSettings::FrameFor(configString);
+    termios state{};
+    if (tcgetattr(fd, &state) != 0)
+        return false;
+    cfmakeraw(&state);
+    const speed_t speed = frame.baudRate == 2400    ? B2400
+                          : frame.baudRate == 4800  ? B4800
+                          : frame.baudRate == 19200 ? B19200
+                          : frame.baudRate == 38400 ? B38400
+                          : frame.baudRate == 57600 ? B57600
+                          : frame.baudRate == 115200 ? B115200
+                                                     : B9600;
+    cfsetispeed(&state, speed);
+    cfsetospeed(&state, speed);
+    state.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS);
+    state.c_cflag |= CLOCAL | (frame.dataBits == 7 ? CS7 : CS8);
+    if (frame.parity == CSerialPort::kParityOdd)
+        state.c_cflag |= PARENB | PARODD;
+    if (frame.stopBits == CSerialPort::kStopBitsTwo)
+        state.c_cflag |= CSTOPB;
+    return tcsetattr(fd, TCSANOW, &state) == 0;
+}
+
+// The line written to: a device (closed when done) or a pseudo-terminal.
+class COutputLine {
+public:
+    ~COutputLine()
+    {
+        if (device >= 0)
+            ::close(device);
+    }
+
+    // Empty when the line is ready, else why it is not.
+    std::string Open(const SimulateOptions& options, CRegistry& registry)
+    {
+        if (options.pty) {
+            try {
+                pty = std::make_unique<CPtyLine>();
+            } catch (const std::exception& error) {
+                return error.what();
+            }
+            AnnouncePty(registry);
+            return "";
+        }
+        std::string path = options.devicePath.value_or("");
+        if (options.portName) {
+            path = CPortMap::DevicePath(CommSettings::PortNumberFor(*options.portName));
+            if (path.empty())
+                return *options.portName + " maps to no device";
+        }
+        device = ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+        if (device < 0)
+            return path + ": " + std::strerror(errno);
+        std::string configString = CommSettings::kDefaultConfig;
+        if (options.configString)
+            configString = *options.configString;
+        else
+            registry.ReadString("Config", configString);
+        if (isatty(device) && !ApplyFrame(device, configString))
+            return path + ": " + std::strerror(errno);
+        return "";
+    }
+
+    int Fd() const { return pty ? pty->MasterFd() : device; }
+
+private:
+    // Where a listener finds the line: the path, and the port map entry
+    // that gives the stored port this path.
+    void AnnouncePty(CRegistry& registry)
+    {
+        std::string portName = CommSettings::kDefaultPortName;
+        registry.ReadString("Port", portName);
+        int portNumber = CommSettings::PortNumberFor(portName);
+        if (portNumber <= 0)
+            portNumber = 1;
+        std::printf("pseudo-terminal: %s\n", pty->SlavePath().c_str());
+        std::printf("VANTREL_PORTS='COM%d=%s'\n", portNumber, pty->SlavePath().c_str());
+        std::fflush(stdout);
+    }
+
+    int device = -1;
+    std::unique_ptr<CPtyLine> pty;
+};
+
+int Simulate(SimulateOptions& options, CRegistry& registry, CStopSignal& stop)
+{
+    if (!options.typeGiven) {
+        std::int32_t code = kDefaultTelegramType;
+        options.simulation.typeCode = registry.ReadInt("Telegram", code) ? code : kDefaultTelegramType;
+    }
+    if (!CTelegramGenerator::Create(options.simulation.typeCode)) {
+        std::fprintf(stderr, "vantrel-cli simulate: no telegrams of type %d to send\n", options.simulation.typeCode);
+        return 2;
+    }
+    COutputLine line;
+    const std::string failure = line.Open(options, registry);
+    if (!failure.empty()) {
+        std::fprintf(stderr, "vantrel-cli simulate: cannot open the line: %s\n", failure.c_str());
+        return 1;
+    }
+    CTelegramSimulator simulator(line.Fd(), options.simulation);
+    simulator.Start();
+    while (!stop.Wait(100ms) && !simulator.WaitFinished(0ms)) {
+    }
+    simulator.Stop();
+    std::fprintf(stderr, "vantrel-cli simulate: sent %llu telegrams, %llu of them spoiled\n",
+                 static_cast<unsigned long long>(simulator.SentCount()),
+                 static_cast<unsigned long long>(simulator.SpoiledCount()));
+    const std::string writeError = simulator.GetWriteError();
+    if (!writeError.empty()) {
+        std::fprintf(stderr, "vantrel-cli simulate: writing to the line failed: %s\n", writeError.c_str());
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace
+
+int RunSimulateCommand(int argc, char** argv)
+{
+    SimulateOptions options;
+    const int parsed = ParseArguments(argc, argv, options);
+    if (parsed != 0)
+        return parsed < 0 ? 0 : parsed;
+    CStopSignal stop;
+    // Read only: simulating changes nothing the user has stored.
+    CRegistry registry;
+    registry.Open();
+    return Simulate(options, registry, stop);
+}

@@ -142,6 +142,7 @@ bool CRegistry::WriteInt(const std::string& name, std::int32_t value)
 {
     if (!key || name.empty())
         return false;
+    RecoverFromFailedFlush();
     key->setValue(QString::fromStdString(name), value);
     return Persist();
 }
@@ -166,24 +167,25 @@ bool CRegistry::WriteString(const std::string& name, const std::string& value)
 {
     if (!key || name.empty())
         return false;
+    RecoverFromFailedFlush();
     key->setValue(QString::fromStdString(name), QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size())));
     return Persist();
 }
 
-// Writes the pending change to disk. The settings object remembers its first
-// error for ever, so after a failure it is replaced: a later write, once
-// the file can be written again, succeeds.
+// Writes the pending change to disk.
 bool CRegistry::Persist()
 {
     key->sync();
-    if (key->status() == QSettings::NoError)
-        return true;
-    Reopen();
-    return false;
+    return key->status() == QSettings::NoError;
 }
 
-void CRegistry::Reopen()
+// The settings object remembers its first error for ever: after a flush
+// failed, a fresh one lets the next write succeed once the file can be
+// written again.
+void CRegistry::RecoverFromFailedFlush()
 {
+    if (key->status() == QSettings::NoError)
+        return;
     key.reset();
     key = MakeSettings(organization, application);
 }

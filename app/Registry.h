@@ -45,7 +45,7 @@ public:
 private:
     bool OpenKey(const std::string& path, bool createIfMissing);
     bool Persist();
-    void Reopen();
+    void RecoverFromFailedFlush();
 
     std::unique_ptr<QSettings> key;
     std::string organization;

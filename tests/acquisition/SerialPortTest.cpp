@@ -82,6 +82,19 @@ protected:
         port.SetTimeouts(ReceptionTimeouts(totalConstantMs));
     }
 
+    // A read on another thread, while the test plays the line.
+    std::future<CReadResult> StartRead()
+    {
+        return std::async(std::launch::async, [this] { return TimedRead(port); });
+    }
+
+    // Every read here ends within its total timeout anyway; 3 s tells a hang.
+    static CReadResult Finish(std::future<CReadResult>& read)
+    {
+        EXPECT_EQ(read.wait_for(3s), std::future_status::ready);
+        return read.get();
+    }
+
     termios StateOfLine()
     {
         termios state{};
@@ -133,10 +146,10 @@ TEST_F(SerialPortTest, ShortGapJoinsBurstsAndLongGapSplitsThem)
     const std::string first = Pattern(20, 1);
     const std::string second = Pattern(20, 2);
 
-    auto joined = std::async(std::launch::async, [&] { return TimedRead(port); });
+    auto joined = StartRead();
     std::this_thread::sleep_for(50ms);
     line.WriteBursts({first, second}, 20ms);
-    EXPECT_EQ(joined.get().bytes, first + second);
+    EXPECT_EQ(Finish(joined).bytes, first + second);
 
     auto split = std::async(std::launch::async, [&] { line.WriteBursts({first, second}, 200ms); });
     const CReadResult one = TimedRead(port);
@@ -356,23 +369,21 @@ TEST(SerialFrameTest, FlowControlCodes)
 TEST_F(SerialPortTest, VanishedDeviceMakesTheReadThrow)
 {
     OpenPort(5000);
-    auto read = std::async(std::launch::async, [&] { return TimedRead(port); });
+    auto read = StartRead();
     std::this_thread::sleep_for(100ms);
     line.CloseMaster();
-    ASSERT_EQ(read.wait_for(3s), std::future_status::ready);
-    EXPECT_THROW(read.get(), CSerialException);
+    EXPECT_THROW(Finish(read), CSerialException);
 }
 
 TEST_F(SerialPortTest, BytesAlreadyReadSurviveTheDeviceGoingAway)
 {
     OpenPort(5000);
-    auto read = std::async(std::launch::async, [&] { return TimedRead(port); });
+    auto read = StartRead();
     std::this_thread::sleep_for(50ms);
     line.Write("$PSIM");
     std::this_thread::sleep_for(20ms);
     line.CloseMaster();
-    ASSERT_EQ(read.wait_for(3s), std::future_status::ready);
-    EXPECT_EQ(read.get().bytes, "$PSIM");
+    EXPECT_EQ(Finish(read).bytes, "$PSIM");
     EXPECT_THROW(TimedRead(port), CSerialException);
 }
 
@@ -381,11 +392,10 @@ TEST_F(SerialPortTest, BytesAlreadyReadSurviveTheDeviceGoingAway)
 TEST_F(SerialPortTest, InterruptEndsAnIdleReadAtOnce)
 {
     OpenPort(10000);
-    auto read = std::async(std::launch::async, [&] { return TimedRead(port); });
+    auto read = StartRead();
     std::this_thread::sleep_for(100ms);
     port.InterruptRead();
-    ASSERT_EQ(read.wait_for(3s), std::future_status::ready);
-    const CReadResult result = read.get();
+    const CReadResult result = Finish(read);
     EXPECT_TRUE(result.bytes.empty());
     EXPECT_TRUE(result.interrupted);
     EXPECT_LT(result.seconds, 3.0);
@@ -414,15 +424,14 @@ TEST_F(SerialPortTest, InterruptEndsOnlyTheNextReadAndCanBeTakenBack)
 TEST_F(SerialPortTest, InterruptDoesNotCutAReadThatHasBytes)
 {
     OpenPort(5000);
-    auto read = std::async(std::launch::async, [&] { return TimedRead(port); });
+    auto read = StartRead();
     std::this_thread::sleep_for(50ms);
     line.Write("first half,");
     std::this_thread::sleep_for(20ms);
     port.InterruptRead();
     std::this_thread::sleep_for(20ms);
     line.Write("second half");
-    ASSERT_EQ(read.wait_for(3s), std::future_status::ready);
-    const CReadResult result = read.get();
+    const CReadResult result = Finish(read);
     EXPECT_EQ(result.bytes, "first half,second half");
     EXPECT_FALSE(result.interrupted);
 }

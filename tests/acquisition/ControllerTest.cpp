@@ -1,0 +1,339 @@
+// The acquisition controller on real pseudo-terminals: what each read hands
+// over, logging across type changes and pauses, a faulting decoder, settings
+// changes, a vanishing device and how quickly the user gets the controller
+// back while the line is idle. Timings are checked with wide margins only.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+#include <stdexcept>
+
+#include "acquisition/TelegramGenerator.h"
+#include "acquisition/Tickwarden.h"
+#include "decoders/DecoderFactory.h"
+#include "tests/acquisition/ControllerSupport.h"
+#include "tests/core/DecoderTestSupport.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+constexpr int kNoDecoder = 5;
+const std::string kConfig = "Config(9600,8,N,1)";
+
+std::atomic<int> nextTestPort{300};
+
+// The header rows a format writes at the top of a fresh CSV log.
+std::string HeaderRowsOf(int typeCode)
+{
+    CTempDir dir;
+    const std::string path = dir.File("header.csv");
+    CDecoderFactory::Create(typeCode)->OpenLogs(path);
+    return ReadWholeFile(path);
+}
+
+std::size_t LineCount(const std::string& text)
+{
+    return SplitLines(text).size();
+}
+
+class ControllerTest : public ::testing::Test {
+protected:
+    void Start(int typeCode, CTelegramDecoder::DecoderMaker maker = &CDecoderFactory::Create)
+    {
+        StoreLineSettings(store, line, typeCode);
+        controller = std::make_unique<CTelegramDecoder>(&receiver, &store, std::move(maker));
+        // Bytes sent before the port is open are lost, as on a real line.
+        ASSERT_TRUE(Eventually([this] { return line.IsHeldOpen(); }));
+    }
+
+    // Sends a telegram and waits for it to be handed over.
+    CHandOff Exchange(const std::string& bytes)
+    {
+        const std::size_t before = receiver.Count();
+        line.Line().Write(bytes);
+        EXPECT_TRUE(receiver.WaitFor(before + 1));
+        return receiver.HandOffs().back();
+    }
+
+    // Sends a telegram and waits until the raw log holds it.
+    void SendLogged(const std::string& bytes, const std::string& rawPath)
+    {
+        const auto before = std::filesystem::exists(rawPath) ? std::filesystem::file_size(rawPath) : 0;
+        line.Line().Write(bytes);
+        EXPECT_TRUE(Eventually([&] { return std::filesystem::file_size(rawPath) >= before + bytes.size(); }));
+    }
+
+    CMappedLine line{nextTestPort++};
+    CMemorySettingsStore store;
+    CRecordingReceiver receiver;
+    CTempDir logDir;
+    std::unique_ptr<CTelegramDecoder> controller;
+};
+
+TEST(ControllerStartTest, FreshStoreSelectsHpr418FAndWritesItAtOnce)
+{
+    CMemorySettingsStore store;
+    CTelegramDecoder controller(nullptr, &store);
+    std::int32_t stored = -1;
+    ASSERT_TRUE(store.ReadInt("Telegram", stored));
+    EXPECT_EQ(stored, 6);
+    EXPECT_EQ(controller.GetTelegramType(), 6);
+    std::string portName, configString;
+    int timeout = 0;
+    ASSERT_TRUE(Eventually([&] { return controller.GetCommSettings(portName, configString, timeout); }));
+    EXPECT_EQ(portName, "COM1");
+    EXPECT_EQ(configString, "Config(9600,8,N,1)");
+    EXPECT_EQ(timeout, 2);
+    // Port and configuration are only stored when the user confirms them.
+    EXPECT_FALSE(store.ReadString("Port", portName));
+}
+
+TEST_F(ControllerTest, EachReadIsOneTelegramOfAtMost256Bytes)
+{
+    Start(kNoDecoder);
+    std::string burst;
+    for (int i = 0; i < 300; ++i)
+        burst += static_cast<char>(i * 7);
+    const double before = CTickwarden::GetPCMilliSecs();
+    line.Line().Write(burst);
+    ASSERT_TRUE(receiver.WaitFor(2));
+    line.Line().WriteBursts({"AB", std::string("C\0D", 3)}, 40ms);
+    ASSERT_TRUE(receiver.WaitFor(3));
+
+    const auto handOffs = receiver.HandOffs();
+    ASSERT_EQ(handOffs.size(), 3u);
+    EXPECT_EQ(handOffs[0].raw, burst.substr(0, 256));
+    EXPECT_EQ(handOffs[1].raw, burst.substr(256));
+    EXPECT_EQ(handOffs[2].raw, std::string("ABC\0D", 5));  // 40 ms apart: one telegram
+    for (const CHandOff& handOff : handOffs) {
+        EXPECT_EQ(handOff.text, "");  // no decoder, empty report
+        EXPECT_GT(handOff.index.receiveTime, before);
+        EXPECT_LE(handOff.index.receiveTime, CTickwarden::GetPCMilliSecs());
+    }
+}
+
+TEST_F(ControllerTest, TelegramsOfTheSelectedTypeAreDecodedAndCounted)
+{
+    Start(kTypeHpr418F);
+    auto generator = CTelegramGenerator::Create(kTypeHpr418F);
+    const std::string first = generator->Next();
+    const std::string second = generator->Next();
+    const CHandOff one = Exchange(first);
+    const CHandOff two = Exchange(second);
+    EXPECT_EQ(one.raw, first);
+    EXPECT_NE(one.text.find("Telegram number : 1"), std::string::npos) << one.text;
+    EXPECT_NE(two.text.find("Telegram number : 2"), std::string::npos) << two.text;
+    EXPECT_TRUE(two.index.valid);
+    EXPECT_EQ(two.text.find("Decode of telegram"), std::string::npos);
+}
+
+TEST_F(ControllerTest, TypeWithoutDecoderCannotLog)
+{
+    Start(kNoDecoder);
+    const std::string path = logDir.File("log.csv");
+    const CLogOpenResult result = controller->SetLogging(true, path);
+    EXPECT_FALSE(result.Ok());
+    EXPECT_FALSE(result.csv.error.empty());
+    EXPECT_FALSE(controller->IsLogging());
+    EXPECT_FALSE(std::filesystem::exists(path));
+    EXPECT_FALSE(std::filesystem::exists(logDir.File("log.raw")));
+}
+
+TEST_F(ControllerTest, PauseHoldsBackTheDisplayButNotCountingOrLogging)
+{
+    Start(kTypeHpr418F);
+    auto generator = CTelegramGenerator::Create(kTypeHpr418F);
+    const std::string csvPath = logDir.File("paused.csv");
+    const std::string rawPath = logDir.File("paused.raw");
+    ASSERT_TRUE(controller->SetLogging(true, csvPath).Ok());
+    const std::size_t headerLines = LineCount(ReadWholeFile(csvPath));
+
+    controller->SetPaused(true);
+    std::string sent;
+    for (int i = 0; i < 3; ++i) {
+        const std::string telegram = generator->Next();
+        SendLogged(telegram, rawPath);
+        sent += telegram;
+    }
+    EXPECT_EQ(receiver.Count(), 0u);
+    EXPECT_EQ(ReadWholeFile(rawPath), sent);
+    EXPECT_EQ(LineCount(ReadWholeFile(csvPath)), headerLines + 3);
+
+    controller->SetPaused(false);
+    const CHandOff next = Exchange(generator->Next());
+    EXPECT_NE(next.text.find("Telegram number : 4"), std::string::npos) << next.text;
+}
+
+TEST_F(ControllerTest, TypeChangeWhileLoggingKeepsWhatWasLogged)
+{
+    Start(kTypeHpr418F);
+    const std::string csvPath = logDir.File("changes.csv");
+    const std::string rawPath = logDir.File("changes.raw");
+    ASSERT_TRUE(controller->SetLogging(true, csvPath).Ok());
+    auto hpr418 = CTelegramGenerator::Create(kTypeHpr418F);
+    auto hpr309 = CTelegramGenerator::Create(kTypeHpr309);
+    std::string sent;
+    for (int i = 0; i < 2; ++i) {
+        const std::string telegram = hpr418->Next();
+        SendLogged(telegram, rawPath);
+        sent += telegram;
+    }
+
+    controller->SelectTelegramType(kTypeHpr309);
+    for (int i = 0; i < 2; ++i) {
+        const std::string telegram = hpr309->Next();
+        SendLogged(telegram, rawPath);
+        sent += telegram;
+    }
+    ASSERT_TRUE(controller->IsLogging());
+    EXPECT_EQ(ReadWholeFile(rawPath), sent);
+
+    const std::string header418 = HeaderRowsOf(kTypeHpr418F);
+    const std::string header309 = HeaderRowsOf(kTypeHpr309);
+    const std::string csv = ReadWholeFile(csvPath);
+    ASSERT_EQ(csv.rfind(header418, 0), 0u) << csv;
+    const std::size_t newHeader = csv.find(header309, header418.size());
+    ASSERT_NE(newHeader, std::string::npos) << csv;
+    EXPECT_EQ(LineCount(csv.substr(header418.size(), newHeader - header418.size())), 2u);
+    EXPECT_EQ(LineCount(csv.substr(newHeader + header309.size())), 2u);
+}
+
+// Decodes "X..." telegrams only halfway before it fails.
+class CFaultyDecoder : public CFormatDecoder {
+public:
+    CFaultyDecoder() : CFormatDecoder(RowShape::AfterDecode) {}
+    void WriteCsvHeader() override {}
+    TelegramStatus Validate(const CByteView&) override { return kStatusOk; }
+
+protected:
+    void DecodeFields(const CByteView& telegram, CTelegramIndex&) override
+    {
+        report->Append("telegram %d decoded", count);
+        if (telegram.At(0) == 'X')
+            throw std::runtime_error("bad field");
+        report->NewLine();
+    }
+};
+
+TEST_F(ControllerTest, DecoderFaultIsShownOnLinesOfItsOwnAndTheNextTelegramIsNormal)
+{
+    Start(kTypeHpr418F, [](int) { return std::make_unique<CFaultyDecoder>(); });
+    const CHandOff faulted = Exchange("X-ray");
+    EXPECT_EQ(faulted.text,
+              "telegram 1 decoded\nDecode of telegram caused internal error.\n\n"
+              "Use the 'Hex Window' to view received data\n");
+    EXPECT_EQ(faulted.raw, "X-ray");
+    const CHandOff next = Exchange("normal");
+    EXPECT_EQ(next.text, "telegram 2 decoded\n");
+}
+
+TEST_F(ControllerTest, NewSettingsReopenThePortWithThemAtTheNextPass)
+{
+    Start(kNoDecoder);
+    Exchange("first line");
+    CMappedLine other(nextTestPort++);
+    const auto before = Clock::now();
+    controller->SetCommSettings(other.PortName(), "Config(19200,7,O,2)", 20);
+    EXPECT_LT(Clock::now() - before, 1s);  // an idle read does not hold up the user
+
+    std::string stored;
+    ASSERT_TRUE(store.ReadString("Port", stored));
+    EXPECT_EQ(stored, other.PortName());
+    ASSERT_TRUE(store.ReadString("Config", stored));
+    EXPECT_EQ(stored, "Config(19200,7,O,2)");
+
+    ASSERT_TRUE(Eventually([&] { return other.IsHeldOpen(); }));
+    other.Line().Write("second line");
+    ASSERT_TRUE(receiver.WaitFor(2));
+    EXPECT_EQ(receiver.HandOffs()[1].raw, "second line");
+    line.Line().Write("old line");
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(receiver.Count(), 2u);
+}
+
+TEST_F(ControllerTest, ClosingWhileTheLineIsIdleDoesNotWaitOutTheReceiveTimeout)
+{
+    Start(kNoDecoder);
+    controller->SetCommSettings(line.PortName(), kConfig, 20);
+    Exchange("wake up");
+    std::this_thread::sleep_for(200ms);  // the next read is waiting now
+    const auto before = Clock::now();
+    controller.reset();
+    EXPECT_LT(Clock::now() - before, 1s);
+    EXPECT_EQ(receiver.Count(), 1u);  // the interrupted read handed nothing over
+}
+
+TEST_F(ControllerTest, VanishedDeviceClosesThePortAndItIsReopenedWhenBack)
+{
+    Start(kNoDecoder);
+    Exchange("before");
+    line.HangUp();
+    ASSERT_TRUE(Eventually([&] { return !controller->GetPortError().empty(); }));
+    const std::size_t afterHangUp = receiver.Count();
+    std::this_thread::sleep_for(500ms);
+    // No stream of empty reports while the device is away.
+    EXPECT_EQ(receiver.Count(), afterHangUp);
+    EXPECT_LE(afterHangUp, 2u);
+
+    line.Replace();
+    ASSERT_TRUE(Eventually([&] { return line.IsHeldOpen(); }));
+    line.Line().Write("after");
+    ASSERT_TRUE(Eventually([&] {
+        const auto handOffs = receiver.HandOffs();
+        return !handOffs.empty() && handOffs.back().raw == "after";
+    }));
+    EXPECT_EQ(controller->GetPortError(), "");
+}
+
+TEST_F(ControllerTest, GetCommSettingsGivesUpWhileAPassHoldsTheController)
+{
+    Start(kNoDecoder);
+    controller->SetCommSettings(line.PortName(), kConfig, 5);
+    Exchange("wake up");
+    std::this_thread::sleep_for(200ms);
+    std::string portName = "unchanged", configString = "unchanged";
+    int timeout = -1;
+    const auto before = Clock::now();
+    EXPECT_FALSE(controller->GetCommSettings(portName, configString, timeout));
+    const auto waited = Clock::now() - before;
+    EXPECT_GE(waited, 90ms);
+    EXPECT_LT(waited, 1s);
+    EXPECT_EQ(portName, "unchanged");
+    EXPECT_EQ(configString, "unchanged");
+    EXPECT_EQ(timeout, -1);
+}
+
+TEST_F(ControllerTest, PortThatCannotBeOpenedIsRetriedSilentlyWithItsReasonKept)
+{
+    store.WriteInt("Telegram", kNoDecoder);
+    store.WriteString("Port", "COM" + std::to_string(nextTestPort));
+    CPortMap::SetOverride(nextTestPort++, logDir.File("no-such-device"));
+    controller = std::make_unique<CTelegramDecoder>(&receiver, &store);
+    ASSERT_TRUE(Eventually([&] { return controller->GetPortError() == "No such file or directory"; }));
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(receiver.Count(), 0u);
+}
+
+TEST_F(ControllerTest, LogWriteFailureStopsLoggingAndIsReported)
+{
+    Start(kTypeHpr418F);
+    auto generator = CTelegramGenerator::Create(kTypeHpr418F);
+    const std::string fullPath = logDir.File("full.csv");
+    std::filesystem::create_symlink("/dev/full", fullPath);
+    ASSERT_TRUE(controller->SetLogging(true, fullPath).Ok());
+    line.Line().Write(generator->Next());
+    ASSERT_TRUE(receiver.WaitForLogError());
+    EXPECT_EQ(receiver.LogErrors().front(), "No space left on device");
+    EXPECT_TRUE(Eventually([&] { return !controller->IsLogging(); }));
+
+    // Once there is room again, logging starts afresh and failures are seen again.
+    const std::string csvPath = logDir.File("room.csv");
+    ASSERT_TRUE(controller->SetLogging(true, csvPath).Ok());
+    SendLogged(generator->Next(), logDir.File("room.raw"));
+    EXPECT_TRUE(controller->IsLogging());
+    EXPECT_EQ(receiver.LogErrors().size(), 1u);
+}
+
+} // namespace

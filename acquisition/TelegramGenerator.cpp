@@ -3,6 +3,8 @@
 #include "acquisition/Hpr309Generator.h"
 #include "acquisition/Hpr418BcdGenerator.h"
 #include "acquisition/Hpr418Generator.h"
+#include "acquisition/NmeaGenerator.h"
+#include "acquisition/ZaqAsciiGenerator.h"
 #include "decoders/DecoderFactory.h"
 
 std::unique_ptr<CTelegramGenerator> CTelegramGenerator::Create(int typeCode)
@@ -16,6 +18,10 @@ std::unique_ptr<CTelegramGenerator> CTelegramGenerator::Create(int typeCode)
         return std::make_unique<CHpr418Generator>(false);
     case kTypeHpr418F:
         return std::make_unique<CHpr418Generator>(true);
+    case kTypeZaqAscii:
+        return std::make_unique<CZaqAsciiGenerator>();
+    case kTypeNmea:
+        return std::make_unique<CNmeaGenerator>();
     default:
         return nullptr;
     }

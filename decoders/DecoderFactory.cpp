@@ -4,6 +4,8 @@
 #include "decoders/Hpr309Decoder.h"
 #include "decoders/Hpr418BcdDecoder.h"
 #include "decoders/Hpr418Decoder.h"
+#include "decoders/NmeaDecoder.h"
+#include "decoders/ZaqAsciiDecoder.h"
 
 namespace {
 const CCodeText kTypeNames[] = {
@@ -23,6 +25,10 @@ std::unique_ptr<CFormatDecoder> CDecoderFactory::Create(int typeCode)
         return std::make_unique<CHpr418Decoder>(false);
     case kTypeHpr418F:
         return std::make_unique<CHpr418Decoder>(true);
+    case kTypeZaqAscii:
+        return std::make_unique<CZaqAsciiDecoder>();
+    case kTypeNmea:
+        return std::make_unique<CNmeaDecoder>();
     default:
         return nullptr;
     }

@@ -263,3 +263,9 @@ void CFormatDecoder::CsvText(const char* text)
     if (csvFile)
         std::fputs(text, csvFile);
 }
+
+void CFormatDecoder::CsvBytes(std::string_view bytes)
+{
+    if (csvFile)
+        std::fwrite(bytes.data(), 1, bytes.size(), csvFile);
+}

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 #include "decoders/ByteView.h"
 #include "decoders/TelegramIndex.h"
@@ -98,6 +99,8 @@ protected:
     bool IsCsvOpen() const { return csvFile != nullptr; }
     void Csv(const char* format, ...) VANTREL_PRINTF(2, 3);
     void CsvText(const char* text);
+    // Received bytes written as they stand, embedded NUL bytes included.
+    void CsvBytes(std::string_view bytes);
 
     CReportBuilder* report = nullptr;
     int count = 0;

@@ -1,0 +1,391 @@
+#include "decoders/NmeaDecoder.h"
+
+#include <algorithm>
+#include <string>
+
+namespace {
+
+using CFieldRule = CNmeaDecoder::CFieldRule;
+
+constexpr int Pair(int first, int second)
+{
+    return first * 256 + second;
+}
+
+const char kAddressText[] = "Manufacturers code and type of telegram";
+const char kNoFieldText[] = "              ";  // stands in the empty ASCII column
+
+// ---------------------------------------------------------------- $PSIMSSB
+
+const CCodeText kFrequencyTexts[] = {
+    {'A', "Low Frequency Beacon index"},
+    {'B', "Medium Frequency Beacon index"},
+    {'C', "High Frequency Beacon index"},
+};
+const CCodeText kSsbStatusTexts[] = {
+    {'A', "Good position fix and Additional data (if present)"},
+    {'V', "Bad Fix and/or Additional data (if present)"},
+};
+const CCodeText kErrorCodeTexts[] = {
+    {'N', "No reply received"},
+    {'A', "Ambiguity error in SSBL direction"},
+    {'M', "Missing additional data"},
+    {'P', "Position is predicted, not measured"},
+    {'R', "The measured position is rejected by filter"},
+};
+const CCodeText kCoordSystemTexts[] = {
+    {'C', "Cartesian Coordinates from Vessel position"},
+    {'P', "Polar Coordinates from Vessel position"},
+    {'U', "Universal Transverse Mercator Coordinates"},
+};
+const CCodeText kOrientationTexts[] = {
+    {'H', "Position of beacon is oriented ship's head up, Stbd first"},
+    {'N', "Position of beacon is oriented North up, North first"},
+    {'E', "Position of beacon is oriented North up, East first"},
+};
+const CCodeText kFilterTexts[] = {
+    {'M', "Position of beacon is measured"},
+    {'F', "Position of beacon is filtered"},
+    {'P', "Position of beacon is predicted"},
+};
+// The coordinates by orientation and coordinate system letters.
+const CCodeText kSsbXTexts[] = {
+    {Pair('H', 'C'), "Position of beacon Starboard of ship's ref. point"},
+    {Pair('H', 'P'), "Horizontal range of beacon from ship's ref. point"},
+    {Pair('N', 'C'), "Position of beacon North of ship's ref. point"},
+    {Pair('N', 'U'), "UTM Northings of beacon"},
+    {Pair('E', 'C'), "Position of beacon East of ship's ref. point"},
+    {Pair('E', 'U'), "UTM Eastings of beacon"},
+};
+const CCodeText kSsbYTexts[] = {
+    {Pair('H', 'C'), "Position of beacon Forwards of ship's ref. point"},
+    {Pair('H', 'P'), "Bearing in degrees of beacon from ship's ref. point"},
+    {Pair('N', 'C'), "Position of beacon East of ship's ref. point"},
+    {Pair('N', 'U'), "UTM Eastings of beacon"},
+    {Pair('E', 'C'), "Position of beacon North of ship's ref. point"},
+    {Pair('E', 'U'), "UTM Northings of beacon"},
+};
+// A known orientation with a coordinate system it does not use.
+const CCodeText kUnknownCoordinateTexts[] = {
+    {'H', "UNKNOWN orientation of beacon position from ship"},
+    {'N', "UNKNOWN co-ordinate system"},
+    {'E', "UNKNOWN co-ordinate system"},
+};
+const CCodeText kAdditionalTexts[] = {
+    {'N', "No additional data is available"},
+    {'I', "Inclinometer X & Y angles are available from the beacon"},
+    {'C', "Compass heading is available from the beacon"},
+};
+const CCodeText kFirstAdditionalTexts[] = {
+    {'I', "Beacon X inclination"},
+    {'C', "Beacon Compass heading"},
+};
+const CCodeText kSecondAdditionalTexts[] = {
+    {'I', "Beacon Y inclination"},
+};
+
+enum SsbField { kSsbCoordSystem = 5, kSsbOrientation = 6, kSsbAdditional = 12 };
+
+const CFieldRule kSsbFields[] = {
+    {.label = "Address        ", .otherwise = kAddressText},
+    {.label = "Time           ", .otherwise = "Time of origin of SSB (USBL) telegram data"},
+    {.label = "Tp_code        ", .otherwise = "UNKNOWN Frequency Beacon index", .key = 2,
+     .texts = kFrequencyTexts},
+    {.label = "Status         ", .otherwise = "UNKNOWN Fix Status", .key = 3, .texts = kSsbStatusTexts},
+    {.label = "Error_code     ", .otherwise = "UNKNOWN Fix Error", .key = 4, .texts = kErrorCodeTexts,
+     .whenEmpty = "              No errors"},
+    {.label = "Coord_system   ", .otherwise = "UNKNOWN Coordinates", .key = 5, .texts = kCoordSystemTexts},
+    {.label = "Orientation    ", .otherwise = "UNKNOWN orientation of beacon position", .key = 6,
+     .texts = kOrientationTexts},
+    {.label = "SW_filter      ", .otherwise = "UNKNOWN method of beacon position", .key = 7,
+     .texts = kFilterTexts},
+    {.label = "X_coordinate   ", .otherwise = "UNKNOWN orientation of beacon position",
+     .key = kSsbOrientation, .secondKey = kSsbCoordSystem, .texts = kSsbXTexts,
+     .otherwiseByKey = kUnknownCoordinateTexts},
+    {.label = "Y_coordinate   ", .otherwise = "UNKNOWN orientation of beacon position",
+     .key = kSsbOrientation, .secondKey = kSsbCoordSystem, .texts = kSsbYTexts,
+     .otherwiseByKey = kUnknownCoordinateTexts},
+    {.label = "Depth          ", .otherwise = "Depth of beacon below ship's ref. point"},
+    {.label = "Expected_acc   ", .otherwise = "Expected accuracy of beacon position"},
+    {.label = "Additional_inf ", .otherwise = "UNKNOWN additional data is available", .key = 12,
+     .texts = kAdditionalTexts},
+    {.label = "1st_add_field  ", .otherwise = "UNKNOWN additional data", .key = kSsbAdditional,
+     .texts = kFirstAdditionalTexts, .whenEmpty = "              Empty"},
+    {.label = "2nd_add_field  ", .otherwise = "UNKNOWN additional data", .key = kSsbAdditional,
+     .texts = kSecondAdditionalTexts, .whenEmpty = "              Empty"},
+};
+
+// ---------------------------------------------------------------- $PSIMLBP
+
+// %c is the last character of the Type field: the ROV's or beacon's number.
+const CCodeText kObjectTexts[] = {
+    {'V', "LBL position is for the Vessel"},
+    {'R', "LBL position is for ROV %c"},
+    {'T', "LBL position is for Beacon %c"},
+};
+const CCodeText kLbpStatusTexts[] = {
+    {'A', "Good position fix"},
+    {'?', "Bad position Fix "},
+    {'R', "The residuals are too large"},
+    {'N', "The calculation does not converge"},
+    {'F', "Too few replies to calculate position"},
+    {'C', "Computational error in position"},
+};
+const CCodeText kLbpCoordinateTexts[] = {
+    {'C', "Cartesian Local Coordinate system, North first"},
+    {'L', "Cartesian Local Coordinate system, East first"},
+    {'U', "UTM Coordinate system, Northings first"},
+    {'E', "UTM Coordinate system, Eastings first"},
+};
+const CCodeText kLbpXTexts[] = {
+    {'C', "North position of Object in local grid"},
+    {'L', "East position of Object in local grid"},
+    {'U', "Northings of Object in UTM grid"},
+    {'E', "Eastings of Object in UTM grid"},
+};
+const CCodeText kLbpYTexts[] = {
+    {'C', "East position of Object in local grid"},
+    {'L', "North position of Object in local grid"},
+    {'U', "Eastings of Object in UTM grid"},
+    {'E', "Northings of Object in UTM grid"},
+};
+
+enum LbpField { kLbpCoordinates = 5 };
+
+const CFieldRule kLbpFields[] = {
+    {.label = "Address        ", .otherwise = kAddressText},
+    {.label = "Clock          ", .otherwise = "Time of origin of LBP (LBL) telegram data"},
+    {.label = "Tp_array       ", .otherwise = "Number of Beacon array used for LBL position"},
+    {.label = "Type           ", .otherwise = "LBL position is for UNKNOWN Object", .key = 3,
+     .texts = kObjectTexts, .showsLastCharacter = true},
+    {.label = "Status         ", .otherwise = "UNKNOWN Fix Status", .key = 4, .texts = kLbpStatusTexts},
+    {.label = "Coordinates    ", .otherwise = "UNKNOWN Coordinate system", .key = 5,
+     .texts = kLbpCoordinateTexts},
+    {.label = "X_coordinate   ", .otherwise = "UNKNOWN X position of Object", .key = kLbpCoordinates,
+     .texts = kLbpXTexts},
+    {.label = "Y_coordinate   ", .otherwise = "UNKNOWN Y position of Object", .key = kLbpCoordinates,
+     .texts = kLbpYTexts},
+    {.label = "Depth          ", .otherwise = "Depth of Object"},
+    {.label = "Major          ", .otherwise = "Major axis of the error ellipse"},
+    {.label = "Minor          ", .otherwise = "Minor axis of the error ellipse"},
+    {.label = "Direction      ", .otherwise = "Direction of the error ellipse"},
+    {.label = "Depth_stdev    ", .otherwise = "Depth standard deviation"},
+};
+
+// SSB: the beacon code is the index and passes the display filter.
+// LBP: the object is the index, kept out of the filter.
+const CNmeaDecoder::CSentenceRule kSsbSentence{kSsbFields, 2, 1, true};
+const CNmeaDecoder::CSentenceRule kLbpSentence{kLbpFields, 3, 0, false};
+
+bool IsSeparator(std::uint8_t sevenBit)
+{
+    return sevenBit == ',' || sevenBit == '*' || sevenBit == '\r' || sevenBit == '\n';
+}
+
+// The two received checksum characters read as hex the way "%2x" reads them:
+// leading blanks skipped, then an optional sign and at most two characters
+// in all. Nothing readable gives -1, which matches no checksum.
+int ReceivedChecksum(std::string_view digits)
+{
+    while (!digits.empty() && (digits.front() == ' ' || (digits.front() >= '\t' && digits.front() <= '\r')))
+        digits.remove_prefix(1);
+    const bool negative = !digits.empty() && digits.front() == '-';
+    if (!digits.empty() && (digits.front() == '-' || digits.front() == '+'))
+        digits.remove_prefix(1);
+    int value = 0;
+    std::size_t read = 0;
+    for (; read < digits.size(); ++read) {
+        const char c = digits[read];
+        const int digit = c >= '0' && c <= '9' ? c - '0'
+                          : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                          : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                                  : -1;
+        if (digit < 0)
+            break;
+        value = value * 16 + digit;
+    }
+    return read == 0 || negative ? -1 : value;
+}
+
+} // namespace
+
+// One field of the sentence: its text and the position of the character
+// that ended it.
+struct CNmeaDecoder::CField {
+    std::string_view text;
+    std::size_t terminator = 0;
+
+    int Letter() const { return text.empty() ? 0 : static_cast<std::uint8_t>(text.front()); }
+
+    // The field after the separator at `separator`. It starts at the first
+    // character from 0x21 to 0x7D (blanks and control characters before it
+    // are skipped) and runs to the next comma, '*', CR or LF. When the
+    // separator is the line end itself (one of the last two characters) the
+    // sentence has run out of fields: the field is empty and the terminator
+    // stays where it was, so nothing is ever read past the received bytes.
+    static CField After(const CByteView& sentence, std::size_t separator)
+    {
+        CField field;
+        field.terminator = separator;
+        if (separator + 2 >= sentence.Size())
+            return field;
+        std::size_t at = separator + 1;
+        std::size_t start = std::string_view::npos;
+        for (; at < sentence.Size(); ++at) {
+            const std::uint8_t sevenBit = sentence.At(at) & 0x7F;
+            if (IsSeparator(sevenBit))
+                break;
+            if (start == std::string_view::npos && sevenBit >= 0x21 && sevenBit <= 0x7D)
+                start = at;
+        }
+        field.terminator = at;
+        if (start != std::string_view::npos)
+            field.text = sentence.Text().substr(start, at - start);
+        return field;
+    }
+};
+
+TelegramStatus CNmeaDecoder::Validate(const CByteView& telegram)
+{
+    const TelegramStatus status = CheckLength(telegram);
+    if (status != kStatusOk)
+        return status;
+    const bool framed = telegram.CharAt(0) == '$' && telegram.CharAt(telegram.Size() - 2) == '\r' &&
+                        telegram.CharAt(telegram.Size() - 1) == '\n';
+    return framed ? kStatusOk : kStatusBadData;
+}
+
+void CNmeaDecoder::WriteCsvHeader()
+{
+    static const char* const kRows[] = {
+        "Time,Tdiff,Count,Status,"
+        "$PSIMSSB,Time,TpId,Status,Err,Coords,Orient,Filt,Xposn,Yposn,Depth,Accy,Add,TpXangle,TpYangle,"
+        "Tg_Csum,Chk_Csum,End_1,End_2\n",
+        "Base ->,secs,10,Text,"
+        "$PSIMSSB,Time,10,Text,Text,Text,Text,Text,metre,metre,metre,metre,Text,deg,deg,"
+        "Text,10,10,10\n",
+        "Time,Tdiff,Count,Status,"
+        "$PSIMLBP,Time,Tp_ary,Object,Status,Coords,Xposn,Yposn,Depth,Maj,Min,Dir,Zerr,"
+        "Tg_Csum,Chk_Csum,End_1,End_2\n",
+        "Base ->,secs,10,Text,"
+        "$PSIMLBP,Time,10,Text,Text,Text,metre,metre,metre,metre,metre,deg,metre,"
+        "Text,10,10,10\n",
+    };
+    for (const char* row : kRows)
+        CsvText(row);
+}
+
+void CNmeaDecoder::DecodeFields(const CByteView& telegram, CTelegramIndex& index)
+{
+    // The checksum covers everything between '$' and the first '*'.
+    const std::size_t star = telegram.Text().find('*');
+    const std::uint8_t calculated = telegram.Xor(1, star == std::string_view::npos ? telegram.Size() : star);
+
+    const std::string typeName = "NMEA " + std::string(telegram.Text().substr(0, 8));
+    WriteTextHeader(typeName.c_str(), telegram);
+
+    const CSentenceRule& sentence = telegram.CharAt(5) == 'S' ? kSsbSentence : kLbpSentence;
+    CLetters letters{};
+    std::size_t separator = 0;  // the '$'
+    for (std::size_t number = 0; number < sentence.fields.size(); ++number) {
+        const CField field = CField::After(telegram, separator);
+        letters[number] = field.Letter();
+        WriteFieldLine(sentence.fields[number], field, letters);
+        if (number == sentence.indexField) {
+            const std::string indexText(field.text);
+            if (sentence.indexTextFiltered)
+                report->indexText = indexText;
+            index.SetIndex(sentence.indexKind, indexText);
+        }
+        separator = field.terminator;
+    }
+    if ((telegram.At(separator) & 0x7F) == '*') {
+        const CField checksum = CField::After(telegram, separator);
+        WriteChecksumLine(checksum, calculated);
+        separator = checksum.terminator;
+    }
+    WriteTerminatorLine("Terminator1    ", "First", telegram.At(separator));
+    WriteTerminatorLine("Terminator2    ", "Second", telegram.At(separator + 1));
+    WriteSentenceCsv(telegram, calculated);
+}
+
+void CNmeaDecoder::WriteFieldLine(const CFieldRule& rule, const CField& field, const CLetters& letters)
+{
+    report->Append("%s", rule.label);
+    if (field.text.empty()) {
+        if (rule.whenEmpty)
+            report->Append("%s", rule.whenEmpty);
+        EndLine();
+        return;
+    }
+    WriteFieldText(field);
+    const char* text = rule.otherwise;
+    if (rule.key >= 0) {
+        const int keyLetter = letters[rule.key];
+        const int code = rule.secondKey >= 0 ? Pair(keyLetter, letters[rule.secondKey]) : keyLetter;
+        text = LookupText(rule.texts, code, LookupText(rule.otherwiseByKey, keyLetter, rule.otherwise));
+    }
+    if (rule.showsLastCharacter)
+        report->Append(text, field.text.back());
+    else
+        report->Append("%s", text);
+    EndLine();
+}
+
+// The field as received, left-aligned in a column of at least 14 characters;
+// a longer field is shown whole.
+void CNmeaDecoder::WriteFieldText(const CField& field)
+{
+    std::string column(field.text);
+    if (column.size() < 14)
+        column.append(14 - column.size(), ' ');
+    report->AppendAsciiText(column);
+}
+
+// The received checksum beside the calculated one; they are not compared here.
+void CNmeaDecoder::WriteChecksumLine(const CField& field, std::uint8_t calculated)
+{
+    report->Append("%s", "Checksum       ");
+    if (!field.text.empty())
+        WriteFieldText(field);
+    report->Append("Calculated value is (%02X)", calculated);
+    EndLine();
+}
+
+void CNmeaDecoder::WriteTerminatorLine(const char* label, const char* ordinal, std::uint8_t code)
+{
+    report->Append("%s", label);
+    report->AppendHex("%02x%14s", code, "");
+    AppendEndCharacterText(ordinal, code);
+    EndLine();
+}
+
+// The sentence up to its checksum, whose fields become the CSV columns; the
+// received checksum, the calculated one when they differ, and the two end
+// characters.
+void CNmeaDecoder::WriteSentenceCsv(const CByteView& telegram, std::uint8_t calculated)
+{
+    if (!IsCsvOpen())
+        return;
+    const std::string_view text = telegram.Text();
+    const std::size_t lineEnd = text.size() - 2;
+    const std::size_t star = text.find('*');
+    std::size_t endAt = lineEnd;
+    CsvText(",");
+    if (star == std::string_view::npos) {
+        CsvBytes(text.substr(0, lineEnd));
+        CsvText(",,");
+    } else {
+        CsvBytes(text.substr(0, star));
+        // At most two digits, and never the line end itself.
+        const std::string_view digits = text.substr(star + 1, std::min<std::size_t>(2, lineEnd - star - 1));
+        CsvText(",");
+        CsvBytes(digits);
+        if (ReceivedChecksum(digits) == calculated)
+            CsvText(",");
+        else
+            Csv(",%02X", calculated);
+        endAt = star + 1 + digits.size();
+    }
+    Csv(",%d,%d", telegram.At(endAt), telegram.At(endAt + 1));
+}

@@ -1,0 +1,258 @@
+#include "decoders/ZaqAsciiDecoder.h"
+
+#include <algorithm>
+#include <charconv>
+#include <climits>
+#include <cstdarg>
+#include <cstdio>
+#include <optional>
+
+namespace {
+
+using CValueLine = CZaqAsciiDecoder::CValueLine;
+
+// Where the beacon is (beacon telegrams) or the ship is (ship telegrams).
+const CValueLine kBeaconPositionLines[] = {
+    {"X_pos          ", 'X', "Beacon X coordinate position (metres)"},
+    {"Y_pos          ", 'Y', "Beacon Y coordinate position (metres)"},
+    {"Z_pos          ", 'D', "Beacon Depth (metres)"},
+};
+const CValueLine kShipPositionLines[] = {
+    {"East           ", 'X', "Ship's Eastings position (metres)"},
+    {"North          ", 'Y', "Ship's Northings position (metres)"},
+    {"Depth          ", 'D', "Ship's Depth (metres)"},
+};
+// The ship's attitude, in both kinds of telegram.
+const CValueLine kAttitudeLines[] = {
+    {"Ship pitch     ", 'P', "Ship's pitch (degrees)"},
+    {"Ship roll      ", 'R', "Ship's roll (degrees)"},
+    {"Ship heading   ", 'H', "Ship's heading (degrees)"},
+};
+// The riser angles a beacon may send.
+const CValueLine kRiserLines[] = {
+    {"Tpdr pitch     ", 'A', "Riser angle beacon pitch (degrees)"},
+    {"Tpdr roll      ", 'C', "Riser angle beacon roll (degrees)"},
+};
+
+constexpr std::size_t kNoTag = std::string_view::npos;
+
+// Where the number of the first "L:" before the first CR begins, or kNoTag.
+std::size_t FindTag(std::string_view text, char tag)
+{
+    for (std::size_t i = 0; i + 1 < text.size() && text[i] != '\r'; ++i)
+        if (text[i] == tag && text[i + 1] == ':')
+            return i + 2;
+    return kNoTag;
+}
+
+bool IsBlank(char c)
+{
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+// The text of a number, its leading blanks (line ends included) skipped, as
+// a scan conversion would read it.
+std::string_view NumberAt(std::string_view text, std::size_t at)
+{
+    if (at >= text.size())
+        return {};
+    std::size_t start = at;
+    while (start < text.size() && IsBlank(text[start]))
+        ++start;
+    return text.substr(start);
+}
+
+// An optionally signed decimal integer; one too large for an int is held at
+// the nearest end of its range.
+std::optional<int> ReadInteger(std::string_view text, std::size_t at)
+{
+    std::string_view number = NumberAt(text, at);
+    const bool negative = !number.empty() && number.front() == '-';
+    if (!number.empty() && (number.front() == '-' || number.front() == '+'))
+        number.remove_prefix(1);
+    long long value = 0;
+    std::size_t digits = 0;
+    for (; digits < number.size() && number[digits] >= '0' && number[digits] <= '9'; ++digits)
+        value = std::min(value * 10 + (number[digits] - '0'), static_cast<long long>(INT_MAX) + 1);
+    if (digits == 0)
+        return std::nullopt;
+    if (negative)
+        return static_cast<int>(-value);
+    return static_cast<int>(std::min(value, static_cast<long long>(INT_MAX)));
+}
+
+// A real number with optional sign, fraction and exponent, read the same way
+// whatever the user's locale. Text that holds none, or one beyond the range
+// of a float, is unreadable.
+std::optional<float> ReadReal(std::string_view text, std::size_t at)
+{
+    std::string_view number = NumberAt(text, at);
+    if (!number.empty() && number.front() == '+') {
+        number.remove_prefix(1);
+        if (!number.empty() && (number.front() == '-' || number.front() == '+'))
+            return std::nullopt;
+    }
+    float value = 0.0f;
+    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
+    if (error != std::errc())
+        return std::nullopt;
+    return value;
+}
+
+float RealTag(std::string_view text, char tag)
+{
+    return ReadReal(text, FindTag(text, tag)).value_or(0.0f);
+}
+
+} // namespace
+
+// Date and time of the position, as read from the start of the telegram;
+// items that could not be read stay 0 and the month stays empty.
+struct CZaqAsciiDecoder::CDateTime {
+    int day = 0;
+    char month[4] = {};
+    int year = 0;
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+    int itemsRead = 0;
+
+    // text must be NUL-terminated: the scan never reads past it.
+    explicit CDateTime(const std::string& text)
+    {
+        const int items = std::sscanf(text.c_str(), "%2d %3s %2d %2d:%2d:%2d", &day, month, &year,
+                                      &hour, &minute, &second);
+        itemsRead = items < 0 ? 0 : items;
+    }
+};
+
+TelegramStatus CZaqAsciiDecoder::Validate(const CByteView& telegram)
+{
+    const TelegramStatus status = CheckLength(telegram);
+    if (status != kStatusOk)
+        return status;
+    const char first = telegram.CharAt(telegram.Size() - 2);
+    const char second = telegram.CharAt(telegram.Size() - 1);
+    const bool lineEnd = (first == '\r' && second == '\n') || (first == '\n' && second == '\r');
+    return lineEnd ? kStatusOk : kStatusBadData;
+}
+
+void CZaqAsciiDecoder::WriteCsvHeader()
+{
+    CsvText("Time,Tdiff,Count,Status,"
+            "Date,Time,Tpdr,X/East,Y/North,Z/Depth,Pitch,Roll,Heading,Error,TP_Pitch,TP_Roll,End_1,End_2\n");
+    CsvText("Base ->,secs,10,Text,"
+            "Date,Time,10,metre,metre,metre,deg,deg,deg,10,deg,deg,10,10\n");
+}
+
+void CZaqAsciiDecoder::DecodeFields(const CByteView& telegram, CTelegramIndex& index)
+{
+    const std::string_view text = telegram.Text();
+    const CDateTime dateTime{std::string(text)};
+    if (dateTime.itemsRead < 6)
+        report->Append("Error in extracting 6 items from datetime, extracted %d\r\n", dateTime.itemsRead);
+
+    const std::size_t beaconTag = FindTag(text, 'B');
+    if (beaconTag == kNoTag) {
+        report->Append("No index!, ");
+        return;
+    }
+    const int beaconIndex = ReadInteger(text, beaconTag).value_or(0);
+    const bool isBeacon = beaconIndex != 0;
+    WriteTextHeader(isBeacon ? "ZAQ ASCII TPDR" : "ZAQ ASCII SHIP", telegram);
+
+    WriteDateTime(dateTime);
+    WriteIndexLine(beaconIndex, index);
+    WriteValues(text, isBeacon ? kBeaconPositionLines : kShipPositionLines);
+    WriteValues(text, kAttitudeLines);
+    const int errorStatus = ReadInteger(text, FindTag(text, 'E')).value_or(0);
+    const bool hasRiser = isBeacon && (FindTag(text, 'A') != kNoTag || FindTag(text, 'C') != kNoTag);
+    if (hasRiser)
+        WriteRiserAngles(text);
+    WriteErrorStatus(errorStatus);
+    if (IsCsvOpen()) {
+        Csv("%d,", errorStatus);
+        if (hasRiser)
+            Csv("%3.1f,%3.1f,", RealTag(text, 'A'), RealTag(text, 'C'));
+        else
+            CsvText(",,");
+    }
+    const std::uint8_t firstEnd = telegram.At(telegram.Size() - 2);
+    const std::uint8_t secondEnd = telegram.At(telegram.Size() - 1);
+    WriteEndCharacter("First", firstEnd);
+    WriteEndCharacter("Second", secondEnd);
+    Csv("%d,%d", firstEnd, secondEnd);
+}
+
+void CZaqAsciiDecoder::EndField(const char* format, ...)
+{
+    report->Append("   ");
+    va_list args;
+    va_start(args, format);
+    report->AppendText(CReportBuilder::FormatV(format, args));
+    va_end(args);
+    EndLine();
+}
+
+void CZaqAsciiDecoder::WriteDateTime(const CDateTime& at)
+{
+    AsciiField("Date           ", "%02d %3s %02d", at.day, at.month, at.year);
+    EndField("Date of origin of telegram data");
+    AsciiField("Time           ", "%02d:%02d:%02d", at.hour, at.minute, at.second);
+    EndField(" Time of origin of telegram data");
+    Csv(",%2d %3s %02d,", at.day, at.month, at.year);
+    Csv("%02d:%02d:%02d,", at.hour, at.minute, at.second);
+}
+
+void CZaqAsciiDecoder::WriteIndexLine(int beaconIndex, CTelegramIndex& index)
+{
+    AsciiField("Tp_index       ", "B:     %2d", beaconIndex);
+    if (beaconIndex != 0) {
+        report->indexText = std::to_string(beaconIndex);
+        index.SetIndex(1, report->indexText);
+        EndField("Beacon index : Transponder %d", beaconIndex);
+    } else {
+        index.SetIndex(0, "Ship");
+        EndField("Beacon index : Ship");
+    }
+    Csv("%d,", beaconIndex);
+}
+
+// Absent or unreadable numbers are shown and logged as 0.0.
+void CZaqAsciiDecoder::WriteValues(std::string_view text, std::span<const CValueLine> lines)
+{
+    for (const CValueLine& line : lines) {
+        const float value = RealTag(text, line.tag);
+        AsciiField(line.label, "%c:%7.1f", line.tag, value);
+        EndField("%s", line.interpretation);
+        Csv("%3.1f,", value);
+    }
+}
+
+// Both riser lines are shown when either angle was sent; the one missing is 0.0.
+void CZaqAsciiDecoder::WriteRiserAngles(std::string_view text)
+{
+    for (const CValueLine& line : kRiserLines) {
+        AsciiField(line.label, "%c:%7.1f", line.tag, RealTag(text, line.tag));
+        EndField("%s", line.interpretation);
+    }
+}
+
+void CZaqAsciiDecoder::WriteErrorStatus(int errorStatus)
+{
+    if (errorStatus != 0) {
+        AsciiField("Error status   ", "E:      %d", errorStatus);
+        EndField("Simulated data or Error in telegram; error %d", errorStatus);
+    } else {
+        AsciiField("Error status   ", "%9s", "");
+        EndField("No error");
+    }
+}
+
+void CZaqAsciiDecoder::WriteEndCharacter(const char* ordinal, std::uint8_t code)
+{
+    AsciiField("End character  ", "(%02x)     ", code);
+    report->Append("   ");
+    AppendEndCharacterText(ordinal, code);
+    EndLine();
+}

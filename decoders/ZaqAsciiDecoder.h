@@ -1,0 +1,43 @@
+#pragma once
+#include <span>
+#include <string_view>
+
+#include "decoders/AsciiFormatDecoder.h"
+
+// ZAQ ASCII: one line of text per position. Date and time come first, then
+// letter-tagged numbers in any order, then CR LF (or LF CR):
+//
+//   08 Dec 26 14:03:27 B:12 X:  104.6 Y:  -37.2 D:  310.4 P:  1.2 R: -0.4 H: 271.9 E:0<CR><LF>
+//   |day mon yr  time | |   |           |           |           pitch   roll    heading |
+//                     beacon X (east)   Y (north)   depth                      error status
+//
+// B is the beacon (transponder) index; B:0 is the ship's own position, and
+// X and Y are then its eastings and northings. A beacon telegram may add the
+// riser angles of the beacon, A (pitch) and C (roll). A tag is an upper-case
+// letter directly followed by ':'; tags after the first CR do not count.
+class CZaqAsciiDecoder : public CAsciiFormatDecoder {
+public:
+    void WriteCsvHeader() override;
+    TelegramStatus Validate(const CByteView& telegram) override;
+
+    // One numeric field line: label, tag, and what the number means.
+    struct CValueLine {
+        const char* label;
+        char tag;
+        const char* interpretation;
+    };
+
+protected:
+    void DecodeFields(const CByteView& telegram, CTelegramIndex& index) override;
+
+private:
+    struct CDateTime;
+    void WriteDateTime(const CDateTime& dateTime);
+    void WriteIndexLine(int beaconIndex, CTelegramIndex& index);
+    void WriteValues(std::string_view text, std::span<const CValueLine> lines);
+    void WriteRiserAngles(std::string_view text);
+    void WriteErrorStatus(int errorStatus);
+    // Three blanks, the interpretation and the line break that end a field line.
+    void EndField(const char* format, ...) VANTREL_PRINTF(2, 3);
+    void WriteEndCharacter(const char* ordinal, std::uint8_t code);
+};

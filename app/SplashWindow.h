@@ -2,7 +2,6 @@
 // The start-up picture: a frameless window sized to the picture, centred
 // over its parent (or the screen), that closes itself after a while. At
 // most one is shown at a time.
-#include <QPointer>
 #include <QWidget>
 
 #include "app/AboutArtwork.h"
@@ -14,6 +13,8 @@ public:
     static void ShowSplash(int durationMs, QWidget* parent);
     static bool IsShowing();
     static CSplashWindow* Current();
+    // Which picture later splashes show (picture 141 unless told otherwise).
+    static void UsePicture(const QString& picturePath);
 
     ~CSplashWindow() override;
 

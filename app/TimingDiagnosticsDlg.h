@@ -5,9 +5,11 @@
 // silent for longer than the timeout and stays red until Reset.
 #include <QColor>
 #include <QDialog>
+#include <QPalette>
 
 #include <array>
 #include <cstddef>
+#include <functional>
 #include <mutex>
 #include <vector>
 
@@ -35,6 +37,10 @@ public:
 
     // One refresh of every row's text, age and bar; the 50 ms timer runs it.
     void Tick();
+
+    // Where ages are measured from: the system clock unless told otherwise.
+    using Clock = std::function<double()>;
+    void SetClock(Clock clock);
 
     double PositionTimeout() const { return positionTimeout; }
     std::size_t TrackedIndexCount() const;
@@ -71,8 +77,10 @@ private:
     std::vector<CTelegramIndex> entries;       // in order of first arrival
     double positionTimeout = kDefaultPositionTimeout;
     std::array<bool, kDisplayedRows> staleFlags{};
+    Clock clock;
 
     std::array<CRowControls, kDisplayedRows> rows{};
+    QPalette defaultAgePalette;
     QLabel* waitingLabel = nullptr;
     QLineEdit* timeoutEdit = nullptr;
     QPushButton* resetButton = nullptr;

@@ -1,0 +1,293 @@
+#include "app/TimingDiagnosticsDlg.h"
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <charconv>
+#include <clocale>
+#include <cstdlib>
+#include <locale.h>
+#include <utility>
+
+#include "acquisition/Tickwarden.h"
+#include "app/ControlId.h"
+#include "app/DialogUnits.h"
+#include "app/LedBar.h"
+
+namespace {
+
+enum ControlId {
+    kStaticId = -1,
+    kCloseId = 1,
+    kFirstBarId = 1026,
+    kTimeoutEditId = 1036,
+    kFirstIndexBoxId = 1037,
+    kFirstAgeBoxId = 1047,
+    kResetId = 1059,
+    kApplyId = 1060,
+    kWaitingId = 1061,
+};
+
+QLineEdit* ReadOnlyBox(QWidget* parent, int id)
+{
+    auto* box = WithControlId(new QLineEdit(parent), id);
+    box->setReadOnly(true);
+    box->setFixedWidth(CDialogUnits::X(30));
+    box->setFocusPolicy(Qt::NoFocus);
+    return box;
+}
+
+// The timeout is typed as a plain C number ("7.5"), whatever the desktop's
+// locale says about decimal commas; leading blanks and trailing text are
+// ignored, and text that does not start with a number is rejected.
+bool ParseTimeout(const QString& text, double& value)
+{
+    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", nullptr);
+    const QByteArray bytes = text.toUtf8();
+    char* end = nullptr;
+    const double parsed = strtod_l(bytes.constData(), &end, cLocale);
+    if (end == bytes.constData())
+        return false;
+    value = parsed;
+    return true;
+}
+
+// Ages and the timeout show one decimal, rounded as printf rounds, with a
+// decimal point whatever the desktop's locale.
+QString OneDecimal(double value)
+{
+    char text[400];  // room for the largest double written out in full
+    const auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 1);
+    if (result.ec != std::errc())
+        return QString();
+    return QString::fromLatin1(text, result.ptr - text);
+}
+
+} // namespace
+
+CTimingDiagnosticsDlg::CTimingDiagnosticsDlg(QWidget* parent)
+    : QDialog(parent)
+    , clock(&CTickwarden::GetPCMilliSecs)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Timing diagnostics"));
+    setProperty(kControlIdProperty, 142);
+    BuildControls();
+
+    tickTimer = new QTimer(this);
+    tickTimer->setSingleShot(true);
+    tickTimer->setInterval(kTickMilliseconds);
+    connect(tickTimer, &QTimer::timeout, this, &CTimingDiagnosticsDlg::Tick);
+
+    connect(timeoutEdit, &QLineEdit::textChanged, this, &CTimingDiagnosticsDlg::OnTimeoutTextChanged);
+    connect(resetButton, &QPushButton::clicked, this, &CTimingDiagnosticsDlg::OnReset);
+    connect(applyButton, &QPushButton::clicked, this, &CTimingDiagnosticsDlg::OnApply);
+    connect(closeButton, &QPushButton::clicked, this, &QDialog::accept);
+
+    ShowTimeout();
+    SetScale();
+    LayOutRows();
+    tickTimer->start();
+}
+
+CTimingDiagnosticsDlg::~CTimingDiagnosticsDlg()
+{
+    emit closed();
+}
+
+void CTimingDiagnosticsDlg::BuildControls()
+{
+    auto* grid = new QGridLayout;
+    grid->setHorizontalSpacing(CDialogUnits::X(9));
+    grid->setVerticalSpacing(0);
+    grid->addWidget(WithControlId(new QLabel(QStringLiteral("Index "), this), kStaticId), 0, 0);
+    grid->addWidget(WithControlId(new QLabel(QStringLiteral("Age"), this), kStaticId), 0, 2, Qt::AlignHCenter);
+    for (int row = 0; row < kDisplayedRows; ++row) {
+        CRowControls& controls = rows[row];
+        controls.indexBox = ReadOnlyBox(this, kFirstIndexBoxId + row);
+        controls.bar = WithControlId(new CiLedBarX(this), kFirstBarId + row);
+        controls.bar->setFixedHeight(CDialogUnits::Y(10));
+        controls.ageBox = ReadOnlyBox(this, kFirstAgeBoxId + row);
+        controls.ageBox->setAlignment(Qt::AlignRight);
+        grid->addWidget(controls.indexBox, row + 1, 0);
+        grid->addWidget(controls.bar, row + 1, 1);
+        grid->addWidget(controls.ageBox, row + 1, 2);
+        // A hidden row keeps its place, so the rows never move.
+        grid->setRowMinimumHeight(row + 1, CDialogUnits::Y(20));
+    }
+    defaultAgePalette = rows[0].ageBox->palette();
+
+    waitingLabel = WithControlId(new QLabel(QStringLiteral("Waiting for telegrams"), this), kWaitingId);
+    waitingLabel->setAlignment(Qt::AlignCenter);
+    grid->addWidget(waitingLabel, 1, 0, 2, 3);
+
+    timeoutEdit = WithControlId(new QLineEdit(this), kTimeoutEditId);
+    timeoutEdit->setFixedWidth(CDialogUnits::X(30));
+    auto* timeoutLabel = WithControlId(new QLabel(QStringLiteral("Position timeout (s)"), this), kStaticId);
+    timeoutLabel->setBuddy(timeoutEdit);
+    grid->addWidget(timeoutLabel, kDisplayedRows + 1, 1, Qt::AlignRight);
+    grid->addWidget(timeoutEdit, kDisplayedRows + 1, 2);
+
+    resetButton = WithControlId(new QPushButton(QStringLiteral("Reset"), this), kResetId);
+    applyButton = WithControlId(new QPushButton(QStringLiteral("Apply"), this), kApplyId);
+    applyButton->setEnabled(false);
+    closeButton = WithControlId(new QPushButton(QStringLiteral("Close"), this), kCloseId);
+    closeButton->setDefault(true);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    for (QPushButton* button : {resetButton, applyButton, closeButton}) {
+        button->setMinimumWidth(CDialogUnits::X(50));
+        buttons->addWidget(button);
+    }
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addSpacing(CDialogUnits::Y(6));
+    layout->addLayout(buttons);
+    resize(CDialogUnits::X(232), CDialogUnits::Y(266));
+}
+
+void CTimingDiagnosticsDlg::ReceiveTimingRecord(const CTelegramIndex& record)
+{
+    if (!record.valid)
+        return;
+    std::lock_guard lock(entriesLock);
+    const auto sameIndex = [&record](const CTelegramIndex& entry) {
+        return entry.kind == record.kind && entry.text == record.text;
+    };
+    const auto found = std::find_if(entries.begin(), entries.end(), sameIndex);
+    if (found != entries.end()) {
+        *found = record;
+        return;
+    }
+    entries.push_back(record);
+    LayOutRows();
+}
+
+void CTimingDiagnosticsDlg::Tick()
+{
+    tickTimer->stop();
+    {
+        std::lock_guard lock(entriesLock);
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            // Indexes beyond the tenth are tracked but have no row.
+            if (i >= static_cast<std::size_t>(kDisplayedRows))
+                break;
+            const CTelegramIndex& entry = entries[i];
+            const double ageSeconds = (clock() - entry.receiveTime) * 0.001;
+            UpdateRow(static_cast<int>(i), QString::fromStdString(entry.text), ageSeconds);
+            if (ageSeconds > positionTimeout)
+                staleFlags[i] = true;
+        }
+    }
+    PaintStaleRows();
+    tickTimer->start();
+}
+
+void CTimingDiagnosticsDlg::SetClock(Clock newClock)
+{
+    clock = std::move(newClock);
+}
+
+std::size_t CTimingDiagnosticsDlg::TrackedIndexCount() const
+{
+    std::lock_guard lock(entriesLock);
+    return entries.size();
+}
+
+bool CTimingDiagnosticsDlg::IsRowStale(int row) const
+{
+    return row >= 0 && row < kDisplayedRows && staleFlags[row];
+}
+
+void CTimingDiagnosticsDlg::SetScale()
+{
+    for (const CRowControls& controls : rows) {
+        controls.bar->SetProperty(CiLedBarX::kMinimum, 0.0);
+        controls.bar->SetProperty(CiLedBarX::kMaximum, positionTimeout);
+        controls.bar->SetProperty(CiLedBarX::kSectionEnd1, positionTimeout * 0.5);
+        controls.bar->SetProperty(CiLedBarX::kSectionEnd2, positionTimeout * 0.75);
+    }
+}
+
+void CTimingDiagnosticsDlg::LayOutRows()
+{
+    std::lock_guard lock(entriesLock);
+    const std::size_t count = entries.size();
+    waitingLabel->setVisible(count == 0);
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+        const bool shown = count > row;
+        rows[row].indexBox->setVisible(shown);
+        rows[row].bar->setVisible(shown);
+        rows[row].ageBox->setVisible(shown);
+    }
+}
+
+void CTimingDiagnosticsDlg::UpdateRow(int row, const QString& indexText, double ageSeconds)
+{
+    if (row < 0 || row >= kDisplayedRows)
+        return;
+    rows[row].indexBox->setText(indexText);
+    rows[row].ageBox->setText(OneDecimal(ageSeconds));
+    rows[row].bar->SetProperty(CiLedBarX::kPosition, ageSeconds);
+}
+
+void CTimingDiagnosticsDlg::PaintStaleRows()
+{
+    for (int row = 0; row < kDisplayedRows; ++row) {
+        QLineEdit* ageBox = rows[row].ageBox;
+        const bool painted = ageBox->palette().color(QPalette::Base) == StaleColour();
+        if (painted == staleFlags[row])
+            continue;
+        QPalette palette = defaultAgePalette;
+        if (staleFlags[row])
+            palette.setColor(QPalette::Base, StaleColour());
+        ageBox->setPalette(palette);
+    }
+}
+
+void CTimingDiagnosticsDlg::ShowTimeout()
+{
+    const QString text = OneDecimal(positionTimeout);
+    if (timeoutEdit->text() != text)
+        timeoutEdit->setText(text);
+}
+
+void CTimingDiagnosticsDlg::OnTimeoutTextChanged()
+{
+    applyButton->setEnabled(true);
+}
+
+void CTimingDiagnosticsDlg::OnApply()
+{
+    ParseTimeout(timeoutEdit->text(), positionTimeout);
+    applyButton->setEnabled(false);
+    ShowTimeout();
+    SetScale();
+}
+
+void CTimingDiagnosticsDlg::OnReset()
+{
+    {
+        std::lock_guard lock(entriesLock);
+        entries.clear();
+    }
+    staleFlags.fill(false);
+    LayOutRows();
+    for (int row = 0; row < kDisplayedRows; ++row)
+        UpdateRow(row, QString(), 0.0);
+    PaintStaleRows();
+    SetScale();
+}
+
+void CTimingDiagnosticsDlg::done(int result)
+{
+    tickTimer->stop();
+    QDialog::done(result);
+}

@@ -1,0 +1,23 @@
+#include "app/VersionInfo.h"
+
+#include "BuildInfo.h"
+
+CVersionTexts CVersionInfo::Texts()
+{
+    CVersionTexts texts;
+    texts.companyName = QStringLiteral(VANTREL_COMPANY_NAME);
+    texts.productName = QStringLiteral(VANTREL_PRODUCT_NAME);
+    texts.versionLine = QStringLiteral("Version: ") + QStringLiteral(VANTREL_FILE_VERSION);
+    texts.legalLine = QStringLiteral(VANTREL_LEGAL_LINE);
+    texts.licenceNotice = QStringLiteral(
+        "This program is licensed for testing and monitoring the telegrams of the "
+        "positioning system it was supplied with. It only listens to the serial line "
+        "and never sends on it. It is provided as it is, without warranty of any kind; "
+        "do not rely on it alone for the safety of a vessel or its crew.");
+    return texts;
+}
+
+QString CVersionInfo::WebAddress()
+{
+    return QStringLiteral(VANTREL_WEB_ADDRESS);
+}

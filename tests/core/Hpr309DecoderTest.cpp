@@ -2,10 +2,8 @@
 
 #include <set>
 
-#include "acquisition/Hpr309Generator.h"
-#include "decoders/DecoderFactory.h"
 #include "decoders/Hpr309Decoder.h"
-#include "DecoderTestSupport.h"
+#include "FixedTelegramTestSupport.h"
 
 namespace {
 
@@ -17,51 +15,16 @@ const std::string kTelegram =
     Bytes({0x19, 0x3F, 0x3F, 0x00, 0x0B, 0x10, 0x00, 0x03, 0x0F, 0x3F, 0x3F, 0x00, 0x02, 0x00, 0x00, 0x0C,
            0x08, 0x06, 0x00, 0x00, 0x00, 0x15, 0x20, 0x00, 0x00, 0x00, 0x00, 0x05, 0x0C, 0x0A, 0x75, 0x0D});
 
-const std::string kHeading = "Tgram field    Hex        Interpretation" + std::string(40, ' ') + "\n";
-
 // The telegram with some bytes changed and the check byte made right again.
-std::string Changed(std::initializer_list<std::pair<std::size_t, int>> changes)
+std::string Changed(CByteChanges changes)
 {
-    std::string telegram = kTelegram;
-    for (const auto& [offset, value] : changes)
-        telegram[offset] = static_cast<char>(value);
-    std::uint8_t all = 0;
-    for (char byte : telegram)
-        all ^= static_cast<std::uint8_t>(byte);
+    std::string telegram = WithBytes(kTelegram, changes);
+    const std::uint8_t all = CByteView(telegram).Xor(0, telegram.size());
     telegram[30] = static_cast<char>(static_cast<std::uint8_t>(telegram[30]) ^ all ^ 0x40);
     return telegram;
 }
 
-// The report line that starts with label.
-std::string LineOf(const std::string& text, const std::string& label)
-{
-    for (const std::string& line : SplitLines(text))
-        if (line.rfind(label, 0) == 0)
-            return line;
-    return "(no line " + label + ")";
-}
-
-std::string CsvColumn(const std::string& row, int column)
-{
-    std::size_t start = 0;
-    for (int i = 0; i < column; ++i)
-        start = row.find(',', start) + 1;
-    return row.substr(start, row.find(',', start) - start);
-}
-
-// The CSV row of the second of two telegrams 1.5 s apart, from the Tdiff column on.
-std::string SecondRowAfterTime(const std::string& first, const std::string& second)
-{
-    CTempDir dir;
-    CHpr309Decoder decoder;
-    decoder.OpenLogs(dir.File("log.csv"));
-    DecodeTelegram(decoder, first, 5000.0);
-    DecodeTelegram(decoder, second, 6500.0);
-    decoder.CloseLogs();
-    const auto lines = SplitLines(ReadWholeFile(dir.File("log.csv")));
-    EXPECT_EQ(lines.size(), 4u);
-    return lines.back().substr(lines.back().find(',') + 1);
-}
+const auto SecondRow = SecondRowFromTdiff<CHpr309Decoder>;
 
 TEST(Hpr309Decoder, ReportOfAValidTelegram)
 {
@@ -72,7 +35,7 @@ TEST(Hpr309Decoder, ReportOfAValidTelegram)
         "Telegram number : 1\n"
         "Number of bytes : 32\n"
         "\n" +
-        kHeading +
+        kHexHeadingLine +
         "Header         19         Running, Coords: Cartesian, North up, Filtered, \n"
         "                          With respect to the ship's Main reference point\n"
         "Ship Roll      3F3F         -0.1 degrees of Ship roll\n"
@@ -99,10 +62,7 @@ TEST(Hpr309Decoder, ReportOfAValidTelegram)
     // The raw columns are coloured; the header's digits stand in the hex column.
     EXPECT_NE(result.document.find("Header\\cf1          19         \\cf0 Running"), std::string::npos);
     EXPECT_NE(result.document.find("Ship Roll      \\cf1 3F3F       \\cf0 "), std::string::npos);
-    EXPECT_EQ(result.indexText, "03");
-    EXPECT_TRUE(result.index.valid);
-    EXPECT_EQ(result.index.kind, 1);
-    EXPECT_EQ(result.index.text, "03");
+    ExpectTransponderIndex(result, "03");
 }
 
 TEST(Hpr309Decoder, ExtraByteChangesOnlyTheByteCount)
@@ -216,61 +176,40 @@ TEST(Hpr309Decoder, SequenceListsChannelsAndMarksItsOwn)
 
 TEST(Hpr309Decoder, CsvHeaderAndRows)
 {
-    CTempDir dir;
-    {
-        CHpr309Decoder decoder;
-        decoder.OpenLogs(dir.File("log.csv"));
-    }
-    EXPECT_EQ(ReadWholeFile(dir.File("log.csv")),
+    CHpr309Decoder decoder;
+    EXPECT_EQ(CsvHeaderOf(decoder),
               "Time,Tdiff,Count,Status,Head,Roll,Pitch,Heading,Tp_index,X_pos,Y_pos,Z_pos,"
               "Status,Timeout,Tp_seq,Td_angle,Test,Tp_type,Tp_spec,Tdrs,Td_status,Quality,"
               "Tg_Csum,End_of_tg,Calc_Csum\n"
               "Base ->,Secs,10,Text,8,Deg,Deg,Deg,10,metre,metre,metre,8,8,8,Deg,8,10,8,8,8,metre,8,8,8\n");
 
-    EXPECT_EQ(SecondRowAfterTime(kTelegram, kTelegram),
+    EXPECT_EQ(SecondRow(kTelegram, kTelegram),
               " 1.50,2,OK,31,-0.1,1.0,90.0,3,-0.1,16.0,97.0,6,0,25,180.0,0,0,0,5,14,10,165,15,100");
     // Polar: the Y column is the bearing. A negative sequence value is widened before printing.
-    EXPECT_EQ(SecondRowAfterTime(kTelegram, Changed({{0, 0x04}, {11, 0x10}, {12, 0x00}, {19, 0x08}})),
+    EXPECT_EQ(SecondRow(kTelegram, Changed({{0, 0x04}, {11, 0x10}, {12, 0x00}, {19, 0x08}})),
               " 1.50,2,OK,4,-0.1,1.0,90.0,3,-0.1,90.0,97.0,6,0,37777700025,180.0,0,0,0,5,14,10,162,15,100");
     // Failed telegrams still get their row; bytes that never arrived count as 0.
-    EXPECT_EQ(SecondRowAfterTime(kTelegram, ""),
+    EXPECT_EQ(SecondRow(kTelegram, ""),
               " 1.50,2,TIMED OUT,0,0.0,0.0,0.0,0,0.0,0.0,0.0,0,0,0,0.0,0,0,0,0,0,0,0,0,0");
-    EXPECT_EQ(SecondRowAfterTime(kTelegram, Bytes({0x19, 0x3F, 0x3F, 0x00, 0x0B})),
+    EXPECT_EQ(SecondRow(kTelegram, Bytes({0x19, 0x3F, 0x3F, 0x00, 0x0B})),
               " 1.50,2,EARLT EOT,31,-0.1,1.0,0.0,0,0.0,0.0,0.0,0,0,0,0.0,0,0,0,0,0,0,0,0,22");
-    EXPECT_EQ(SecondRowAfterTime(kTelegram, kTelegram.substr(0, 30) + '\x74' + kTelegram[31]),
+    EXPECT_EQ(SecondRow(kTelegram, kTelegram.substr(0, 30) + '\x74' + kTelegram[31]),
               " 1.50,2,BAD DATA,31,-0.1,1.0,90.0,3,-0.1,16.0,97.0,6,0,25,180.0,0,0,0,5,14,10,164,15,101");
 }
 
 TEST(Hpr309Decoder, CountColumnIsTheCounterModulo256)
 {
-    CTempDir dir;
     CHpr309Decoder decoder;
-    decoder.OpenLogs(dir.File("log.csv"));
-    CDecodeResult last;
-    for (int telegram = 1; telegram <= 256; ++telegram)
-        last = DecodeTelegram(decoder, kTelegram, 1000.0 + telegram);
-    decoder.CloseLogs();
-    const auto lines = SplitLines(ReadWholeFile(dir.File("log.csv")));
-    ASSERT_EQ(lines.size(), 258u);
-    EXPECT_EQ(CsvColumn(lines[256], 2), "255");
-    EXPECT_EQ(CsvColumn(lines[257], 2), "0");
-    EXPECT_NE(last.text.find("Telegram number : 256\n"), std::string::npos);
+    EXPECT_EQ(CountColumnsOf255And256(decoder, kTelegram), "255 0");
+    // The report keeps the whole number.
+    EXPECT_EQ(LineOf(DecodeTelegram(decoder, kTelegram).text, "Telegram number"), "Telegram number : 257");
 }
 
 TEST(Hpr309Decoder, EveryGeneratedTelegramIsValid)
 {
-    auto generator = CTelegramGenerator::Create(kTypeHpr309);
-    ASSERT_NE(generator, nullptr);
-    auto decoder = CDecoderFactory::Create(kTypeHpr309);
-    ASSERT_NE(decoder, nullptr);
     std::set<std::string> channels;
-    for (int i = 0; i < 200; ++i) {
-        const std::string telegram = generator->Next();
-        ASSERT_EQ(telegram.size(), CHpr309Decoder::kLength);
-        EXPECT_EQ(decoder->Validate(CByteView(telegram)), kStatusOk) << "telegram " << i;
-        EXPECT_EQ(telegram.back(), CHpr309Generator::kEndMarker);
-        const CDecodeResult result = DecodeTelegram(*decoder, telegram);
-        EXPECT_EQ(result.text.rfind("Telegram type   : HPR 309 TPDR\n", 0), 0u);
+    for (const CDecodeResult& result : DecodeGenerated(kTypeHpr309, 200, CHpr309Decoder::kLength)) {
+        EXPECT_EQ(LineOf(result.text, "Telegram type"), "Telegram type   : HPR 309 TPDR");
         channels.insert(result.indexText);
     }
     EXPECT_GE(channels.size(), 3u);

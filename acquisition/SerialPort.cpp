@@ -362,7 +362,8 @@ std::size_t CSerialPort::Read(void* buffer, std::size_t count, bool* interrupted
                 continue;
             ThrowSerialError();
         }
-        if (watchedCount == 2 && (watched[1].revents & POLLIN) != 0) {
+        // Bytes waiting on the line go before an interruption that comes with them.
+        if (watchedCount == 2 && (watched[1].revents & POLLIN) != 0 && (watched[0].revents & POLLIN) == 0) {
             ClearInterrupt();  // the request ends this one read
             if (interrupted != nullptr)
                 *interrupted = true;

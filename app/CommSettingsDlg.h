@@ -1,0 +1,61 @@
+#pragma once
+#include <QDialog>
+#include <string>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+
+// Lets the user choose the telegram type, the receive timeout, the serial
+// port and its baud rate and frame. The dialog never touches the line or
+// the stored settings: the caller fills the fields, shows the dialog and,
+// after OK, applies what it hands back.
+class CCommSettingsDlg : public QDialog {
+    Q_OBJECT
+public:
+    enum ControlId {
+        kOk = 1,
+        kCancel = 2,
+        kTelegramTypeList = 1006,
+        kPortList = 1007,
+        kBaudRateList = 1008,
+        kFrameList = 1010,
+        kReceiveTimeoutEdit = 1021
+    };
+    static constexpr int kHighestPortNumber = 49;
+    static constexpr int kMinimumTimeout = 1;
+    static constexpr int kMaximumTimeout = 20;
+
+    explicit CCommSettingsDlg(QWidget* parent = nullptr);
+
+    // Set by the caller before the dialog is shown; rebuilt on OK.
+    std::string configString;
+    std::string portName;
+    int telegramType = 0;
+    int receiveTimeout = 0;
+
+    // True when the device behind path can be opened and is a terminal.
+    static bool ProbePort(const std::string& devicePath);
+
+    void accept() override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void FillLists();
+    void FillPortList();
+    void FillFrameList();
+    void FillBaudRateList();
+    void FillTelegramTypeList();
+    void ShowDevicePath();
+    bool TakeReceiveTimeout();
+
+    QComboBox* telegramTypeList;
+    QLineEdit* receiveTimeoutEdit;
+    QComboBox* portList;
+    QLabel* devicePathLabel;
+    QComboBox* baudRateList;
+    QComboBox* frameList;
+    bool listsFilled = false;
+};

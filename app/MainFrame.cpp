@@ -1,0 +1,319 @@
+#include "app/MainFrame.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPixmap>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+
+#include "acquisition/TelegramDecoder.h"
+#include "app/AboutBox.h"
+#include "app/ColorStatusBar.h"
+#include "app/VantrelDoc.h"
+#include "report/VantrelView.h"
+
+namespace {
+constexpr int kCommandUiMilliseconds = 250;
+
+// Pane ids of the status bar; the key indicators have none of their own.
+constexpr int kPortPaneId = 102;
+constexpr int kFilterPaneId = 103;
+constexpr int kReceivePaneId = 104;
+constexpr int kCapsPaneId = 59137;
+constexpr int kNumPaneId = 59138;
+constexpr int kScrollPaneId = 59139;
+
+// The toolbar, left to right, as the strips draw the buttons.
+constexpr int kToolbarCommands[] = {
+    CMainFrame::kPause,      CMainFrame::kConfigure, CMainFrame::kSendToNotepad,
+    CMainFrame::kTelegramFilter, CMainFrame::kHexWindow, CMainFrame::kLogData,
+    CMainFrame::kTelegramTiming, CMainFrame::kPrint,  CMainFrame::kAbout};
+} // namespace
+
+// The toolbar strips live in this library's resources, which a static
+// library has to register itself.
+static void LoadToolbarArtwork()
+{
+    Q_INIT_RESOURCE(vantrel);
+}
+
+CMainFrame::CMainFrame(CVantrelDoc* document, CVantrelView* view, QWidget* parent)
+    : QMainWindow(parent), document(document), view(view)
+{
+    setWindowTitle("Vantrel");
+    setCentralWidget(view);
+    LoadToolbarArtwork();
+    CreateMenus();
+    CreateToolBar();
+    CreateStatusBar();
+
+    receiveLightTimer = new QTimer(this);
+    receiveLightTimer->setSingleShot(true);
+    receiveLightTimer->setInterval(kLightMilliseconds);
+    connect(receiveLightTimer, &QTimer::timeout, this, [this] { TurnBackLight(kReceivePane); });
+    blockLightTimer = new QTimer(this);
+    blockLightTimer->setSingleShot(true);
+    blockLightTimer->setInterval(kLightMilliseconds);
+    connect(blockLightTimer, &QTimer::timeout, this, [this] { TurnBackLight(kFilterPane); });
+
+    connect(view, &CVantrelView::flashReceiveLight, this, &CMainFrame::OnFlashReceiveLight);
+    connect(view, &CVantrelView::flashBlockLight, this, &CMainFrame::OnFlashBlockLight);
+    connect(view, &CVantrelView::pauseChanged, this, &CMainFrame::UpdateCommandUi);
+    connect(view, &CVantrelView::settingsChanged, this, [this] {
+        portSettingsKnown = false;
+        UpdateCommandUi();
+    });
+    if (document) {
+        document->SetMainWindow(this);
+        connect(document, &CVantrelDoc::filterChanged, this, &CMainFrame::UpdateCommandUi);
+        connect(document, &CVantrelDoc::toolWindowsChanged, this, &CMainFrame::UpdateCommandUi);
+        connect(document, &CVantrelDoc::loggingChanged, this, &CMainFrame::UpdateCommandUi);
+    }
+
+    // Check marks and panes follow the state the way an idle update would.
+    commandUiTimer = new QTimer(this);
+    commandUiTimer->setInterval(kCommandUiMilliseconds);
+    connect(commandUiTimer, &QTimer::timeout, this, &CMainFrame::UpdateCommandUi);
+    commandUiTimer->start();
+    UpdateCommandUi();
+}
+
+CMainFrame::~CMainFrame() = default;
+
+QAction* CMainFrame::AddCommand(int id, const QString& text, const QString& prompt,
+                                std::function<void()> handler, bool checkable)
+{
+    auto* action = new QAction(text, this);
+    action->setData(id);
+    const qsizetype split = prompt.indexOf('\n');
+    action->setStatusTip(prompt.left(split));
+    action->setToolTip(split >= 0 ? prompt.mid(split + 1) : prompt);
+    action->setCheckable(checkable);
+    connect(action, &QAction::triggered, this, [this, handler = std::move(handler)] {
+        handler();
+        UpdateCommandUi();
+    });
+    actions.insert(id, action);
+    return action;
+}
+
+void CMainFrame::CreateMenus()
+{
+    CVantrelView* v = view;
+    QMenu* file = menuBar()->addMenu("&File");
+    file->addAction(AddCommand(kPrint, "&Print...", "Print the active document\nPrint", [v] { v->OnPrint(); }));
+    actions[kPrint]->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    file->addAction(AddCommand(kPrintPreview, "Print Pre&view", "Display full pages\nPrint Preview",
+                               [v] { v->OnPrintPreview(); }));
+    file->addAction(AddCommand(kPrintSetup, "P&rint Setup...",
+                               "Change the printer and printing options\nPrint Setup", [v] { v->OnPrintSetup(); }));
+    file->addSeparator();
+    file->addAction(AddCommand(kExit, "E&xit", "Quit the application; prompts to save documents\nExit",
+                               [this] { close(); }));
+
+    QMenu* viewMenu = menuBar()->addMenu("&View");
+    viewMenu->addAction(AddCommand(kHexWindow, "Hex Window",
+                                   "View received data in hex form\nView received data in hex form",
+                                   [this] { if (document) document->OnHexWindow(); }, true));
+    viewMenu->addAction(AddCommand(kTelegramTiming, "Telegram Timing",
+                                   "View the time intervals between telegrams\nTiming information",
+                                   [this] { if (document) document->OnTelegramTiming(); }, true));
+
+    QMenu* vantrel = menuBar()->addMenu("Vantrel");
+    vantrel->addAction(AddCommand(kConfigure, "Configure...",
+                                  "Change communication settings and telegram type\n"
+                                  "Change communication settings and telegram type",
+                                  [v] { v->OnConfigure(); }));
+    vantrel->addAction(AddCommand(kTelegramFilter, "Telegram Filter...",
+                                  "Sets or removes a telegram index filter\nSet or remove telegram filter",
+                                  [v] { v->OnTelegramFilter(); }, true));
+    vantrel->addAction(AddCommand(kSendToNotepad, "Send to Notepad",
+                                  "Send a copy of the current screen to Notepad\nSend a copy to notepad",
+                                  [v] { v->OnSendToNotepad(); }));
+    vantrel->addSeparator();
+    vantrel->addAction(AddCommand(kPause, "Pause", "Pauses or unpauses the decoding of telegrams\nToggle pause",
+                                  [v] { v->OnPause(); }, true));
+    vantrel->addAction(AddCommand(kLogData, "Log Data", "Log received data to disk\nLog data",
+                                  [this] { if (document) document->OnLogData(); }, true));
+
+    QMenu* help = menuBar()->addMenu("&Help");
+    help->addAction(AddCommand(kAbout, "&About Vantrel...",
+                               "Display program information, version number and copyright\nAbout",
+                               [this] { OnAbout(); }));
+
+    // A new document keeps the line, the controller and the settings; it
+    // only starts the display afresh.
+    QAction* newDocument = AddCommand(kNewDocument, "&New", "Create a new document\nNew",
+                                      [this] { OnNewDocument(); });
+    newDocument->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    addAction(newDocument);
+
+    for (QMenu* menu : {file, viewMenu, vantrel, help})
+        connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUi);
+}
+
+QString CMainFrame::ToolbarArtwork(const QPalette& palette)
+{
+    const bool dark = palette.color(QPalette::Window).lightness() < 128;
+    return dark ? QStringLiteral(":/resources/toolbar-144.png") : QStringLiteral(":/resources/toolbar-140.png");
+}
+
+void CMainFrame::CreateToolBar()
+{
+    toolBar = addToolBar("Toolbar");
+    toolBar->setObjectName("toolbar");
+    toolBar->setIconSize(QSize(kToolbarButtonSize, kToolbarButtonSize));
+    toolBar->setAllowedAreas(Qt::AllToolBarAreas);
+    for (const int id : kToolbarCommands) {
+        toolBar->addAction(actions.value(id));
+        if (QWidget* button = toolBar->widgetForAction(actions.value(id)))
+            button->setFixedSize(kToolbarButtonSize + 4, kToolbarButtonSize + 4);
+    }
+    ApplyToolbarArtwork();
+}
+
+void CMainFrame::ApplyToolbarArtwork()
+{
+    const QPixmap strip(ToolbarArtwork(palette()));
+    int position = 0;
+    for (const int id : kToolbarCommands) {
+        const QRect cell(position * kToolbarButtonSize, 0, kToolbarButtonSize, kToolbarButtonSize);
+        actions.value(id)->setIcon(strip.isNull() ? QIcon() : QIcon(strip.copy(cell)));
+        ++position;
+    }
+}
+
+void CMainFrame::CreateStatusBar()
+{
+    statusPanes = new CColorStatusBar(this);
+    statusPanes->SetIndicators({{0, QString(), CColorStatusBar::kStretch | CColorStatusBar::kNoBorders},
+                                {kReceivePaneId, "Receive Indicator"},
+                                {kFilterPaneId, "Filter disabled"},
+                                {kPortPaneId, "COM33 99600 8 N 1"},
+                                {kCapsPaneId, "CAP", CColorStatusBar::kDisabled},
+                                {kNumPaneId, "NUM", CColorStatusBar::kDisabled},
+                                {kScrollPaneId, "SCRL", CColorStatusBar::kDisabled}});
+    // The lock keys' state cannot be read here in general, so their panes
+    // stay in the disabled colours.
+    statusPanes->SetPaneMode(kReceivePane, CStatusPane::kText | CStatusPane::kCentre);
+    statusPanes->SetPaneGrows(kPortPane, true);  // long enough for a port error
+    setStatusBar(statusPanes);
+}
+
+void CMainFrame::OnFlashReceiveLight(bool timedOut)
+{
+    statusPanes->SetPaneBackground(kReceivePane, timedOut ? LitRed() : LitGreen());
+    receiveLightTimer->start();
+}
+
+void CMainFrame::OnFlashBlockLight(bool blocked)
+{
+    statusPanes->SetPaneBackground(kFilterPane, blocked ? LitRed() : LitGreen());
+    blockLightTimer->start();
+}
+
+void CMainFrame::TurnBackLight(int paneIndex)
+{
+    statusPanes->SetPaneBackground(paneIndex, statusPanes->Pane(kPromptPane).enabledBackground);
+}
+
+QString CMainFrame::PortSettingsText(const std::string& portName, const std::string& configString)
+{
+    QString text = QString::fromStdString(portName + " " + configString);
+    text.remove("Config(");
+    text.remove(')');
+    text.replace(',', ' ');
+    return text;
+}
+
+void CMainFrame::UpdateCommandUi()
+{
+    const CTelegramDecoder* controller = document ? document->telegramDecoder() : nullptr;
+    actions[kPause]->setChecked(controller && controller->IsPaused());
+    actions[kTelegramFilter]->setChecked(document && document->IsFilterEnabled());
+    actions[kHexWindow]->setChecked(document && document->IsHexWindowOpen());
+    actions[kTelegramTiming]->setChecked(document && document->IsTimingWindowOpen());
+    if (controller)
+        actions[kLogData]->setChecked(controller->IsLogging());
+    UpdateFilterPane();
+    UpdatePortPane();
+}
+
+void CMainFrame::UpdateFilterPane()
+{
+    if (!document)
+        return;
+    statusPanes->SetPaneText(kFilterPane, document->IsFilterEnabled()
+                                              ? QString("Filtering %1").arg(document->GetFilterText())
+                                              : QString("Filter disabled"));
+}
+
+void CMainFrame::UpdatePortPane()
+{
+    CTelegramDecoder* controller = document ? document->telegramDecoder() : nullptr;
+    if (!controller)
+        return;
+    // The settings change only through Configure, so they are read once
+    // and after every change; the read waits at most 100 ms for a busy line.
+    if (!portSettingsKnown) {
+        std::string portName;
+        std::string configString;
+        int receiveTimeout = 0;
+        if (!controller->GetCommSettings(portName, configString, receiveTimeout))
+            return;  // the pane keeps its text until the line is free
+        knownPortName = portName;
+        knownConfigString = configString;
+        portSettingsKnown = true;
+        portTextStale = true;
+    }
+    const std::string error = controller->GetPortError();
+    if (!portTextStale && error == shownPortError)
+        return;
+    portTextStale = false;
+    shownPortError = error;
+    if (error.empty()) {
+        statusPanes->SetPaneText(kPortPane, PortSettingsText(knownPortName, knownConfigString));
+        return;
+    }
+    // The port cannot be opened: say which and why, until it opens.
+    QString text = QString::fromStdString(error);
+    const QString portName = QString::fromStdString(knownPortName);
+    if (portName.isEmpty() || !text.startsWith(portName))
+        text.prepend(portName + ": ");
+    statusPanes->SetPaneText(kPortPane, text);
+}
+
+void CMainFrame::OnNewDocument()
+{
+    if (document)
+        document->OnNewDocument();
+    view->clear();
+}
+
+void CMainFrame::OnAbout()
+{
+    CAboutBox about(this);
+    about.exec();
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event)
+{
+    // The reader thread ends and the logs close before the windows go.
+    if (document)
+        document->OnCloseDocument();
+    commandUiTimer->stop();
+    event->accept();
+}
+
+void CMainFrame::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange && toolBar)
+        ApplyToolbarArtwork();
+    if (event->type() == QEvent::WindowStateChange && statusPanes)
+        statusPanes->update();  // the size grip comes and goes with maximising
+}

@@ -1,0 +1,96 @@
+#pragma once
+#include <QMainWindow>
+#include <QMap>
+#include <QPointer>
+#include <functional>
+#include <string>
+
+class CColorStatusBar;
+class CVantrelDoc;
+class CVantrelView;
+class QAction;
+class QTimer;
+class QToolBar;
+
+// The application's top-level window: menus, toolbar, the view, and a
+// status bar whose panes are lights. The receive light flashes green for
+// every telegram shown (red when it timed out), the filter pane green or
+// red for every telegram the filter passed or blocked; each turns back
+// 100 ms after its last flash.
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+public:
+    enum CommandId {
+        kHexWindow = 32771,
+        kConfigure = 32773,
+        kPause = 32774,
+        kSendToNotepad = 32775,
+        kTelegramFilter = 32776,
+        kLogData = 32780,
+        kTelegramTiming = 32783,
+        kNewDocument = 57600,
+        kPrintSetup = 57606,
+        kPrint = 57607,
+        kPrintPreview = 57609,
+        kAbout = 57664,
+        kExit = 57665
+    };
+    enum PaneIndex { kPromptPane = 0, kReceivePane = 1, kFilterPane = 2, kPortPane = 3, kCapsPane = 4,
+                     kNumPane = 5, kScrollPane = 6 };
+    static constexpr int kLightMilliseconds = 100;
+    static constexpr int kToolbarButtonSize = 34;
+    static QColor LitGreen() { return QColor(0, 255, 0); }
+    static QColor LitRed() { return QColor(255, 0, 0); }
+
+    CMainFrame(CVantrelDoc* document, CVantrelView* view, QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    QAction* Action(int commandId) const { return actions.value(commandId); }
+    CColorStatusBar* ColorStatusBar() const { return statusPanes; }
+    QToolBar* MainToolBar() const { return toolBar; }
+
+    // The port-settings pane's text: "COM1" and "Config(9600,8,N,1)" read "COM1 9600 8 N 1".
+    static QString PortSettingsText(const std::string& portName, const std::string& configString);
+    // The toolbar strip for the current palette: light or dark artwork.
+    static QString ToolbarArtwork(const QPalette& palette);
+
+public slots:
+    void OnFlashReceiveLight(bool timedOut);
+    void OnFlashBlockLight(bool blocked);
+    // Refreshes the check marks and the filter and port panes.
+    void UpdateCommandUi();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    // A command with its menu text and its prompt ("status text\ntooltip").
+    QAction* AddCommand(int id, const QString& text, const QString& prompt, std::function<void()> handler,
+                        bool checkable = false);
+    void CreateMenus();
+    void CreateToolBar();
+    void ApplyToolbarArtwork();
+    void CreateStatusBar();
+    void UpdateFilterPane();
+    void UpdatePortPane();
+    void TurnBackLight(int paneIndex);
+
+    void OnNewDocument();
+    void OnAbout();
+
+    QPointer<CVantrelDoc> document;
+    CVantrelView* view;
+    QMap<int, QAction*> actions;
+    QToolBar* toolBar = nullptr;
+    CColorStatusBar* statusPanes = nullptr;
+    QTimer* receiveLightTimer = nullptr;  // the receive light's 100 ms
+    QTimer* blockLightTimer = nullptr;    // the filter pane's 100 ms
+    QTimer* commandUiTimer = nullptr;
+    // The port settings as last read; read again after a change.
+    bool portSettingsKnown = false;
+    bool portTextStale = true;
+    std::string knownPortName;
+    std::string knownConfigString;
+    std::string shownPortError;
+};

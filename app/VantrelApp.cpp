@@ -1,0 +1,94 @@
+#include "app/VantrelApp.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QPixmap>
+#include <QTimer>
+
+#include "app/MainFrame.h"
+#include "report/VantrelView.h"
+
+CVantrelApp::CVantrelApp(const Options& options) : options(options) {}
+
+CVantrelApp::~CVantrelApp()
+{
+    // The controller stops before the windows it reports to go away.
+    if (document)
+        document->OnCloseDocument();
+    frame.reset();
+}
+
+QString CVantrelApp::Usage()
+{
+    return "usage: vantrel [--demo] [--demo-rate HZ] [--screenshot PATH [--screenshot-delay S]]\n"
+           "  --demo              read a simulated line of the stored telegram type; the\n"
+           "                      stored port is left as it is\n"
+           "  --demo-rate HZ      telegrams per second on the simulated line (default 2)\n"
+           "  --screenshot PATH   save a picture of the window as PATH, then quit\n"
+           "  --screenshot-delay S  seconds to wait before the picture (default 5)\n";
+}
+
+bool CVantrelApp::ParseArguments(const QStringList& arguments, Options& options, QString& error)
+{
+    QCommandLineParser parser;
+    const QCommandLineOption demo("demo");
+    const QCommandLineOption demoRate("demo-rate", "", "HZ");
+    const QCommandLineOption screenshot("screenshot", "", "PATH");
+    const QCommandLineOption screenshotDelay("screenshot-delay", "", "S");
+    parser.addOptions({demo, demoRate, screenshot, screenshotDelay});
+    if (!parser.parse(arguments)) {
+        error = parser.errorText();
+        return false;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        error = QString("unexpected argument '%1'").arg(parser.positionalArguments().constFirst());
+        return false;
+    }
+    options.document.demo = parser.isSet(demo);
+    bool isNumber = true;
+    if (parser.isSet(demoRate))
+        options.document.demoRate = parser.value(demoRate).toDouble(&isNumber);
+    if (!isNumber || options.document.demoRate <= 0 || options.document.demoRate > 1000) {
+        error = "--demo-rate takes a number of telegrams per second above 0, at most 1000";
+        return false;
+    }
+    options.screenshotPath = parser.value(screenshot);
+    if (parser.isSet(screenshotDelay))
+        options.screenshotDelay = parser.value(screenshotDelay).toDouble(&isNumber);
+    if (!isNumber || options.screenshotDelay < 0) {
+        error = "--screenshot-delay takes a number of seconds";
+        return false;
+    }
+    return true;
+}
+
+bool CVantrelApp::InitInstance()
+{
+    QCoreApplication::setOrganizationName("Quorvane International Ltd");
+    QCoreApplication::setApplicationName("Vantrel");
+    QGuiApplication::setApplicationDisplayName("Vantrel");
+
+    // The document first: it opens the settings and starts the line.
+    document = std::make_unique<CVantrelDoc>(options.document);
+    view = new CVantrelView(document.get());
+    frame = std::make_unique<CMainFrame>(document.get(), view);
+    document->OnNewDocument();
+
+    frame->resize(kWindowWidth, kWindowHeight);
+    frame->show();
+    frame->raise();
+    frame->activateWindow();
+
+    if (!options.screenshotPath.isEmpty())
+        QTimer::singleShot(static_cast<int>(options.screenshotDelay * 1000), this, &CVantrelApp::TakeScreenshot);
+    return true;
+}
+
+void CVantrelApp::TakeScreenshot()
+{
+    const QPixmap picture = frame->grab();
+    const bool saved = picture.save(options.screenshotPath, "PNG");
+    if (!saved)
+        qWarning("vantrel: the screenshot could not be saved as %s", qPrintable(options.screenshotPath));
+    QCoreApplication::exit(saved ? 0 : 1);
+}

@@ -1,0 +1,48 @@
+#pragma once
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+#include "app/VantrelDoc.h"
+
+class CMainFrame;
+class CVantrelView;
+
+// The application: reads the command line, creates the document (which
+// opens the settings and starts the line), the view and the frame, and
+// shows the window.
+class CVantrelApp : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kWindowWidth = 710;
+    static constexpr int kWindowHeight = 660;
+
+    struct Options {
+        CVantrelDoc::Options document;
+        QString screenshotPath;      // grab the window into this file, then quit
+        double screenshotDelay = 5;  // seconds after the window is shown
+    };
+    // Parses the program's arguments; false (with a message in error) on bad usage.
+    static bool ParseArguments(const QStringList& arguments, Options& options, QString& error);
+    static QString Usage();
+
+    explicit CVantrelApp(const Options& options);
+    ~CVantrelApp() override;
+
+    // Sets up the settings' location, the document, view and frame, and
+    // shows the window. False when the window cannot be created.
+    bool InitInstance();
+
+    CVantrelDoc* Document() const { return document.get(); }
+    CVantrelView* View() const { return view; }
+    CMainFrame* Frame() const { return frame.get(); }
+
+private:
+    void TakeScreenshot();
+
+    Options options;
+    std::unique_ptr<CVantrelDoc> document;
+    std::unique_ptr<CMainFrame> frame;
+    CVantrelView* view = nullptr;  // owned by the frame
+};

@@ -1,0 +1,303 @@
+#include "app/VantrelDoc.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QTimer>
+#include <exception>
+
+#include "acquisition/DemoLine.h"
+#include "acquisition/MemorySettingsStore.h"
+#include "acquisition/TelegramDecoder.h"
+#include "app/DataMonitorDlg.h"
+#include "app/Registry.h"
+#include "app/TimingDiagnosticsDlg.h"
+#include "app/UserMessage.h"
+#include "decoders/DecoderFactory.h"
+#include "report/VantrelView.h"
+
+namespace {
+// Shows the wait cursor while the controller may wait for the reader's pass.
+class CWaitCursor {
+public:
+    CWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~CWaitCursor() { QApplication::restoreOverrideCursor(); }
+    CWaitCursor(const CWaitCursor&) = delete;
+    CWaitCursor& operator=(const CWaitCursor&) = delete;
+};
+
+QString DescribeLogFile(const CLogFileState& file)
+{
+    const QString reason = file.error.empty() ? QStringLiteral("it could not be created")
+                                              : QString::fromStdString(file.error);
+    return QString("%1: %2").arg(QString::fromStdString(file.path), reason);
+}
+
+QString LogFailureText(const CLogOpenResult& result)
+{
+    QString text = "Logging could not start.";
+    if (result.csv.path.empty() && result.raw.path.empty())
+        return text + "\n\nThe selected telegram type has no decoder, so nothing can be logged.";
+    if (!result.csv.opened)
+        text += "\n\n" + DescribeLogFile(result.csv);
+    if (!result.raw.opened && !result.raw.path.empty())
+        text += "\n\n" + DescribeLogFile(result.raw);
+    return text;
+}
+} // namespace
+
+CVantrelDoc::CVantrelDoc(const Options& options, QObject* parent) : QObject(parent), options(options)
+{
+}
+
+CVantrelDoc::~CVantrelDoc()
+{
+    OnCloseDocument();
+}
+
+bool CVantrelDoc::OnNewDocument()
+{
+    if (!registry)
+        CreateStores();
+    if (!controller)
+        CreateController();
+    if (!registry)
+        ShowMessage("Internal error. Failed to create CRegistry", false);
+    return true;
+}
+
+void CVantrelDoc::CreateStores()
+{
+    try {
+        registry = std::make_unique<CRegistry>();
+        registry->Create();
+        registry->Open();
+    } catch (const std::exception&) {
+        registry.reset();
+    }
+}
+
+void CVantrelDoc::CreateController()
+{
+    CSettingsStore* store = registry.get();
+    if (options.demo) {
+        // The demo run reads its own line; the port the user stored stays
+        // as it is, whatever this run selects.
+        demoSettings = std::make_unique<CMemorySettingsStore>(registry.get());
+        std::int32_t type = kDefaultTelegramType;
+        if (!demoSettings->ReadInt("Telegram", type))
+            type = kDefaultTelegramType;
+        try {
+            demoLine = std::make_unique<CDemoLine>(type, options.demoRate);
+            demoSettings->WriteString("Port", demoLine->PortName());
+        } catch (const std::exception& error) {
+            ShowMessage(QString("The simulated line could not be started: %1").arg(error.what()), false);
+        }
+        store = demoSettings.get();
+    }
+    try {
+        controller = std::make_unique<CTelegramDecoder>(this, store);
+    } catch (const std::exception&) {
+        controller.reset();
+        ShowMessage("Internal error. Failed to create CTelegramDecoder", false);
+    }
+}
+
+void CVantrelDoc::OnCloseDocument()
+{
+    // The controller first: it refers to the store and reads the demo line.
+    controller.reset();
+    demoLine.reset();
+    demoSettings.reset();
+    if (registry) {
+        registry->Close();
+        registry.reset();
+    }
+    if (dataMonitorDlg)
+        dataMonitorDlg->close();
+    if (timingDlg)
+        timingDlg->close();
+}
+
+void CVantrelDoc::SetView(CVantrelView* newView)
+{
+    view = newView;
+}
+
+CVantrelView* CVantrelDoc::View() const
+{
+    return view;
+}
+
+void CVantrelDoc::SetMainWindow(QWidget* window)
+{
+    mainWindow = window;
+}
+
+void CVantrelDoc::SetFilterEnabled(bool enabled)
+{
+    filterEnabled = enabled;
+    emit filterChanged();
+}
+
+void CVantrelDoc::SetFilterText(const QString& text)
+{
+    filterText = text;
+    emit filterChanged();
+}
+
+void CVantrelDoc::ApplyCommSettings(const std::string& portName, const std::string& configString,
+                                    int receiveTimeout, int telegramType)
+{
+    if (!controller)
+        return;
+    controller->SetCommSettings(portName, configString, receiveTimeout);
+    controller->SelectTelegramType(telegramType);
+    if (demoLine && portName == demoLine->PortName())
+        demoLine->SetTelegramType(telegramType);
+}
+
+bool CVantrelDoc::IsLogging() const
+{
+    return controller && controller->IsLogging();
+}
+
+// ---------------------------------------------------------------- hand-off
+
+void CVantrelDoc::OnTelegramDecoded(const CReportBuilder& report, const std::string& raw,
+                                    const CTelegramIndex& index)
+{
+    // Reader thread: copy everything, because the report, the bytes and the
+    // record end with this call, and let the user-interface thread show it.
+    auto telegram = std::make_shared<const CDecodedTelegram>(
+        CDecodedTelegram{report.GetDocument(), report.indexText, raw, index});
+    QMetaObject::invokeMethod(this, [this, telegram] { Deliver(*telegram); }, Qt::QueuedConnection);
+}
+
+void CVantrelDoc::Deliver(const CDecodedTelegram& telegram)
+{
+    // A window that the user has closed is no longer shown and gets nothing,
+    // even while it waits to be deleted.
+    if (dataMonitorDlg && dataMonitorDlg->isVisible()) {
+        try {
+            dataMonitorDlg->AppendBytes(telegram.raw);
+        } catch (const std::exception&) {
+        }
+    }
+    if (timingDlg && timingDlg->isVisible()) {
+        try {
+            timingDlg->ReceiveTimingRecord(telegram.index);
+        } catch (const std::exception&) {
+            timingDlg->close();
+        }
+    }
+    if (view) {
+        try {
+            view->ShowReport(telegram.document, telegram.indexText);
+        } catch (const std::exception&) {
+        }
+    }
+    emit telegramDelivered();
+}
+
+void CVantrelDoc::OnLogWriteError(const std::string& reason)
+{
+    const QString text = QString::fromStdString(reason);
+    QMetaObject::invokeMethod(this, [this, text] { ReportLogWriteError(text); }, Qt::QueuedConnection);
+}
+
+void CVantrelDoc::ReportLogWriteError(const QString& reason)
+{
+    // The controller has already switched logging off.
+    if (!writeErrorShown) {
+        writeErrorShown = true;
+        ShowMessage(QString("Logging has stopped: the log files could not be written.\n\n%1").arg(reason),
+                    true);
+    }
+    emit loggingChanged();
+}
+
+// ---------------------------------------------------------------- commands
+
+CDataMonitorDlg* CVantrelDoc::HexWindow() const
+{
+    return dataMonitorDlg;
+}
+
+CTimingDiagnosticsDlg* CVantrelDoc::TimingWindow() const
+{
+    return timingDlg;
+}
+
+template <typename Window>
+void CVantrelDoc::OpenToolWindow(QPointer<Window>& window)
+{
+    // At most one of each: a second command only brings it forward.
+    if (window) {
+        window->show();
+        window->raise();
+        window->activateWindow();
+        return;
+    }
+    window = new Window(nullptr);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    connect(window.data(), &Window::closed, this, &CVantrelDoc::toolWindowsChanged, Qt::QueuedConnection);
+    window->show();
+    emit toolWindowsChanged();
+}
+
+void CVantrelDoc::OnHexWindow()
+{
+    OpenToolWindow(dataMonitorDlg);
+}
+
+void CVantrelDoc::OnTelegramTiming()
+{
+    OpenToolWindow(timingDlg);
+}
+
+QString CVantrelDoc::AskForLogPath(QWidget* parent)
+{
+    QFileDialog dialog(parent, "save as");
+    // A save dialog asks before it replaces a file that exists: starting to
+    // log truncates the CSV file and the raw file beside it.
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix("csv");
+    dialog.setNameFilter("CSV Files (*.csv)");
+    dialog.setOption(QFileDialog::ReadOnly, false);
+    dialog.selectFile("vantrel");
+    dialog.setSizeGripEnabled(true);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+void CVantrelDoc::OnLogData()
+{
+    if (!controller)
+        return;
+    bool on = !controller->IsLogging();
+    QString path;
+    if (on) {
+        path = chooseLogPath ? chooseLogPath(mainWindow) : AskForLogPath(mainWindow);
+        on = !path.isEmpty();
+    }
+    CLogOpenResult result;
+    {
+        CWaitCursor waitCursor;
+        result = controller->SetLogging(on, path.toStdString());
+    }
+    if (on) {
+        if (result.Ok())
+            writeErrorShown = false;
+        else
+            ShowMessage(LogFailureText(result), true);
+    }
+    emit loggingChanged();
+}
+
+void CVantrelDoc::ShowMessage(const QString& text, bool critical)
+{
+    ShowUserMessage(mainWindow, text, critical ? QMessageBox::Critical : QMessageBox::Warning,
+                    "documentMessage");
+}

@@ -1,0 +1,125 @@
+#pragma once
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "acquisition/TelegramReceiver.h"
+#include "decoders/TelegramIndex.h"
+
+class CDataMonitorDlg;
+class CDemoLine;
+class CMemorySettingsStore;
+class CRegistry;
+class CTelegramDecoder;
+class CTimingDiagnosticsDlg;
+class CVantrelView;
+class QWidget;
+
+// One telegram as the reader thread handed it over, copied so that it can
+// travel to the user-interface thread and outlive the reader's pass.
+struct CDecodedTelegram {
+    std::string document;   // the report's rich text
+    std::string indexText;  // what the display filter examines
+    std::string raw;        // the bytes of the read
+    CTelegramIndex index;
+};
+
+// How the document reaches the line.
+struct CDocumentOptions {
+    bool demo = false;      // read a simulated line instead of the stored port
+    double demoRate = 2.0;  // telegrams per second on the simulated line
+};
+
+// The one document of the window: owns the settings store and the
+// acquisition controller, receives every telegram from the reader thread
+// and passes it, on the user-interface thread and in arrival order, to the
+// hex window, the timing window and the view. Holds the display filter and
+// carries the "Hex Window", "Telegram Timing" and "Log Data" commands.
+class CVantrelDoc : public QObject, public CTelegramReceiver {
+    Q_OBJECT
+public:
+    using Options = CDocumentOptions;
+
+    explicit CVantrelDoc(const Options& options = {}, QObject* parent = nullptr);
+    ~CVantrelDoc() override;
+
+    // Creates the settings store and the controller the first time; later
+    // calls keep both. Tells the user when either cannot be created.
+    bool OnNewDocument();
+    // Stops the controller (the reader thread ends, the logs close), then
+    // closes the store.
+    void OnCloseDocument();
+
+    void SetView(CVantrelView* newView);
+    CVantrelView* View() const;
+    // The controller, or null when it could not be created.
+    CTelegramDecoder* telegramDecoder() const { return controller.get(); }
+    CDemoLine* DemoLine() const { return demoLine.get(); }
+
+    bool IsFilterEnabled() const { return filterEnabled; }
+    void SetFilterEnabled(bool enabled);
+    QString GetFilterText() const { return filterText; }
+    void SetFilterText(const QString& text);
+
+    // Applies what the settings dialog handed back: port, frame and timeout,
+    // then the telegram type (which replaces the decoder).
+    void ApplyCommSettings(const std::string& portName, const std::string& configString,
+                           int receiveTimeout, int telegramType);
+
+    // Commands.
+    void OnHexWindow();
+    void OnTelegramTiming();
+    void OnLogData();
+    bool IsHexWindowOpen() const { return !dataMonitorDlg.isNull(); }
+    bool IsTimingWindowOpen() const { return !timingDlg.isNull(); }
+    bool IsLogging() const;
+    CDataMonitorDlg* HexWindow() const;
+    CTimingDiagnosticsDlg* TimingWindow() const;
+
+    // Where the "Log Data" command asks for the CSV path; empty means the
+    // user cancelled. By default a "save as" file dialog.
+    using LogPathChooser = std::function<QString(QWidget* parent)>;
+    void SetLogPathChooser(LogPathChooser chooser) { chooseLogPath = std::move(chooser); }
+    static QString AskForLogPath(QWidget* parent);
+
+    // The parent of the document's messages and dialogs.
+    void SetMainWindow(QWidget* window);
+
+    // Reader thread.
+    void OnTelegramDecoded(const CReportBuilder& report, const std::string& raw,
+                           const CTelegramIndex& index) override;
+    void OnLogWriteError(const std::string& reason) override;
+
+signals:
+    void filterChanged();
+    void toolWindowsChanged();
+    void loggingChanged();
+    // After every telegram handed on (user-interface thread).
+    void telegramDelivered();
+
+private:
+    void Deliver(const CDecodedTelegram& telegram);
+    void ReportLogWriteError(const QString& reason);
+    void ShowMessage(const QString& text, bool critical);
+    template <typename Window>
+    void OpenToolWindow(QPointer<Window>& window);
+    void CreateStores();
+    void CreateController();
+
+    Options options;
+    std::unique_ptr<CRegistry> registry;
+    std::unique_ptr<CMemorySettingsStore> demoSettings;  // the demo run's settings, never stored
+    std::unique_ptr<CDemoLine> demoLine;
+    std::unique_ptr<CTelegramDecoder> controller;
+    bool filterEnabled = false;
+    QString filterText = QStringLiteral("0");
+    QPointer<CDataMonitorDlg> dataMonitorDlg;
+    QPointer<CTimingDiagnosticsDlg> timingDlg;
+    QPointer<CVantrelView> view;
+    QPointer<QWidget> mainWindow;
+    LogPathChooser chooseLogPath;
+    bool writeErrorShown = false;  // one message per logging session
+};

@@ -217,8 +217,9 @@ void CFormatDecoder::WriteAsciiHeading()
 void CFormatDecoder::HexField(const char* label, const CByteView& bytes, std::size_t offset,
                               std::size_t length, std::size_t width)
 {
-    report->Append("%s", label);
-    report->AppendHex("%s", bytes.Hex(offset, length, width).c_str());
+    // Both texts are ready: no formatting, and the hex digits are upper case already.
+    report->AppendText(label);
+    report->AppendAsciiText(bytes.Hex(offset, length, width));
 }
 
 void CFormatDecoder::HexLine(const char* label, const CByteView& bytes, std::size_t offset,

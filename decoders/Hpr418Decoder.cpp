@@ -1,5 +1,6 @@
 #include "decoders/Hpr418Decoder.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -82,6 +83,16 @@ float ToSingle(double value)
     if (std::isfinite(value) && std::fabs(value) > std::numeric_limits<float>::max())
         return value > 0 ? std::numeric_limits<float>::infinity() : -std::numeric_limits<float>::infinity();
     return static_cast<float>(value);
+}
+
+// A float with one decimal, exactly as printf's "%.1f" writes it ("nan",
+// "-inf" and forty-digit values included), at a fraction of its cost.
+std::string OneDecimal(float value)
+{
+    char digits[64];
+    const std::to_chars_result end =
+        std::to_chars(std::begin(digits), std::end(digits), value, std::chars_format::fixed, 1);
+    return end.ec == std::errc() ? std::string(digits, end.ptr) : std::string();
 }
 
 void AppendFloatLE(std::string& bytes, float value)
@@ -178,7 +189,7 @@ std::size_t CHpr418Decoder::DecodeSsbl(const CByteView& telegram, CTelegramIndex
 
     // Any mode but standard navigation is a simulated position, logged as 1.
     const int operationMode = ByteLine("operation_mode ", telegram, 7) == 0 ? 0 : 1;
-    report->Append("%s", operationMode == 0 ? "Standard navigation mode    " : "Simulated position test mode");
+    report->AppendText(operationMode == 0 ? "Standard navigation mode    " : "Simulated position test mode");
     EndLineWithCsv(operationMode);
 
     CodeLine("sync_mode      ", telegram, 8, kSyncModes);
@@ -201,10 +212,10 @@ std::size_t CHpr418Decoder::DecodeSsbl(const CByteView& telegram, CTelegramIndex
     CodeLine("td_beam        ", telegram, 53, kTdBeams);
     CodeLine("td_type        ", telegram, 54, kTdTypes);
     const int tdNum = WordLine("td_num         ", telegram, 55, 10);
-    report->Append("%s", LookupText(kSsblTdNums, tdNum, ""));
+    report->AppendText(LookupText(kSsblTdNums, tdNum, ""));
     EndLineWithCsv(tdNum);
     const int diagnostic = WordLine("diagnostic     ", telegram, 57, 10);
-    report->Append("%s", LookupText(kSsblDiagnostics, diagnostic, ""));
+    report->AppendText(LookupText(kSsblDiagnostics, diagnostic, ""));
     EndLineWithCsv(diagnostic);
     FloatLine({"stand_dev      ", 59, 1000000}, telegram);
 
@@ -213,13 +224,13 @@ std::size_t CHpr418Decoder::DecodeSsbl(const CByteView& telegram, CTelegramIndex
 
 std::size_t CHpr418Decoder::DecodeSsblExtension(const CByteView& telegram, int tpType)
 {
-    static const CFloatField kDepth = {"tpdr depth     ", 63, 1000, 8, "%7.1f          "};
+    static const CFloatField kDepth = {"tpdr depth     ", 63, 1000, 8, 7};
     static const CFloatField kInclination[] = {
-        {"tpdr roll      ", 63, 1000, 8, "%7.1f          "},
-        {"tpdr pitch     ", 67, 1000, 8, "%7.1f          "},
+        {"tpdr roll      ", 63, 1000, 8, 7},
+        {"tpdr pitch     ", 67, 1000, 8, 7},
     };
     if (tpType == 1) {
-        FloatLine(kDepth, telegram, "%3.1f,,");
+        FloatLine(kDepth, telegram, ",,");
         return 4;
     }
     if (HasInclinometer(tpType)) {
@@ -234,8 +245,8 @@ void CHpr418Decoder::WriteReplyStatus(int replyStatus, int tpType)
 {
     const char* position = LookupText(kPositionReplies, replyStatus, nullptr);
     if (position) {
-        report->Append("%s", position);
-        report->Append("%s", HasInclinometer(tpType) ? LookupText(kRacReplies, replyStatus, "") : ", no RAC data ");
+        report->AppendText(position);
+        report->AppendText(HasInclinometer(tpType) ? LookupText(kRacReplies, replyStatus, "") : ", no RAC data ");
     }
     AppendFlag((replyStatus & kRejectedByFilter) != 0, "Position rejected by filter");
 }
@@ -247,7 +258,7 @@ std::size_t CHpr418Decoder::DecodeLbl(const CByteView& wire, CTelegramIndex& ind
 
     const int tpArray = ByteLine("tp_array       ", telegram, 5);
     if (tpArray == 255)
-        report->Append("Simulated position; LBL training mode");
+        report->AppendText("Simulated position; LBL training mode");
     else
         report->Append("for Transponder array %d", tpArray);
     EndLineWithCsv(tpArray);
@@ -267,15 +278,15 @@ std::size_t CHpr418Decoder::DecodeLbl(const CByteView& wire, CTelegramIndex& ind
     index.SetIndex(0, std::to_string(posType));
 
     const int posStatus = ByteLine("pos_status     ", telegram, 36);
-    report->Append("%s", posStatus == 0 ? "position status is GOOD" : "position status is BAD ");
+    report->AppendText(posStatus == 0 ? "position status is GOOD" : "position status is BAD ");
     EndLineWithCsv(posStatus, "%d,,,,");
 
     FloatLine({"p_course       ", 37, 1000}, telegram);
     FloatLine({"p_roll         ", 41, 1000}, telegram);
-    FloatLine({"p_pitch        ", 45, 1000}, telegram, "%3.1f,,,,");
+    FloatLine({"p_pitch        ", 45, 1000}, telegram, ",,,,");
 
     const int diagnostic = WordLine("diagnostic     ", telegram, 49, 11);
-    report->Append("%s", LookupText(kLblDiagnostics, diagnostic, ""));
+    report->AppendText(LookupText(kLblDiagnostics, diagnostic, ""));
     EndLineWithCsv(diagnostic, "%d,,,,");
 
     return kHeaderSize + (variantF ? kLblSizeF : kLblSizeD);
@@ -284,7 +295,7 @@ std::size_t CHpr418Decoder::DecodeLbl(const CByteView& wire, CTelegramIndex& ind
 void CHpr418Decoder::WritePosType(int posType)
 {
     if (posType == 0)
-        report->Append("position of the vessel");
+        report->AppendText("position of the vessel");
     else if (posType <= 16)
         report->Append("position of ROV %d", posType);
     else if (posType <= 20)
@@ -301,10 +312,10 @@ void CHpr418Decoder::DecodeTrailer(const CByteView& telegram, std::size_t sectio
     const int sumcheck = WordLine("sumcheck       ", trailer, 0, 10);
     if (trailer.At(0) == low && trailer.At(1) == high) {
         report->AppendHex(" %02x%02x ", low, high);
-        report->Append("(calculated)     ");
+        report->AppendText("(calculated)     ");
     } else {
         report->AppendHex(" %02x%02x", low, high);
-        report->Append(" (calculated) ERROR");
+        report->AppendText(" (calculated) ERROR");
     }
     EndLine();
     Csv("%d,", sumcheck);
@@ -343,19 +354,25 @@ int CHpr418Decoder::CodeLine(const char* label, const CByteView& telegram, std::
                              const CCodeText (&texts)[N])
 {
     const int value = ByteLine(label, telegram, offset);
-    report->Append("%s", LookupText(texts, value, ""));
+    report->AppendText(LookupText(texts, value, ""));
     EndLineWithCsv(value);
     return value;
 }
 
-void CHpr418Decoder::FloatLine(const CFloatField& field, const CByteView& telegram, const char* csvFormat)
+// A float is interpreted as "%.1f" (or "%7.1f" with a width) and ten
+// blanks, and logged in full as "%3.1f" and the separators after it.
+void CHpr418Decoder::FloatLine(const CFloatField& field, const CByteView& telegram, const char* csvAfter)
 {
     const float value = telegram.F32LE(field.offset);
+    const std::string text = OneDecimal(value);
     HexField(field.label, telegram, field.offset, 4, field.width);
-    if (std::fabs(value) < field.limit)
-        report->Append(field.interpretation, value);
+    if (std::fabs(value) < field.limit) {
+        const std::size_t pad = text.size() < field.interpretationWidth ? field.interpretationWidth - text.size() : 0;
+        report->AppendText(std::string(pad, ' ') + text + "          ");
+    }
     EndLine();
-    Csv(csvFormat, value);
+    if (IsCsvOpen())
+        CsvText((text + csvAfter).c_str());
 }
 
 template <std::size_t N>

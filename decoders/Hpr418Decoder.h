@@ -62,8 +62,8 @@ private:
         const char* label;
         std::size_t offset;
         double limit;  // interpreted only while the absolute value is below it
-        std::size_t width = 11;                     // of the raw column
-        const char* interpretation = "%.1f          ";
+        std::size_t width = 11;                 // of the raw column
+        std::size_t interpretationWidth = 0;    // the value right-aligned to it
     };
 
     void DecodeHeader(const CByteView& telegram);
@@ -81,8 +81,7 @@ private:
     template <std::size_t N>
     int CodeLine(const char* label, const CByteView& telegram, std::size_t offset,
                  const CCodeText (&texts)[N]);
-    void FloatLine(const CFloatField& field, const CByteView& telegram,
-                    const char* csvFormat = "%3.1f,");
+    void FloatLine(const CFloatField& field, const CByteView& telegram, const char* csvAfter = ",");
     template <std::size_t N>
     void FloatLines(const CFloatField (&fields)[N], const CByteView& telegram);
     void EndLineWithCsv(int value, const char* csvFormat = "%d,");

@@ -246,7 +246,7 @@ void CFormatDecoder::AppendFlag(bool set, const char* whenSet, const char* whenC
 {
     const char* text = set ? whenSet : whenClear;
     if (text)
-        report->Append("%s", text);
+        report->AppendText(text);
 }
 
 void CFormatDecoder::Csv(const char* format, ...)

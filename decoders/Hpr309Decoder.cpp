@@ -165,11 +165,11 @@ void CHpr309Decoder::DecodeFields(const CByteView& telegram, CTelegramIndex& ind
 void CHpr309Decoder::WriteHeaderLines(const CByteView& telegram)
 {
     const std::uint8_t header = telegram.At(kHeader);
-    report->Append("Header");
+    report->AppendText("Header");
     report->AppendHex("         %02X         ", header);
     AppendFlag(Bit(header, 0), "Running, ");
     AppendFlag(Bit(header, 1), "Test mode, ");
-    report->Append("Coords: ");
+    report->AppendText("Coords: ");
     AppendFlag(Bit(header, 2), "Polar, ", "Cartesian, ");
     AppendFlag(Bit(header, 3), "North up, ", "Ship up, ");
     AppendFlag(Bit(header, 4), "Filtered, ", "Unfiltered, ");
@@ -224,7 +224,7 @@ void CHpr309Decoder::WriteSequenceLine(const CByteView& telegram, const Values& 
     const auto channels = static_cast<std::uint16_t>(values.sequence);
     const int ownChannel = telegram.At(kTpIndex);
     HexField("Tp_sequence    ", telegram, kTpSequence, 3);
-    report->Append("Telegrams available for channels:");
+    report->AppendText("Telegrams available for channels:");
     for (int channel = 1; channel <= 16; ++channel) {
         if (channels & (1u << (channel - 1)))
             report->Append(channel == ownChannel ? " (%d)" : " %d", channel);
@@ -239,9 +239,9 @@ void CHpr309Decoder::WriteTransducerLines(const CByteView& telegram, const Value
     AppendFlag(Bit(transducers, 0), "Stbd Td, ");
     AppendFlag(Bit(transducers, 1), "Port Td, ");
     AppendFlag(Bit(transducers, 2), "Narrow", "Wide");
-    report->Append(" beam selected, ");
+    report->AppendText(" beam selected, ");
     AppendFlag(Bit(transducers, 4), "Narrow", "Wide");
-    report->Append(" beam used, ");
+    report->AppendText(" beam used, ");
     EndLine();
     report->Append("%sCoordinate units are expressed in %s", kContinuation, values.unitWord);
     EndLine();
@@ -271,15 +271,12 @@ void CHpr309Decoder::WriteCsvColumns(const CByteView& t, TelegramStatus)
 {
     // Fixed positions whatever the status: bytes a short telegram lacks read as 0.
     const Values v(t);
-    Csv("%o,", t.At(kHeader));
-    Csv("%3.1f,%3.1f,%3.1f,", v.roll, v.pitch, v.course);
-    Csv("%d,", t.At(kTpIndex));
-    Csv("%3.1f,%3.1f,%3.1f,", v.x, v.y, v.z);
-    Csv("%o,%o,", t.At(kStatus), t.At(kTimeout));
-    Csv("%o,", static_cast<unsigned>(static_cast<std::int32_t>(v.sequence)));
-    Csv("%3.1f,", v.tdAngle);
-    Csv("%o,%d,%o,%o,", t.At(kTest), t.At(kTpType), t.At(kTpSpec), t.At(kTransducers));
-    Csv("%o,%d,", t.At(kTdStatus), t.At(kQFactor));
-    Csv("%o,%o,", t.At(kChecksum), t.At(kEndOfTg));
-    Csv("%o\n", t.Xor(0, kLength));
+    // One call for the whole row: Head, Roll, Pitch, Heading, Tp_index,
+    // X_pos, Y_pos, Z_pos, Status, Timeout, Tp_seq, Td_angle, Test, Tp_type,
+    // Tp_spec, Tdrs, Td_status, Quality, Tg_Csum, End_of_tg, Calc_Csum.
+    Csv("%o,%3.1f,%3.1f,%3.1f,%d,%3.1f,%3.1f,%3.1f,%o,%o,%o,%3.1f,%o,%d,%o,%o,%o,%d,%o,%o,%o\n", t.At(kHeader),
+        v.roll, v.pitch, v.course, t.At(kTpIndex), v.x, v.y, v.z, t.At(kStatus), t.At(kTimeout),
+        static_cast<unsigned>(static_cast<std::int32_t>(v.sequence)), v.tdAngle, t.At(kTest), t.At(kTpType),
+        t.At(kTpSpec), t.At(kTransducers), t.At(kTdStatus), t.At(kQFactor), t.At(kChecksum), t.At(kEndOfTg),
+        t.Xor(0, kLength));
 }

@@ -137,7 +137,7 @@ void CHpr418BcdDecoder::DecodeFields(const CByteView& telegram, CTelegramIndex& 
             // The message stands between three empty lines on each side.
             for (int i = 0; i < 3; ++i)
                 EndLine();
-            report->Append("Unrecognised message type");
+            report->AppendText("Unrecognised message type");
             for (int i = 0; i < 4; ++i)
                 EndLine();
         }
@@ -155,11 +155,11 @@ void CHpr418BcdDecoder::WriteStatus1Line(const CByteView& telegram, int messageT
     AppendFlag(status & kSlave, "SLAVE: ", "MASTER: ");
     if (status & kBcdConversionError) {
         // The sender could not convert its numbers: no other status word means anything.
-        report->Append("BCD Conversion error");
+        report->AppendText("BCD Conversion error");
         EndLine();
         return;
     }
-    report->Append("Position ");
+    report->AppendText("Position ");
     AppendFlag(status & kPositionOk, "OK", "BAD");
     AppendFlag(status & kFiltered, " , Filtered");
     AppendFlag(status & kPredicted, " , Predicted");
@@ -167,11 +167,11 @@ void CHpr418BcdDecoder::WriteStatus1Line(const CByteView& telegram, int messageT
     if (messageType == kSsbl) {
         const int tpType = telegram.At(kTpInf);
         if (status & kAdditionalDataOk)
-            report->Append(". Additional data OK.");
+            report->AppendText(". Additional data OK.");
         else if (tpType >= kDepthTp && tpType <= kCompassTp)
-            report->Append(". Additional data BAD.");
+            report->AppendText(". Additional data BAD.");
         else
-            report->Append(". No Additional data.");
+            report->AppendText(". No Additional data.");
     }
     EndLine();
 }
@@ -183,10 +183,10 @@ void CHpr418BcdDecoder::WriteStatus2Line(const CByteView& telegram, int messageT
     report->Append("Tdr %d, Tcvr %d, Mode: ", (status & 0x03) + 1, ((status >> 2) & 0x03) + 1);
     AppendFlag(status & kTraining, "TRAINING", "Operational");
     if (messageType == kSsbl) {
-        report->Append(", TP is ");
+        report->AppendText(", TP is ");
         AppendFlag(status & kMobile, "Mobile", "FIXED");
     } else if (messageType == kLbl || messageType == kLblShownUnknown) {
-        report->Append(", Posn. in ");
+        report->AppendText(", Posn. in ");
         AppendFlag(status & kUtmGrid, "UTM grid", "Local grid");
     }
     EndLine();
@@ -244,13 +244,13 @@ void CHpr418BcdDecoder::WriteLblLines(const CByteView& telegram, CTelegramIndex&
     const int position = Bcd(telegram, kTpInf, 1);
     HexField("TP. inf.       ", telegram, kTpInf, 1);
     if (positionType == 0)
-        report->Append("Position of vessel");
+        report->AppendText("Position of vessel");
     else if (position >= 1 && position <= 16)
         report->Append("Position of ROV %d", position);
     else if (position >= 17 && position <= 20)
         report->Append("Position of Relay %d", position - 16);
     else
-        report->Append("Position type UNKNOWN");
+        report->AppendText("Position type UNKNOWN");
     EndLine();
     // The timing window keys LBL positions on the byte as sent, not its BCD value.
     index.SetIndex(1, std::to_string(positionType));
@@ -260,7 +260,7 @@ void CHpr418BcdDecoder::WriteLblLines(const CByteView& telegram, CTelegramIndex&
     if (array < 5)
         report->Append("TP. array %d", array);
     else
-        report->Append("TP. array UNKNOWN");
+        report->AppendText("TP. array UNKNOWN");
     EndLine();
 
     const bool utm = telegram.At(kStatus2) & kUtmGrid;

@@ -1,5 +1,6 @@
 #include "report/ReportBuilder.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 
@@ -14,17 +15,40 @@ CReportBuilder::CReportBuilder() : body(kPrologue)
 
 std::string CReportBuilder::FormatV(const char* format, va_list args)
 {
-    va_list measure;
-    va_copy(measure, args);
-    const int length = std::vsnprintf(nullptr, 0, format, measure);
-    va_end(measure);
+    // Pieces are short: one pass into a stack buffer, a second only for a long one.
+    char buffer[256];
+    va_list attempt;
+    va_copy(attempt, args);
+    const int length = std::vsnprintf(buffer, sizeof buffer, format, attempt);
+    va_end(attempt);
     if (length <= 0)
         return {};
+    if (static_cast<std::size_t>(length) < sizeof buffer)
+        return std::string(buffer, static_cast<std::size_t>(length));
     std::string text(static_cast<std::size_t>(length) + 1, '\0');
     std::vsnprintf(text.data(), text.size(), format, args);
     text.resize(static_cast<std::size_t>(length));
     return text;
 }
+
+namespace {
+// Which bytes the escape changes, looked up by value.
+struct EscapeTable {
+    bool needed[256] = {};
+    EscapeTable()
+    {
+        for (int byte = 0; byte < 256; ++byte)
+            needed[byte] = byte == '\\' || byte == '{' || byte == '}' ||
+                           (byte < 0x20 && byte != '\r' && byte != '\n') || byte >= 0x80;
+    }
+};
+
+bool NeedsEscape(char c)
+{
+    static const EscapeTable table;
+    return table.needed[static_cast<unsigned char>(c)];
+}
+} // namespace
 
 std::string CReportBuilder::Escape(const std::string& text)
 {
@@ -49,7 +73,11 @@ std::string CReportBuilder::Escape(const std::string& text)
 
 void CReportBuilder::AppendText(const std::string& text)
 {
-    body += Escape(text);
+    // Most text needs no escape at all: append it without a copy.
+    if (std::none_of(text.begin(), text.end(), NeedsEscape))
+        body += text;
+    else
+        body += Escape(text);
 }
 
 void CReportBuilder::AppendAsciiText(const std::string& text)

@@ -1,0 +1,15 @@
+// Decoding speed of the HPR 309 transponder telegram, report and CSV row.
+#include "acquisition/Hpr309Generator.h"
+#include "bench/BenchSupport.h"
+
+namespace {
+
+void BM_Hpr309_Transponder(benchmark::State& state)
+{
+    CHpr309Generator generator;
+    BenchmarkDecode(state, kTypeHpr309, generator.Next());
+}
+
+} // namespace
+
+BENCHMARK(BM_Hpr309_Transponder);

@@ -13,7 +13,6 @@ constexpr int Pair(int first, int second)
 }
 
 const char kAddressText[] = "Manufacturers code and type of telegram";
-const char kNoFieldText[] = "              ";  // stands in the empty ASCII column
 
 // ---------------------------------------------------------------- $PSIMSSB
 
@@ -311,10 +310,10 @@ void CNmeaDecoder::DecodeFields(const CByteView& telegram, CTelegramIndex& index
 
 void CNmeaDecoder::WriteFieldLine(const CFieldRule& rule, const CField& field, const CLetters& letters)
 {
-    report->Append("%s", rule.label);
+    report->AppendText(rule.label);
     if (field.text.empty()) {
         if (rule.whenEmpty)
-            report->Append("%s", rule.whenEmpty);
+            report->AppendText(rule.whenEmpty);
         EndLine();
         return;
     }
@@ -328,7 +327,7 @@ void CNmeaDecoder::WriteFieldLine(const CFieldRule& rule, const CField& field, c
     if (rule.showsLastCharacter)
         report->Append(text, field.text.back());
     else
-        report->Append("%s", text);
+        report->AppendText(text);
     EndLine();
 }
 
@@ -345,7 +344,7 @@ void CNmeaDecoder::WriteFieldText(const CField& field)
 // The received checksum beside the calculated one; they are not compared here.
 void CNmeaDecoder::WriteChecksumLine(const CField& field, std::uint8_t calculated)
 {
-    report->Append("%s", "Checksum       ");
+    report->AppendText("Checksum       ");
     if (!field.text.empty())
         WriteFieldText(field);
     report->Append("Calculated value is (%02X)", calculated);
@@ -354,7 +353,7 @@ void CNmeaDecoder::WriteChecksumLine(const CField& field, std::uint8_t calculate
 
 void CNmeaDecoder::WriteTerminatorLine(const char* label, const char* ordinal, std::uint8_t code)
 {
-    report->Append("%s", label);
+    report->AppendText(label);
     report->AppendHex("%02x%14s", code, "");
     AppendEndCharacterText(ordinal, code);
     EndLine();

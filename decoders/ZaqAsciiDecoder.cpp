@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <charconv>
 #include <climits>
-#include <cstdarg>
 #include <cstdio>
 #include <optional>
 
@@ -104,6 +103,14 @@ float RealTag(std::string_view text, char tag)
     return ReadReal(text, FindTag(text, tag)).value_or(0.0f);
 }
 
+// The value with one decimal, as "%.1f" prints it.
+std::string OneDecimal(float value)
+{
+    char text[64];
+    const auto [end, error] = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 1);
+    return error == std::errc() ? std::string(text, end) : std::string("0.0");
+}
+
 } // namespace
 
 // Date and time of the position, as read from the start of the telegram;
@@ -167,16 +174,15 @@ void CZaqAsciiDecoder::DecodeFields(const CByteView& telegram, CTelegramIndex& i
     WriteValues(text, kAttitudeLines);
     const int errorStatus = ReadInteger(text, FindTag(text, 'E')).value_or(0);
     const bool hasRiser = isBeacon && (FindTag(text, 'A') != kNoTag || FindTag(text, 'C') != kNoTag);
-    if (hasRiser)
-        WriteRiserAngles(text);
-    WriteErrorStatus(errorStatus);
-    if (IsCsvOpen()) {
-        Csv("%d,", errorStatus);
-        if (hasRiser)
-            Csv("%3.1f,%3.1f,", RealTag(text, 'A'), RealTag(text, 'C'));
-        else
-            CsvText(",,");
+    // Both riser lines are shown when either angle was sent; the one missing is 0.0.
+    std::string riserColumns = ",,";
+    if (hasRiser) {
+        riserColumns = WriteValueLine(kRiserLines[0], RealTag(text, 'A')) + ",";
+        riserColumns += WriteValueLine(kRiserLines[1], RealTag(text, 'C')) + ",";
     }
+    WriteErrorStatus(errorStatus);
+    Csv("%d,", errorStatus);
+    CsvText(riserColumns.c_str());
     const std::uint8_t firstEnd = telegram.At(telegram.Size() - 2);
     const std::uint8_t secondEnd = telegram.At(telegram.Size() - 1);
     WriteEndCharacter("First", firstEnd);
@@ -184,13 +190,10 @@ void CZaqAsciiDecoder::DecodeFields(const CByteView& telegram, CTelegramIndex& i
     Csv("%d,%d", firstEnd, secondEnd);
 }
 
-void CZaqAsciiDecoder::EndField(const char* format, ...)
+void CZaqAsciiDecoder::EndField(const std::string& interpretation)
 {
-    report->Append("   ");
-    va_list args;
-    va_start(args, format);
-    report->AppendText(CReportBuilder::FormatV(format, args));
-    va_end(args);
+    report->AppendText("   ");
+    report->AppendText(interpretation);
     EndLine();
 }
 
@@ -210,7 +213,7 @@ void CZaqAsciiDecoder::WriteIndexLine(int beaconIndex, CTelegramIndex& index)
     if (beaconIndex != 0) {
         report->indexText = std::to_string(beaconIndex);
         index.SetIndex(1, report->indexText);
-        EndField("Beacon index : Transponder %d", beaconIndex);
+        EndField("Beacon index : Transponder " + report->indexText);
     } else {
         index.SetIndex(0, "Ship");
         EndField("Beacon index : Ship");
@@ -222,27 +225,35 @@ void CZaqAsciiDecoder::WriteIndexLine(int beaconIndex, CTelegramIndex& index)
 void CZaqAsciiDecoder::WriteValues(std::string_view text, std::span<const CValueLine> lines)
 {
     for (const CValueLine& line : lines) {
-        const float value = RealTag(text, line.tag);
-        AsciiField(line.label, "%c:%7.1f", line.tag, value);
-        EndField("%s", line.interpretation);
-        Csv("%3.1f,", value);
+        const std::string value = WriteValueLine(line, RealTag(text, line.tag));
+        if (IsCsvOpen()) {
+            CsvBytes(value);
+            CsvText(",");
+        }
     }
 }
 
-// Both riser lines are shown when either angle was sent; the one missing is 0.0.
-void CZaqAsciiDecoder::WriteRiserAngles(std::string_view text)
+// The line "X:%7.1f"; returns the value's text for the "%3.1f" CSV column
+// (the same digits: one decimal is never narrower than three characters).
+std::string CZaqAsciiDecoder::WriteValueLine(const CValueLine& line, float value)
 {
-    for (const CValueLine& line : kRiserLines) {
-        AsciiField(line.label, "%c:%7.1f", line.tag, RealTag(text, line.tag));
-        EndField("%s", line.interpretation);
-    }
+    const std::string digits = OneDecimal(value);
+    std::string column{line.tag, ':'};
+    if (digits.size() < 7)
+        column.append(7 - digits.size(), ' ');
+    column += digits;
+    report->AppendText(line.label);
+    report->AppendAsciiText(column);
+    EndField(line.interpretation);
+    return digits;
 }
+
 
 void CZaqAsciiDecoder::WriteErrorStatus(int errorStatus)
 {
     if (errorStatus != 0) {
         AsciiField("Error status   ", "E:      %d", errorStatus);
-        EndField("Simulated data or Error in telegram; error %d", errorStatus);
+        EndField("Simulated data or Error in telegram; error " + std::to_string(errorStatus));
     } else {
         AsciiField("Error status   ", "%9s", "");
         EndField("No error");
@@ -252,7 +263,7 @@ void CZaqAsciiDecoder::WriteErrorStatus(int errorStatus)
 void CZaqAsciiDecoder::WriteEndCharacter(const char* ordinal, std::uint8_t code)
 {
     AsciiField("End character  ", "(%02x)     ", code);
-    report->Append("   ");
+    report->AppendText("   ");
     AppendEndCharacterText(ordinal, code);
     EndLine();
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "decoders/AsciiFormatDecoder.h"
@@ -35,9 +36,9 @@ private:
     void WriteDateTime(const CDateTime& dateTime);
     void WriteIndexLine(int beaconIndex, CTelegramIndex& index);
     void WriteValues(std::string_view text, std::span<const CValueLine> lines);
-    void WriteRiserAngles(std::string_view text);
+    std::string WriteValueLine(const CValueLine& line, float value);
     void WriteErrorStatus(int errorStatus);
     // Three blanks, the interpretation and the line break that end a field line.
-    void EndField(const char* format, ...) VANTREL_PRINTF(2, 3);
+    void EndField(const std::string& interpretation);
     void WriteEndCharacter(const char* ordinal, std::uint8_t code);
 };

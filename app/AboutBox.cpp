@@ -22,6 +22,9 @@ CAboutBox::CAboutBox(QWidget* parent)
 
     link = WithControlId(new CHyperlinkStatic(this), kLinkId);
     link->setGeometry(CDialogUnits::X(131), CDialogUnits::Y(199), CDialogUnits::X(92), CDialogUnits::Y(8));
+    // The address is longer than its place: it keeps the place's right edge
+    // and grows to the left, so all of it stays inside the box.
+    link->setAlignment(Qt::AlignRight | Qt::AlignTop);
     link->SetUrl(CVersionInfo::WebAddress());
     link->SetColours(QColor(255, 255, 0), QColor(255, 255, 0), QColor(255, 0, 0));
 }

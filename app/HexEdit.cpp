@@ -28,7 +28,9 @@ QString Hex(std::uint64_t value, int width)
 CHexEdit::CHexEdit(QWidget* parent)
     : QAbstractScrollArea(parent)
 {
-    setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    fixed.setPointSize(8);
+    setFont(fixed);
     setFocusPolicy(Qt::StrongFocus);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -110,7 +112,7 @@ QString CHexEdit::LineText(std::uint64_t line) const
         hex += present ? Hex(bytes[i], 2) + QChar(' ') : QStringLiteral("   ");
         characters += present ? Printable(bytes[i]) : QChar(' ');
     }
-    return Hex(lineOffset, 8) + QStringLiteral("  ") + hex + QChar(' ') + characters;
+    return Hex(lineOffset, 8) + QChar(' ') + hex + characters;
 }
 
 QString CHexEdit::DroppedNote() const
@@ -161,7 +163,7 @@ void CHexEdit::UpdateScrollBars(std::int64_t linesDropped)
     else
         bar->setValue(static_cast<int>(std::max<std::int64_t>(0, oldTop - linesDropped)));
 
-    const int lineWidth = fontMetrics().horizontalAdvance(QLatin1Char('0')) * (8 + 2 + 4 * bytesPerLine + 1);
+    const int lineWidth = fontMetrics().horizontalAdvance(QLatin1Char('0')) * (8 + 1 + 4 * bytesPerLine);
     QScrollBar* across = horizontalScrollBar();
     across->setRange(0, std::max(0, lineWidth + 2 * kMargin - viewport()->width()));
     across->setPageStep(viewport()->width());

@@ -10,10 +10,10 @@ CVersionTexts CVersionInfo::Texts()
     texts.versionLine = QStringLiteral("Version: ") + QStringLiteral(VANTREL_FILE_VERSION);
     texts.legalLine = QStringLiteral(VANTREL_LEGAL_LINE);
     texts.licenceNotice = QStringLiteral(
-        "This program is licensed for testing and monitoring the telegrams of the "
-        "positioning system it was supplied with. It only listens to the serial line "
-        "and never sends on it. It is provided as it is, without warranty of any kind; "
-        "do not rely on it alone for the safety of a vessel or its crew.");
+        "Licensed for testing and monitoring the telegrams of the positioning "
+        "system it was supplied with. It only listens to the serial line. "
+        "Provided as it is, without warranty of any kind; do not rely on it "
+        "alone for the safety of a vessel.");
     return texts;
 }
 

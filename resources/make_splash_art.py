@@ -20,7 +20,7 @@ SAMPLES = 3  # samples per pixel along each axis, for smooth edges
 SURFACE = 236.0
 SEABED = 318.0
 VESSEL_X = 245.0
-TRANSPONDER = (110.0, 326.0)
+TRANSPONDER = (62.0, 326.0)
 
 
 def mix(a, b, t):
@@ -50,7 +50,7 @@ def in_hull(x, y):
 def in_superstructure(x, y):
     bridge = VESSEL_X - 30.0 <= x <= VESSEL_X + 14.0 and SURFACE - 25.0 <= y <= SURFACE - 9.0
     wheelhouse = VESSEL_X - 20.0 <= x <= VESSEL_X + 8.0 and SURFACE - 35.0 <= y <= SURFACE - 25.0
-    mast = VESSEL_X - 7.0 <= x <= VESSEL_X - 5.0 and SURFACE - 52.0 <= y <= SURFACE - 35.0
+    mast = VESSEL_X - 7.0 <= x <= VESSEL_X - 5.0 and SURFACE - 46.0 <= y <= SURFACE - 35.0
     return bridge or wheelhouse or mast
 
 

@@ -64,7 +64,7 @@ private slots:
         QCOMPARE(View()->BytesPerLine(), 10);
         QCOMPARE(View()->StoredByteCount(), std::uint64_t(1));
         QCOMPARE(View()->LineCount(), std::uint64_t(1));
-        QCOMPARE(View()->LineText(0), QString("00000000  00" + QString(29, ' ') + "." + QString(9, ' ')));
+        QCOMPARE(View()->LineText(0), QString("00000000 00" + QString(28, ' ') + "." + QString(9, ' ')));
     }
 
     void BlocksAppendInOrderWithTheirZeroBytes()
@@ -75,8 +75,8 @@ private slots:
         window->AppendBytes(std::string());
         window->AppendBytes("$PSIMSSB,");
         QCOMPARE(View()->StoredBytes(0, 100), std::string("\x00\x01\x00\x02$PSIMSSB,", 13));
-        QCOMPARE(View()->LineText(0), QString("00000000  00 01 00 02 24 50 53 49 4D 53  ....$PSIMS"));
-        QCOMPARE(View()->LineText(1), QString("0000000A  53 42 2C" + QString(23, ' ') + "SB," + QString(7, ' ')));
+        QCOMPARE(View()->LineText(0), QString("00000000 00 01 00 02 24 50 53 49 4D 53 ....$PSIMS"));
+        QCOMPARE(View()->LineText(1), QString("0000000A 53 42 2C" + QString(22, ' ') + "SB," + QString(7, ' ')));
     }
 
     void ClosingLosesTheDataAndReopeningStartsAfresh()
@@ -120,7 +120,7 @@ private slots:
         window->AppendBytes(Pattern(10, 6));  // 105: one line of ten must go
         QCOMPARE(View()->DroppedByteCount(), std::uint64_t(10));
         QCOMPARE(View()->StoredByteCount(), std::uint64_t(95));
-        QCOMPARE(View()->LineText(0).left(10), QString("0000000A  "));
+        QCOMPARE(View()->LineText(0).left(9), QString("0000000A "));
         QCOMPARE(View()->StoredBytes(95, 10), Pattern(10, 6));
         QCOMPARE(View()->StoredBytes(0, 10), std::string());  // gone
         QCOMPARE(View()->DroppedNote(), QString("Oldest data dropped: 10 bytes"));

@@ -59,26 +59,26 @@ private:
 };
 } // namespace
 
-CVantrelView::CVantrelView(CVantrelDoc* document, QWidget* parent)
-    : QTextEdit(parent), document(document), openSnapshot(&CVantrelView::OpenInTextEditor)
+CVantrelView::CVantrelView(CVantrelDoc* owner, QWidget* parent)
+    : QTextEdit(parent), vantrelDoc(owner), openSnapshot(&CVantrelView::OpenInTextEditor)
 {
     setReadOnly(true);
     setUndoRedoEnabled(false);
     setLineWrapMode(QTextEdit::NoWrap);
     setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    if (document)
-        document->SetView(this);
+    if (vantrelDoc)
+        vantrelDoc->SetView(this);
 }
 
 CVantrelView::~CVantrelView() = default;
 
-void CVantrelView::RenderReport(const std::string& document, QTextDocument& target)
+void CVantrelView::RenderReport(const std::string& report, QTextDocument& target)
 {
     const QFont fixedFont = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     target.clear();
     QTextCursor cursor(&target);
     cursor.beginEditBlock();
-    for (const CRtfRun& run : CRtfReader::Parse(document)) {
+    for (const CRtfRun& run : CRtfReader::Parse(report)) {
         if (run.lineBreak) {
             cursor.insertBlock();
             continue;
@@ -93,28 +93,28 @@ void CVantrelView::RenderReport(const std::string& document, QTextDocument& targ
 void CVantrelView::ShowReport(const std::string& report, const std::string& indexText)
 {
     emit flashReceiveLight(report.find("TIMED OUT") != std::string::npos);
-    if (!document)
+    if (!vantrelDoc)
         return;
-    if (document->IsFilterEnabled()) {
-        const QByteArray filter = document->GetFilterText().toLatin1();
+    if (vantrelDoc->IsFilterEnabled()) {
+        const QByteArray filter = vantrelDoc->GetFilterText().toLatin1();
         const bool passes = indexText.find(filter.constData(), 0, static_cast<std::size_t>(filter.size())) !=
                             std::string::npos;
         emit flashBlockLight(!passes);
         if (!passes)
             return;  // the previous report stays on the screen
     }
-    RenderReport(report, *QTextEdit::document());
+    RenderReport(report, *document());
 }
 
 bool CVantrelView::IsPaused() const
 {
-    const CTelegramDecoder* controller = document ? document->telegramDecoder() : nullptr;
+    const CTelegramDecoder* controller = vantrelDoc ? vantrelDoc->telegramDecoder() : nullptr;
     return controller && controller->IsPaused();
 }
 
 void CVantrelView::OnPause()
 {
-    CTelegramDecoder* controller = document ? document->telegramDecoder() : nullptr;
+    CTelegramDecoder* controller = vantrelDoc ? vantrelDoc->telegramDecoder() : nullptr;
     if (!controller)
         return;
     controller->SetPaused(!controller->IsPaused());
@@ -123,7 +123,7 @@ void CVantrelView::OnPause()
 
 void CVantrelView::OnConfigure()
 {
-    CTelegramDecoder* controller = document ? document->telegramDecoder() : nullptr;
+    CTelegramDecoder* controller = vantrelDoc ? vantrelDoc->telegramDecoder() : nullptr;
     if (!controller)
         return;
     {
@@ -145,7 +145,7 @@ void CVantrelView::OnConfigure()
             ShowMessage("The communication settings could not be read because the line is busy. "
                         "Please try again.", false);
         else if (dialog.exec() == QDialog::Accepted)
-            document->ApplyCommSettings(dialog.portName, dialog.configString, dialog.receiveTimeout,
+            vantrelDoc->ApplyCommSettings(dialog.portName, dialog.configString, dialog.receiveTimeout,
                                         dialog.telegramType);
     }
     emit pauseChanged();
@@ -154,16 +154,16 @@ void CVantrelView::OnConfigure()
 
 void CVantrelView::OnTelegramFilter()
 {
-    if (!document)
+    if (!vantrelDoc)
         return;
-    if (document->IsFilterEnabled()) {
-        document->SetFilterEnabled(false);  // the text is kept for next time
+    if (vantrelDoc->IsFilterEnabled()) {
+        vantrelDoc->SetFilterEnabled(false);  // the text is kept for next time
         return;
     }
-    CTelegramFilterDlg dialog(document->GetFilterText(), this);
+    CTelegramFilterDlg dialog(vantrelDoc->GetFilterText(), this);
     if (dialog.exec() == QDialog::Accepted && !dialog.filterText.isEmpty()) {
-        document->SetFilterText(dialog.filterText);
-        document->SetFilterEnabled(true);
+        vantrelDoc->SetFilterText(dialog.filterText);
+        vantrelDoc->SetFilterEnabled(true);
     }
 }
 
@@ -178,11 +178,14 @@ void CVantrelView::OnSendToNotepad()
 {
     QString text = toPlainText();
     text.remove(QChar('\r'));
-    QTemporaryFile file(QDir::tempPath() + "/vtdXXXXXX.txt");
+    // A temporary directory that does not exist gives an empty path, which
+    // must not put the snapshot at the root of the file system.
+    const QString tempDir = QDir::tempPath();
+    QTemporaryFile file(tempDir + "/vtdXXXXXX.txt");
     file.setAutoRemove(false);  // the editor reads it after we are gone
     const QByteArray bytes = text.toUtf8();
     // A snapshot that cannot be written is said so, rather than nothing happening.
-    if (!file.open() || file.write(bytes) != bytes.size() || !file.flush()) {
+    if (tempDir.isEmpty() || !file.open() || file.write(bytes) != bytes.size() || !file.flush()) {
         if (!file.fileName().isEmpty())
             file.remove();
         ShowMessage("Failed to write to temporary file\n", true);
@@ -212,7 +215,7 @@ QPrinter& CVantrelView::Printer()
 
 void CVantrelView::PrintTo(QPrinter& target)
 {
-    QTextEdit::document()->print(&target);
+    document()->print(&target);
 }
 
 void CVantrelView::OnPrint()

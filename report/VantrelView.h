@@ -22,13 +22,13 @@ public:
     static QColor HighlightColour() { return QColor(244, 244, 194); }
     static constexpr int kSplashMilliseconds = 2000;
 
-    explicit CVantrelView(CVantrelDoc* document, QWidget* parent = nullptr);
+    explicit CVantrelView(CVantrelDoc* owner, QWidget* parent = nullptr);
     ~CVantrelView() override;
 
     // User-interface thread, once per telegram handed over.
-    void ShowReport(const std::string& document, const std::string& indexText);
+    void ShowReport(const std::string& report, const std::string& indexText);
     // Puts a report's text with its colours, weights and sizes into target.
-    static void RenderReport(const std::string& document, QTextDocument& target);
+    static void RenderReport(const std::string& report, QTextDocument& target);
 
     // Commands.
     void OnConfigure();
@@ -66,7 +66,7 @@ protected:
 private:
     void ShowMessage(const QString& text, bool critical);
 
-    QPointer<CVantrelDoc> document;
+    QPointer<CVantrelDoc> vantrelDoc;
     std::unique_ptr<QPrinter> printer;
     SnapshotOpener openSnapshot;
     QString lastSnapshotPath;

@@ -1,0 +1,219 @@
+// The telegram view: what a report looks like on the screen, the display
+// filter, the copy for the text editor and printing.
+#include <QFile>
+#include <QFileInfo>
+#include <QPrinter>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QtTest>
+#include <cerrno>
+
+#include "app/VantrelDoc.h"
+#include "report/RtfReader.h"
+#include "report/VantrelView.h"
+#include "tests/gui/GuiTestSupport.h"
+
+class TestVantrelView : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<CVantrelDoc> document;
+    std::unique_ptr<CVantrelView> view;
+    QStringList openedSnapshots;
+    int openerResult = 0;
+
+    QTextCharFormat FormatAt(const QString& text)
+    {
+        const int position = view->toPlainText().indexOf(text);
+        QTextCursor cursor(view->document());
+        cursor.setPosition(position + 1);
+        return cursor.charFormat();
+    }
+
+private slots:
+    void init()
+    {
+        document = std::make_unique<CVantrelDoc>();
+        view = std::make_unique<CVantrelView>(document.get());
+        openedSnapshots.clear();
+        openerResult = 0;
+        view->SetSnapshotOpener([this](const QString& path) {
+            openedSnapshots << path;
+            return openerResult;
+        });
+    }
+
+    void cleanup()
+    {
+        view.reset();
+        document.reset();
+    }
+
+    void showsPlainTextColoursAndWeights()
+    {
+        const std::string report = SampleReport("HPR 418 SSBL");
+        view->ShowReport(report, "");
+        QCOMPARE(view->toPlainText(), QString::fromStdString(CRtfReader::PlainText(report)));
+        QCOMPARE(view->document()->blockCount(), 5);
+
+        const QTextCharFormat raw = FormatAt("1C68EB43");
+        QCOMPARE(raw.foreground().color(), QColor(100, 100, 255));
+        const QTextCharFormat heading = FormatAt("Tgram field");
+        QVERIFY(heading.fontUnderline());
+        QCOMPARE(heading.fontWeight(), int(QFont::Bold));
+        QCOMPARE(heading.fontPointSize(), 10.0);  // \fs20
+        const QTextCharFormat interpretation = FormatAt("470.8");
+        QVERIFY(!interpretation.fontUnderline());
+        QVERIFY(interpretation.foreground().style() == Qt::NoBrush);
+        QVERIFY(QFontInfo(raw.font()).fixedPitch());
+    }
+
+    void bytesFromTheLineShowAsLatin1()
+    {
+        CReportBuilder report;
+        report.AppendAsciiText(std::string("$PSIM\xe9\x01\0end", 11));
+        view->ShowReport(report.GetDocument(), "");
+        QCOMPARE(view->toPlainText(), QString::fromLatin1("$PSIM\xe9\x01", 7) + QChar(0) + "end");
+    }
+
+    void newReportReplacesTheOldOne()
+    {
+        view->ShowReport(SampleReport("HPR 418 SSBL", "AAAA"), "");
+        view->ShowReport(SampleReport("HPR 418 LBL", "BBBB"), "");
+        QVERIFY(!view->toPlainText().contains("AAAA"));
+        QVERIFY(view->toPlainText().contains("BBBB"));
+    }
+
+    void filterMatching_data()
+    {
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QString>("indexText");
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("same") << "1" << "1" << true;
+        QTest::newRow("prefix") << "1" << "12" << true;
+        QTest::newRow("inside") << "1" << "B10" << true;
+        QTest::newRow("other index") << "1" << "2" << false;
+        QTest::newRow("no index (ship, LBL)") << "1" << "" << false;
+        QTest::newRow("case matters") << "b" << "B12" << false;
+        QTest::newRow("upper case") << "B1" << "B12" << true;
+        QTest::newRow("channel text") << "05" << "05" << true;
+        QTest::newRow("no trimming") << "05" << "5" << false;
+    }
+
+    void filterMatching()
+    {
+        QFETCH(QString, filter);
+        QFETCH(QString, indexText);
+        QFETCH(bool, shown);
+        view->ShowReport(SampleReport("previous", "PREV"), "");
+        document->SetFilterText(filter);
+        document->SetFilterEnabled(true);
+        QSignalSpy blockFlashes(view.get(), &CVantrelView::flashBlockLight);
+        view->ShowReport(SampleReport("next", "NEXT"), indexText.toStdString());
+        QCOMPARE(view->toPlainText().contains("NEXT"), shown);
+        QCOMPARE(view->toPlainText().contains("PREV"), !shown);
+        QCOMPARE(blockFlashes.count(), 1);
+        QCOMPARE(blockFlashes.at(0).at(0).toBool(), !shown);
+    }
+
+    void snapshotForTheTextEditor()
+    {
+        view->ShowReport(SampleReport("HPR 418 SSBL"), "");
+        view->OnSendToNotepad();
+        QCOMPARE(openedSnapshots.size(), 1);
+        const QString path = openedSnapshots.first();
+        QVERIFY(QFileInfo(path).fileName().startsWith("vtd"));
+        QCOMPARE(QFileInfo(path).absolutePath(), QFileInfo(QDir::tempPath()).absoluteFilePath());
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray written = file.readAll();
+        QVERIFY(!written.contains('\r'));
+        QCOMPARE(QString::fromUtf8(written), view->toPlainText());
+        QVERIFY(written.contains("filt_x_pos     1C68EB43   470.8"));
+        QFile::remove(path);
+
+        // Each snapshot is a file of its own.
+        view->OnSendToNotepad();
+        QCOMPARE(openedSnapshots.size(), 2);
+        QVERIFY(openedSnapshots[0] != openedSnapshots[1]);
+        QFile::remove(openedSnapshots[1]);
+    }
+
+    void emptyViewGivesEmptySnapshot()
+    {
+        view->OnSendToNotepad();
+        QCOMPARE(openedSnapshots.size(), 1);
+        QCOMPARE(QFileInfo(openedSnapshots.first()).size(), 0);
+        QFile::remove(openedSnapshots.first());
+    }
+
+    void editorFailuresAreReported()
+    {
+        openerResult = ENOENT;
+        view->OnSendToNotepad();
+        QMessageBox* box = VisibleMessage("viewMessage");
+        QVERIFY(box);
+        QCOMPARE(box->text(), QString("File or path is not found"));
+        box->close();
+        QFile::remove(openedSnapshots.last());
+
+        openerResult = EACCES;
+        view->OnSendToNotepad();
+        box = VisibleMessage("viewMessage");
+        QVERIFY(box);
+        QCOMPARE(box->text(), QString("error %1 forking notepad. Snapshot saved as '%2'")
+                                  .arg(EACCES)
+                                  .arg(openedSnapshots.last()));
+        QVERIFY2(QFile::exists(openedSnapshots.last()), "the snapshot stays for the user");
+        box->close();
+        QFile::remove(openedSnapshots.last());
+    }
+
+    void snapshotThatCannotBeWrittenIsReported()
+    {
+        QTemporaryDir readOnly;
+        QVERIFY(readOnly.isValid());
+        const QByteArray oldTemp = qgetenv("TMPDIR");
+        qputenv("TMPDIR", QFile::encodeName(readOnly.path() + "/missing"));
+        view->OnSendToNotepad();
+        qputenv("TMPDIR", oldTemp);
+        QCOMPARE(openedSnapshots.size(), 0);
+        QMessageBox* box = VisibleMessage("viewMessage");
+        QVERIFY(box);
+        QCOMPARE(box->text(), QString("Failed to write to temporary file\n"));
+        QCOMPARE(box->icon(), QMessageBox::Critical);
+        box->close();
+    }
+
+    void printsTheReportToPdf()
+    {
+        view->ShowReport(SampleReport("HPR 418 SSBL"), "");
+        QTemporaryDir dir;
+        const QString path = dir.filePath("report.pdf");
+        QPrinter& printer = view->Printer();
+        const QMarginsF margins = printer.pageLayout().margins(QPageLayout::Inch);
+        QCOMPARE(margins, QMarginsF(0.5, 0.5, 0.5, 0.5));
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(path);
+        view->PrintTo(printer);
+
+        QFile pdf(path);
+        QVERIFY(pdf.open(QIODevice::ReadOnly));
+        QVERIFY(pdf.read(5) == "%PDF-");
+        const QString pdftotext = QStandardPaths::findExecutable("pdftotext");
+        if (pdftotext.isEmpty())
+            QSKIP("pdftotext is not installed: the PDF's text is not checked");
+        QProcess extract;
+        extract.start(pdftotext, {"-layout", path, "-"});
+        QVERIFY(extract.waitForFinished(30000));
+        const QString text = QString::fromUtf8(extract.readAllStandardOutput());
+        QVERIFY2(text.contains("Telegram type   : HPR 418 SSBL"), qPrintable(text));
+        QVERIFY(text.contains("1C68EB43"));
+    }
+};
+
+QTEST_MAIN(TestVantrelView)
+#include "view_test.moc"

@@ -1,0 +1,11 @@
+// HPR 418 BCD telegrams as the line delivered them.
+#include <cstddef>
+#include <cstdint>
+
+#include "decoders/DecoderFactory.h"
+#include "fuzz/FuzzSupport.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    return FuzzOneTelegram(kTypeHpr418Bcd, data, size);
+}

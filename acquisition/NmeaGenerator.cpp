@@ -1,7 +1,9 @@
 #include "acquisition/NmeaGenerator.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 
 #include "acquisition/Tickwarden.h"
 

@@ -248,7 +248,6 @@ std::string CZaqAsciiDecoder::WriteValueLine(const CValueLine& line, float value
     return digits;
 }
 
-
 void CZaqAsciiDecoder::WriteErrorStatus(int errorStatus)
 {
     if (errorStatus != 0) {

@@ -188,10 +188,8 @@ void CHyperlinkStatic::Activate()
 {
     const int result = OpenUrl(url);
     SetVisited(result > 32);
-    if (visited) {
-        emit opened(url);
+    if (visited)
         return;
-    }
     QApplication::beep();
     ReportError(result);
 }

@@ -59,9 +59,6 @@ public:
     // The command line that opens url: the prefix, one blank, the address.
     static QString CommandLineForUrl(const QString& commandLine, const QString& url);
 
-signals:
-    void opened(const QString& url);
-
 protected:
     void showEvent(QShowEvent* event) override;
     void enterEvent(QEnterEvent* event) override;

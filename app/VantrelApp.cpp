@@ -2,8 +2,10 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDateTime>
 #include <QPixmap>
 #include <QTimer>
+#include <cstdio>
 
 #include "app/MainFrame.h"
 #include "report/VantrelView.h"
@@ -25,7 +27,9 @@ QString CVantrelApp::Usage()
            "                      stored port is left as it is\n"
            "  --demo-rate HZ      telegrams per second on the simulated line (default 2)\n"
            "  --screenshot PATH   save a picture of the window as PATH, then quit\n"
-           "  --screenshot-delay S  seconds to wait before the picture (default 5)\n";
+           "  --screenshot-delay S  seconds to wait before the picture (default 5)\n"
+           "  --print-shown-time  print \"shown MS\" (milliseconds since 1970) once the\n"
+           "                      window is up, for measuring the start-up time\n";
 }
 
 bool CVantrelApp::ParseArguments(const QStringList& arguments, Options& options, QString& error)
@@ -35,7 +39,8 @@ bool CVantrelApp::ParseArguments(const QStringList& arguments, Options& options,
     const QCommandLineOption demoRate("demo-rate", "", "HZ");
     const QCommandLineOption screenshot("screenshot", "", "PATH");
     const QCommandLineOption screenshotDelay("screenshot-delay", "", "S");
-    parser.addOptions({demo, demoRate, screenshot, screenshotDelay});
+    const QCommandLineOption printShownTime("print-shown-time");
+    parser.addOptions({demo, demoRate, screenshot, screenshotDelay, printShownTime});
     if (!parser.parse(arguments)) {
         error = parser.errorText();
         return false;
@@ -52,6 +57,7 @@ bool CVantrelApp::ParseArguments(const QStringList& arguments, Options& options,
         error = "--demo-rate takes a number of telegrams per second above 0, at most 1000";
         return false;
     }
+    options.printShownTime = parser.isSet(printShownTime);
     options.screenshotPath = parser.value(screenshot);
     if (parser.isSet(screenshotDelay))
         options.screenshotDelay = parser.value(screenshotDelay).toDouble(&isNumber);
@@ -79,6 +85,13 @@ bool CVantrelApp::InitInstance()
     frame->raise();
     frame->activateWindow();
 
+    if (options.printShownTime) {
+        // The first turn of the event loop comes after the window's first paint.
+        QTimer::singleShot(0, this, [] {
+            std::printf("shown %lld\n", static_cast<long long>(QDateTime::currentMSecsSinceEpoch()));
+            std::fflush(stdout);
+        });
+    }
     if (!options.screenshotPath.isEmpty())
         QTimer::singleShot(static_cast<int>(options.screenshotDelay * 1000), this, &CVantrelApp::TakeScreenshot);
     return true;

@@ -22,6 +22,7 @@ public:
         CVantrelDoc::Options document;
         QString screenshotPath;      // grab the window into this file, then quit
         double screenshotDelay = 5;  // seconds after the window is shown
+        bool printShownTime = false; // print the wall clock once the window is up
     };
     // Parses the program's arguments; false (with a message in error) on bad usage.
     static bool ParseArguments(const QStringList& arguments, Options& options, QString& error);

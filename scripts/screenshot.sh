@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Takes a picture of the main window reading the simulated line: starts the
+# window under a virtual X display (Xvfb), lets it receive telegrams for a
+# few seconds and saves what it shows as screenshots/vantrel.png.
+#   scripts/screenshot.sh [OUTPUT.png] [SECONDS]
+# VANTREL_BIN names the program (default: build/app/vantrel, built if missing).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+output="${1:-screenshots/vantrel.png}"
+delay="${2:-5}"
+program="${VANTREL_BIN:-build/app/vantrel}"
+
+if [ ! -x "$program" ]; then
+  cmake -S . -B build -G Ninja >/dev/null
+  cmake --build build --target vantrel
+fi
+if ! command -v xvfb-run >/dev/null; then
+  echo "xvfb-run is missing: install the package xvfb" >&2
+  exit 1
+fi
+mkdir -p "$(dirname "$output")"
+
+# The demo line leaves the stored port alone, so the user's settings are safe.
+xvfb-run --auto-servernum --server-args="-screen 0 1024x768x24" \
+  "$program" --demo --demo-rate 2 --screenshot "$output" --screenshot-delay "$delay"
+echo "saved $output"

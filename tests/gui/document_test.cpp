@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "acquisition/DemoLine.h"
 #include "acquisition/PortMap.h"
 #include "acquisition/PtyLine.h"
 #include "acquisition/TelegramDecoder.h"
@@ -280,6 +281,52 @@ private slots:
             messages += widget->isVisible() && widget->objectName() == "documentMessage";
         QCOMPARE(messages, 1);
         VisibleMessage("documentMessage")->close();
+    }
+
+    void firstStartCreatesTheStoreWithTheTypeOnly()
+    {
+        const QString file = QString::fromStdString(testConfigHome.path) + "/Quorvane International Ltd/Vantrel.conf";
+        QVERIFY(QFile::remove(file));
+        StartWindow();
+        QVERIFY(QFile::exists(file));
+        CRegistry stored;
+        QVERIFY(stored.Open());
+        std::int32_t type = 0;
+        QVERIFY(stored.ReadInt("Telegram", type));
+        QCOMPARE(type, 6);
+        std::string value;
+        QVERIFY(!stored.ReadString("Port", value));
+        QVERIFY(!stored.ReadString("Config", value));
+    }
+
+    void demoLineLeavesTheStoredPortAlone()
+    {
+        StoreSettings("COM7", "Config(9600,8,N,1)", 4);
+        CDocumentOptions options;
+        options.demo = true;
+        options.demoRate = 10;
+        document = std::make_unique<CVantrelDoc>(options);
+        view = new CVantrelView(document.get());
+        frame = std::make_unique<CMainFrame>(document.get(), view);
+        document->OnNewDocument();
+        frame->show();
+        // The stored type is simulated and read through the demo line's port.
+        QTRY_VERIFY_WITH_TIMEOUT(view->toPlainText().contains("$PSIM"), kWait);
+        const QString demoPort = QString::fromStdString(document->DemoLine()->PortName());
+        QTRY_VERIFY_WITH_TIMEOUT(PortPane().startsWith(demoPort + " "), kWait);
+
+        // A type chosen during the run is what the demo line sends from then on.
+        document->ApplyCommSettings(demoPort.toStdString(), "Config(9600,8,N,1)", 2, 6);
+        QTRY_VERIFY_WITH_TIMEOUT(view->toPlainText().contains("Telegram type   : HPR 418"), kWait);
+
+        CRegistry stored;
+        QVERIFY(stored.Open());
+        std::string port;
+        QVERIFY(stored.ReadString("Port", port));
+        QCOMPARE(port, std::string("COM7"));
+        std::int32_t type = 0;
+        QVERIFY(stored.ReadInt("Telegram", type));
+        QCOMPARE(type, 4);
     }
 
     void portErrorShownUntilThePortOpens()

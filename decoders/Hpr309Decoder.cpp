@@ -113,6 +113,14 @@ struct CHpr309Decoder::Values {
 
 CHpr309Decoder::CHpr309Decoder() : CFormatDecoder(RowShape::AfterDecode) {}
 
+void CHpr309Decoder::Decode(const std::string& raw, CReportBuilder& builder, double& receiveTime,
+                            CTelegramIndex& index)
+{
+    CFormatDecoder::Decode(raw, builder, receiveTime, index);
+    // The builder lives only for this telegram; a later Validate must not reach it.
+    report = nullptr;
+}
+
 TelegramStatus CHpr309Decoder::Validate(const CByteView& telegram)
 {
     if (telegram.Empty())

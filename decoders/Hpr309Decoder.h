@@ -36,6 +36,10 @@ public:
 
     CHpr309Decoder();
 
+    void Decode(const std::string& raw, CReportBuilder& report, double& receiveTime,
+                CTelegramIndex& index) override;
+    // A telegram that fails the check byte is dumped in hex into the report
+    // of the decode in progress; outside a decode nothing is written.
     TelegramStatus Validate(const CByteView& telegram) override;
     void WriteCsvHeader() override;
 

@@ -99,6 +99,15 @@ TEST(Hpr309Decoder, FailedTelegramsGiveTheErrorBlock)
     }
 }
 
+TEST(Hpr309Decoder, ValidateOutsideADecodeWritesNowhere)
+{
+    // The report of the last decode is gone when the next check runs.
+    CHpr309Decoder decoder;
+    DecodeTelegram(decoder, kTelegram);
+    EXPECT_EQ(decoder.Validate(CByteView(std::string(kTelegram).replace(30, 1, 1, '\x74'))), kStatusBadData);
+    EXPECT_EQ(decoder.Validate(CByteView(kTelegram)), kStatusOk);
+}
+
 TEST(Hpr309Decoder, SignedAnglesAndAttitudeSource)
 {
     CHpr309Decoder decoder;

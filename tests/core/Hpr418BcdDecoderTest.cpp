@@ -241,6 +241,17 @@ TEST(Hpr418BcdDecoder, LblPositionTypesAndIndexTexts)
     EXPECT_EQ(LineOf(text, "Y position"), "Y position     D000123456 -1234.56 is Eastings");
 }
 
+TEST(Hpr418BcdDecoder, NibblesAboveNineInTheWidestFields)
+{
+    // Ten digits of 15 go far past 32 bits; they are shown, not wrapped.
+    const std::string telegram = Changed(kLbl, {{6, 0xFF}, {7, 0xFF}, {8, 0xFF}, {9, 0xFF}, {10, 0xFF},
+                                                {11, 0xDF}, {12, 0xFF}, {13, 0xFF}, {14, 0xFF}, {15, 0xFF}});
+    const std::string text = TextOf(telegram);
+    EXPECT_EQ(LineOf(text, "X position"), "X position     FFFFFFFFFF 166666666.65 is UTM Northings");
+    EXPECT_EQ(LineOf(text, "Y position"), "Y position     DFFFFFFFFF -16666666.65 is UTM Eastings");
+    EXPECT_EQ(CsvColumn(SecondRow(kLbl, telegram), 9), "166666666.65");
+}
+
 TEST(Hpr418BcdDecoder, OtherMessageTypes)
 {
     // Type 4 is reported as UNKNOWN but with the whole LBL body.

@@ -1,6 +1,6 @@
 #include "report/ReportBuilder.h"
 
-#include <algorithm>
+#include <array>
 #include <cctype>
 #include <cstdio>
 
@@ -33,20 +33,22 @@ std::string CReportBuilder::FormatV(const char* format, va_list args)
 
 namespace {
 // Which bytes the escape changes, looked up by value.
-struct EscapeTable {
-    bool needed[256] = {};
-    EscapeTable()
-    {
-        for (int byte = 0; byte < 256; ++byte)
-            needed[byte] = byte == '\\' || byte == '{' || byte == '}' ||
-                           (byte < 0x20 && byte != '\r' && byte != '\n') || byte >= 0x80;
-    }
-};
-
-bool NeedsEscape(char c)
+constexpr std::array<bool, 256> MakeEscapeTable()
 {
-    static const EscapeTable table;
-    return table.needed[static_cast<unsigned char>(c)];
+    std::array<bool, 256> needed{};
+    for (int byte = 0; byte < 256; ++byte)
+        needed[byte] = byte == '\\' || byte == '{' || byte == '}' || (byte < 0x20 && byte != '\r' && byte != '\n') ||
+                       byte >= 0x80;
+    return needed;
+}
+constexpr std::array<bool, 256> kNeedsEscape = MakeEscapeTable();
+
+bool NeedsEscape(const std::string& text)
+{
+    for (const char c : text)
+        if (kNeedsEscape[static_cast<unsigned char>(c)])
+            return true;
+    return false;
 }
 } // namespace
 
@@ -74,10 +76,10 @@ std::string CReportBuilder::Escape(const std::string& text)
 void CReportBuilder::AppendText(const std::string& text)
 {
     // Most text needs no escape at all: append it without a copy.
-    if (std::none_of(text.begin(), text.end(), NeedsEscape))
-        body += text;
-    else
+    if (NeedsEscape(text))
         body += Escape(text);
+    else
+        body += text;
 }
 
 void CReportBuilder::AppendAsciiText(const std::string& text)

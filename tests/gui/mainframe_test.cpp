@@ -67,19 +67,30 @@ private slots:
         QVERIFY2(view->toPlainText().contains("TIMED OUT"), "a timed-out report is still shown");
         view->ShowReport(SampleReport("HPR 418 SSBL"), "");
         QCOMPARE(ReceiveLight(), CMainFrame::LitGreen());
-        QTRY_COMPARE_WITH_TIMEOUT(ReceiveLight(), Unlit(), 400);
+        QTRY_COMPARE_WITH_TIMEOUT(ReceiveLight(), Unlit(), 1000);
     }
 
     void burstKeepsReceiveLightLit()
     {
+        // Flashes 30 ms apart: each restarts the 100 ms, so the light never
+        // goes out in between. A check is only made when the machine kept
+        // the pace (well under 100 ms since the last flash).
         QElapsedTimer clock;
         clock.start();
-        while (clock.elapsed() < 400) {
+        int checks = 0;
+        while (clock.elapsed() < 600) {
             view->ShowReport(SampleReport("HPR 418 SSBL"), "");
+            QElapsedTimer sinceFlash;
+            sinceFlash.start();
             QTest::qWait(30);
-            QCOMPARE(ReceiveLight(), CMainFrame::LitGreen());
+            const QColor light = ReceiveLight();
+            if (sinceFlash.elapsed() < 80) {
+                QCOMPARE(light, CMainFrame::LitGreen());
+                ++checks;
+            }
         }
-        QTRY_COMPARE_WITH_TIMEOUT(ReceiveLight(), Unlit(), 400);
+        QVERIFY(checks > 0);
+        QTRY_COMPARE_WITH_TIMEOUT(ReceiveLight(), Unlit(), 1000);
     }
 
     void blockLightOnlyWhileFiltering()
@@ -99,7 +110,7 @@ private slots:
         QCOMPARE(blockFlashes.takeLast().at(0).toBool(), true);
         QCOMPARE(BlockLight(), CMainFrame::LitRed());
         QVERIFY2(view->toPlainText().contains("AAAA0001"), "a blocked report leaves the previous one");
-        QTRY_COMPARE_WITH_TIMEOUT(BlockLight(), Unlit(), 400);
+        QTRY_COMPARE_WITH_TIMEOUT(BlockLight(), Unlit(), 1000);
     }
 
     void filterCommandAndPane()

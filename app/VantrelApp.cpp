@@ -72,7 +72,6 @@ bool CVantrelApp::InitInstance()
 {
     QCoreApplication::setOrganizationName("Quorvane International Ltd");
     QCoreApplication::setApplicationName("Vantrel");
-    QGuiApplication::setApplicationDisplayName("Vantrel");
 
     // The document first: it opens the settings and starts the line.
     document = std::make_unique<CVantrelDoc>(options.document);

@@ -36,7 +36,7 @@ public:
 
     CHpr309Decoder();
 
-    void Decode(const std::string& raw, CReportBuilder& report, double& receiveTime,
+    void Decode(const std::string& raw, CReportBuilder& builder, double& receiveTime,
                 CTelegramIndex& index) override;
     // A telegram that fails the check byte is dumped in hex into the report
     // of the decode in progress; outside a decode nothing is written.

@@ -1,0 +1,103 @@
+// The communication settings: which port number and frame a stored port
+// name and configuration string give, and what reaches the store.
+#include <gtest/gtest.h>
+
+#include "acquisition/CommSettings.h"
+#include "acquisition/MemorySettingsStore.h"
+#include "acquisition/SerialPort.h"
+
+namespace {
+
+TEST(CommSettingsTest, PortNumberComesFromWhatRemainsWithoutCom)
+{
+    const struct {
+        const char* name;
+        int number;
+    } cases[] = {
+        {"COM12", 12}, {"COM1", 1},  {"COM", 1},   {"", 1},       {"PORT3", 0},   {"com4", 0},
+        {"COM 7", 7},  {"COM-2", -2}, {"COMCOM5", 5}, {"COM3x", 3}, {"COM99999999999", 2147483647},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CommSettings::PortNumberFor(c.name), c.number) << c.name;
+}
+
+TEST(CommSettingsTest, FrameComesFromTheConfigurationString)
+{
+    const struct {
+        const char* config;
+        unsigned baud;
+        int dataBits;
+        int parity;
+        int stopBits;
+    } cases[] = {
+        {"Config(115200,8,N,1)", 115200, 8, CSerialPort::kParityNone, CSerialPort::kStopBitsOne},
+        {"Config(2400,7,O,2)", 2400, 7, CSerialPort::kParityOdd, CSerialPort::kStopBitsTwo},
+        {"", 9600, 7, CSerialPort::kParityOdd, CSerialPort::kStopBitsTwo},
+        {"Config(57600,8,N,2)", 57600, 7, CSerialPort::kParityOdd, CSerialPort::kStopBitsTwo},
+        {"fast", 9600, 7, CSerialPort::kParityOdd, CSerialPort::kStopBitsTwo},
+        {"2400 then 19200,8,N,1", 19200, 8, CSerialPort::kParityNone, CSerialPort::kStopBitsOne},
+    };
+    for (const auto& c : cases) {
+        const CSerialFrame frame = CommSettings::FrameFor(c.config);
+        EXPECT_EQ(frame.baudRate, c.baud) << c.config;
+        EXPECT_EQ(frame.dataBits, c.dataBits) << c.config;
+        EXPECT_EQ(frame.parity, c.parity) << c.config;
+        EXPECT_EQ(frame.stopBits, c.stopBits) << c.config;
+    }
+}
+
+TEST(CommSettingsTest, StoredStringsReplaceTheDefaultsEvenWhenEmpty)
+{
+    CMemorySettingsStore store;
+    {
+        const CommSettings defaults(&store);
+        EXPECT_EQ(defaults.GetPortName(), "COM1");
+        EXPECT_EQ(defaults.GetConfig(), "Config(9600,8,N,1)");
+        EXPECT_EQ(defaults.GetReceiveTimeout(), 2);
+    }
+    store.WriteString("Port", "");
+    store.WriteString("Config", "Config(4800,7,O,2)");
+    const CommSettings stored(&store);
+    EXPECT_EQ(stored.GetPortName(), "");
+    EXPECT_EQ(stored.GetConfig(), "Config(4800,7,O,2)");
+}
+
+TEST(CommSettingsTest, StringsAreStoredAtOnceAndTheTimeoutNever)
+{
+    CMemorySettingsStore store;
+    CommSettings settings(&store);
+    settings.SetPortName("COM5");
+    settings.SetConfig("Config(38400,8,N,1)");
+    settings.SetReceiveTimeout(20);
+
+    CMemorySettingsStore copy(&store);
+    std::string text;
+    ASSERT_TRUE(copy.ReadString("Port", text));
+    EXPECT_EQ(text, "COM5");
+    ASSERT_TRUE(copy.ReadString("Config", text));
+    EXPECT_EQ(text, "Config(38400,8,N,1)");
+    EXPECT_EQ(CommSettings(&copy).GetReceiveTimeout(), 2);
+}
+
+TEST(MemorySettingsStoreTest, StartsFromTheSeedAndNeverWritesIntoIt)
+{
+    CMemorySettingsStore seed;
+    seed.WriteInt("Telegram", 3);
+    seed.WriteString("Port", "COM4");
+    CMemorySettingsStore run(&seed);
+    std::int32_t type = 0;
+    std::string text;
+    ASSERT_TRUE(run.ReadInt("Telegram", type));
+    EXPECT_EQ(type, 3);
+    EXPECT_FALSE(run.ReadString("Config", text));
+    EXPECT_EQ(text, "");
+
+    run.WriteInt("Telegram", 0);
+    run.WriteString("Port", "COM9");
+    ASSERT_TRUE(seed.ReadInt("Telegram", type));
+    EXPECT_EQ(type, 3);
+    ASSERT_TRUE(seed.ReadString("Port", text));
+    EXPECT_EQ(text, "COM4");
+}
+
+} // namespace

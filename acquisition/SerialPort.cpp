@@ -205,10 +205,11 @@ void CSerialPort::Open(int portNumber, unsigned baudRate, int parity, std::uint8
     if (wakeFd < 0 && (wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) < 0)
         ThrowSerialError();
 
-    const std::string path = CPortMap::DevicePath(portNumber);
-    if (path.empty())
+    // Kept even when the open fails, so a caller can name the device it tried.
+    devicePath = CPortMap::DevicePath(portNumber);
+    if (devicePath.empty())
         ThrowSerialError(ENOENT);
-    int device = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    int device = ::open(devicePath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (device < 0)
         ThrowSerialError();
     // Nobody else may open the line while we listen: TIOCEXCL keeps other
@@ -219,7 +220,6 @@ void CSerialPort::Open(int portNumber, unsigned baudRate, int parity, std::uint8
         ThrowSerialError(error);
     }
     fd = device;
-    devicePath = path;
     overlapped = overlappedIo;
 
     // From here on a failure leaves the port open; the caller decides.

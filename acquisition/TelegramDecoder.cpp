@@ -55,9 +55,11 @@ std::string ReasonOf(const CSerialException& error)
 
 CTelegramDecoder::CInterruptingLock::CInterruptingLock(CTelegramDecoder& controller) : owner(controller)
 {
+    ++owner.userWaiting;
     owner.port->InterruptRead();
     owner.mutex.lock();
     owner.port->ClearInterrupt();
+    --owner.userWaiting;
 }
 
 CTelegramDecoder::CInterruptingLock::~CInterruptingLock()
@@ -248,6 +250,10 @@ bool CTelegramDecoder::ReceiveAndDecode(CReportBuilder& report, std::string& raw
         if (!port->IsOpen())
             return false;
     }
+    // The user is waiting for the controller (to switch logging on, say):
+    // let them go first; what the line sent waits in the driver meanwhile.
+    if (userWaiting > 0)
+        return false;
     double receiveTime = 0.0;
     bool interrupted = false;
     ReadTelegram(raw, receiveTime, interrupted);

@@ -102,6 +102,7 @@ private:
     std::atomic<bool> stopRequested{false};
     std::atomic<bool> threadRunning{false};
     std::atomic<bool> paused{false};
+    std::atomic<int> userWaiting{0};  // user-interface operations waiting for the lock
     std::mutex stopGuard;
     std::condition_variable stopSignal;
 

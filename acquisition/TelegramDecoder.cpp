@@ -237,7 +237,11 @@ void CTelegramDecoder::ReaderLoop()
                 receiver->OnLogWriteError(logError);
             if (receiver && telegram && !paused)
                 receiver->OnTelegramDecoded(report, raw, index);
-            WaitUnlessStopping(kPassPause);
+            // After bytes, read again at once: the read itself took the 60 ms
+            // of silence, and a telegram arriving during a pause would be
+            // picked up late and run into the next one.
+            if (raw.empty())
+                WaitUnlessStopping(kPassPause);
         }
     } while (!stopRequested);
     threadRunning = false;

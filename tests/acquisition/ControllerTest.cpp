@@ -114,6 +114,24 @@ TEST_F(ControllerTest, EachReadIsOneTelegramOfAtMost256Bytes)
     }
 }
 
+TEST_F(ControllerTest, TelegramsTenTimesASecondAreHandedOverOneByOne)
+{
+    Start(kNoDecoder);
+    std::vector<std::string> sent;
+    auto next = Clock::now();
+    for (int i = 0; i < 20; ++i) {
+        std::this_thread::sleep_until(next);
+        sent.push_back("telegram " + std::to_string(i));
+        line.Line().Write(sent.back());
+        next += 100ms;
+    }
+    ASSERT_TRUE(receiver.WaitFor(20));
+    std::vector<std::string> received;
+    for (const CHandOff& handOff : receiver.HandOffs())
+        received.push_back(handOff.raw);
+    EXPECT_EQ(received, sent);
+}
+
 TEST_F(ControllerTest, TelegramsOfTheSelectedTypeAreDecodedAndCounted)
 {
     Start(kTypeHpr418F);

@@ -45,7 +45,7 @@ private slots:
         QCOMPARE(texts.productName, QString("Vantrel"));
         QVERIFY(texts.versionLine.startsWith("Version: "));
         QVERIFY(texts.versionLine.size() > 9);
-        QVERIFY(texts.legalLine.contains("Copyright"));
+        QVERIFY(texts.legalLine.contains("Quorvane International Ltd"));
         QVERIFY(!texts.licenceNotice.isEmpty());
     }
 

@@ -143,12 +143,13 @@ TEST_F(DecodeCommand, HostileBytesInTextTelegramsKeepTheDocumentWellFormed)
         ASSERT_EQ(result.status, 0) << code;
         int depth = 0;
         for (std::size_t i = 0; i < result.out.size(); ++i) {
-            if (result.out[i] == '\\')
+            if (result.out[i] == '\\') {
                 ++i;
-            else if (result.out[i] == '{')
+            } else if (result.out[i] == '{') {
                 ++depth;
-            else if (result.out[i] == '}')
+            } else if (result.out[i] == '}') {
                 ASSERT_GE(--depth, 0) << code;
+            }
         }
         EXPECT_EQ(depth, 0) << code;
         EXPECT_EQ(result.out.find('\0'), std::string::npos) << code;

@@ -107,7 +107,13 @@ public:
     }
 
     // The positioning system goes away, and later comes back on a new line.
-    void HangUp() { line->CloseMaster(); }
+    // Its device node goes with it, as an unplugged adapter's does; the
+    // number of a closed pseudo-terminal may soon name someone else's.
+    void HangUp()
+    {
+        CPortMap::SetOverride(number, "/nonexistent/vantrel-unplugged");
+        line->CloseMaster();
+    }
     void Replace()
     {
         line = std::make_unique<CPseudoTerminal>();

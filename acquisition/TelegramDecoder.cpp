@@ -104,6 +104,11 @@ void CTelegramDecoder::SelectTelegramType(int code)
     CInterruptingLock lock(*this);
     telegramType = code;
     registry->WriteInt(kTelegramValue, code);
+    if (logging && decoder && decoder->HasLogWriteError()) {
+        // The old decoder's failure is still told, and logging stays off.
+        pendingLogError = decoder->GetLogWriteError();
+        StopLogging();
+    }
     decoder.reset();
     decoder = makeDecoder(code);
     if (logging && decoder) {

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <clocale>
 #include <cstdio>
 
 #include "app/VantrelApp.h"
@@ -6,6 +7,9 @@
 int main(int argc, char** argv)
 {
     QApplication application(argc, argv);
+    // Qt takes the user's locale for the C library too; the reports and the
+    // CSV logs must keep a decimal point whatever the desktop's language.
+    std::setlocale(LC_NUMERIC, "C");
     const QStringList arguments = QApplication::arguments();
     if (arguments.contains("--help") || arguments.contains("-h")) {
         std::fputs(qPrintable(CVantrelApp::Usage()), stdout);

@@ -96,6 +96,7 @@ std::string CFormatDecoder::RawPathFor(const std::string& csvPath)
 CLogOpenResult CFormatDecoder::OpenLogs(const std::string& csvPath, LogMode mode)
 {
     CloseLogs();
+    logWriteError.clear();
     CLogOpenResult result;
     result.csv.path = csvPath;
     result.raw.path = RawPathFor(csvPath);

@@ -58,7 +58,7 @@ public:
     void CloseLogs();
     bool IsLogging() const { return csvFile != nullptr || rawFile != nullptr; }
 
-    // The first write error since the logs were opened, if any.
+    // The first write error since the logs were last opened, if any.
     bool HasLogWriteError() const { return !logWriteError.empty(); }
     const std::string& GetLogWriteError() const { return logWriteError; }
 

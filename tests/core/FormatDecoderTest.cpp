@@ -230,6 +230,14 @@ TEST(FormatDecoder, WriteErrorIsRemembered)
     DecodeTelegram(decoder, "G1");
     EXPECT_TRUE(decoder.HasLogWriteError());
     EXPECT_EQ(decoder.GetLogWriteError(), "No space left on device");
+    DecodeTelegram(decoder, "G2");
+    EXPECT_EQ(decoder.GetLogWriteError(), "No space left on device");  // the first one is kept
+
+    // Logs opened afresh start without the old error.
+    ASSERT_TRUE(decoder.OpenLogs(dir.File("fine.csv")).Ok());
+    EXPECT_FALSE(decoder.HasLogWriteError());
+    DecodeTelegram(decoder, "G3");
+    EXPECT_FALSE(decoder.HasLogWriteError());
 }
 
 TEST(FormatDecoder, TimeTextIsTimeOfDayWithMilliseconds)

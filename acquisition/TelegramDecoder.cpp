@@ -16,7 +16,8 @@ using namespace std::chrono_literals;
 
 const char* const kTelegramValue = "Telegram";
 
-constexpr auto kPassPause = 50ms;        // between two passes of the reader
+constexpr auto kPassPause = 50ms;        // between two passes of the reader that read nothing
+constexpr auto kTelegramYield = 5ms;     // after a telegram: lets a waiting user operation in
 constexpr auto kOpenSettleTime = 100ms;  // before every open of the port
 constexpr auto kSettingsWait = 100ms;    // the most the status pane waits for the settings
 constexpr std::uint32_t kByteGapMs = 60; // silence that ends a telegram
@@ -242,11 +243,12 @@ void CTelegramDecoder::ReaderLoop()
                 receiver->OnLogWriteError(logError);
             if (receiver && telegram && !paused)
                 receiver->OnTelegramDecoded(report, raw, index);
-            // After bytes, read again at once: the read itself took the 60 ms
-            // of silence, and a telegram arriving during a pause would be
-            // picked up late and run into the next one.
-            if (raw.empty())
-                WaitUnlessStopping(kPassPause);
+            // After bytes, read again almost at once: the read itself took the
+            // 60 ms of silence, and a telegram arriving during a long pause
+            // would be picked up late and run into the next one. The short
+            // pause still lets the settings pane and the commands take the
+            // lock between two telegrams.
+            WaitUnlessStopping(raw.empty() ? kPassPause : kTelegramYield);
         }
     } while (!stopRequested);
     threadRunning = false;

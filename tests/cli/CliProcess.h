@@ -1,12 +1,14 @@
 #pragma once
-// Runs vantrel-cli as a child process, the way a user or a script does, and
-// collects its exit status, standard output and standard error.
+// Runs vantrel-cli as a child process, the way a user or a script does: read
+// its output while it runs, send it a signal as a user's Ctrl-C would, then
+// collect the rest with its exit status.
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -16,54 +18,123 @@ struct CCliResult {
     std::string err;
 };
 
-inline CCliResult RunCli(const std::vector<std::string>& args, const std::string& input = "")
-{
-    int inPipe[2], outPipe[2], errPipe[2];
-    if (pipe2(inPipe, O_CLOEXEC) != 0 || pipe2(outPipe, O_CLOEXEC) != 0 || pipe2(errPipe, O_CLOEXEC) != 0)
-        return {};
-    const pid_t pid = fork();
-    if (pid == 0) {
-        dup2(inPipe[0], 0);
-        dup2(outPipe[1], 1);
-        dup2(errPipe[1], 2);
-        std::vector<char*> argv;
-        argv.push_back(const_cast<char*>(VANTREL_CLI_PATH));
-        for (const std::string& arg : args)
-            argv.push_back(const_cast<char*>(arg.c_str()));
-        argv.push_back(nullptr);
-        execv(VANTREL_CLI_PATH, argv.data());
-        _exit(127);
+class CChildProcess {
+public:
+    // extraEnvironment: "NAME=VALUE" entries added to this process's environment;
+    // input: what the child reads on its standard input (then end of file).
+    explicit CChildProcess(const std::vector<std::string>& args,
+                           const std::vector<std::string>& extraEnvironment = {},
+                           const std::string& input = "")
+    {
+        int inPipe[2], outPipe[2], errPipe[2];
+        if (pipe2(inPipe, O_CLOEXEC) != 0 || pipe2(outPipe, O_CLOEXEC) != 0 || pipe2(errPipe, O_CLOEXEC) != 0)
+            return;
+        pid = fork();
+        if (pid == 0) {
+            dup2(inPipe[0], 0);
+            dup2(outPipe[1], 1);
+            dup2(errPipe[1], 2);
+            for (const std::string& entry : extraEnvironment)
+                putenv(const_cast<char*>(entry.c_str()));
+            std::vector<char*> argv{const_cast<char*>(VANTREL_CLI_PATH)};
+            for (const std::string& arg : args)
+                argv.push_back(const_cast<char*>(arg.c_str()));
+            argv.push_back(nullptr);
+            execv(VANTREL_CLI_PATH, argv.data());
+            _exit(127);
+        }
+        close(inPipe[0]);
+        close(outPipe[1]);
+        close(errPipe[1]);
+        signal(SIGPIPE, SIG_IGN);
+        // Small inputs fit the pipe; the child may also not read them at all.
+        if (!input.empty() && write(inPipe[1], input.data(), input.size()) < 0) {
+        }
+        close(inPipe[1]);
+        fds[0] = outPipe[0];
+        fds[1] = errPipe[0];
     }
-    close(inPipe[0]);
-    close(outPipe[1]);
-    close(errPipe[1]);
-    signal(SIGPIPE, SIG_IGN);
-    if (!input.empty() && write(inPipe[1], input.data(), input.size()) < 0) {
-        // The child may not read its input; that is its business.
-    }
-    close(inPipe[1]);
 
-    CCliResult result;
-    pollfd fds[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
-    std::string* sinks[2] = {&result.out, &result.err};
-    int open = 2;
-    while (open > 0 && poll(fds, 2, 60000) > 0) {
+    ~CChildProcess()
+    {
+        if (pid > 0 && !reaped) {
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+        }
+        for (int fd : fds) {
+            if (fd >= 0)
+                close(fd);
+        }
+    }
+
+    // Reads standard output until it holds text; false on timeout or end.
+    bool WaitForOutput(const std::string& text, std::chrono::milliseconds timeout)
+    {
+        const auto end = std::chrono::steady_clock::now() + timeout;
+        while (result.out.find(text) == std::string::npos) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+            if (left.count() <= 0 || !Pump(static_cast<int>(left.count())))
+                return false;
+        }
+        return true;
+    }
+
+    void Signal(int signalNumber) { kill(pid, signalNumber); }
+
+    // Collects the rest of the output and the exit status; kills the child
+    // when it has not ended within timeout (status then 128 + SIGKILL).
+    CCliResult Wait(std::chrono::milliseconds timeout)
+    {
+        const auto end = std::chrono::steady_clock::now() + timeout;
+        while (fds[0] >= 0 || fds[1] >= 0) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+            if (left.count() <= 0) {
+                kill(pid, SIGKILL);
+                break;
+            }
+            Pump(static_cast<int>(left.count()));
+        }
+        int status = 0;
+        waitpid(pid, &status, 0);
+        reaped = true;
+        result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        return result;
+    }
+
+    const CCliResult& SoFar() const { return result; }
+
+private:
+    // One wait for output; false when both streams have ended.
+    bool Pump(int timeoutMs)
+    {
+        pollfd watched[2] = {{fds[0], POLLIN, 0}, {fds[1], POLLIN, 0}};
+        if (poll(watched, 2, timeoutMs) <= 0)
+            return fds[0] >= 0 || fds[1] >= 0;
+        std::string* sinks[2] = {&result.out, &result.err};
         for (int i = 0; i < 2; ++i) {
-            if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP)))
+            if (fds[i] < 0 || !(watched[i].revents & (POLLIN | POLLHUP)))
                 continue;
             char buffer[4096];
-            const ssize_t n = read(fds[i].fd, buffer, sizeof buffer);
+            const ssize_t n = read(fds[i], buffer, sizeof buffer);
             if (n > 0) {
                 sinks[i]->append(buffer, static_cast<std::size_t>(n));
             } else {
-                close(fds[i].fd);
-                fds[i].fd = -1;
-                --open;
+                close(fds[i]);
+                fds[i] = -1;
             }
         }
+        return fds[0] >= 0 || fds[1] >= 0;
     }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    return result;
+
+    pid_t pid = -1;
+    bool reaped = false;
+    int fds[2] = {-1, -1};
+    CCliResult result;
+};
+
+// Runs the tool to its end (killed after a minute) and returns what it did.
+inline CCliResult RunCli(const std::vector<std::string>& args, const std::string& input = "")
+{
+    CChildProcess child(args, {}, input);
+    return child.Wait(std::chrono::seconds(60));
 }

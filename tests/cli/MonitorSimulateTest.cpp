@@ -11,7 +11,7 @@
 
 #include "acquisition/TelegramGenerator.h"
 #include "decoders/DecoderFactory.h"
-#include "tests/cli/ChildProcess.h"
+#include "tests/cli/CliProcess.h"
 #include "tests/core/DecoderTestSupport.h"
 
 namespace {

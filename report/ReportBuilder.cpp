@@ -59,15 +59,15 @@ std::string CReportBuilder::Escape(const std::string& text)
     escaped.reserve(text.size() + 8);
     for (const char c : text) {
         const auto byte = static_cast<unsigned char>(c);
-        if (byte == '\\' || byte == '{' || byte == '}') {
+        if (!kNeedsEscape[byte]) {
+            escaped += c;
+        } else if (byte == '\\' || byte == '{' || byte == '}') {
             escaped += '\\';
             escaped += c;
-        } else if ((byte < 0x20 && byte != '\r' && byte != '\n') || byte >= 0x80) {
+        } else {
             escaped += "\\'";
             escaped += hexDigits[byte >> 4];
             escaped += hexDigits[byte & 0x0F];
-        } else {
-            escaped += c;
         }
     }
     return escaped;

@@ -7,7 +7,10 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "app/AboutBox.h"
+#include "app/DataMonitorDlg.h"
 #include "app/MainFrame.h"
+#include "app/TimingDiagnosticsDlg.h"
 #include "report/VantrelView.h"
 
 CVantrelApp::CVantrelApp(const Options& options) : options(options) {}
@@ -22,11 +25,15 @@ CVantrelApp::~CVantrelApp()
 
 QString CVantrelApp::Usage()
 {
-    return "usage: vantrel [--demo] [--demo-rate HZ] [--screenshot PATH [--screenshot-delay S]]\n"
+    return "usage: vantrel [--demo] [--demo-rate HZ] [--tool-windows]\n"
+           "               [--screenshot PATH [--screenshot-delay S]]\n"
            "  --demo              read a simulated line of the stored telegram type; the\n"
            "                      stored port is left as it is\n"
            "  --demo-rate HZ      telegrams per second on the simulated line (default 2)\n"
-           "  --screenshot PATH   save a picture of the window as PATH, then quit\n"
+           "  --tool-windows      open the hex and timing windows at start\n"
+           "  --screenshot PATH   save a picture of the window as PATH, then quit; with\n"
+           "                      --tool-windows also PATH-hex.png, PATH-timing.png and\n"
+           "                      PATH-about.png (PATH without its .png)\n"
            "  --screenshot-delay S  seconds to wait before the picture (default 5)\n"
            "  --print-shown-time  print \"shown MS\" (milliseconds since 1970) once the\n"
            "                      window is up, for measuring the start-up time\n";
@@ -40,7 +47,8 @@ bool CVantrelApp::ParseArguments(const QStringList& arguments, Options& options,
     const QCommandLineOption screenshot("screenshot", "", "PATH");
     const QCommandLineOption screenshotDelay("screenshot-delay", "", "S");
     const QCommandLineOption printShownTime("print-shown-time");
-    parser.addOptions({demo, demoRate, screenshot, screenshotDelay, printShownTime});
+    const QCommandLineOption toolWindows("tool-windows");
+    parser.addOptions({demo, demoRate, screenshot, screenshotDelay, printShownTime, toolWindows});
     if (!parser.parse(arguments)) {
         error = parser.errorText();
         return false;
@@ -58,6 +66,7 @@ bool CVantrelApp::ParseArguments(const QStringList& arguments, Options& options,
         return false;
     }
     options.printShownTime = parser.isSet(printShownTime);
+    options.toolWindows = parser.isSet(toolWindows);
     options.screenshotPath = parser.value(screenshot);
     if (parser.isSet(screenshotDelay))
         options.screenshotDelay = parser.value(screenshotDelay).toDouble(&isNumber);
@@ -83,6 +92,10 @@ bool CVantrelApp::InitInstance()
     frame->show();
     frame->raise();
     frame->activateWindow();
+    if (options.toolWindows) {
+        document->OnHexWindow();
+        document->OnTelegramTiming();
+    }
 
     if (options.printShownTime) {
         // The first turn of the event loop comes after the window's first paint.
@@ -96,11 +109,28 @@ bool CVantrelApp::InitInstance()
     return true;
 }
 
+bool CVantrelApp::SavePicture(QWidget* window, const QString& path)
+{
+    if (window->grab().save(path, "PNG"))
+        return true;
+    qWarning("vantrel: the screenshot could not be saved as %s", qPrintable(path));
+    return false;
+}
+
 void CVantrelApp::TakeScreenshot()
 {
-    const QPixmap picture = frame->grab();
-    const bool saved = picture.save(options.screenshotPath, "PNG");
-    if (!saved)
-        qWarning("vantrel: the screenshot could not be saved as %s", qPrintable(options.screenshotPath));
+    bool saved = SavePicture(frame.get(), options.screenshotPath);
+    if (options.toolWindows) {
+        QString base = options.screenshotPath;
+        if (base.endsWith(".png"))
+            base.chop(4);
+        if (document->HexWindow())
+            saved = SavePicture(document->HexWindow(), base + "-hex.png") && saved;
+        if (document->TimingWindow())
+            saved = SavePicture(document->TimingWindow(), base + "-timing.png") && saved;
+        CAboutBox about(frame.get());
+        about.show();
+        saved = SavePicture(&about, base + "-about.png") && saved;
+    }
     QCoreApplication::exit(saved ? 0 : 1);
 }

@@ -22,6 +22,7 @@ public:
         CVantrelDoc::Options document;
         QString screenshotPath;      // grab the window into this file, then quit
         double screenshotDelay = 5;  // seconds after the window is shown
+        bool toolWindows = false;    // open the hex and timing windows at start
         bool printShownTime = false; // print the wall clock once the window is up
     };
     // Parses the program's arguments; false (with a message in error) on bad usage.
@@ -41,6 +42,7 @@ public:
 
 private:
     void TakeScreenshot();
+    static bool SavePicture(QWidget* window, const QString& path);
 
     Options options;
     std::unique_ptr<CVantrelDoc> document;

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Takes a picture of the main window reading the simulated line: starts the
 # window under a virtual X display (Xvfb), lets it receive telegrams for a
-# few seconds and saves what it shows as screenshots/vantrel.png.
+# few seconds and saves what it shows as screenshots/vantrel.png, with the
+# hex monitor, the timing window and the about box beside it
+# (vantrel-hex.png, vantrel-timing.png, vantrel-about.png).
 #   scripts/screenshot.sh [OUTPUT.png] [SECONDS]
 # VANTREL_BIN names the program (default: build/app/vantrel, built if missing).
 set -euo pipefail
@@ -23,5 +25,5 @@ mkdir -p "$(dirname "$output")"
 
 # The demo line leaves the stored port alone, so the user's settings are safe.
 xvfb-run --auto-servernum --server-args="-screen 0 1024x768x24" \
-  "$program" --demo --demo-rate 2 --screenshot "$output" --screenshot-delay "$delay"
+  "$program" --demo --demo-rate 2 --tool-windows --screenshot "$output" --screenshot-delay "$delay"
 echo "saved $output"

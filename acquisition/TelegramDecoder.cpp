@@ -183,10 +183,8 @@ CLogOpenResult CTelegramDecoder::SetLogging(bool on, const std::string& csvPath)
         result.raw = {CFormatDecoder::RawPathFor(csvPath), false, result.csv.error};
         return result;
     }
-    // A decoder keeps the first write error of its life; after one, a fresh
-    // decoder starts the new log so that a later failure is seen again.
-    if (decoder->HasLogWriteError())
-        decoder = makeDecoder(telegramType);
+    // Opening forgets an earlier write error, so a later failure is seen
+    // again; the decoder and its telegram count stay.
     result = decoder->OpenLogs(csvPath, CFormatDecoder::LogMode::Restart);
     if (!result.Ok()) {
         StopLogging();

@@ -346,10 +346,17 @@ TEST_F(ControllerTest, LogWriteFailureStopsLoggingAndIsReported)
     EXPECT_EQ(receiver.LogErrors().front(), "No space left on device");
     EXPECT_TRUE(Eventually([&] { return !controller->IsLogging(); }));
 
-    // Once there is room again, logging starts afresh and failures are seen again.
+    // Once there is room again, logging starts afresh and failures are seen
+    // again; the telegrams go on being numbered where they were.
     const std::string csvPath = logDir.File("room.csv");
     ASSERT_TRUE(controller->SetLogging(true, csvPath).Ok());
+    const std::size_t before = receiver.Count();
     SendLogged(generator->Next(), logDir.File("room.raw"));
+    ASSERT_TRUE(receiver.WaitFor(before + 1));
+    const std::string text = receiver.HandOffs().back().text;
+    const std::size_t number = text.find("Telegram number : ");
+    ASSERT_NE(number, std::string::npos) << text;
+    EXPECT_GE(std::stoi(text.substr(number + 18)), 2) << text;
     EXPECT_TRUE(controller->IsLogging());
     EXPECT_EQ(receiver.LogErrors().size(), 1u);
 }

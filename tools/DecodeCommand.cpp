@@ -5,9 +5,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <exception>
-#include <fstream>
-#include <iostream>
-#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -44,7 +41,7 @@ struct DecodeOptions {
     std::optional<int> typeCode;
     bool rtf = false;
     bool index = false;
-    std::string csvPath;
+    std::optional<std::string> csvPath;  // an empty path given is still a log asked for
     std::vector<std::string> files;
 };
 
@@ -102,29 +99,35 @@ int ParseArguments(int argc, char** argv, DecodeOptions& options, bool& helpShow
     return 0;
 }
 
+// Reads one telegram file. At most one byte more than the longest telegram
+// is read, so an endless source such as a device is refused, not swallowed;
+// a file that cannot be read (a directory, say) is refused with the reason.
 bool ReadTelegramFile(const std::string& name, std::string& bytes)
 {
-    std::istream* in = &std::cin;
-    std::ifstream file;
-    if (name != "-") {
-        file.open(name, std::ios::binary);
-        if (!file) {
-            std::fprintf(stderr, "vantrel-cli decode: cannot read %s: %s\n", name.c_str(),
-                         std::strerror(errno));
-            return false;
-        }
-        in = &file;
-    }
-    bytes.assign(std::istreambuf_iterator<char>(*in), std::istreambuf_iterator<char>());
-    if (in->bad()) {
-        std::fprintf(stderr, "vantrel-cli decode: cannot read %s\n", name.c_str());
+    const bool fromStdin = name == "-";
+    std::FILE* in = fromStdin ? stdin : std::fopen(name.c_str(), "rb");
+    if (!in) {
+        std::fprintf(stderr, "vantrel-cli decode: cannot read %s: %s\n", name.c_str(), std::strerror(errno));
         return false;
     }
-    if (bytes.size() > kLongestTelegram) {
-        std::fprintf(stderr, "vantrel-cli decode: %s holds %zu bytes; a telegram has at most %zu\n",
-                     name.c_str(), bytes.size(), kLongestTelegram);
+    char buffer[kLongestTelegram + 1];
+    const std::size_t length = std::fread(buffer, 1, sizeof buffer, in);
+    const bool failed = std::ferror(in) != 0;
+    const int readError = errno;
+    if (fromStdin)
+        std::clearerr(in);
+    else
+        std::fclose(in);
+    if (failed) {
+        std::fprintf(stderr, "vantrel-cli decode: cannot read %s: %s\n", name.c_str(), std::strerror(readError));
         return false;
     }
+    if (length > kLongestTelegram) {
+        std::fprintf(stderr, "vantrel-cli decode: %s holds more than %zu bytes, the longest telegram\n",
+                     name.c_str(), kLongestTelegram);
+        return false;
+    }
+    bytes.assign(buffer, length);
     return true;
 }
 
@@ -184,8 +187,8 @@ int RunDecodeCommand(int argc, char** argv)
         if (!ReadTelegramFile(options.files[i], telegrams[i]))
             return 1;
 
-    if (!options.csvPath.empty()) {
-        const CLogOpenResult logs = decoder->OpenLogs(options.csvPath);
+    if (options.csvPath) {
+        const CLogOpenResult logs = decoder->OpenLogs(*options.csvPath);
         for (const CLogFileState* log : {&logs.csv, &logs.raw}) {
             if (!log->opened) {
                 std::fprintf(stderr, "vantrel-cli decode: cannot create log %s: %s\n", log->path.c_str(),

@@ -75,6 +75,17 @@ TEST_F(DecodeCommand, UnreadableOrOversizedFileIsRefusedBeforeAnythingIsDecoded)
 
     // 256 bytes is the longest telegram a read delivers, and is accepted.
     EXPECT_EQ(RunCli({"decode", "--type", "6", WriteTelegram("max", std::string(256, 'x'))}).status, 0);
+
+    // A directory opens but cannot be read; a device without end is not swallowed whole.
+    std::vector<std::string> unreadable{dir.File("")};
+    if (std::filesystem::exists("/dev/zero"))
+        unreadable.push_back("/dev/zero");
+    for (const std::string& name : unreadable) {
+        result = RunCli({"decode", "--type", "6", good, name});
+        EXPECT_EQ(result.status, 1) << name;
+        EXPECT_THAT(result.err, HasSubstr(name));
+        EXPECT_EQ(result.out, "") << name;
+    }
 }
 
 TEST_F(DecodeCommand, EmptyFileIsATimedOutReadAndTelegramsAreNumbered)
@@ -124,10 +135,12 @@ TEST_F(DecodeCommand, CsvLogHoldsHeaderRowsAndOneRowPerTelegramWithRawBeside)
 TEST_F(DecodeCommand, LogThatCannotBeCreatedIsReportedWithTheReason)
 {
     const std::string file = WriteTelegram("t", "");
-    const CCliResult result = RunCli({"decode", "--type", "6", "--csv", dir.File("no/such/dir/x.csv"), file});
-    EXPECT_EQ(result.status, 1);
-    EXPECT_THAT(result.err, HasSubstr("No such file or directory"));
-    EXPECT_EQ(result.out, "");
+    for (const std::string& csv : {dir.File("no/such/dir/x.csv"), std::string()}) {
+        const CCliResult result = RunCli({"decode", "--type", "6", "--csv", csv, file});
+        EXPECT_EQ(result.status, 1) << csv;
+        EXPECT_THAT(result.err, HasSubstr("No such file or directory"));
+        EXPECT_EQ(result.out, "");
+    }
 }
 
 TEST_F(DecodeCommand, HostileBytesInTextTelegramsKeepTheDocumentWellFormed)

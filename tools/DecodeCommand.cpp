@@ -200,13 +200,22 @@ int RunDecodeCommand(int argc, char** argv)
 
     for (const std::string& raw : telegrams)
         DecodeOne(*decoder, raw, options);
-    std::fflush(stdout);
+    // Reports that never reached their reader (a full disk, a closed pipe) are a failure too.
+    errno = 0;
+    const bool printed = std::fflush(stdout) == 0 && !std::ferror(stdout);
+    const int printError = errno;
 
     decoder->CloseLogs();
+    int status = 0;
+    if (!printed) {
+        std::fprintf(stderr, "vantrel-cli decode: writing the reports failed: %s\n",
+                     printError ? std::strerror(printError) : "write error");
+        status = 1;
+    }
     if (decoder->HasLogWriteError()) {
         std::fprintf(stderr, "vantrel-cli decode: writing the logs failed: %s\n",
                      decoder->GetLogWriteError().c_str());
-        return 1;
+        status = 1;
     }
-    return 0;
+    return status;
 }

@@ -1,6 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 
 #include "CliProcess.h"
@@ -141,6 +142,19 @@ TEST_F(DecodeCommand, LogThatCannotBeCreatedIsReportedWithTheReason)
         EXPECT_THAT(result.err, HasSubstr("No such file or directory"));
         EXPECT_EQ(result.out, "");
     }
+}
+
+TEST_F(DecodeCommand, ReportsThatCannotBeWrittenAreAFailure)
+{
+    if (!std::filesystem::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full";
+    const std::string file = WriteTelegram("t", "");
+    const std::string command = std::string(VANTREL_CLI_PATH) + " decode --type 6 '" + file + "' >/dev/full 2>'" +
+                                dir.File("err") + "'";
+    const int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_THAT(ReadWholeFile(dir.File("err")), HasSubstr("No space left on device"));
 }
 
 TEST_F(DecodeCommand, HostileBytesInTextTelegramsKeepTheDocumentWellFormed)

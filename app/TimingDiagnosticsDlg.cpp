@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <charconv>
 #include <clocale>
+#include <cstdio>
 #include <cstdlib>
 #include <locale.h>
 #include <utility>
@@ -44,18 +45,20 @@ QLineEdit* ReadOnlyBox(QWidget* parent, int id)
 }
 
 // The timeout is typed as a plain C number ("7.5"), whatever the desktop's
-// locale says about decimal commas; leading blanks and trailing text are
-// ignored, and text that does not start with a number is rejected.
+// locale says about decimal commas, and read as scanf reads "%lf": leading
+// blanks and trailing text are ignored, and text that does not start with a
+// complete number ("seven", "0x") is rejected.
 bool ParseTimeout(const QString& text, double& value)
 {
     static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", nullptr);
     const QByteArray bytes = text.toUtf8();
-    char* end = nullptr;
-    const double parsed = strtod_l(bytes.constData(), &end, cLocale);
-    if (end == bytes.constData())
-        return false;
-    value = parsed;
-    return true;
+    double parsed = 0.0;
+    const locale_t previous = uselocale(cLocale);
+    const bool read = std::sscanf(bytes.constData(), "%lf", &parsed) == 1;
+    uselocale(previous);
+    if (read)
+        value = parsed;
+    return read;
 }
 
 // Ages and the timeout show one decimal, rounded as printf rounds, with a

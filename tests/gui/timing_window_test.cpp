@@ -77,6 +77,8 @@ private slots:
         QCOMPARE(VisibleRows(window), 0);
         QCOMPARE(TimeoutEdit(window)->text(), QString("5.0"));
         QCOMPARE(window->PositionTimeout(), 5.0);
+        // Writing 5.0 into the empty edit at start counts as a change.
+        QVERIFY(Button(window, 1060)->isEnabled());
         QCOMPARE(Button(window, 1059)->text(), QString("Reset"));
         QCOMPARE(Button(window, 1060)->text(), QString("Apply"));
         QCOMPARE(Button(window, 1)->text(), QString("Close"));
@@ -199,6 +201,11 @@ private slots:
         QCOMPARE(window->PositionTimeout(), 7.0);
         QCOMPARE(TimeoutEdit(window)->text(), QString("7.0"));
         QVERIFY(Button(window, 1060)->isEnabled());  // the redisplay changed the text
+
+        // A hex prefix without digits is no number either; it must not become 0.
+        ApplyTimeout(window, "0x");
+        QCOMPARE(window->PositionTimeout(), 7.0);
+        QCOMPARE(TimeoutEdit(window)->text(), QString("7.0"));
 
         // Leading blanks and trailing text are read as a C program reads them.
         ApplyTimeout(window, "  2.25 s");

@@ -25,8 +25,8 @@ std::int64_t CPackedNumber::SignedBcd(const CByteView& bytes, std::size_t offset
         value = value * 10 + (byte >> 4);
         value = value * 10 + (byte & 0x0F);
     }
-    const auto magnitude = static_cast<std::int64_t>(value);
-    return negative ? -magnitude : magnitude;
+    // The sign is applied before leaving unsigned arithmetic too.
+    return static_cast<std::int64_t>(negative ? 0 - value : value);
 }
 
 std::string CPackedNumber::ToSixBit12(int value)

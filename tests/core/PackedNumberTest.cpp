@@ -22,6 +22,9 @@ TEST(PackedNumber, SignedBcd)
     EXPECT_EQ(Bcd({0x1A, 0x0F}), 2015);
     EXPECT_EQ(Bcd({0xF0}), 150);
     EXPECT_EQ(Bcd({0xFF, 0xFF, 0xFF, 0xFF, 0xFF}), 16666666665);
+    // A field too long for 64 bits wraps, also when the sign leaves exactly the
+    // most negative number: -9223372036854775808.
+    EXPECT_EQ(Bcd({0xD9, 0x22, 0x33, 0x72, 0x03, 0x68, 0x54, 0x77, 0x58, 0x08}), INT64_MIN);
     // Past the end of the telegram the digits are zeros.
     const std::string shortTelegram = Bytes({0x12, 0x34});
     EXPECT_EQ(CPackedNumber::SignedBcd(CByteView(shortTelegram), 1, 3), 340000);

@@ -118,6 +118,24 @@ TEST(RtfReader, RoundTripsTextAttributesAndEscapes)
     EXPECT_EQ(runs[6].colour, 0);
 }
 
+// Whatever byte the line delivers comes back from the document as that byte,
+// in every kind of column; CR and LF are no line breaks in the document.
+TEST(RtfReader, EveryByteRoundTrips)
+{
+    for (int value = 0; value < 256; ++value) {
+        SCOPED_TRACE(value);
+        const std::string piece = std::string("a") + static_cast<char>(value) + "1 z";
+        const std::string expected = value == '\r' || value == '\n' ? "a1 z" : piece;
+        CReportBuilder report;
+        report.AppendText(piece);
+        report.AppendAsciiText(piece);
+        report.Append("%s", piece.c_str());
+        report.NewLine();
+        const std::string formatted = value == 0 ? "a" : expected;  // printf stops at a NUL
+        EXPECT_EQ(CRtfReader::PlainText(report.GetDocument()), expected + expected + formatted + "\n");
+    }
+}
+
 TEST(RtfReader, EmptyReportHasNoText)
 {
     CReportBuilder report;

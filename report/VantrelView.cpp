@@ -1,10 +1,12 @@
 #include "report/VantrelView.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFontDatabase>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
@@ -215,7 +217,26 @@ QPrinter& CVantrelView::Printer()
 
 void CVantrelView::PrintTo(QPrinter& target)
 {
-    document()->print(&target);
+    // Laid out on the printable area itself: QTextDocument::print would add
+    // two centimetres of its own inside the half-inch margins.
+    const std::unique_ptr<QTextDocument> pages(document()->clone());
+    QPainter painter;
+    if (!painter.begin(&target))
+        return;
+    const QSizeF page = target.pageRect(QPrinter::DevicePixel).size();
+    pages->documentLayout()->setPaintDevice(&target);
+    pages->setDocumentMargin(0);
+    pages->setPageSize(page);
+    const int pageCount = pages->pageCount();
+    for (int index = 0; index < pageCount; ++index) {
+        if (index > 0)
+            target.newPage();
+        const QRectF onPage(0, index * page.height(), page.width(), page.height());
+        painter.save();
+        painter.translate(0, -onPage.top());
+        pages->drawContents(&painter, onPage);
+        painter.restore();
+    }
 }
 
 void CVantrelView::OnPrint()

@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QPrinter>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTextBlock>
@@ -212,6 +213,20 @@ private slots:
         const QString text = QString::fromUtf8(extract.readAllStandardOutput());
         QVERIFY2(text.contains("Telegram type   : HPR 418 SSBL"), qPrintable(text));
         QVERIFY(text.contains("1C68EB43"));
+
+        // The report's first word sits at the half-inch margins (36 points
+        // from the page's left and top edges), with no margin of its own added.
+        QProcess boxes;
+        boxes.start(pdftotext, {"-bbox", "-f", "1", "-l", "1", path, "-"});
+        QVERIFY(boxes.waitForFinished(30000));
+        const QString html = QString::fromUtf8(boxes.readAllStandardOutput());
+        const QRegularExpression firstWord(R"re(<word xMin="([0-9.]+)" yMin="([0-9.]+)"[^>]*>Telegram<)re");
+        const QRegularExpressionMatch word = firstWord.match(html);
+        QVERIFY2(word.hasMatch(), qPrintable(html));
+        const double left = word.captured(1).toDouble();
+        const double top = word.captured(2).toDouble();
+        QVERIFY2(left > 34 && left < 40, qPrintable(QString("left edge at %1 pt").arg(left)));
+        QVERIFY2(top > 34 && top < 42, qPrintable(QString("top edge at %1 pt").arg(top)));
     }
 };
 

@@ -41,7 +41,7 @@ struct DecodeOptions {
     std::optional<int> typeCode;
     bool rtf = false;
     bool index = false;
-    std::optional<std::string> csvPath;  // an empty path given is still a log asked for
+    std::optional<std::string> csvPath;
     std::vector<std::string> files;
 };
 
@@ -80,7 +80,7 @@ int ParseArguments(int argc, char** argv, DecodeOptions& options, bool& helpShow
             if (!hasValue || !(options.typeCode = ParseTypeCode(argv[++i])))
                 return UsageError("--type needs a whole number");
         } else if (arg == "--csv") {
-            if (!hasValue)
+            if (!hasValue || argv[i + 1][0] == '\0')
                 return UsageError("--csv needs a path");
             options.csvPath = argv[++i];
         } else if (arg == "--") {

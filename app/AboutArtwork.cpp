@@ -70,7 +70,7 @@ void CAboutArtwork::DrawTexts(QPainter& painter, const QRect& area) const
     lineArea.translate(0, lineHeight + 10);
     painter.drawText(lineArea, singleLine, texts.legalLine);
 
-    const QRect noticeArea(QPoint(area.left() + 20, lineArea.bottom() + 1 + 10), QPoint(area.right() - 20, lineArea.top() + 200));
+    const QRect noticeArea(QPoint(area.left() + 20, lineArea.bottom() + 1 + 10), QPoint(area.right() - 20, lineArea.top() + 200 - 1));
     painter.setFont(small);
     painter.drawText(noticeArea, Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, texts.licenceNotice);
     painter.restore();

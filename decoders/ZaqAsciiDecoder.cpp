@@ -80,6 +80,30 @@ std::optional<int> ReadInteger(std::string_view text, std::size_t at)
     return static_cast<int>(std::min(value, static_cast<long long>(INT_MAX)));
 }
 
+bool IsHexDigit(char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+// A real number written in hexadecimal after "0x" ("0x1A", "-0x1.8p3"), which
+// the sender's scan conversion reads as well; none when the text is not one.
+std::optional<float> ReadHexReal(std::string_view number)
+{
+    const bool negative = !number.empty() && number.front() == '-';
+    if (negative)
+        number.remove_prefix(1);
+    if (number.size() < 3 || number[0] != '0' || (number[1] != 'x' && number[1] != 'X'))
+        return std::nullopt;
+    if (!IsHexDigit(number[2]) && !(number[2] == '.' && number.size() > 3 && IsHexDigit(number[3])))
+        return std::nullopt;  // "0x" without digits: the 0 alone is the number
+    float value = 0.0f;
+    const auto [end, error] =
+        std::from_chars(number.data() + 2, number.data() + number.size(), value, std::chars_format::hex);
+    if (error != std::errc())
+        return std::nullopt;
+    return negative ? -value : value;
+}
+
 // A real number with optional sign, fraction and exponent, read the same way
 // whatever the user's locale. Text that holds none, or one beyond the range
 // of a float, is unreadable.
@@ -91,6 +115,8 @@ std::optional<float> ReadReal(std::string_view text, std::size_t at)
         if (!number.empty() && (number.front() == '-' || number.front() == '+'))
             return std::nullopt;
     }
+    if (const std::optional<float> hex = ReadHexReal(number))
+        return hex;
     float value = 0.0f;
     const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
     if (error != std::errc())

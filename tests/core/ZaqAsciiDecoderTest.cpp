@@ -154,6 +154,24 @@ TEST(ZaqAsciiDecoder, NumbersAbsentOrUnreadableAreZero)
     EXPECT_EQ(out.row, " 0.00,69,OK, 7 Jan 26,14:03:27,4,0.0,1000.0,2.5,0.0,0.0,0.0,0,0.0,0.7,13,10");
 }
 
+TEST(ZaqAsciiDecoder, RealsInDecimalAndHexadecimal)
+{
+    // The sender's scan conversion also takes hexadecimal reals after "0x".
+    const struct {
+        std::string number, column;
+    } cases[] = {
+        {".5", "X:    0.5"},         {"5.", "X:    5.0"},           {"-2.5e1", "X:  -25.0"},
+        {"0x1A", "X:   26.0"},       {"-0x1.8p3", "X:  -12.0"},     {"0X.8", "X:    0.5"},
+        {"0xg", "X:    0.0"},        {"0x-5", "X:    0.0"},
+    };
+    for (const auto& c : cases) {
+        CZaqAsciiDecoder decoder;
+        const CDecodeResult result = DecodeTelegram(decoder, "07 Jan 26 14:03:27 B:4 X:" + c.number + " Y:1\r\n");
+        EXPECT_EQ(LineOf(result.text, "X_pos"), "X_pos          " + c.column + "   Beacon X coordinate position (metres)")
+            << c.number;
+    }
+}
+
 TEST(ZaqAsciiDecoder, DateAndTimeScan)
 {
     const struct {

@@ -98,9 +98,10 @@ void CVantrelView::ShowReport(const std::string& report, const std::string& inde
     if (!vantrelDoc)
         return;
     if (vantrelDoc->IsFilterEnabled()) {
-        const QByteArray filter = vantrelDoc->GetFilterText().toLatin1();
-        const bool passes = indexText.find(filter.constData(), 0, static_cast<std::size_t>(filter.size())) !=
-                            std::string::npos;
+        // The index bytes read as the report shows them, so a character
+        // typed into the filter never stands in for another one.
+        const QString index = QString::fromLatin1(indexText.data(), static_cast<qsizetype>(indexText.size()));
+        const bool passes = index.contains(vantrelDoc->GetFilterText(), Qt::CaseSensitive);
         emit flashBlockLight(!passes);
         if (!passes)
             return;  // the previous report stays on the screen

@@ -102,6 +102,10 @@ private slots:
         QTest::newRow("upper case") << "B1" << "B12" << true;
         QTest::newRow("channel text") << "05" << "05" << true;
         QTest::newRow("no trimming") << "05" << "5" << false;
+        // Index bytes read as they are shown; a typed character they cannot
+        // hold matches nothing, least of all a '?'.
+        QTest::newRow("shown character") << QString::fromLatin1("\xe9") << QString::fromLatin1("B\xe9") << true;
+        QTest::newRow("not a line character") << QString::fromUtf8("\u20ac") << "B?1" << false;
     }
 
     void filterMatching()
@@ -113,7 +117,7 @@ private slots:
         document->SetFilterText(filter);
         document->SetFilterEnabled(true);
         QSignalSpy blockFlashes(view.get(), &CVantrelView::flashBlockLight);
-        view->ShowReport(SampleReport("next", "NEXT"), indexText.toStdString());
+        view->ShowReport(SampleReport("next", "NEXT"), indexText.toLatin1().toStdString());
         QCOMPARE(view->toPlainText().contains("NEXT"), shown);
         QCOMPARE(view->toPlainText().contains("PREV"), !shown);
         QCOMPARE(blockFlashes.count(), 1);

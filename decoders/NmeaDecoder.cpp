@@ -203,7 +203,8 @@ int ReceivedChecksum(std::string_view digits)
             break;
         value = value * 16 + digit;
     }
-    return read == 0 || negative ? -1 : value;
+    // A negated value other than 0 is far above any checksum byte.
+    return read == 0 || (negative && value != 0) ? -1 : value;
 }
 
 } // namespace

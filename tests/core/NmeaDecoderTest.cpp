@@ -218,6 +218,8 @@ TEST(NmeaDecoder, ChecksumColumns)
          "$PSIMSSB,1,B01,A,,C,H,M,1.0,2.0,3.0,0.5,N,,,,7B,13,10"},
         {"one digit", "$PSIMSSB,1,B01,A,,C,H,M,1.0,2.0,3.0,0.5,N,,*7\r\n",
          "$PSIMSSB,1,B01,A,,C,H,M,1.0,2.0,3.0,0.5,N,,,7,7B,13,10"},
+        {"a minus sign before 0 still reads as 0", "$PSIMSSB,1,B01,AZ*-0\r\n", "$PSIMSSB,1,B01,AZ,-0,,13,10"},
+        {"a minus sign before anything else never matches", "$PSIMSSB,1,B01,AZ*-1\r\n", "$PSIMSSB,1,B01,AZ,-1,00,13,10"},
         {"three characters: the third is the first end character",
          "$PSIMSSB,1,B01,A,,C,H,M,1.0,2.0,3.0,0.5,N,,*7B \r\n",
          "$PSIMSSB,1,B01,A,,C,H,M,1.0,2.0,3.0,0.5,N,,,7B,,32,13"},

@@ -32,10 +32,11 @@ const char* const kUsage =
     "  --index      after each report, print: index TAB valid TAB kind TAB text\n"
     "               TAB index-text\n"
     "  --csv PATH   log to PATH (CSV header rows and one row per telegram) and\n"
-    "               the raw bytes beside it (.csv replaced by .raw)\n"
+    "               the raw bytes beside it (every .csv replaced by .raw; a\n"
+    "               path without .csv gets .raw appended)\n"
     "\n"
-    "Exit status: 0 done; 1 a file or log could not be read or written;\n"
-    "2 bad usage or a type code without a decoder.\n";
+    "Exit status: 0 done; 1 a file, a log or the reports could not be read or\n"
+    "written; 2 bad usage or a type code without a decoder.\n";
 
 struct DecodeOptions {
     std::optional<int> typeCode;

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -131,10 +132,12 @@ bool CCommSettingsDlg::ProbePort(const std::string& devicePath)
     const int fd = ::open(devicePath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return false;
+    // Offered only when it could be had for ourselves alone: a port that
+    // another program holds locked would refuse the reader all the same.
     termios state{};
-    const bool isTerminal = ::tcgetattr(fd, &state) == 0;
+    const bool usable = ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::tcgetattr(fd, &state) == 0;
     ::close(fd);
-    return isTerminal;
+    return usable;
 }
 
 void CCommSettingsDlg::FillPortList()

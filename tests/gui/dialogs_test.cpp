@@ -5,6 +5,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include "acquisition/PtyLine.h"
 #include "app/CommSettingsDlg.h"
@@ -101,6 +104,19 @@ private slots:
         // No stored port: the first one listed is selected.
         Open("", "", 6);
         QCOMPARE(List(CCommSettingsDlg::kPortList)->currentText(), QString("COM3"));
+
+        // A port that another program holds locked is not offered, unless
+        // it is the current one (which our own reader holds just so).
+        const int holder = ::open(line->SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        QVERIFY(holder >= 0);
+        QCOMPARE(::flock(holder, LOCK_EX | LOCK_NB), 0);
+        Open("COM7", "", 6);
+        const QStringList whileHeld = Texts(List(CCommSettingsDlg::kPortList));
+        Open("COM3", "", 6);
+        const QStringList currentWhileHeld = Texts(List(CCommSettingsDlg::kPortList));
+        ::close(holder);
+        QCOMPARE(whileHeld, QStringList({"COM7"}));
+        QCOMPARE(currentWhileHeld, QStringList({"COM3"}));
     }
 
     void preselectionFromTheStoredSettings_data()

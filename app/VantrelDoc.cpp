@@ -176,7 +176,8 @@ void CVantrelDoc::OnTelegramDecoded(const CReportBuilder& report, const std::str
 void CVantrelDoc::Deliver(const CDecodedTelegram& telegram)
 {
     // A window that the user has closed is no longer shown and gets nothing,
-    // even while it waits to be deleted.
+    // even while it waits to be deleted: the main window included, whose
+    // view would otherwise still light the lights of a closed frame.
     if (dataMonitorDlg && dataMonitorDlg->isVisible()) {
         try {
             dataMonitorDlg->AppendBytes(telegram.raw);
@@ -190,7 +191,7 @@ void CVantrelDoc::Deliver(const CDecodedTelegram& telegram)
             timingDlg->close();
         }
     }
-    if (view) {
+    if (view && view->isVisible()) {
         try {
             view->ShowReport(telegram.document, telegram.indexText);
         } catch (const std::exception&) {

@@ -203,6 +203,28 @@ private slots:
         QVERIFY(CMainFrame::ToolbarArtwork(dark) != CMainFrame::ToolbarArtwork(light));
     }
 
+    void handOffReachesOnlyAnOpenWindow()
+    {
+        // The reader's hand-off travels to the window; one that arrives
+        // after the user closed the window must not light or fill it.
+        QSignalSpy flashes(view, &CVantrelView::flashReceiveLight);
+        QSignalSpy delivered(document.get(), &CVantrelDoc::telegramDelivered);
+        CReportBuilder early;
+        early.Append("early telegram");
+        document->OnTelegramDecoded(early, "E", CTelegramIndex{});
+        QTRY_COMPARE(delivered.count(), 1);
+        QVERIFY(view->toPlainText().contains("early telegram"));
+        QCOMPARE(flashes.count(), 1);
+
+        CReportBuilder late;
+        late.Append("late telegram");
+        document->OnTelegramDecoded(late, "L", CTelegramIndex{});
+        frame->close();
+        QTRY_COMPARE(delivered.count(), 2);
+        QCOMPARE(flashes.count(), 1);
+        QVERIFY(!view->toPlainText().contains("late telegram"));
+    }
+
     void menuPromptsGoToTheStatusBar()
     {
         QAction* pause = frame->Action(CMainFrame::kPause);

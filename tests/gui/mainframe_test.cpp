@@ -2,6 +2,8 @@
 // as the document's hand-off drives them, without a line.
 #include <QAction>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QToolBar>
 #include <QtTest>
 
@@ -223,6 +225,63 @@ private slots:
         QTRY_COMPARE(delivered.count(), 2);
         QCOMPARE(flashes.count(), 1);
         QVERIFY(!view->toPlainText().contains("late telegram"));
+    }
+
+    void menusInTheirOrderWithTheirPrompts()
+    {
+        // Each item: menu, text, command id (0 for a separator), the prompt
+        // shown in the status bar and the button's tooltip.
+        struct Item {
+            const char* menu;
+            const char* text;
+            int id;
+            const char* prompt;
+            const char* tip;
+        };
+        const Item expected[] = {
+            {"&File", "&Print...", 57607, "Print the active document", "Print"},
+            {"&File", "Print Pre&view", 57609, "Display full pages", "Print Preview"},
+            {"&File", "P&rint Setup...", 57606, "Change the printer and printing options", "Print Setup"},
+            {"&File", "", 0, "", ""},
+            {"&File", "E&xit", 57665, "Quit the application; prompts to save documents", "Exit"},
+            {"&View", "Hex Window", 32771, "View received data in hex form", "View received data in hex form"},
+            {"&View", "Telegram Timing", 32783, "View the time intervals between telegrams", "Timing information"},
+            {"Vantrel", "Configure...", 32773, "Change communication settings and telegram type",
+             "Change communication settings and telegram type"},
+            {"Vantrel", "Telegram Filter...", 32776, "Sets or removes a telegram index filter",
+             "Set or remove telegram filter"},
+            {"Vantrel", "Send to Notepad", 32775, "Send a copy of the current screen to Notepad",
+             "Send a copy to notepad"},
+            {"Vantrel", "", 0, "", ""},
+            {"Vantrel", "Pause", 32774, "Pauses or unpauses the decoding of telegrams", "Toggle pause"},
+            {"Vantrel", "Log Data", 32780, "Log received data to disk", "Log data"},
+            {"&Help", "&About Vantrel...", 57664,
+             "Display program information, version number and copyright", "About"},
+        };
+        int index = 0;
+        for (QAction* menuAction : frame->menuBar()->actions()) {
+            for (QAction* item : menuAction->menu()->actions()) {
+                QVERIFY(index < int(std::size(expected)));
+                const Item& want = expected[index++];
+                QCOMPARE(menuAction->text(), QString(want.menu));
+                QCOMPARE(item->isSeparator(), want.id == 0);
+                if (item->isSeparator())
+                    continue;
+                QCOMPARE(item->text(), QString(want.text));
+                QCOMPARE(item->data().toInt(), want.id);
+                QCOMPARE(item->statusTip(), QString(want.prompt));
+                QCOMPARE(item->toolTip(), QString(want.tip));
+            }
+        }
+        QCOMPARE(index, int(std::size(expected)));
+        QCOMPARE(frame->Action(CMainFrame::kPrint)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_P));
+
+        const QStringList panes = {"", "Receive Indicator", "Filter disabled", "COM33 99600 8 N 1", "CAP", "NUM",
+                                   "SCRL"};
+        QCOMPARE(Bar().PaneCount(), int(panes.size()));
+        for (int i = 1; i < Bar().PaneCount(); ++i)
+            QCOMPARE(Bar().PaneText(i), panes[i]);
+        QCOMPARE(Bar().Pane(CMainFrame::kReceivePane).mode, CStatusPane::kText | CStatusPane::kCentre);
     }
 
     void menuPromptsGoToTheStatusBar()

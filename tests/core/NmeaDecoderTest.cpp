@@ -158,6 +158,8 @@ TEST(NmeaDecoder, FieldExtraction)
          "Tp_code        C5            High Frequency Beacon index"},
         {"0xAA ends a field like '*'; with no plain '*' the checksum runs to the end", "$PSIMSSB,1,B1,A,,C,H,M,1,2,3,4,N,,\xAA" "5A\r\n", "Checksum",
          "Checksum       5A            Calculated value is (93)"},
+        {"an empty checksum field leaves its column out", "$PSIMSSB,1,B01,A,,C,H,M,1.0,2.0,3.0,0.5,N,,*\r\n",
+         "Checksum", "Checksum       Calculated value is (7B)"},
         {"0xA0 is a blank before the field", "$PSIMSSB,1,\xA0\xA0" "B1\r\n", "Tp_code",
          "Tp_code        B1            Medium Frequency Beacon index"},
     };

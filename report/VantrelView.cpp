@@ -16,6 +16,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QUrl>
+#include <algorithm>
 #include <cerrno>
 #include <thread>
 
@@ -228,9 +229,11 @@ void CVantrelView::PrintTo(QPrinter& target)
     pages->documentLayout()->setPaintDevice(&target);
     pages->setDocumentMargin(0);
     pages->setPageSize(page);
-    const int pageCount = pages->pageCount();
-    for (int index = 0; index < pageCount; ++index) {
-        if (index > 0)
+    // The pages the user chose in the print dialog; all when none were chosen.
+    const int first = target.fromPage() > 0 ? target.fromPage() - 1 : 0;
+    const int last = target.toPage() > 0 ? std::min(target.toPage(), pages->pageCount()) - 1 : pages->pageCount() - 1;
+    for (int index = first; index <= last; ++index) {
+        if (index > first)
             target.newPage();
         const QRectF onPage(0, index * page.height(), page.width(), page.height());
         painter.save();

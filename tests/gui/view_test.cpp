@@ -232,6 +232,61 @@ private slots:
         QVERIFY2(left > 34 && left < 40, qPrintable(QString("left edge at %1 pt").arg(left)));
         QVERIFY2(top > 34 && top < 42, qPrintable(QString("top edge at %1 pt").arg(top)));
     }
+
+    void longReportPrintsOnAsManyPagesAsItNeeds()
+    {
+        const QString pdftotext = QStandardPaths::findExecutable("pdftotext");
+        if (pdftotext.isEmpty())
+            QSKIP("pdftotext is not installed: the PDF's text is not checked");
+        CReportBuilder report;
+        for (int line = 1; line <= 150; ++line) {
+            report.Append("line%03d", line);
+            report.NewLine();
+        }
+        view->ShowReport(report.GetDocument(), "");
+        QTemporaryDir dir;
+        // The words each page shows inside its margins (a line cut off at a
+        // page's foot is clipped there and shown whole on the next page).
+        const auto printPages = [&](int from, int to) {
+            const QString path = dir.filePath(QString("pages-%1-%2.pdf").arg(from).arg(to));
+            QPrinter& printer = view->Printer();
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(path);
+            printer.setFromTo(from, to);
+            view->PrintTo(printer);
+            QProcess extract;
+            extract.start(pdftotext, {"-bbox", path, "-"});
+            extract.waitForFinished(30000);
+            const QString html = QString::fromUtf8(extract.readAllStandardOutput());
+            QList<QStringList> pages;
+            const QRegularExpression item(QStringLiteral(R"re(<page width="([0-9.]+)" height="([0-9.]+)">)re") + '|' +
+                                          R"re(<word xMin="[0-9.]+" yMin="([0-9.]+)" xMax="[0-9.]+")re" +
+                                          R"re( yMax="([0-9.]+)">([^<]*)<)re");
+            double bottom = 0;
+            for (const QRegularExpressionMatch& match : item.globalMatch(html)) {
+                if (!match.captured(1).isEmpty()) {
+                    bottom = match.captured(2).toDouble() - 36;
+                    pages.append(QStringList());
+                } else if (match.captured(3).toDouble() >= 35 && match.captured(4).toDouble() <= bottom + 1) {
+                    pages.last().append(match.captured(5));
+                }
+            }
+            return pages;
+        };
+        const QList<QStringList> all = printPages(0, 0);
+        QVERIFY2(all.size() >= 2, "150 lines do not fit one page");
+        QStringList shown;
+        for (const QStringList& page : all)
+            shown += page;
+        QCOMPARE(shown.size(), 150);
+        QCOMPARE(shown.first(), QString("line001"));
+        QCOMPARE(shown.last(), QString("line150"));
+
+        // The pages the user chose in the print dialog, and only those.
+        const QList<QStringList> second = printPages(2, 2);
+        QCOMPARE(second.size(), 1);
+        QCOMPARE(second.first(), all[1]);
+    }
 };
 
 QTEST_MAIN(TestVantrelView)

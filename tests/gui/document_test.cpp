@@ -101,6 +101,13 @@ private slots:
         QVERIFY(flashes.count() > 0);
         QVERIFY(!flashes.last().at(0).toBool());  // good telegrams: green
         QTRY_COMPARE_WITH_TIMEOUT(PortPane(), QString("COM7 9600 8 N 1"), kWait);
+
+        // A new document (Ctrl+N) starts the display afresh on the same line.
+        const CTelegramDecoder* controller = document->telegramDecoder();
+        frame->Action(CMainFrame::kNewDocument)->trigger();
+        QCOMPARE(document->telegramDecoder(), controller);
+        QVERIFY(view->toPlainText().isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(view->toPlainText().contains("Telegram type   : HPR 418"), kWait);
     }
 
     void toolWindowsReceiveEveryTelegram()

@@ -65,8 +65,6 @@ private:
 CVantrelView::CVantrelView(CVantrelDoc* owner, QWidget* parent)
     : QTextEdit(parent), vantrelDoc(owner), openSnapshot(&CVantrelView::OpenInTextEditor)
 {
-    setReadOnly(true);
-    setUndoRedoEnabled(false);
     setLineWrapMode(QTextEdit::NoWrap);
     setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     if (vantrelDoc)
@@ -107,7 +105,11 @@ void CVantrelView::ShowReport(const std::string& report, const std::string& inde
         if (!passes)
             return;  // the previous report stays on the screen
     }
+    // The user may annotate a report; undo takes back that typing, never
+    // the report itself, and each new report starts with nothing to undo.
+    setUndoRedoEnabled(false);
     RenderReport(report, *document());
+    setUndoRedoEnabled(true);
 }
 
 bool CVantrelView::IsPaused() const

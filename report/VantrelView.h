@@ -10,7 +10,7 @@ class QPrinter;
 class QTextDocument;
 
 // The main window's view: the report of the latest telegram, replaced
-// whole by every new one, read-only, in a fixed-pitch font. It applies the
+// whole by every new one, in a fixed-pitch font; the user may type into it. It applies the
 // display filter, asks the frame to flash its lights, and carries the
 // commands that act on the display and the line: Configure, Pause, the
 // filter, the copy to a text editor and printing.

@@ -88,6 +88,29 @@ private slots:
         QVERIFY(view->toPlainText().contains("BBBB"));
     }
 
+    void userMayAnnotateTheReportUntilTheNextOne()
+    {
+        // A paused report can be annotated before it is printed or sent to
+        // the text editor; undo takes back the user's typing, never the report.
+        view->ShowReport(SampleReport("HPR 418 SSBL", "AAAA"), "");
+        view->moveCursor(QTextCursor::End);
+        QTest::keyClicks(view.get(), "checked by ROV");
+        QVERIFY(view->toPlainText().endsWith("checked by ROV"));
+        view->OnSendToNotepad();
+        QFile snapshot(openedSnapshots.last());
+        QVERIFY(snapshot.open(QIODevice::ReadOnly));
+        QVERIFY(snapshot.readAll().endsWith("checked by ROV"));
+        QFile::remove(openedSnapshots.last());
+        view->undo();
+        QVERIFY(!view->toPlainText().contains("checked by ROV"));
+        QVERIFY(view->toPlainText().contains("AAAA"));
+
+        view->ShowReport(SampleReport("HPR 418 SSBL", "BBBB"), "");
+        QVERIFY(!view->document()->isUndoAvailable());
+        view->undo();
+        QVERIFY(view->toPlainText().contains("BBBB"));
+    }
+
     void filterMatching_data()
     {
         QTest::addColumn<QString>("filter");

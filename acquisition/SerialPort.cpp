@@ -229,6 +229,21 @@ void CSerialPort::Open(int portNumber, unsigned baudRate, int parity, std::uint8
     SetState(state);
 }
 
+bool CSerialPort::Probe(const std::string& path)
+{
+    if (path.empty())
+        return false;
+    int device = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (device < 0)
+        return false;
+    // Offered only when it could be had for ourselves alone: a port that
+    // another program holds locked would refuse the reader all the same.
+    termios state{};
+    const bool usable = ::flock(device, LOCK_EX | LOCK_NB) == 0 && ::tcgetattr(device, &state) == 0;
+    CloseQuietly(device);
+    return usable;
+}
+
 void CSerialPort::ComposeState(termios& state, unsigned baudRate, int parity, std::uint8_t dataBits,
                                int stopBits, int flowControl)
 {

@@ -72,6 +72,11 @@ public:
 
     const std::string& GetDevicePath() const { return devicePath; }
 
+    // True when the device behind path can be opened, locked for us alone,
+    // and is a terminal: what the settings dialog offers. It is closed again
+    // at once and nothing is written to it.
+    static bool Probe(const std::string& devicePath);
+
     // The line settings Open applies, built on state (raw mode, rate, frame,
     // flow control; unknown parity, stop-bit and flow codes keep what state
     // had). Throws CSerialException EINVAL for a rate or character size the

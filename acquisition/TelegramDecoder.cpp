@@ -7,7 +7,7 @@
 #include "acquisition/SerialPort.h"
 #include "acquisition/SettingsStore.h"
 #include "acquisition/TelegramReceiver.h"
-#include "acquisition/Tickwarden.h"
+#include "clock/Tickwarden.h"
 #include "decoders/DecoderFactory.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include "app/ControlId.h"
 #include "app/DialogUnits.h"
-#include "app/HyperlinkStatic.h"
+#include "app/widgets/HyperlinkStatic.h"
 
 namespace {
 

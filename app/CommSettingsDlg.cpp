@@ -9,12 +9,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <termios.h>
-#include <unistd.h>
 
 #include "acquisition/PortMap.h"
+#include "acquisition/SerialPort.h"
 #include "app/ControlId.h"
 #include "app/UserMessage.h"
 #include "decoders/DecoderFactory.h"
@@ -125,21 +122,6 @@ void CCommSettingsDlg::FillLists()
     FillTelegramTypeList();
 }
 
-bool CCommSettingsDlg::ProbePort(const std::string& devicePath)
-{
-    if (devicePath.empty())
-        return false;
-    const int fd = ::open(devicePath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    // Offered only when it could be had for ourselves alone: a port that
-    // another program holds locked would refuse the reader all the same.
-    termios state{};
-    const bool usable = ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::tcgetattr(fd, &state) == 0;
-    ::close(fd);
-    return usable;
-}
-
 void CCommSettingsDlg::FillPortList()
 {
     QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -149,7 +131,7 @@ void CCommSettingsDlg::FillPortList()
         const QString name = QString("COM%1").arg(number);
         // The port in use is always offered: the reader may hold it open
         // right now, or it may be unplugged and about to return.
-        if (name == current || ProbePort(CPortMap::DevicePath(number)))
+        if (name == current || CSerialPort::Probe(CPortMap::DevicePath(number)))
             portList->addItem(name, number);
     }
     // The current port outside COM1..COM49 (the demo line's, or a name the

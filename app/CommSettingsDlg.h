@@ -34,10 +34,6 @@ public:
     int telegramType = 0;
     int receiveTimeout = 0;
 
-    // True when the device behind path can be opened, locked for us alone,
-    // and is a terminal.
-    static bool ProbePort(const std::string& devicePath);
-
     void accept() override;
 
 protected:

@@ -6,7 +6,7 @@
 
 #include "app/ControlId.h"
 #include "app/DialogUnits.h"
-#include "app/HexEdit.h"
+#include "app/widgets/HexEdit.h"
 
 namespace {
 

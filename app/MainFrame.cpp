@@ -12,9 +12,9 @@
 
 #include "acquisition/TelegramDecoder.h"
 #include "app/AboutBox.h"
-#include "app/ColorStatusBar.h"
 #include "app/VantrelDoc.h"
-#include "report/VantrelView.h"
+#include "app/VantrelView.h"
+#include "app/widgets/ColorStatusBar.h"
 
 namespace {
 constexpr int kCommandUiMilliseconds = 250;

@@ -16,10 +16,10 @@
 #include <locale.h>
 #include <utility>
 
-#include "acquisition/Tickwarden.h"
 #include "app/ControlId.h"
 #include "app/DialogUnits.h"
-#include "app/LedBar.h"
+#include "app/widgets/LedBar.h"
+#include "clock/Tickwarden.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "app/DataMonitorDlg.h"
 #include "app/MainFrame.h"
 #include "app/TimingDiagnosticsDlg.h"
-#include "report/VantrelView.h"
+#include "app/VantrelView.h"
 
 CVantrelApp::CVantrelApp(const Options& options) : options(options) {}
 

@@ -5,15 +5,15 @@
 #include <QTimer>
 #include <exception>
 
-#include "acquisition/DemoLine.h"
 #include "acquisition/MemorySettingsStore.h"
 #include "acquisition/TelegramDecoder.h"
 #include "app/DataMonitorDlg.h"
-#include "app/Registry.h"
 #include "app/TimingDiagnosticsDlg.h"
 #include "app/UserMessage.h"
+#include "app/VantrelView.h"
 #include "decoders/DecoderFactory.h"
-#include "report/VantrelView.h"
+#include "settings/Registry.h"
+#include "simulation/DemoLine.h"
 
 namespace {
 // Shows the wait cursor while the controller may wait for the reader's pass.

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "acquisition/Tickwarden.h"
+#include "clock/Tickwarden.h"
 #include "decoders/DecoderFactory.h"
 
 inline void BenchmarkDecode(benchmark::State& state, int typeCode, const std::string& telegram)

@@ -2,8 +2,8 @@
 // inclinometer transponder (the longest SSBL telegram) and an LBL position.
 #include <string>
 
-#include "acquisition/Hpr418Generator.h"
 #include "bench/BenchSupport.h"
+#include "simulation/Hpr418Generator.h"
 
 namespace {
 

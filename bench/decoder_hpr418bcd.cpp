@@ -1,8 +1,8 @@
 // Decoding speed of the three HPR 418 BCD messages, report and CSV row.
 #include <string>
 
-#include "acquisition/Hpr418BcdGenerator.h"
 #include "bench/BenchSupport.h"
+#include "simulation/Hpr418BcdGenerator.h"
 
 namespace {
 

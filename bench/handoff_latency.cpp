@@ -15,11 +15,11 @@
 
 #include "acquisition/MemorySettingsStore.h"
 #include "acquisition/PortMap.h"
-#include "acquisition/PtyLine.h"
 #include "acquisition/TelegramDecoder.h"
-#include "acquisition/TelegramGenerator.h"
 #include "acquisition/TelegramReceiver.h"
 #include "decoders/DecoderFactory.h"
+#include "simulation/PtyLine.h"
+#include "simulation/TelegramGenerator.h"
 
 namespace {
 

@@ -11,9 +11,9 @@
 #include <functional>
 #include <string>
 
-#include "acquisition/Tickwarden.h"
-#include "app/HexEdit.h"
 #include "app/TimingDiagnosticsDlg.h"
+#include "app/widgets/HexEdit.h"
+#include "clock/Tickwarden.h"
 
 namespace {
 

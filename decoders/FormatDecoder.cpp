@@ -7,7 +7,7 @@
 #include <typeindex>
 #include <unordered_map>
 
-#include "acquisition/Tickwarden.h"
+#include "clock/Tickwarden.h"
 
 namespace {
 

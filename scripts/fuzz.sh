@@ -8,8 +8,8 @@ seconds="${1:-20}"
 jobs=$(nproc 2>/dev/null || echo 2)
 
 CXX=clang++ CC=clang cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DVANTREL_CORE_ONLY=ON -DVANTREL_FUZZ=ON -DVANTREL_SANITIZE=ON
-cmake --build build-fuzz -j "$jobs"
+  -DVANTREL_WITH_QT=OFF -DVANTREL_FUZZ=ON -DVANTREL_SANITIZE=ON -DVANTREL_BENCH=OFF
+cmake --build build-fuzz -j "$jobs" --target vantrel_fuzzers
 
 mkdir -p fuzz/artifacts
 status=0

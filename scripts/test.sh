@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Sets up a bare Debian machine, builds everything and runs every test:
-# the full build, the core again under AddressSanitizer and
+# the full build, the layers below the window again under AddressSanitizer and
 # UndefinedBehaviorSanitizer, and each decoder's fuzz target for a short
 # time when clang is present.
 set -euo pipefail
@@ -17,8 +17,8 @@ cmake --build build -j "$jobs"
 echo "== Tests"
 ctest --test-dir build --output-on-failure --timeout 600
 
-echo "== Core tests under AddressSanitizer and UndefinedBehaviorSanitizer"
-cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVANTREL_CORE_ONLY=ON -DVANTREL_SANITIZE=ON
+echo "== Tests of the layers below the window under AddressSanitizer and UndefinedBehaviorSanitizer"
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVANTREL_WITH_QT=OFF -DVANTREL_SANITIZE=ON -DVANTREL_BENCH=OFF
 cmake --build build-asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build-asan --output-on-failure --timeout 600

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "acquisition/Tickwarden.h"
+#include "clock/Tickwarden.h"
 #include "decoders/DecoderFactory.h"
 #include "report/RtfReader.h"
 

@@ -7,12 +7,12 @@
 #include <string>
 
 #include "acquisition/CommSettings.h"
-#include "acquisition/DemoLine.h"
 #include "acquisition/MemorySettingsStore.h"
 #include "acquisition/PortMap.h"
 #include "acquisition/TelegramDecoder.h"
-#include "app/Registry.h"
 #include "decoders/DecoderFactory.h"
+#include "settings/Registry.h"
+#include "simulation/DemoLine.h"
 #include "tools/OptionValues.h"
 #include "tools/StopSignal.h"
 #include "tools/TerminalReceiver.h"

@@ -14,12 +14,12 @@
 
 #include "acquisition/CommSettings.h"
 #include "acquisition/PortMap.h"
-#include "acquisition/PtyLine.h"
 #include "acquisition/SerialPort.h"
-#include "acquisition/TelegramGenerator.h"
-#include "acquisition/TelegramSimulator.h"
-#include "app/Registry.h"
 #include "decoders/DecoderFactory.h"
+#include "settings/Registry.h"
+#include "simulation/PtyLine.h"
+#include "simulation/TelegramGenerator.h"
+#include "simulation/TelegramSimulator.h"
 #include "tools/OptionValues.h"
 #include "tools/StopSignal.h"
 

@@ -20,7 +20,7 @@
 #include "acquisition/TelegramDecoder.h"
 #include "acquisition/TelegramReceiver.h"
 #include "report/RtfReader.h"
-#include "tests/acquisition/PseudoTerminal.h"
+#include "tests/support/PseudoTerminal.h"
 
 struct CHandOff {
     std::string text;  // the report as plain text

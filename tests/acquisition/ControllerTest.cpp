@@ -8,11 +8,11 @@
 #include <filesystem>
 #include <stdexcept>
 
-#include "acquisition/TelegramGenerator.h"
-#include "acquisition/Tickwarden.h"
+#include "clock/Tickwarden.h"
 #include "decoders/DecoderFactory.h"
+#include "simulation/TelegramGenerator.h"
 #include "tests/acquisition/ControllerSupport.h"
-#include "tests/core/DecoderTestSupport.h"
+#include "tests/decoders/DecoderTestSupport.h"
 
 namespace {
 

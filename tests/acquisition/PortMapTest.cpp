@@ -11,7 +11,7 @@
 #include <string>
 
 #include "acquisition/PortMap.h"
-#include "tests/acquisition/TestConfigHome.h"
+#include "tests/support/TestConfigHome.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 
 #include "acquisition/PortMap.h"
 #include "acquisition/SerialPort.h"
-#include "tests/acquisition/PseudoTerminal.h"
+#include "tests/support/PseudoTerminal.h"
 
 namespace {
 

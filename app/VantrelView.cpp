@@ -1,0 +1,283 @@
+#include "app/VantrelView.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFontDatabase>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QStandardPaths>
+#include <QTemporaryFile>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QUrl>
+#include <algorithm>
+#include <cerrno>
+#include <thread>
+
+#include "acquisition/TelegramDecoder.h"
+#include "app/CommSettingsDlg.h"
+#include "app/SplashWindow.h"
+#include "app/TelegramFilterDlg.h"
+#include "app/UserMessage.h"
+#include "app/VantrelDoc.h"
+#include "report/RtfReader.h"
+
+namespace {
+constexpr double kPrintMarginInches = 0.5;
+// How long Configure keeps asking the controller for its settings while a
+// read holds it: a little longer than the longest receive timeout.
+constexpr int kSettingsAttempts = 220;  // of 100 ms each
+
+QTextCharFormat FormatFor(const CRtfRun& run, const QFont& fixedFont)
+{
+    QTextCharFormat format;
+    format.setFontFamilies({fixedFont.family()});
+    format.setFontFixedPitch(true);
+    format.setFontPointSize(run.fontSize > 0 ? run.fontSize / 2.0 : fixedFont.pointSizeF());
+    format.setFontWeight(run.bold ? QFont::Bold : QFont::Normal);
+    format.setFontUnderline(run.underline);
+    if (run.colour == 1)
+        format.setForeground(CVantrelView::RawColumnColour());
+    else if (run.colour == 2)
+        format.setForeground(CVantrelView::HighlightColour());
+    return format;
+}
+
+// Lifts the pause however Configure ends.
+class CUnpauseOnExit {
+public:
+    explicit CUnpauseOnExit(CTelegramDecoder& controller) : controller(controller) {}
+    ~CUnpauseOnExit() { controller.SetPaused(false); }
+    CUnpauseOnExit(const CUnpauseOnExit&) = delete;
+    CUnpauseOnExit& operator=(const CUnpauseOnExit&) = delete;
+
+private:
+    CTelegramDecoder& controller;
+};
+} // namespace
+
+CVantrelView::CVantrelView(CVantrelDoc* owner, QWidget* parent)
+    : QTextEdit(parent), vantrelDoc(owner), openSnapshot(&CVantrelView::OpenInTextEditor)
+{
+    setLineWrapMode(QTextEdit::NoWrap);
+    setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    if (vantrelDoc)
+        vantrelDoc->SetView(this);
+}
+
+CVantrelView::~CVantrelView() = default;
+
+void CVantrelView::RenderReport(const std::string& report, QTextDocument& target)
+{
+    const QFont fixedFont = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    target.clear();
+    QTextCursor cursor(&target);
+    cursor.beginEditBlock();
+    for (const CRtfRun& run : CRtfReader::Parse(report)) {
+        if (run.lineBreak) {
+            cursor.insertBlock();
+            continue;
+        }
+        // The line's bytes: everything from 0x80 up is a Latin-1 character.
+        cursor.insertText(QString::fromLatin1(run.text.data(), static_cast<qsizetype>(run.text.size())),
+                          FormatFor(run, fixedFont));
+    }
+    cursor.endEditBlock();
+}
+
+void CVantrelView::ShowReport(const std::string& report, const std::string& indexText)
+{
+    emit flashReceiveLight(report.find("TIMED OUT") != std::string::npos);
+    if (!vantrelDoc)
+        return;
+    if (vantrelDoc->IsFilterEnabled()) {
+        // The index bytes read as the report shows them, so a character
+        // typed into the filter never stands in for another one.
+        const QString index = QString::fromLatin1(indexText.data(), static_cast<qsizetype>(indexText.size()));
+        const bool passes = index.contains(vantrelDoc->GetFilterText(), Qt::CaseSensitive);
+        emit flashBlockLight(!passes);
+        if (!passes)
+            return;  // the previous report stays on the screen
+    }
+    // The user may annotate a report; undo takes back that typing, never
+    // the report itself, and each new report starts with nothing to undo.
+    setUndoRedoEnabled(false);
+    RenderReport(report, *document());
+    setUndoRedoEnabled(true);
+}
+
+bool CVantrelView::IsPaused() const
+{
+    const CTelegramDecoder* controller = vantrelDoc ? vantrelDoc->telegramDecoder() : nullptr;
+    return controller && controller->IsPaused();
+}
+
+void CVantrelView::OnPause()
+{
+    CTelegramDecoder* controller = vantrelDoc ? vantrelDoc->telegramDecoder() : nullptr;
+    if (!controller)
+        return;
+    controller->SetPaused(!controller->IsPaused());
+    emit pauseChanged();
+}
+
+void CVantrelView::OnConfigure()
+{
+    CTelegramDecoder* controller = vantrelDoc ? vantrelDoc->telegramDecoder() : nullptr;
+    if (!controller)
+        return;
+    {
+        CUnpauseOnExit unpause(*controller);
+        CCommSettingsDlg dialog(this);
+        bool haveSettings = false;
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        controller->SetPaused(true);
+        emit pauseChanged();
+        controller->ClosePort();
+        // A read in progress holds the controller; keep asking rather than
+        // offer blank settings that OK would then store.
+        for (int attempt = 0; attempt < kSettingsAttempts && !haveSettings; ++attempt)
+            haveSettings = controller->GetCommSettings(dialog.portName, dialog.configString,
+                                                       dialog.receiveTimeout);
+        dialog.telegramType = controller->GetTelegramType();
+        QApplication::restoreOverrideCursor();
+        if (!haveSettings)
+            ShowMessage("The communication settings could not be read because the line is busy. "
+                        "Please try again.", false);
+        else if (dialog.exec() == QDialog::Accepted)
+            vantrelDoc->ApplyCommSettings(dialog.portName, dialog.configString, dialog.receiveTimeout,
+                                        dialog.telegramType);
+    }
+    emit pauseChanged();
+    emit settingsChanged();
+}
+
+void CVantrelView::OnTelegramFilter()
+{
+    if (!vantrelDoc)
+        return;
+    if (vantrelDoc->IsFilterEnabled()) {
+        vantrelDoc->SetFilterEnabled(false);  // the text is kept for next time
+        return;
+    }
+    CTelegramFilterDlg dialog(vantrelDoc->GetFilterText(), this);
+    if (dialog.exec() == QDialog::Accepted && !dialog.filterText.isEmpty()) {
+        vantrelDoc->SetFilterText(dialog.filterText);
+        vantrelDoc->SetFilterEnabled(true);
+    }
+}
+
+int CVantrelView::OpenInTextEditor(const QString& path)
+{
+    if (QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+        return 0;
+    return QStandardPaths::findExecutable("xdg-open").isEmpty() ? ENOENT : EIO;
+}
+
+void CVantrelView::OnSendToNotepad()
+{
+    QString text = toPlainText();
+    text.remove(QChar('\r'));
+    // A temporary directory that does not exist gives an empty path, which
+    // must not put the snapshot at the root of the file system.
+    const QString tempDir = QDir::tempPath();
+    QTemporaryFile file(tempDir + "/vtdXXXXXX.txt");
+    file.setAutoRemove(false);  // the editor reads it after we are gone
+    const QByteArray bytes = text.toUtf8();
+    // A snapshot that cannot be written is said so, rather than nothing happening.
+    if (tempDir.isEmpty() || !file.open() || file.write(bytes) != bytes.size() || !file.flush()) {
+        if (!file.fileName().isEmpty())
+            file.remove();
+        ShowMessage("Failed to write to temporary file\n", true);
+        return;
+    }
+    file.close();
+    lastSnapshotPath = file.fileName();
+    const int error = openSnapshot ? openSnapshot(lastSnapshotPath) : ENOENT;
+    if (error == ENOENT)
+        ShowMessage("File or path is not found", false);
+    else if (error != 0)
+        ShowMessage(QString::asprintf("error %d forking notepad. Snapshot saved as '%s'", error,
+                                      lastSnapshotPath.toLocal8Bit().constData()),
+                    false);
+}
+
+QPrinter& CVantrelView::Printer()
+{
+    if (!printer) {
+        printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        printer->setPageMargins(QMarginsF(kPrintMarginInches, kPrintMarginInches, kPrintMarginInches,
+                                          kPrintMarginInches),
+                                QPageLayout::Inch);
+    }
+    return *printer;
+}
+
+void CVantrelView::PrintTo(QPrinter& target)
+{
+    // Laid out on the printable area itself: QTextDocument::print would add
+    // two centimetres of its own inside the half-inch margins.
+    const std::unique_ptr<QTextDocument> pages(document()->clone());
+    QPainter painter;
+    if (!painter.begin(&target))
+        return;
+    const QSizeF page = target.pageRect(QPrinter::DevicePixel).size();
+    pages->documentLayout()->setPaintDevice(&target);
+    pages->setDocumentMargin(0);
+    pages->setPageSize(page);
+    // The pages the user chose in the print dialog; all when none were chosen.
+    const int first = target.fromPage() > 0 ? target.fromPage() - 1 : 0;
+    const int last = target.toPage() > 0 ? std::min(target.toPage(), pages->pageCount()) - 1 : pages->pageCount() - 1;
+    for (int index = first; index <= last; ++index) {
+        if (index > first)
+            target.newPage();
+        const QRectF onPage(0, index * page.height(), page.width(), page.height());
+        painter.save();
+        painter.translate(0, -onPage.top());
+        pages->drawContents(&painter, onPage);
+        painter.restore();
+    }
+}
+
+void CVantrelView::OnPrint()
+{
+    QPrintDialog dialog(&Printer(), this);
+    if (dialog.exec() == QDialog::Accepted)
+        PrintTo(Printer());
+}
+
+void CVantrelView::OnPrintPreview()
+{
+    QPrintPreviewDialog preview(&Printer(), this);
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* target) { PrintTo(*target); });
+    preview.exec();
+}
+
+void CVantrelView::OnPrintSetup()
+{
+    // Chooses the printer and its options for the next print; prints nothing.
+    QPrintDialog dialog(&Printer(), this);
+    dialog.setWindowTitle("Print Setup");
+    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
+    dialog.exec();
+}
+
+void CVantrelView::showEvent(QShowEvent* event)
+{
+    QTextEdit::showEvent(event);
+    if (!splashShown) {
+        splashShown = true;
+        CSplashWindow::ShowSplash(kSplashMilliseconds, this);
+    }
+}
+
+void CVantrelView::ShowMessage(const QString& text, bool critical)
+{
+    ShowUserMessage(this, text, critical ? QMessageBox::Critical : QMessageBox::Warning, "viewMessage");
+}

@@ -1,0 +1,168 @@
+#include "simulation/TelegramSimulator.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "simulation/TelegramGenerator.h"
+
+namespace {
+using Clock = std::chrono::steady_clock;
+constexpr int kStopCheckMs = 100;  // how long a full line is waited on before Stop is looked at
+} // namespace
+
+CTelegramSimulator::CTelegramSimulator(int lineFd, const CSimulationOptions& simulation)
+    : fd(lineFd), options(simulation), generator(CTelegramGenerator::Create(simulation.typeCode))
+{
+    options.errorFraction = std::clamp(options.errorFraction, 0.0, 1.0);
+    const int flags = fcntl(fd, F_GETFL);
+    if (flags >= 0)
+        fcntl(fd, F_SETFL, flags | O_NONBLOCK);
+}
+
+CTelegramSimulator::~CTelegramSimulator()
+{
+    Stop();
+}
+
+void CTelegramSimulator::Start()
+{
+    if (!worker.joinable())
+        worker = std::thread(&CTelegramSimulator::Run, this);
+}
+
+void CTelegramSimulator::Stop()
+{
+    {
+        std::lock_guard<std::mutex> lock(stateGuard);
+        stopRequested = true;
+    }
+    stateChanged.notify_all();
+    if (worker.joinable())
+        worker.join();
+}
+
+bool CTelegramSimulator::WaitFinished(std::chrono::milliseconds timeout)
+{
+    std::unique_lock<std::mutex> lock(stateGuard);
+    return stateChanged.wait_for(lock, timeout, [this] { return finished; });
+}
+
+void CTelegramSimulator::SetTelegramType(int typeCode)
+{
+    std::unique_ptr<CTelegramGenerator> replacement = CTelegramGenerator::Create(typeCode);
+    std::lock_guard<std::mutex> lock(generatorGuard);
+    generator = std::move(replacement);
+}
+
+std::string CTelegramSimulator::GetWriteError() const
+{
+    std::lock_guard<std::mutex> lock(stateGuard);
+    return writeError;
+}
+
+std::string CTelegramSimulator::SpoilTelegram(const std::string& telegram, Spoil how)
+{
+    std::string bytes = telegram;
+    if (bytes.empty())
+        return bytes;
+    switch (how) {
+    case Spoil::WrongChecksum:
+        bytes[bytes.size() / 2] = static_cast<char>(bytes[bytes.size() / 2] ^ 0x01);
+        break;
+    case Spoil::CutShort:
+        bytes.resize(std::min(bytes.size() - 1, bytes.size() * 2 / 3));
+        break;
+    case Spoil::WrongEndByte:
+        bytes.back() = static_cast<char>(~bytes.back());
+        break;
+    case Spoil::None:
+        break;
+    }
+    return bytes;
+}
+
+CTelegramSimulator::Spoil CTelegramSimulator::NextSpoil()
+{
+    // The share is kept exactly over any run of telegrams, the kinds taking turns.
+    spoilCredit += options.errorFraction;
+    if (spoilCredit < 1.0 - 1e-9)
+        return Spoil::None;
+    spoilCredit -= 1.0;
+    static const Spoil kKinds[] = {Spoil::WrongChecksum, Spoil::CutShort, Spoil::WrongEndByte};
+    return kKinds[spoiled++ % 3];
+}
+
+std::string CTelegramSimulator::NextTelegram()
+{
+    std::lock_guard<std::mutex> lock(generatorGuard);
+    return generator ? generator->Next() : std::string();
+}
+
+void CTelegramSimulator::Run()
+{
+    const auto period = std::chrono::duration_cast<Clock::duration>(
+        std::chrono::duration<double>(1.0 / std::max(options.rate, 1e-3)));
+    auto next = Clock::now();
+    while (options.count == 0 || sent < options.count) {
+        if (!SleepUntil(next))
+            break;
+        const std::string telegram = NextTelegram();
+        if (!telegram.empty()) {
+            if (!WriteBurst(SpoilTelegram(telegram, NextSpoil())))
+                return;
+            ++sent;
+        }
+        next += period;
+        // A line that could not take the telegrams in time does not get a burst of catching up.
+        next = std::max(next, Clock::now() - period);
+    }
+    Finish("");
+}
+
+bool CTelegramSimulator::SleepUntil(Clock::time_point when)
+{
+    std::unique_lock<std::mutex> lock(stateGuard);
+    return !stateChanged.wait_until(lock, when, [this] { return stopRequested; });
+}
+
+bool CTelegramSimulator::WriteBurst(const std::string& bytes)
+{
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (written > 0) {
+            done += static_cast<std::size_t>(written);
+            continue;
+        }
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
+            Finish(std::strerror(errno));
+            return false;
+        }
+        // The line is full: wait for room, but not past a stop.
+        {
+            std::lock_guard<std::mutex> lock(stateGuard);
+            if (stopRequested)
+                return false;
+        }
+        pollfd room{fd, POLLOUT, 0};
+        ::poll(&room, 1, kStopCheckMs);
+    }
+    return true;
+}
+
+void CTelegramSimulator::Finish(const std::string& error)
+{
+    {
+        std::lock_guard<std::mutex> lock(stateGuard);
+        finished = true;
+        writeError = error;
+    }
+    stateChanged.notify_all();
+}

@@ -1,0 +1,242 @@
+// The settings dialog (lists, what it preselects from the stored settings,
+// the timeout check, what OK hands back) and the filter dialog.
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include "app/CommSettingsDlg.h"
+#include "app/ControlId.h"
+#include "app/TelegramFilterDlg.h"
+#include "simulation/PtyLine.h"
+#include "tests/app/GuiTestSupport.h"
+
+namespace {
+QStringList Texts(const QComboBox* list)
+{
+    QStringList texts;
+    for (int i = 0; i < list->count(); ++i)
+        texts << list->itemText(i);
+    return texts;
+}
+
+QList<int> Codes(const QComboBox* list)
+{
+    QList<int> codes;
+    for (int i = 0; i < list->count(); ++i)
+        codes << list->itemData(i).toInt();
+    return codes;
+}
+
+// Every COM number mapped to nothing except those given.
+QByteArray PortsOnly(const QMap<int, QString>& present)
+{
+    QStringList entries;
+    for (int n = 1; n <= CCommSettingsDlg::kHighestPortNumber; ++n)
+        entries << QString("COM%1=%2").arg(n).arg(present.value(n));
+    return entries.join(';').toUtf8();
+}
+} // namespace
+
+class TestDialogs : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<CPtyLine> line;
+    std::unique_ptr<CCommSettingsDlg> dialog;
+
+    QComboBox* List(int id) { return FindControl<QComboBox>(dialog.get(), id); }
+    QLineEdit* TimeoutEdit() { return FindControl<QLineEdit>(dialog.get(), CCommSettingsDlg::kReceiveTimeoutEdit); }
+
+    void Open(const std::string& port, const std::string& config, int type, int timeout = 2)
+    {
+        dialog = std::make_unique<CCommSettingsDlg>();
+        dialog->portName = port;
+        dialog->configString = config;
+        dialog->telegramType = type;
+        dialog->receiveTimeout = timeout;
+        dialog->show();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        line = std::make_unique<CPtyLine>();
+        qputenv("VANTREL_PORTS", PortsOnly({{3, QString::fromStdString(line->SlavePath())},
+                                            {5, "/nonexistent/ttyX"}}));
+    }
+
+    void cleanup()
+    {
+        dialog.reset();
+    }
+
+    void listsInTheirOrder()
+    {
+        Open("COM3", "Config(9600,8,N,1)", 6);
+        QCOMPARE(Texts(List(CCommSettingsDlg::kTelegramTypeList)),
+                 QStringList({"HPR 418D", "HPR 418F", "HPR 309", "ZAQ ASCII", "HPR 418 BCD", "NMEA SSB/LBP"}));
+        QCOMPARE(Codes(List(CCommSettingsDlg::kTelegramTypeList)), QList<int>({1, 6, 0, 2, 3, 4}));
+        QCOMPARE(Texts(List(CCommSettingsDlg::kBaudRateList)),
+                 QStringList({"2400", "4800", "9600", "19200", "38400", "57600", "115200"}));
+        QCOMPARE(Texts(List(CCommSettingsDlg::kFrameList)), QStringList({"O-7-2", "N-8-1"}));
+        QCOMPARE(Codes(List(CCommSettingsDlg::kFrameList)), QList<int>({0, 1}));
+    }
+
+    void portListHoldsPresentPortsAndTheCurrentOne()
+    {
+        // Only COM3 answers; COM5 maps to a device that is not there.
+        Open("COM3", "", 6);
+        QCOMPARE(Texts(List(CCommSettingsDlg::kPortList)), QStringList({"COM3"}));
+        QCOMPARE(List(CCommSettingsDlg::kPortList)->currentText(), QString("COM3"));
+        QCOMPARE(dialog->findChild<QLabel*>("devicePath")->text(), QString::fromStdString(line->SlavePath()));
+
+        // The current port is offered even when absent, and selected.
+        Open("COM7", "", 6);
+        QCOMPARE(Texts(List(CCommSettingsDlg::kPortList)), QStringList({"COM3", "COM7"}));
+        QCOMPARE(List(CCommSettingsDlg::kPortList)->currentText(), QString("COM7"));
+        QCOMPARE(List(CCommSettingsDlg::kPortList)->currentData().toInt(), 7);
+
+        // No stored port: the first one listed is selected.
+        Open("", "", 6);
+        QCOMPARE(List(CCommSettingsDlg::kPortList)->currentText(), QString("COM3"));
+
+        // A port that another program holds locked is not offered, unless
+        // it is the current one (which our own reader holds just so).
+        const int holder = ::open(line->SlavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        QVERIFY(holder >= 0);
+        QCOMPARE(::flock(holder, LOCK_EX | LOCK_NB), 0);
+        Open("COM7", "", 6);
+        const QStringList whileHeld = Texts(List(CCommSettingsDlg::kPortList));
+        Open("COM3", "", 6);
+        const QStringList currentWhileHeld = Texts(List(CCommSettingsDlg::kPortList));
+        ::close(holder);
+        QCOMPARE(whileHeld, QStringList({"COM7"}));
+        QCOMPARE(currentWhileHeld, QStringList({"COM3"}));
+    }
+
+    void preselectionFromTheStoredSettings_data()
+    {
+        QTest::addColumn<QString>("config");
+        QTest::addColumn<QString>("baud");
+        QTest::addColumn<QString>("frame");
+        QTest::newRow("19200 7-O-2") << "Config(19200,7,O,2)" << "19200" << "O-7-2";
+        QTest::newRow("9600 8-N-1") << "Config(9600,8,N,1)" << "9600" << "N-8-1";
+        QTest::newRow("115200") << "Config(115200,8,N,1)" << "115200" << "N-8-1";
+        QTest::newRow("nothing named") << "" << "4800" << "O-7-2";
+        QTest::newRow("unknown rate") << "Config(1200,8,N,1)" << "4800" << "N-8-1";
+    }
+
+    void preselectionFromTheStoredSettings()
+    {
+        QFETCH(QString, config);
+        QFETCH(QString, baud);
+        QFETCH(QString, frame);
+        Open("COM3", config.toStdString(), 6);
+        QCOMPARE(List(CCommSettingsDlg::kBaudRateList)->currentText(), baud);
+        QCOMPARE(List(CCommSettingsDlg::kFrameList)->currentText(), frame);
+    }
+
+    void telegramTypeSelection()
+    {
+        Open("COM3", "", 6);
+        QComboBox* types = List(CCommSettingsDlg::kTelegramTypeList);
+        QCOMPARE(types->currentText(), QString("HPR 418F"));
+        types->setCurrentIndex(types->findText("HPR 309"));
+        QCOMPARE(dialog->telegramType, 0);
+        types->setCurrentIndex(types->findText("HPR 418F"));
+        QCOMPARE(dialog->telegramType, 6);
+
+        // A type that is not offered selects nothing and is kept.
+        Open("COM3", "", 5);
+        QCOMPARE(List(CCommSettingsDlg::kTelegramTypeList)->currentIndex(), -1);
+        dialog->accept();
+        QCOMPARE(dialog->telegramType, 5);
+    }
+
+    void receiveTimeoutMustBeOneToTwenty_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("0") << "0" << false;
+        QTest::newRow("21") << "21" << false;
+        QTest::newRow("not a number") << "two" << false;
+        QTest::newRow("empty") << "" << false;
+        QTest::newRow("1") << "1" << true;
+        QTest::newRow("20") << "20" << true;
+    }
+
+    void receiveTimeoutMustBeOneToTwenty()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, accepted);
+        Open("COM3", "Config(9600,8,N,1)", 6, 2);
+        TimeoutEdit()->setText(text);
+        dialog->accept();
+        QCOMPARE(dialog->isVisible(), !accepted);
+        QMessageBox* message = dialog->findChild<QMessageBox*>("rangeMessage");
+        if (accepted) {
+            QVERIFY(!message);
+            QCOMPARE(dialog->receiveTimeout, text.toInt());
+        } else {
+            QVERIFY(message && message->isVisible());
+            QVERIFY(message->text().contains("1") && message->text().contains("20"));
+            QCOMPARE(dialog->receiveTimeout, 2);
+            message->close();
+        }
+    }
+
+    void okRebuildsPortAndConfiguration()
+    {
+        // Untouched, OK gives the stored values back in their canonical form.
+        Open("COM3", "Config(19200,7,O,2)", 6);
+        dialog->accept();
+        QCOMPARE(dialog->portName, std::string("COM3"));
+        QCOMPARE(dialog->configString, std::string("Config(19200,7,O,2)"));
+
+        Open("COM7", "Config(9600,8,N,1)", 6);
+        List(CCommSettingsDlg::kPortList)->setCurrentIndex(0);
+        List(CCommSettingsDlg::kBaudRateList)->setCurrentIndex(6);
+        List(CCommSettingsDlg::kFrameList)->setCurrentIndex(0);
+        dialog->accept();
+        QCOMPARE(dialog->portName, std::string("COM3"));
+        QCOMPARE(dialog->configString, std::string("Config(115200,7,O,2)"));
+
+        // Settings the controller could not give: defaults offered, a timeout needed.
+        Open("", "", 6, 0);
+        dialog->accept();
+        QVERIFY(dialog->isVisible());
+        dialog->findChild<QMessageBox*>("rangeMessage")->close();
+        TimeoutEdit()->setText("2");
+        dialog->accept();
+        QCOMPARE(dialog->configString, std::string("Config(4800,7,O,2)"));
+        QCOMPARE(dialog->portName, std::string("COM3"));
+    }
+
+    void filterDialog()
+    {
+        CTelegramFilterDlg filter("0");
+        filter.show();
+        QCOMPARE(filter.windowTitle(), QString("Telegram filter"));
+        auto* edit = FindControl<QLineEdit>(&filter, CTelegramFilterDlg::kFilterEdit);
+        QCOMPARE(edit->text(), QString("0"));
+        QCOMPARE(FindControl<QPushButton>(&filter, CTelegramFilterDlg::kOk)->text(), QString("OK"));
+        QCOMPARE(FindControl<QPushButton>(&filter, CTelegramFilterDlg::kCancel)->text(), QString("Cancel"));
+        QStringList labels;
+        for (const QLabel* label : filter.findChildren<QLabel*>())
+            labels << label->text();
+        QVERIFY(labels.contains("Only telegrams with the following text in the DP index field will be dislpayed."));
+        QVERIFY(labels.contains("Filter text"));
+        QTest::keyClicks(edit, "B1");  // typing replaces the selected text
+        FindControl<QPushButton>(&filter, CTelegramFilterDlg::kOk)->click();
+        QCOMPARE(filter.result(), int(QDialog::Accepted));
+        QCOMPARE(filter.filterText, QString("B1"));
+    }
+};
+
+QTEST_MAIN(TestDialogs)
+#include "DialogsTest.moc"

@@ -1,0 +1,354 @@
+// The whole window on a line: a simulated positioning system writes
+// telegrams into a pseudo-terminal that the controller reads as its port,
+// and the document hands them to the view, the lights and the tool windows.
+#include <QAction>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QComboBox>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "acquisition/PortMap.h"
+#include "acquisition/TelegramDecoder.h"
+#include "app/CommSettingsDlg.h"
+#include "app/ControlId.h"
+#include "app/DataMonitorDlg.h"
+#include "app/MainFrame.h"
+#include "app/TimingDiagnosticsDlg.h"
+#include "app/VantrelDoc.h"
+#include "app/VantrelView.h"
+#include "app/widgets/ColorStatusBar.h"
+#include "app/widgets/HexEdit.h"
+#include "settings/Registry.h"
+#include "simulation/DemoLine.h"
+#include "simulation/PtyLine.h"
+#include "simulation/TelegramSimulator.h"
+#include "tests/app/GuiTestSupport.h"
+
+namespace {
+constexpr int kLinePort = 7;
+constexpr int kWait = 10000;  // ms: generous, the machine may be busy
+
+void StoreSettings(const std::string& port, const std::string& config, int type)
+{
+    CRegistry registry;
+    QVERIFY(registry.Create());
+    QVERIFY(registry.WriteString("Port", port));
+    QVERIFY(registry.WriteString("Config", config));
+    QVERIFY(registry.WriteInt("Telegram", type));
+}
+
+int VisibleWindowsOf(const QMetaObject& type)
+{
+    int count = 0;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        count += widget->isVisible() && widget->metaObject() == &type;
+    return count;
+}
+} // namespace
+
+class TestDocument : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<CPtyLine> line;
+    std::unique_ptr<CTelegramSimulator> simulator;
+    std::unique_ptr<CVantrelDoc> document;
+    std::unique_ptr<CMainFrame> frame;
+    CVantrelView* view = nullptr;
+
+    void StartWindow()
+    {
+        document = std::make_unique<CVantrelDoc>();
+        view = new CVantrelView(document.get());
+        frame = std::make_unique<CMainFrame>(document.get(), view);
+        document->OnNewDocument();
+        frame->resize(710, 660);
+        frame->show();
+    }
+    CTelegramDecoder& Controller() { return *document->telegramDecoder(); }
+    QString PortPane() { return frame->ColorStatusBar()->PaneText(CMainFrame::kPortPane); }
+    bool Checked(int id) { return frame->Action(id)->isChecked(); }
+
+private slots:
+    void init()
+    {
+        line = std::make_unique<CPtyLine>();
+        CPortMap::SetOverride(kLinePort, line->SlavePath());
+        CSimulationOptions options;
+        options.typeCode = 6;
+        options.rate = 10;
+        simulator = std::make_unique<CTelegramSimulator>(line->MasterFd(), options);
+        simulator->Start();
+        StoreSettings("COM7", "Config(9600,8,N,1)", 6);
+    }
+
+    void cleanup()
+    {
+        frame.reset();
+        document.reset();
+        simulator.reset();
+        line.reset();
+        CPortMap::ClearOverride(kLinePort);
+    }
+
+    void reportsArriveFromTheLine()
+    {
+        StartWindow();
+        QSignalSpy flashes(view, &CVantrelView::flashReceiveLight);
+        QTRY_VERIFY_WITH_TIMEOUT(view->toPlainText().contains("Telegram type   : HPR 418"), kWait);
+        QVERIFY(view->toPlainText().contains("sumcheck"));
+        QVERIFY(flashes.count() > 0);
+        QVERIFY(!flashes.last().at(0).toBool());  // good telegrams: green
+        QTRY_COMPARE_WITH_TIMEOUT(PortPane(), QString("COM7 9600 8 N 1"), kWait);
+
+        // A new document (Ctrl+N) starts the display afresh on the same line.
+        const CTelegramDecoder* controller = document->telegramDecoder();
+        frame->Action(CMainFrame::kNewDocument)->trigger();
+        QCOMPARE(document->telegramDecoder(), controller);
+        QVERIFY(view->toPlainText().isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(view->toPlainText().contains("Telegram type   : HPR 418"), kWait);
+    }
+
+    void toolWindowsReceiveEveryTelegram()
+    {
+        StartWindow();
+        document->OnHexWindow();
+        document->OnTelegramTiming();
+        QVERIFY(document->HexWindow() && document->TimingWindow());
+        QTRY_VERIFY_WITH_TIMEOUT(document->HexWindow()->HexView()->StoredByteCount() > 50, kWait);
+        QTRY_VERIFY_WITH_TIMEOUT(document->TimingWindow()->TrackedIndexCount() > 0, kWait);
+        frame->UpdateCommandUi();
+        QVERIFY(Checked(CMainFrame::kHexWindow) && Checked(CMainFrame::kTelegramTiming));
+
+        // A second command brings the same window forward.
+        CDataMonitorDlg* first = document->HexWindow();
+        document->OnHexWindow();
+        QCOMPARE(document->HexWindow(), first);
+        QCOMPARE(VisibleWindowsOf(CDataMonitorDlg::staticMetaObject), 1);
+
+        // Closed windows get nothing more and lose their check marks.
+        first->close();
+        document->TimingWindow()->close();
+        QTRY_VERIFY_WITH_TIMEOUT(!document->IsHexWindowOpen() && !document->IsTimingWindowOpen(), kWait);
+        QTRY_VERIFY_WITH_TIMEOUT(!Checked(CMainFrame::kHexWindow) && !Checked(CMainFrame::kTelegramTiming), kWait);
+        QSignalSpy delivered(document.get(), &CVantrelDoc::telegramDelivered);
+        QTRY_VERIFY_WITH_TIMEOUT(delivered.count() >= 2, kWait);
+
+        // Reopened, the hex window starts afresh.
+        document->OnHexWindow();
+        QVERIFY(document->HexWindow() != nullptr);
+        QVERIFY(document->HexWindow()->HexView()->StoredByteCount() < 50);
+    }
+
+    void pauseHoldsTheDisplay()
+    {
+        StartWindow();
+        QTRY_VERIFY_WITH_TIMEOUT(!view->toPlainText().isEmpty(), kWait);
+        frame->Action(CMainFrame::kPause)->trigger();
+        QVERIFY(Controller().IsPaused());
+        QVERIFY(Checked(CMainFrame::kPause));
+        QTest::qWait(300);  // what was on its way when pausing
+        QSignalSpy delivered(document.get(), &CVantrelDoc::telegramDelivered);
+        QSignalSpy flashes(view, &CVantrelView::flashReceiveLight);
+        const QString shown = view->toPlainText();
+        QTest::qWait(800);
+        QCOMPARE(delivered.count(), 0);
+        QCOMPARE(flashes.count(), 0);
+        QCOMPARE(view->toPlainText(), shown);
+
+        frame->Action(CMainFrame::kPause)->trigger();
+        QVERIFY(!Checked(CMainFrame::kPause));
+        QTRY_VERIFY_WITH_TIMEOUT(delivered.count() > 0, kWait);
+    }
+
+    void configureAlwaysEndsUnpaused()
+    {
+        StartWindow();
+        QTRY_VERIFY_WITH_TIMEOUT(!view->toPlainText().isEmpty(), kWait);
+        view->OnPause();
+        QVERIFY(Controller().IsPaused());
+        bool wasPausedDuringDialog = false;
+        WhenShown<CCommSettingsDlg>([&](CCommSettingsDlg* dialog) {
+            wasPausedDuringDialog = Controller().IsPaused();
+            dialog->reject();
+        });
+        view->OnConfigure();
+        QVERIFY(wasPausedDuringDialog);
+        QVERIFY(!Controller().IsPaused());
+        QVERIFY(!Checked(CMainFrame::kPause));
+    }
+
+    void configureAppliesAndStoresTheSettings()
+    {
+        StartWindow();
+        QTRY_COMPARE_WITH_TIMEOUT(PortPane(), QString("COM7 9600 8 N 1"), kWait);
+        WhenShown<CCommSettingsDlg>([](CCommSettingsDlg* dialog) {
+            auto* baud = FindControl<QComboBox>(dialog, CCommSettingsDlg::kBaudRateList);
+            QCOMPARE(FindControl<QComboBox>(dialog, CCommSettingsDlg::kPortList)->currentText(), QString("COM7"));
+            QCOMPARE(baud->currentText(), QString("9600"));
+            QCOMPARE(FindControl<QLineEdit>(dialog, CCommSettingsDlg::kReceiveTimeoutEdit)->text(), QString("2"));
+            baud->setCurrentIndex(baud->findText("19200"));
+            FindControl<QLineEdit>(dialog, CCommSettingsDlg::kReceiveTimeoutEdit)->setText("3");
+            dialog->accept();
+        });
+        view->OnConfigure();
+        std::string port;
+        std::string config;
+        int timeout = 0;
+        QTRY_VERIFY_WITH_TIMEOUT(Controller().GetCommSettings(port, config, timeout), kWait);
+        QCOMPARE(port, std::string("COM7"));
+        QCOMPARE(config, std::string("Config(19200,8,N,1)"));
+        QCOMPARE(timeout, 3);
+        QTRY_COMPARE_WITH_TIMEOUT(PortPane(), QString("COM7 19200 8 N 1"), kWait);
+        CRegistry stored;
+        QVERIFY(stored.Open());
+        std::string storedConfig;
+        QVERIFY(stored.ReadString("Config", storedConfig));
+        QCOMPARE(storedConfig, std::string("Config(19200,8,N,1)"));
+    }
+
+    void logDataCancelledStaysOff()
+    {
+        StartWindow();
+        QString title;
+        QString suffix;
+        QString filter;
+        bool saving = false;
+        WhenShown<QFileDialog>([&](QFileDialog* dialog) {
+            title = dialog->windowTitle();
+            suffix = dialog->defaultSuffix();
+            filter = dialog->nameFilters().join(';');
+            saving = dialog->acceptMode() == QFileDialog::AcceptSave;
+            dialog->reject();
+        });
+        frame->Action(CMainFrame::kLogData)->trigger();
+        QCOMPARE(title, QString("save as"));
+        QCOMPARE(suffix, QString("csv"));
+        QCOMPARE(filter, QString("CSV Files (*.csv)"));
+        QVERIFY2(saving, "a save dialog, which asks before replacing a file");
+        QVERIFY(!Controller().IsLogging());
+        QVERIFY(!Checked(CMainFrame::kLogData));
+        QVERIFY(!VisibleMessage("documentMessage"));
+    }
+
+    void logDataOnAndOff()
+    {
+        StartWindow();
+        QTemporaryDir dir;
+        const QString csv = dir.filePath("run.csv");
+        document->SetLogPathChooser([csv](QWidget*) { return csv; });
+        frame->Action(CMainFrame::kLogData)->trigger();
+        QVERIFY(Controller().IsLogging());
+        QVERIFY(Checked(CMainFrame::kLogData));
+        QVERIFY(QFile::exists(csv) && QFile::exists(dir.filePath("run.raw")));
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(dir.filePath("run.raw")).size() > 0, kWait);
+
+        // Switching off asks nothing.
+        document->SetLogPathChooser([](QWidget*) -> QString {
+            QTest::qFail("no dialog when switching off", __FILE__, __LINE__);
+            return {};
+        });
+        frame->Action(CMainFrame::kLogData)->trigger();
+        QVERIFY(!Controller().IsLogging());
+        QVERIFY(!Checked(CMainFrame::kLogData));
+    }
+
+    void logThatCannotBeCreatedIsReported()
+    {
+        StartWindow();
+        const QString csv = "/nonexistent-vantrel-dir/run.csv";
+        document->SetLogPathChooser([csv](QWidget*) { return csv; });
+        frame->Action(CMainFrame::kLogData)->trigger();
+        QVERIFY(!Controller().IsLogging());
+        QVERIFY(!Checked(CMainFrame::kLogData));
+        QMessageBox* message = VisibleMessage("documentMessage");
+        QVERIFY(message);
+        QVERIFY2(message->text().contains(csv), qPrintable(message->text()));
+        QVERIFY2(message->text().contains("No such file or directory"), qPrintable(message->text()));
+        message->close();
+    }
+
+    void writeErrorStopsLoggingWithOneMessage()
+    {
+        StartWindow();
+        // Both logs lead to a device that refuses every write: a full disk.
+        QTemporaryDir dir;
+        QVERIFY(QFile::link("/dev/full", dir.filePath("full.csv")));
+        QVERIFY(QFile::link("/dev/full", dir.filePath("full.raw")));
+        const QString csv = dir.filePath("full.csv");
+        document->SetLogPathChooser([csv](QWidget*) { return csv; });
+        frame->Action(CMainFrame::kLogData)->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(VisibleMessage("documentMessage") != nullptr, kWait);
+        QTRY_VERIFY_WITH_TIMEOUT(!Controller().IsLogging(), kWait);
+        QTRY_VERIFY_WITH_TIMEOUT(!Checked(CMainFrame::kLogData), kWait);
+        QTest::qWait(1000);  // further telegrams bring no further messages
+        int messages = 0;
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            messages += widget->isVisible() && widget->objectName() == "documentMessage";
+        QCOMPARE(messages, 1);
+        VisibleMessage("documentMessage")->close();
+    }
+
+    void firstStartCreatesTheStoreWithTheTypeOnly()
+    {
+        const QString file = QString::fromStdString(testConfigHome.path) + "/Quorvane International Ltd/Vantrel.conf";
+        QVERIFY(QFile::remove(file));
+        StartWindow();
+        QVERIFY(QFile::exists(file));
+        CRegistry stored;
+        QVERIFY(stored.Open());
+        std::int32_t type = 0;
+        QVERIFY(stored.ReadInt("Telegram", type));
+        QCOMPARE(type, 6);
+        std::string value;
+        QVERIFY(!stored.ReadString("Port", value));
+        QVERIFY(!stored.ReadString("Config", value));
+    }
+
+    void demoLineLeavesTheStoredPortAlone()
+    {
+        StoreSettings("COM7", "Config(9600,8,N,1)", 4);
+        CDocumentOptions options;
+        options.demo = true;
+        options.demoRate = 10;
+        document = std::make_unique<CVantrelDoc>(options);
+        view = new CVantrelView(document.get());
+        frame = std::make_unique<CMainFrame>(document.get(), view);
+        document->OnNewDocument();
+        frame->show();
+        // The stored type is simulated and read through the demo line's port.
+        QTRY_VERIFY_WITH_TIMEOUT(view->toPlainText().contains("$PSIM"), kWait);
+        const QString demoPort = QString::fromStdString(document->DemoLine()->PortName());
+        QTRY_VERIFY_WITH_TIMEOUT(PortPane().startsWith(demoPort + " "), kWait);
+
+        // A type chosen during the run is what the demo line sends from then on.
+        document->ApplyCommSettings(demoPort.toStdString(), "Config(9600,8,N,1)", 2, 6);
+        QTRY_VERIFY_WITH_TIMEOUT(view->toPlainText().contains("Telegram type   : HPR 418"), kWait);
+
+        CRegistry stored;
+        QVERIFY(stored.Open());
+        std::string port;
+        QVERIFY(stored.ReadString("Port", port));
+        QCOMPARE(port, std::string("COM7"));
+        std::int32_t type = 0;
+        QVERIFY(stored.ReadInt("Telegram", type));
+        QCOMPARE(type, 4);
+    }
+
+    void portErrorShownUntilThePortOpens()
+    {
+        CPortMap::SetOverride(8, "/nonexistent-vantrel-dir/ttyQ");
+        StoreSettings("COM8", "Config(9600,8,N,1)", 6);
+        StartWindow();
+        QTRY_VERIFY_WITH_TIMEOUT(PortPane().startsWith("COM8: "), kWait);
+        QVERIFY2(PortPane().contains("No such file or directory"), qPrintable(PortPane()));
+        CPortMap::SetOverride(8, line->SlavePath());
+        QTRY_COMPARE_WITH_TIMEOUT(PortPane(), QString("COM8 9600 8 N 1"), kWait);
+        QTRY_VERIFY_WITH_TIMEOUT(view->toPlainText().contains("HPR 418"), kWait);
+        CPortMap::ClearOverride(8);
+    }
+};
+
+QTEST_MAIN(TestDocument)
+#include "DocumentTest.moc"

@@ -1,0 +1,316 @@
+// The telegram view: what a report looks like on the screen, the display
+// filter, the copy for the text editor and printing.
+#include <QFile>
+#include <QFileInfo>
+#include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QtTest>
+#include <cerrno>
+
+#include "app/VantrelDoc.h"
+#include "app/VantrelView.h"
+#include "report/RtfReader.h"
+#include "tests/app/GuiTestSupport.h"
+
+class TestVantrelView : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<CVantrelDoc> document;
+    std::unique_ptr<CVantrelView> view;
+    QStringList openedSnapshots;
+    int openerResult = 0;
+
+    QTextCharFormat FormatAt(const QString& text)
+    {
+        const int position = view->toPlainText().indexOf(text);
+        QTextCursor cursor(view->document());
+        cursor.setPosition(position + 1);
+        return cursor.charFormat();
+    }
+
+private slots:
+    void init()
+    {
+        document = std::make_unique<CVantrelDoc>();
+        view = std::make_unique<CVantrelView>(document.get());
+        openedSnapshots.clear();
+        openerResult = 0;
+        view->SetSnapshotOpener([this](const QString& path) {
+            openedSnapshots << path;
+            return openerResult;
+        });
+    }
+
+    void cleanup()
+    {
+        view.reset();
+        document.reset();
+    }
+
+    void showsPlainTextColoursAndWeights()
+    {
+        const std::string report = SampleReport("HPR 418 SSBL");
+        view->ShowReport(report, "");
+        QCOMPARE(view->toPlainText(), QString::fromStdString(CRtfReader::PlainText(report)));
+        QCOMPARE(view->document()->blockCount(), 5);
+
+        const QTextCharFormat raw = FormatAt("1C68EB43");
+        QCOMPARE(raw.foreground().color(), QColor(100, 100, 255));
+        const QTextCharFormat heading = FormatAt("Tgram field");
+        QVERIFY(heading.fontUnderline());
+        QCOMPARE(heading.fontWeight(), int(QFont::Bold));
+        QCOMPARE(heading.fontPointSize(), 10.0);  // \fs20
+        const QTextCharFormat interpretation = FormatAt("470.8");
+        QVERIFY(!interpretation.fontUnderline());
+        QVERIFY(interpretation.foreground().style() == Qt::NoBrush);
+        QVERIFY(QFontInfo(raw.font()).fixedPitch());
+    }
+
+    void bytesFromTheLineShowAsLatin1()
+    {
+        CReportBuilder report;
+        report.AppendAsciiText(std::string("$PSIM\xe9\x01\0end", 11));
+        view->ShowReport(report.GetDocument(), "");
+        QCOMPARE(view->toPlainText(), QString::fromLatin1("$PSIM\xe9\x01", 7) + QChar(0) + "end");
+    }
+
+    void newReportReplacesTheOldOne()
+    {
+        view->ShowReport(SampleReport("HPR 418 SSBL", "AAAA"), "");
+        view->ShowReport(SampleReport("HPR 418 LBL", "BBBB"), "");
+        QVERIFY(!view->toPlainText().contains("AAAA"));
+        QVERIFY(view->toPlainText().contains("BBBB"));
+    }
+
+    void userMayAnnotateTheReportUntilTheNextOne()
+    {
+        // A paused report can be annotated before it is printed or sent to
+        // the text editor; undo takes back the user's typing, never the report.
+        view->ShowReport(SampleReport("HPR 418 SSBL", "AAAA"), "");
+        view->moveCursor(QTextCursor::End);
+        QTest::keyClicks(view.get(), "checked by ROV");
+        QVERIFY(view->toPlainText().endsWith("checked by ROV"));
+        view->OnSendToNotepad();
+        QFile snapshot(openedSnapshots.last());
+        QVERIFY(snapshot.open(QIODevice::ReadOnly));
+        QVERIFY(snapshot.readAll().endsWith("checked by ROV"));
+        QFile::remove(openedSnapshots.last());
+        view->undo();
+        QVERIFY(!view->toPlainText().contains("checked by ROV"));
+        QVERIFY(view->toPlainText().contains("AAAA"));
+
+        view->ShowReport(SampleReport("HPR 418 SSBL", "BBBB"), "");
+        QVERIFY(!view->document()->isUndoAvailable());
+        view->undo();
+        QVERIFY(view->toPlainText().contains("BBBB"));
+    }
+
+    void filterMatching_data()
+    {
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QString>("indexText");
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("same") << "1" << "1" << true;
+        QTest::newRow("prefix") << "1" << "12" << true;
+        QTest::newRow("inside") << "1" << "B10" << true;
+        QTest::newRow("other index") << "1" << "2" << false;
+        QTest::newRow("no index (ship, LBL)") << "1" << "" << false;
+        QTest::newRow("case matters") << "b" << "B12" << false;
+        QTest::newRow("upper case") << "B1" << "B12" << true;
+        QTest::newRow("channel text") << "05" << "05" << true;
+        QTest::newRow("no trimming") << "05" << "5" << false;
+        // Index bytes read as they are shown; a typed character they cannot
+        // hold matches nothing, least of all a '?'.
+        QTest::newRow("shown character") << QString::fromLatin1("\xe9") << QString::fromLatin1("B\xe9") << true;
+        QTest::newRow("not a line character") << QString::fromUtf8("\u20ac") << "B?1" << false;
+    }
+
+    void filterMatching()
+    {
+        QFETCH(QString, filter);
+        QFETCH(QString, indexText);
+        QFETCH(bool, shown);
+        view->ShowReport(SampleReport("previous", "PREV"), "");
+        document->SetFilterText(filter);
+        document->SetFilterEnabled(true);
+        QSignalSpy blockFlashes(view.get(), &CVantrelView::flashBlockLight);
+        view->ShowReport(SampleReport("next", "NEXT"), indexText.toLatin1().toStdString());
+        QCOMPARE(view->toPlainText().contains("NEXT"), shown);
+        QCOMPARE(view->toPlainText().contains("PREV"), !shown);
+        QCOMPARE(blockFlashes.count(), 1);
+        QCOMPARE(blockFlashes.at(0).at(0).toBool(), !shown);
+    }
+
+    void snapshotForTheTextEditor()
+    {
+        view->ShowReport(SampleReport("HPR 418 SSBL"), "");
+        view->OnSendToNotepad();
+        QCOMPARE(openedSnapshots.size(), 1);
+        const QString path = openedSnapshots.first();
+        QVERIFY(QFileInfo(path).fileName().startsWith("vtd"));
+        QCOMPARE(QFileInfo(path).absolutePath(), QFileInfo(QDir::tempPath()).absoluteFilePath());
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray written = file.readAll();
+        QVERIFY(!written.contains('\r'));
+        QCOMPARE(QString::fromUtf8(written), view->toPlainText());
+        QVERIFY(written.contains("filt_x_pos     1C68EB43   470.8"));
+        QFile::remove(path);
+
+        // Each snapshot is a file of its own.
+        view->OnSendToNotepad();
+        QCOMPARE(openedSnapshots.size(), 2);
+        QVERIFY(openedSnapshots[0] != openedSnapshots[1]);
+        QFile::remove(openedSnapshots[1]);
+    }
+
+    void emptyViewGivesEmptySnapshot()
+    {
+        view->OnSendToNotepad();
+        QCOMPARE(openedSnapshots.size(), 1);
+        QCOMPARE(QFileInfo(openedSnapshots.first()).size(), 0);
+        QFile::remove(openedSnapshots.first());
+    }
+
+    void editorFailuresAreReported()
+    {
+        openerResult = ENOENT;
+        view->OnSendToNotepad();
+        QMessageBox* box = VisibleMessage("viewMessage");
+        QVERIFY(box);
+        QCOMPARE(box->text(), QString("File or path is not found"));
+        box->close();
+        QFile::remove(openedSnapshots.last());
+
+        openerResult = EACCES;
+        view->OnSendToNotepad();
+        box = VisibleMessage("viewMessage");
+        QVERIFY(box);
+        QCOMPARE(box->text(), QString("error %1 forking notepad. Snapshot saved as '%2'")
+                                  .arg(EACCES)
+                                  .arg(openedSnapshots.last()));
+        QVERIFY2(QFile::exists(openedSnapshots.last()), "the snapshot stays for the user");
+        box->close();
+        QFile::remove(openedSnapshots.last());
+    }
+
+    void snapshotThatCannotBeWrittenIsReported()
+    {
+        QTemporaryDir readOnly;
+        QVERIFY(readOnly.isValid());
+        const QByteArray oldTemp = qgetenv("TMPDIR");
+        qputenv("TMPDIR", QFile::encodeName(readOnly.path() + "/missing"));
+        view->OnSendToNotepad();
+        qputenv("TMPDIR", oldTemp);
+        QCOMPARE(openedSnapshots.size(), 0);
+        QMessageBox* box = VisibleMessage("viewMessage");
+        QVERIFY(box);
+        QCOMPARE(box->text(), QString("Failed to write to temporary file\n"));
+        QCOMPARE(box->icon(), QMessageBox::Critical);
+        box->close();
+    }
+
+    void printsTheReportToPdf()
+    {
+        view->ShowReport(SampleReport("HPR 418 SSBL"), "");
+        QTemporaryDir dir;
+        const QString path = dir.filePath("report.pdf");
+        QPrinter& printer = view->Printer();
+        const QMarginsF margins = printer.pageLayout().margins(QPageLayout::Inch);
+        QCOMPARE(margins, QMarginsF(0.5, 0.5, 0.5, 0.5));
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(path);
+        view->PrintTo(printer);
+
+        QFile pdf(path);
+        QVERIFY(pdf.open(QIODevice::ReadOnly));
+        QVERIFY(pdf.read(5) == "%PDF-");
+        const QString pdftotext = QStandardPaths::findExecutable("pdftotext");
+        if (pdftotext.isEmpty())
+            QSKIP("pdftotext is not installed: the PDF's text is not checked");
+        QProcess extract;
+        extract.start(pdftotext, {"-layout", path, "-"});
+        QVERIFY(extract.waitForFinished(30000));
+        const QString text = QString::fromUtf8(extract.readAllStandardOutput());
+        QVERIFY2(text.contains("Telegram type   : HPR 418 SSBL"), qPrintable(text));
+        QVERIFY(text.contains("1C68EB43"));
+
+        // The report's first word sits at the half-inch margins (36 points
+        // from the page's left and top edges), with no margin of its own added.
+        QProcess boxes;
+        boxes.start(pdftotext, {"-bbox", "-f", "1", "-l", "1", path, "-"});
+        QVERIFY(boxes.waitForFinished(30000));
+        const QString html = QString::fromUtf8(boxes.readAllStandardOutput());
+        const QRegularExpression firstWord(R"re(<word xMin="([0-9.]+)" yMin="([0-9.]+)"[^>]*>Telegram<)re");
+        const QRegularExpressionMatch word = firstWord.match(html);
+        QVERIFY2(word.hasMatch(), qPrintable(html));
+        const double left = word.captured(1).toDouble();
+        const double top = word.captured(2).toDouble();
+        QVERIFY2(left > 34 && left < 40, qPrintable(QString("left edge at %1 pt").arg(left)));
+        QVERIFY2(top > 34 && top < 42, qPrintable(QString("top edge at %1 pt").arg(top)));
+    }
+
+    void longReportPrintsOnAsManyPagesAsItNeeds()
+    {
+        const QString pdftotext = QStandardPaths::findExecutable("pdftotext");
+        if (pdftotext.isEmpty())
+            QSKIP("pdftotext is not installed: the PDF's text is not checked");
+        CReportBuilder report;
+        for (int line = 1; line <= 150; ++line) {
+            report.Append("line%03d", line);
+            report.NewLine();
+        }
+        view->ShowReport(report.GetDocument(), "");
+        QTemporaryDir dir;
+        // The words each page shows inside its margins (a line cut off at a
+        // page's foot is clipped there and shown whole on the next page).
+        const auto printPages = [&](int from, int to) {
+            const QString path = dir.filePath(QString("pages-%1-%2.pdf").arg(from).arg(to));
+            QPrinter& printer = view->Printer();
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(path);
+            printer.setFromTo(from, to);
+            view->PrintTo(printer);
+            QProcess extract;
+            extract.start(pdftotext, {"-bbox", path, "-"});
+            extract.waitForFinished(30000);
+            const QString html = QString::fromUtf8(extract.readAllStandardOutput());
+            QList<QStringList> pages;
+            const QRegularExpression item(QStringLiteral(R"re(<page width="([0-9.]+)" height="([0-9.]+)">)re") + '|' +
+                                          R"re(<word xMin="[0-9.]+" yMin="([0-9.]+)" xMax="[0-9.]+")re" +
+                                          R"re( yMax="([0-9.]+)">([^<]*)<)re");
+            double bottom = 0;
+            for (const QRegularExpressionMatch& match : item.globalMatch(html)) {
+                if (!match.captured(1).isEmpty()) {
+                    bottom = match.captured(2).toDouble() - 36;
+                    pages.append(QStringList());
+                } else if (match.captured(3).toDouble() >= 35 && match.captured(4).toDouble() <= bottom + 1) {
+                    pages.last().append(match.captured(5));
+                }
+            }
+            return pages;
+        };
+        const QList<QStringList> all = printPages(0, 0);
+        QVERIFY2(all.size() >= 2, "150 lines do not fit one page");
+        QStringList shown;
+        for (const QStringList& page : all)
+            shown += page;
+        QCOMPARE(shown.size(), 150);
+        QCOMPARE(shown.first(), QString("line001"));
+        QCOMPARE(shown.last(), QString("line150"));
+
+        // The pages the user chose in the print dialog, and only those.
+        const QList<QStringList> second = printPages(2, 2);
+        QCOMPARE(second.size(), 1);
+        QCOMPARE(second.first(), all[1]);
+    }
+};
+
+QTEST_MAIN(TestVantrelView)
+#include "ViewTest.moc"

@@ -1,0 +1,298 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <regex>
+
+#include "clock/Tickwarden.h"
+#include "decoders/DecoderFactory.h"
+#include "tests/decoders/DecoderTestSupport.h"
+
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::MatchesRegex;
+
+// A format of our own for exercising the framework: a telegram starting with
+// 'G' is good; its second byte is the one field.
+template <int Class>
+class CToyDecoder : public CFormatDecoder {
+public:
+    explicit CToyDecoder(RowShape rowShape) : CFormatDecoder(rowShape), around(rowShape == RowShape::AroundDecode) {}
+
+    TelegramStatus Validate(const CByteView& telegram) override
+    {
+        if (telegram.Empty())
+            return kStatusTimedOut;
+        return telegram.At(0) == 'G' ? kStatusOk : kStatusBadData;
+    }
+    void WriteCsvHeader() override { CsvText("Time,Tdiff,Count,Status,Field\nBase ->,secs,10,Text,16\n"); }
+
+protected:
+    void DecodeFields(const CByteView& telegram, CTelegramIndex& index) override
+    {
+        ReportHeader("TOY", static_cast<int>(telegram.Size()));
+        WriteHexHeading();
+        HexField("Field          ", telegram, 0, 2);
+        AppendFlag(telegram.At(1) & 1, "odd", "even");
+        EndLine();
+        index.SetIndex(1, "7");
+        if (around)
+            Csv(",%x,", telegram.At(1));
+    }
+    void WriteCsvColumns(const CByteView& telegram, TelegramStatus) override { Csv("%x\n", telegram.At(1)); }
+
+private:
+    bool around;
+};
+
+using CRowAfterDecoder = CToyDecoder<0>;
+using CRowAroundDecoder = CToyDecoder<1>;
+
+const std::string kTimePattern = "[0-9]{2}:[0-9]{2}:[0-9]{2}\\.[0-9]{3}";
+
+TEST(TelegramStatus, WordsAreExact)
+{
+    EXPECT_STREQ(StatusText(0), "OK");
+    EXPECT_STREQ(StatusText(1), "BAD DATA");
+    EXPECT_STREQ(StatusText(2), "EARLT EOT");
+    EXPECT_STREQ(StatusText(3), "TIMED OUT");
+    EXPECT_STREQ(StatusText(4), "CHECKSUM ERROR");
+    EXPECT_STREQ(StatusText(5), "???");
+    EXPECT_STREQ(StatusText(-1), "???");
+}
+
+TEST(FormatDecoder, EmptyReadCountsAndReportsTimedOutInFourLines)
+{
+    CTempDir dir;
+    CRowAfterDecoder decoder(CFormatDecoder::RowShape::AfterDecode);
+    ASSERT_TRUE(decoder.OpenLogs(dir.File("log.csv")).Ok());
+    const CDecodeResult result = DecodeTelegram(decoder, "");
+    EXPECT_EQ(decoder.GetCount(), 1);
+    EXPECT_EQ(result.text, "Telegram type   : TIMED OUT\nTelegram number : 1\nNumber of bytes : 0\n\n");
+    EXPECT_FALSE(result.index.valid);
+    EXPECT_EQ(ReadWholeFile(dir.File("log.raw")), "");
+}
+
+TEST(FormatDecoder, FieldLineAndHeadingLayout)
+{
+    CRowAfterDecoder decoder(CFormatDecoder::RowShape::AfterDecode);
+    const CDecodeResult result = DecodeTelegram(decoder, "G\x0b");
+    const std::string heading = "\\ul \\b Tgram field    Hex        Interpretation" + std::string(40, ' ') +
+                                "\\ul0 \\b0 \\line ";
+    EXPECT_NE(result.document.find("Telegram type   : TOY\\line Telegram number : 1\\line "
+                                   "Number of bytes : 2\\line \\line " + heading +
+                                   "Field          \\cf1 470B       \\cf0 odd\\line }"),
+              std::string::npos)
+        << result.document;
+    EXPECT_TRUE(result.index.valid);
+    EXPECT_EQ(result.index.kind, 1);
+    EXPECT_EQ(result.index.text, "7");
+}
+
+TEST(FormatDecoder, RowAfterDecodeWritesWholeRowWithCountModulo256)
+{
+    CTempDir dir;
+    CRowAfterDecoder decoder(CFormatDecoder::RowShape::AfterDecode);
+    decoder.OpenLogs(dir.File("a.csv"));
+    for (int i = 0; i < 254; ++i)
+        decoder.CountTelegram();
+    DecodeTelegram(decoder, "G\x0b");  // telegram 255
+    DecodeTelegram(decoder, "x\x0c");  // telegram 256, bad data: the row is written all the same
+    const CDecodeResult last = DecodeTelegram(decoder, "G");
+    EXPECT_NE(last.text.find("Telegram number : 257"), std::string::npos);
+    decoder.CloseLogs();
+    const std::vector<std::string> lines = SplitLines(ReadWholeFile(dir.File("a.csv")));
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_EQ(lines[0], "Time,Tdiff,Count,Status,Field");
+    EXPECT_THAT(lines[2], MatchesRegex(kTimePattern + ", *[0-9]+\\.[0-9]{2},255,OK,b"));
+    EXPECT_THAT(lines[3], MatchesRegex(kTimePattern + ", *[0-9]+\\.[0-9]{2},0,BAD DATA,c"));
+    // Bytes beyond a short telegram read as zero.
+    EXPECT_THAT(lines[4], MatchesRegex(kTimePattern + ", *[0-9]+\\.[0-9]{2},1,OK,0"));
+}
+
+TEST(FormatDecoder, RowAroundDecodeCountsBytesAndKeepsPrefixOfFailedTelegram)
+{
+    CTempDir dir;
+    CRowAroundDecoder decoder(CFormatDecoder::RowShape::AroundDecode);
+    decoder.OpenLogs(dir.File("b.csv"));
+    DecodeTelegram(decoder, Bytes({'G', 0x1f, 0x00, 0x00}), 5000.0);
+    DecodeTelegram(decoder, "bad", 5500.0);
+    const std::vector<std::string> lines = SplitLines(ReadWholeFile(dir.File("b.csv")));
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_THAT(lines[2], MatchesRegex(kTimePattern + ", *[0-9]+\\.[0-9]{2},4,OK,1f,"));
+    EXPECT_THAT(lines[3], MatchesRegex(kTimePattern + ", 0\\.50,3,BAD DATA"));
+}
+
+TEST(FormatDecoder, TdiffIsClassWideAndSurvivesReopeningTheLogs)
+{
+    CTempDir dir;
+    using CFirstClass = CToyDecoder<10>;
+    using COtherClass = CToyDecoder<11>;
+    {
+        CFirstClass decoder(CFormatDecoder::RowShape::AfterDecode);
+        decoder.OpenLogs(dir.File("one.csv"));
+        DecodeTelegram(decoder, "G1", 10000.0);
+        DecodeTelegram(decoder, "G2", 11500.0);
+        // Telegrams decoded while no log is open leave the previous time alone.
+        decoder.CloseLogs();
+        DecodeTelegram(decoder, "G3", 60000.0);
+    }
+    CFirstClass next(CFormatDecoder::RowShape::AfterDecode);
+    next.OpenLogs(dir.File("two.csv"));
+    DecodeTelegram(next, "G4", 14000.0);
+    COtherClass other(CFormatDecoder::RowShape::AfterDecode);
+    other.OpenLogs(dir.File("three.csv"));
+    DecodeTelegram(other, "G5", 20000.0);
+
+    const auto one = SplitLines(ReadWholeFile(dir.File("one.csv")));
+    const auto two = SplitLines(ReadWholeFile(dir.File("two.csv")));
+    const auto three = SplitLines(ReadWholeFile(dir.File("three.csv")));
+    ASSERT_EQ(one.size(), 4u);
+    ASSERT_EQ(two.size(), 3u);
+    ASSERT_EQ(three.size(), 3u);
+    EXPECT_THAT(one[2], MatchesRegex(kTimePattern + ", 0\\.00,.*"));
+    EXPECT_THAT(one[3], MatchesRegex(kTimePattern + ", 1\\.50,.*"));
+    EXPECT_THAT(two[2], MatchesRegex(kTimePattern + ", 2\\.50,.*"));
+    EXPECT_THAT(three[2], MatchesRegex(kTimePattern + ", 0\\.00,.*"));
+}
+
+TEST(FormatDecoder, RawPathRule)
+{
+    EXPECT_EQ(CFormatDecoder::RawPathFor("/tmp/log.csv"), "/tmp/log.raw");
+    EXPECT_EQ(CFormatDecoder::RawPathFor("/tmp/a.csv/b.csv"), "/tmp/a.raw/b.raw");
+    EXPECT_EQ(CFormatDecoder::RawPathFor("/tmp/LOG.CSV"), "/tmp/LOG.CSV.raw");
+    EXPECT_EQ(CFormatDecoder::RawPathFor("/tmp/log.txt"), "/tmp/log.txt.raw");
+    EXPECT_EQ(CFormatDecoder::RawPathFor(""), ".raw");
+}
+
+TEST(FormatDecoder, LogsAreOnDiskAfterEveryTelegram)
+{
+    CTempDir dir;
+    CRowAfterDecoder decoder(CFormatDecoder::RowShape::AfterDecode);
+    ASSERT_TRUE(decoder.OpenLogs(dir.File("live.csv")).Ok());
+    EXPECT_EQ(SplitLines(ReadWholeFile(dir.File("live.csv"))).size(), 2u);  // header rows at once
+    DecodeTelegram(decoder, std::string("G\0\xff", 3));
+    // Read while the decoder still holds both files open, as after a power cut.
+    EXPECT_EQ(SplitLines(ReadWholeFile(dir.File("live.csv"))).size(), 3u);
+    EXPECT_EQ(ReadWholeFile(dir.File("live.raw")), std::string("G\0\xff", 3));
+}
+
+TEST(FormatDecoder, RestartTruncatesAndContinueAppendsWithHeaderBeforeFirstRow)
+{
+    CTempDir dir;
+    const std::string csv = dir.File("keep.csv");
+    {
+        CRowAfterDecoder first(CFormatDecoder::RowShape::AfterDecode);
+        first.OpenLogs(csv);
+        DecodeTelegram(first, "G1");
+    }
+    {
+        CRowAfterDecoder second(CFormatDecoder::RowShape::AfterDecode);
+        second.OpenLogs(csv, CFormatDecoder::LogMode::Continue);
+        EXPECT_EQ(SplitLines(ReadWholeFile(csv)).size(), 3u);  // no header until a row comes
+        DecodeTelegram(second, "G2");
+    }
+    const auto lines = SplitLines(ReadWholeFile(csv));
+    ASSERT_EQ(lines.size(), 6u);
+    EXPECT_EQ(lines[3], lines[0]);
+    EXPECT_EQ(lines[4], lines[1]);
+    EXPECT_EQ(ReadWholeFile(dir.File("keep.raw")), "G1G2");
+
+    CRowAfterDecoder restart(CFormatDecoder::RowShape::AfterDecode);
+    restart.OpenLogs(csv);
+    EXPECT_EQ(SplitLines(ReadWholeFile(csv)).size(), 2u);
+    EXPECT_EQ(ReadWholeFile(dir.File("keep.raw")), "");
+}
+
+TEST(FormatDecoder, LogsThatCannotBeOpenedSayWhy)
+{
+    CTempDir dir;
+    CRowAfterDecoder decoder(CFormatDecoder::RowShape::AfterDecode);
+    const CLogOpenResult result = decoder.OpenLogs(dir.File("missing/dir/log.csv"));
+    EXPECT_FALSE(result.Ok());
+    EXPECT_FALSE(result.csv.opened);
+    EXPECT_FALSE(result.raw.opened);
+    EXPECT_EQ(result.csv.error, "No such file or directory");
+    EXPECT_EQ(result.raw.path, dir.File("missing/dir/log.raw"));
+    EXPECT_FALSE(decoder.IsLogging());
+    EXPECT_NO_THROW(DecodeTelegram(decoder, "G1"));
+}
+
+TEST(FormatDecoder, WriteErrorIsRemembered)
+{
+    if (!std::filesystem::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full";
+    CTempDir dir;
+    std::filesystem::create_symlink("/dev/full", dir.path / "full.csv");
+    CRowAfterDecoder decoder(CFormatDecoder::RowShape::AfterDecode);
+    decoder.OpenLogs(dir.File("full.csv"));
+    DecodeTelegram(decoder, "G1");
+    EXPECT_TRUE(decoder.HasLogWriteError());
+    EXPECT_EQ(decoder.GetLogWriteError(), "No space left on device");
+    DecodeTelegram(decoder, "G2");
+    EXPECT_EQ(decoder.GetLogWriteError(), "No space left on device");  // the first one is kept
+
+    // Logs opened afresh start without the old error.
+    ASSERT_TRUE(decoder.OpenLogs(dir.File("fine.csv")).Ok());
+    EXPECT_FALSE(decoder.HasLogWriteError());
+    DecodeTelegram(decoder, "G3");
+    EXPECT_FALSE(decoder.HasLogWriteError());
+}
+
+TEST(FormatDecoder, TimeTextIsTimeOfDayWithMilliseconds)
+{
+    const double now = CTickwarden::GetPCMilliSecs();
+    const std::string text = CFormatDecoder::TimeText(now);
+    EXPECT_THAT(text, MatchesRegex(kTimePattern));
+    auto millisOfDay = [](const std::string& t) {
+        return ((std::stoi(t.substr(0, 2)) * 60 + std::stoi(t.substr(3, 2))) * 60 + std::stoi(t.substr(6, 2))) * 1000 +
+               std::stoi(t.substr(9, 3));
+    };
+    const int later = millisOfDay(CFormatDecoder::TimeText(now + 1500.0));
+    EXPECT_EQ((later - millisOfDay(text) + 86400000) % 86400000, 1500);
+    // A failed read's receive time of 0.0 still converts.
+    EXPECT_THAT(CFormatDecoder::TimeText(0.0), MatchesRegex(kTimePattern));
+}
+
+TEST(ByteView, ReadsPastTheEndAsZero)
+{
+    const std::string raw = Bytes({0x01, 0x02, 0x03});
+    const CByteView bytes(raw);
+    EXPECT_EQ(bytes.At(2), 0x03);
+    EXPECT_EQ(bytes.At(3), 0);
+    EXPECT_EQ(bytes.At(static_cast<std::size_t>(-1)), 0);
+    EXPECT_EQ(bytes.U16LE(2), 0x0003);
+    EXPECT_EQ(bytes.U32LE(0), 0x00030201u);
+    EXPECT_EQ(bytes.Bytes(1, 4), Bytes({0x02, 0x03, 0x00, 0x00}));
+    EXPECT_EQ(bytes.Xor(0, 100), 0x00);
+    EXPECT_EQ(bytes.Sum16(1, 100), 5);
+    EXPECT_EQ(bytes.Hex(1, 3, 11), "020300     ");
+    EXPECT_EQ(bytes.Hex(0, 2, 0), "0102");
+}
+
+TEST(ByteView, LittleEndianFloats)
+{
+    const std::string raw = Bytes({0x00, 0x00, 0xc0, 0x3f, 0, 0, 0, 0, 0, 0, 0xf8, 0xbf});
+    const CByteView bytes(raw);
+    EXPECT_FLOAT_EQ(bytes.F32LE(0), 1.5f);
+    EXPECT_DOUBLE_EQ(bytes.F64LE(4), -1.5);
+    // Only the two bytes 0xf8 0xbf are there: the rest reads as zero.
+    EXPECT_EQ(bytes.U32LE(10), 0x0000bff8u);
+}
+
+TEST(DecoderFactory, TypeNamesAndCodesWithoutDecoder)
+{
+    EXPECT_STREQ(CDecoderFactory::TypeName(0), "HPR 309");
+    EXPECT_STREQ(CDecoderFactory::TypeName(1), "HPR 418D");
+    EXPECT_STREQ(CDecoderFactory::TypeName(2), "ZAQ ASCII");
+    EXPECT_STREQ(CDecoderFactory::TypeName(3), "HPR 418 BCD");
+    EXPECT_STREQ(CDecoderFactory::TypeName(4), "NMEA SSB/LBP");
+    EXPECT_STREQ(CDecoderFactory::TypeName(6), "HPR 418F");
+    for (int code : {5, 7, -1, 1000}) {
+        EXPECT_EQ(CDecoderFactory::TypeName(code), nullptr);
+        EXPECT_EQ(CDecoderFactory::Create(code), nullptr);
+    }
+}
+
+} // namespace

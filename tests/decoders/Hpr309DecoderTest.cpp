@@ -1,0 +1,227 @@
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "decoders/Hpr309Decoder.h"
+#include "tests/decoders/FixedTelegramTestSupport.h"
+
+namespace {
+
+// Running, cartesian, north up, filtered; roll count 4095, pitch 11,
+// course 1024, channel 3, X count -1, Y 128, Z 776, slave in the outer
+// beam, channels 1, 3 and 5 waiting, head at 2048, starboard transducer
+// tracking with a narrow beam selected, metres. Check byte 0x75.
+const std::string kTelegram =
+    Bytes({0x19, 0x3F, 0x3F, 0x00, 0x0B, 0x10, 0x00, 0x03, 0x0F, 0x3F, 0x3F, 0x00, 0x02, 0x00, 0x00, 0x0C,
+           0x08, 0x06, 0x00, 0x00, 0x00, 0x15, 0x20, 0x00, 0x00, 0x00, 0x00, 0x05, 0x0C, 0x0A, 0x75, 0x0D});
+
+// The telegram with some bytes changed and the check byte made right again.
+std::string Changed(CByteChanges changes)
+{
+    std::string telegram = WithBytes(kTelegram, changes);
+    const std::uint8_t all = CByteView(telegram).Xor(0, telegram.size());
+    telegram[30] = static_cast<char>(static_cast<std::uint8_t>(telegram[30]) ^ all ^ 0x40);
+    return telegram;
+}
+
+const auto SecondRow = SecondRowFromTdiff<CHpr309Decoder>;
+
+TEST(Hpr309Decoder, ReportOfAValidTelegram)
+{
+    CHpr309Decoder decoder;
+    const CDecodeResult result = DecodeTelegram(decoder, kTelegram);
+    const std::string expected =
+        "Telegram type   : HPR 309 TPDR\n"
+        "Telegram number : 1\n"
+        "Number of bytes : 32\n"
+        "\n" +
+        kHexHeadingLine +
+        "Header         19         Running, Coords: Cartesian, North up, Filtered, \n"
+        "                          With respect to the ship's Main reference point\n"
+        "Ship Roll      3F3F         -0.1 degrees of Ship roll\n"
+        "Ship Pitch     000B          1.0 degrees of Ship pitch\n"
+        "Course         1000         90.0 degrees is Ship's course\n"
+        "Tp_index       03         Telegram for transponder on channel 3\n"
+        "X_pos/rng      0F3F3F       -0.1 metres is Eastings of tpdr\n"
+        "Y_pos/brg      000200       16.0 metres is Northings to tpdr\n"
+        "Z_pos/depth    000C08       97.0 metres is Depth of tpdr\n"
+        "Status         06         SLAVE  : Reply in outer beam\n"
+        "Timeout        00         All pulses received\n"
+        "Tp_sequence    000015     Telegrams available for channels: 1 (3) 5\n"
+        "Td_angle       2000        180.0 degs is Azimuth of Td tracking head\n"
+        "Test           00         HPR computer OK   \n"
+        "Tp_type        00         Tpdr type is Standard transponder\n"
+        "Tp_spec        00         Transponder is Fixed (may be used as position reference)\n"
+        "Transducers    05         Stbd Td, Narrow beam selected, Wide beam used, \n"
+        "                          Coordinate units are expressed in metres\n"
+        "Td_status      0C         Stbd Td: tracking, auto track,  Port Td: fixed, stopped\n"
+        "Q_factor       0A           10 metres is Kalman filter window limit\n"
+        "Checksum       75         XOR of all previous telegram bytes\n"
+        "End_of_tg      0D         End of telegram marker byte\n";
+    EXPECT_EQ(result.text, expected);
+    // The raw columns are coloured; the header's digits stand in the hex column.
+    EXPECT_NE(result.document.find("Header\\cf1          19         \\cf0 Running"), std::string::npos);
+    EXPECT_NE(result.document.find("Ship Roll      \\cf1 3F3F       \\cf0 "), std::string::npos);
+    ExpectTransponderIndex(result, "03");
+}
+
+TEST(Hpr309Decoder, ExtraByteChangesOnlyTheByteCount)
+{
+    CHpr309Decoder plain;
+    CHpr309Decoder longer;
+    std::string text = DecodeTelegram(plain, kTelegram).text;
+    const CDecodeResult result = DecodeTelegram(longer, kTelegram + '\x55');
+    text.replace(text.find("Number of bytes : 32"), 20, "Number of bytes : 33");
+    EXPECT_EQ(result.text, text);
+}
+
+TEST(Hpr309Decoder, FailedTelegramsGiveTheErrorBlock)
+{
+    struct Case {
+        std::string raw;
+        std::string expected;
+    } cases[] = {
+        {"", "Telegram type   : TIMED OUT\nTelegram number : 1\nNumber of bytes : 0\n\n"},
+        {kTelegram.substr(0, 31), "Telegram type   : EARLT EOT\nTelegram number : 1\nNumber of bytes : 31\n\n"},
+        // A wrong check byte: the 32 bytes as hex, then the error block; a 33rd byte is not dumped.
+        {kTelegram.substr(0, 30) + '\x74' + kTelegram[31] + '\x99',
+         "19 3F 3F 00 0B 10 00 03 0F 3F 3F 00 02 00 00 0C 08 06 00 00 00 15 20 00 00 00 00 05 0C 0A 74 0D "
+         "Telegram type   : BAD DATA\n"
+         "Telegram number : 1\n"
+         "Number of bytes : 33\n\n"},
+    };
+    for (const Case& c : cases) {
+        CHpr309Decoder decoder;
+        const CDecodeResult result = DecodeTelegram(decoder, c.raw);
+        EXPECT_EQ(result.text, c.expected);
+        EXPECT_FALSE(result.index.valid);
+        EXPECT_TRUE(result.indexText.empty());
+    }
+}
+
+TEST(Hpr309Decoder, ValidateOutsideADecodeWritesNowhere)
+{
+    // The report of the last decode is gone when the next check runs.
+    CHpr309Decoder decoder;
+    DecodeTelegram(decoder, kTelegram);
+    EXPECT_EQ(decoder.Validate(CByteView(std::string(kTelegram).replace(30, 1, 1, '\x74'))), kStatusBadData);
+    EXPECT_EQ(decoder.Validate(CByteView(kTelegram)), kStatusOk);
+}
+
+TEST(Hpr309Decoder, SignedAnglesAndAttitudeSource)
+{
+    CHpr309Decoder decoder;
+    // Count 2048 is the most negative angle.
+    std::string text = DecodeTelegram(decoder, Changed({{1, 0x20}, {2, 0x00}, {3, 0x3F}, {4, 0x3F}})).text;
+    EXPECT_EQ(LineOf(text, "Ship Roll"), "Ship Roll      2000       -180.0 degrees of Ship roll");
+    EXPECT_EQ(LineOf(text, "Ship Pitch"), "Ship Pitch     3F3F         -0.1 degrees of Ship pitch");
+
+    // From type 5 up the labels say the transponder; the source word only for 5 and 6.
+    text = DecodeTelegram(decoder, Changed({{25, 7}})).text;
+    EXPECT_EQ(LineOf(text, "Tpdr Roll"), "Tpdr Roll      3F3F         -0.1 degrees of Ship roll");
+    EXPECT_EQ(LineOf(text, "Tpdr Pitch"), "Tpdr Pitch     000B          1.0 degrees of Ship pitch");
+    EXPECT_EQ(LineOf(text, "Tp_type"), "Tp_type        07         Tpdr type is Unknown");
+    text = DecodeTelegram(decoder, Changed({{25, 5}})).text;
+    EXPECT_EQ(LineOf(text, "Tpdr Roll"), "Tpdr Roll      3F3F         -0.1 degrees of Inclinometer Tpdr roll");
+    text = DecodeTelegram(decoder, Changed({{25, 6}})).text;
+    EXPECT_EQ(LineOf(text, "Tpdr Pitch"), "Tpdr Pitch     000B          1.0 degrees of Diff. Inc. Tpdr pitch");
+    EXPECT_EQ(LineOf(text, "Tp_type"), "Tp_type        06         Tpdr type is Diff. Inc. transponder?");
+}
+
+TEST(Hpr309Decoder, DistancesUnitsAndCoordinateModes)
+{
+    CHpr309Decoder decoder;
+    // Feet: the same count -1 is -0.4101 ft, and every unit word follows.
+    std::string text = DecodeTelegram(decoder, Changed({{27, 0x25}})).text;
+    EXPECT_EQ(LineOf(text, "X_pos/rng"), "X_pos/rng      0F3F3F       -0.4 feet   is Eastings of tpdr");
+    EXPECT_EQ(LineOf(text, "Z_pos/depth"), "Z_pos/depth    000C08      318.2 feet   is Depth of tpdr");
+    EXPECT_EQ(LineOf(text, "Q_factor"), "Q_factor       0A           10 feet   is Kalman filter window limit");
+    EXPECT_NE(text.find("Coordinate units are expressed in feet  \n"), std::string::npos);
+
+    // Polar, ship up: range, and the bearing from the first two Y bytes only.
+    text = DecodeTelegram(decoder, Changed({{0, 0x04}, {11, 0x10}, {12, 0x00}, {13, 0x3F}})).text;
+    EXPECT_EQ(LineOf(text, "Header"), "Header         04         Coords: Polar, Ship up, Unfiltered, ");
+    EXPECT_EQ(LineOf(text, "X_pos/rng"), "X_pos/rng      0F3F3F       -0.1 metres is Range to tpdr");
+    EXPECT_EQ(LineOf(text, "Y_pos/brg"),
+              "Y_pos/brg      10003F       90.0 degree is Bearing of tpdr relative to ship's head");
+    text = DecodeTelegram(decoder, Changed({{0, 0x0C}})).text;
+    EXPECT_EQ(LineOf(text, "Y_pos/brg"), "Y_pos/brg      000200        0.2 degree is Bearing of tpdr relative to north");
+
+    // Cartesian, ship up.
+    text = DecodeTelegram(decoder, Changed({{0, 0x23}})).text;
+    EXPECT_EQ(LineOf(text, "Header"), "Header         23         Running, Test mode, Coords: Cartesian, Ship up, Unfiltered, ");
+    EXPECT_NE(text.find("With respect to the ship's Spare reference point"), std::string::npos);
+    EXPECT_EQ(LineOf(text, "X_pos/rng"), "X_pos/rng      0F3F3F       -0.1 metres is Athwartships stbd to tpdr");
+    EXPECT_EQ(LineOf(text, "Y_pos/brg"), "Y_pos/brg      000200       16.0 metres is Alongships fwd to tpdr");
+}
+
+TEST(Hpr309Decoder, FlagLines)
+{
+    CHpr309Decoder decoder;
+    const std::string text = DecodeTelegram(decoder, Changed({{17, 0x09}, {18, 0x04}, {24, 0x08}, {26, 0x01},
+                                                              {27, 0x12}, {28, 0x33}}))
+                                 .text;
+    EXPECT_EQ(LineOf(text, "Status"), "Status         09         MASTER : No Response to interrogation, "
+                                      "Bad Tdpr Angular data, Reply in inner beam");
+    EXPECT_EQ(LineOf(text, "Timeout"), "Timeout        04         Pulse(s) not received");
+    EXPECT_EQ(LineOf(text, "Test"), "Test           08         HPR computer fault");
+    EXPECT_EQ(LineOf(text, "Tp_spec"), "Tp_spec        01         Transponder is Mobile");
+    EXPECT_EQ(LineOf(text, "Transducers"), "Transducers    12         Port Td, Wide beam selected, Narrow beam used, ");
+    EXPECT_EQ(LineOf(text, "Td_status"),
+              "Td_status      33         Stbd Td: fixed, train man right,  Port Td: tracking, train man left");
+}
+
+TEST(Hpr309Decoder, SequenceListsChannelsAndMarksItsOwn)
+{
+    CHpr309Decoder decoder;
+    std::string text = DecodeTelegram(decoder, Changed({{19, 0x00}, {20, 0x00}, {21, 0x04}})).text;
+    EXPECT_EQ(LineOf(text, "Tp_sequence"), "Tp_sequence    000004     Telegrams available for channels: (3)");
+    // All sixteen: the top bit is the sign bit of the packed value.
+    text = DecodeTelegram(decoder, Changed({{19, 0x0F}, {20, 0x3F}, {21, 0x3F}, {7, 16}})).text;
+    EXPECT_EQ(LineOf(text, "Tp_sequence"), "Tp_sequence    0F3F3F     Telegrams available for channels:"
+                                           " 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 (16)");
+    EXPECT_EQ(DecodeTelegram(decoder, Changed({{7, 0x2A}})).indexText, "42");
+}
+
+TEST(Hpr309Decoder, CsvHeaderAndRows)
+{
+    CHpr309Decoder decoder;
+    EXPECT_EQ(CsvHeaderOf(decoder),
+              "Time,Tdiff,Count,Status,Head,Roll,Pitch,Heading,Tp_index,X_pos,Y_pos,Z_pos,"
+              "Status,Timeout,Tp_seq,Td_angle,Test,Tp_type,Tp_spec,Tdrs,Td_status,Quality,"
+              "Tg_Csum,End_of_tg,Calc_Csum\n"
+              "Base ->,Secs,10,Text,8,Deg,Deg,Deg,10,metre,metre,metre,8,8,8,Deg,8,10,8,8,8,metre,8,8,8\n");
+
+    EXPECT_EQ(SecondRow(kTelegram, kTelegram),
+              " 1.50,2,OK,31,-0.1,1.0,90.0,3,-0.1,16.0,97.0,6,0,25,180.0,0,0,0,5,14,10,165,15,100");
+    // Polar: the Y column is the bearing. A negative sequence value is widened before printing.
+    EXPECT_EQ(SecondRow(kTelegram, Changed({{0, 0x04}, {11, 0x10}, {12, 0x00}, {19, 0x08}})),
+              " 1.50,2,OK,4,-0.1,1.0,90.0,3,-0.1,90.0,97.0,6,0,37777700025,180.0,0,0,0,5,14,10,162,15,100");
+    // Failed telegrams still get their row; bytes that never arrived count as 0.
+    EXPECT_EQ(SecondRow(kTelegram, ""),
+              " 1.50,2,TIMED OUT,0,0.0,0.0,0.0,0,0.0,0.0,0.0,0,0,0,0.0,0,0,0,0,0,0,0,0,0");
+    EXPECT_EQ(SecondRow(kTelegram, Bytes({0x19, 0x3F, 0x3F, 0x00, 0x0B})),
+              " 1.50,2,EARLT EOT,31,-0.1,1.0,0.0,0,0.0,0.0,0.0,0,0,0,0.0,0,0,0,0,0,0,0,0,22");
+    EXPECT_EQ(SecondRow(kTelegram, kTelegram.substr(0, 30) + '\x74' + kTelegram[31]),
+              " 1.50,2,BAD DATA,31,-0.1,1.0,90.0,3,-0.1,16.0,97.0,6,0,25,180.0,0,0,0,5,14,10,164,15,101");
+}
+
+TEST(Hpr309Decoder, CountColumnIsTheCounterModulo256)
+{
+    CHpr309Decoder decoder;
+    EXPECT_EQ(CountColumnsOf255And256(decoder, kTelegram), "255 0");
+    // The report keeps the whole number.
+    EXPECT_EQ(LineOf(DecodeTelegram(decoder, kTelegram).text, "Telegram number"), "Telegram number : 257");
+}
+
+TEST(Hpr309Decoder, EveryGeneratedTelegramIsValid)
+{
+    std::set<std::string> channels;
+    for (const CDecodeResult& result : DecodeGenerated(kTypeHpr309, 200, CHpr309Decoder::kLength)) {
+        EXPECT_EQ(LineOf(result.text, "Telegram type"), "Telegram type   : HPR 309 TPDR");
+        channels.insert(result.indexText);
+    }
+    EXPECT_GE(channels.size(), 3u);
+}
+
+} // namespace

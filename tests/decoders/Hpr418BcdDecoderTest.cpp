@@ -1,0 +1,339 @@
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "decoders/Hpr418BcdDecoder.h"
+#include "tests/decoders/FixedTelegramTestSupport.h"
+
+namespace {
+
+// SSBL of inclinometer transponder 103: master, position OK and filtered,
+// optional data OK but no additional data; transducer 2, transceiver 2,
+// mobile. X D0 12 34, Y 01 23 45, a nibble A in the Y angle. Checksum 0x20.
+const std::string kSsbl =
+    Bytes({0xDF, 0x01, 0x13, 0x25, 0x02, 0x01, 0x03, 0xD0, 0x12, 0x34, 0x01, 0x23, 0x45, 0x00, 0x25, 0x60,
+           0x12, 0x34, 0xD0, 0x00, 0x25, 0x00, 0x00, 0x0A, 0x04, 0x50, 0x00, 0x18, 0x00, 0x09, 0x20, 0xFF});
+
+// LBL of relay 1 (position type 0x17) in array 3: slave, position OK, UTM grid.
+const std::string kLbl =
+    Bytes({0xDF, 0x02, 0x21, 0x40, 0x17, 0x03, 0x06, 0x54, 0x32, 0x10, 0x12, 0xD0, 0x00, 0x12, 0x34, 0x56,
+           0x00, 0x85, 0x00, 0x35, 0x99, 0x01, 0x50, 0x00, 0x00, 0x00, 0x00, 0x05, 0x00, 0x03, 0x14, 0xFF});
+
+// Sequence of four: 12, 27, an empty slot, 103, the ship; slots 12 and 13 hold 44 and 45.
+const std::string kSequence =
+    Bytes({0xDF, 0x03, 0x04, 0x00, 0x12, 0x00, 0x27, 0x00, 0x00, 0x01, 0x03, 0x03, 0x00, 0x00, 0x00, 0x00,
+           0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x44, 0x00, 0x45, 0x00, 0x6D, 0xFF});
+
+// A telegram with some bytes changed and its checksum made right again.
+std::string Changed(const std::string& telegram, CByteChanges changes)
+{
+    std::string changed = WithBytes(telegram, changes);
+    changed[30] = static_cast<char>(CByteView(changed).Xor(0, 30) & 0x7F);
+    return changed;
+}
+
+std::string TextOf(const std::string& telegram)
+{
+    CHpr418BcdDecoder decoder;
+    return DecodeTelegram(decoder, telegram).text;
+}
+
+const auto SecondRow = SecondRowFromTdiff<CHpr418BcdDecoder>;
+
+TEST(Hpr418BcdDecoder, ReportOfAnSsblTelegram)
+{
+    CHpr418BcdDecoder decoder;
+    const CDecodeResult result = DecodeTelegram(decoder, kSsbl);
+    EXPECT_EQ(result.text,
+              "Telegram type   : 418BCD SSBL\n"
+              "Telegram number : 1\n"
+              "Number of bytes : 32\n"
+              "\n" +
+                  kHexHeadingLine +
+                  "SOT            DF         Start of telegram   (DF)\n"
+                  "Head byte      01         Message type        (1)\n"
+                  "Status_1       13         MASTER: Position OK , Filtered; Optional data OK. Additional data BAD.\n"
+                  "Status_2       25         Tdr 2, Tcvr 2, Mode: Operational, TP is Mobile\n"
+                  "TP.inf.        02         TP type is 2 :Inclinometer TP\n"
+                  "TP index       0103       Telegram for TP index 103\n"
+                  "X position     D01234     -123.4 is USBL Athwartships (Starboard positive)\n"
+                  "Y position     012345     1234.5 is USBL Alongships (Forward positive)\n"
+                  "Z position     002560     256.0 is USBL Depth of tpdr\n"
+                  "Heading        1234       123.4 degrees is Ship's heading\n"
+                  "Tpdr X angle   D00025     -2.5 degrees of roll from Tpdr, BAD\n"
+                  "Tpdr Y angle   00000A     1.0 degrees of pitch from Tpdr, BAD\n"
+                  "h_err_el_dir   0450       45.0 degrees is XY error ellipse direction\n"
+                  "h_err_el_maj   0018       1.8 is MAX. of XY error ellipse\n"
+                  "h_err_el_min   0009       0.9 is MIN. of XY error ellipse\n"
+                  "Checksum       20         20 is calculated checksum\n"
+                  "EOR            FF         End of telegram     (FF)\n");
+    EXPECT_NE(result.document.find("X position     \\cf1 D01234     \\cf0 -123.4"), std::string::npos);
+    ExpectTransponderIndex(result, "103");
+}
+
+TEST(Hpr418BcdDecoder, ReportOfAnLblTelegram)
+{
+    CHpr418BcdDecoder decoder;
+    const CDecodeResult result = DecodeTelegram(decoder, kLbl);
+    EXPECT_EQ(result.text,
+              "Telegram type   : 418BCD LBL\n"
+              "Telegram number : 1\n"
+              "Number of bytes : 32\n"
+              "\n" +
+                  kHexHeadingLine +
+                  "SOT            DF         Start of telegram   (DF)\n"
+                  "Head byte      02         Message type        (2)\n"
+                  "Status_1       21         SLAVE: Position OK\n"
+                  "Status_2       40         Tdr 1, Tcvr 1, Mode: Operational, Posn. in UTM grid\n"
+                  "TP. inf.       17         Position of Relay 1\n"
+                  "TP. array      03         TP. array 3\n"
+                  "X position     0654321012 6543210.12 is UTM Northings\n"
+                  "Y position     D000123456 -1234.56 is UTM Eastings\n"
+                  "Z position     008500     850.0  is Depth\n"
+                  "Heading        3599       359.9  degrees is Ship's heading\n"
+                  "Update period  0150       1.50 seconds is Ship's position update period\n"
+                  "NOT USED       00\n"
+                  "h_err_el_dir   0000       0.0 degrees is XY error ellipse direction\n"
+                  "h_err_el_maj   0005       0.5 is MAX. of XY error ellipse\n"
+                  "h_err_el_min   0003       0.3 is MIN. of XY error ellipse\n"
+                  "Checksum       14         14 is calculated checksum\n"
+                  "EOR            FF         End of telegram     (FF)\n");
+    // The timing window gets the byte as sent; the display filter gets nothing.
+    EXPECT_EQ(result.index.text, "23");
+    EXPECT_EQ(result.index.kind, 1);
+    EXPECT_TRUE(result.indexText.empty());
+}
+
+TEST(Hpr418BcdDecoder, ReportOfASequenceTelegram)
+{
+    CHpr418BcdDecoder decoder;
+    const CDecodeResult result = DecodeTelegram(decoder, kSequence);
+    const std::string emptySlot = "TP index       0000      \n";
+    EXPECT_EQ(result.text,
+              "Telegram type   : 418BCD TSEQ\n"
+              "Telegram number : 1\n"
+              "Number of bytes : 32\n"
+              "\n" +
+                  kHexHeadingLine +
+                  "SOT            DF         Start of telegram   (DF)\n"
+                  "Head byte      03         Message type        (3)\n"
+                  "No. of TP.s    04         4 TP.s in the sequence\n"
+                  "TP index       0012       1: Telegram for TP index ' 12'\n"
+                  "TP index       0027       2: Telegram for TP index ' 27'\n" +
+                  emptySlot +
+                  "TP index       0103       4: Telegram for TP index '103'\n"
+                  "TP index       0300       5: Telegram for Ship position\n" +
+                  emptySlot + emptySlot + emptySlot + emptySlot + emptySlot + emptySlot +
+                  "NOT USED       00\n"
+                  "Checksum       6D         6D is calculated checksum\n"
+                  "EOR            FF         End of telegram     (FF)\n");
+    EXPECT_FALSE(result.index.valid);
+    EXPECT_TRUE(result.indexText.empty());
+}
+
+TEST(Hpr418BcdDecoder, Validation)
+{
+    struct Case {
+        std::string raw;
+        TelegramStatus status;
+    } cases[] = {
+        {kSsbl, kStatusOk},
+        {Changed(kSsbl, {}).replace(30, 1, 1, '\xA0'), kStatusOk},  // bit 7 of the checksum byte ignored
+        {std::string(kSsbl).replace(30, 1, 1, '\x21'), kStatusChecksumError},
+        {std::string(kSsbl).replace(30, 1, 1, '\x60'), kStatusChecksumError},
+        {std::string(kSsbl).replace(0, 1, 1, '\xDE'), kStatusBadData},
+        {std::string(kSsbl).replace(31, 1, 1, '\xFE'), kStatusBadData},
+        {kSsbl.substr(0, 31), kStatusBadData},
+        {"", kStatusTimedOut},
+        {kSsbl + '\x00', kStatusOk},
+    };
+    for (const Case& c : cases) {
+        CHpr418BcdDecoder decoder;
+        EXPECT_EQ(decoder.Validate(CByteView(c.raw)), c.status) << CByteView(c.raw).Hex(0, c.raw.size());
+    }
+}
+
+TEST(Hpr418BcdDecoder, FailedTelegramsGiveOnlyTheErrorBlock)
+{
+    CHpr418BcdDecoder decoder;
+    CDecodeResult result = DecodeTelegram(decoder, std::string(kSsbl).replace(30, 1, 1, '\x21'));
+    EXPECT_EQ(result.text, "Telegram type   : CHECKSUM ERROR\nTelegram number : 1\nNumber of bytes : 32\n\n");
+    EXPECT_FALSE(result.index.valid);
+    EXPECT_TRUE(result.indexText.empty());
+    result = DecodeTelegram(decoder, "");
+    EXPECT_EQ(result.text, "Telegram type   : TIMED OUT\nTelegram number : 2\nNumber of bytes : 0\n\n");
+    result = DecodeTelegram(decoder, kSsbl.substr(0, 31));
+    EXPECT_EQ(result.text, "Telegram type   : BAD DATA\nTelegram number : 3\nNumber of bytes : 31\n\n");
+}
+
+TEST(Hpr418BcdDecoder, ExtraByteChangesOnlyTheByteCount)
+{
+    std::string text = TextOf(kSsbl);
+    text.replace(text.find("Number of bytes : 32"), 20, "Number of bytes : 33");
+    EXPECT_EQ(TextOf(kSsbl + '\x42'), text);
+}
+
+TEST(Hpr418BcdDecoder, SsblStatusAndSensorData)
+{
+    // A depth transponder without its additional data.
+    std::string text = TextOf(Changed(kSsbl, {{4, 1}}));
+    EXPECT_EQ(LineOf(text, "Status_1"),
+              "Status_1       13         MASTER: Position OK , Filtered; Optional data OK. Additional data BAD.");
+    EXPECT_EQ(LineOf(text, "TP.inf."), "TP.inf.        01         TP type is 1 :Depth TP");
+    EXPECT_EQ(LineOf(text, "Tpdr Depth"), "Tpdr Depth     D00025     -2.5 metres of Depth from Tpdr");
+    EXPECT_EQ(LineOf(text, "Tpdr X"), "(no line Tpdr X)");
+
+    // A type without sensor data: the ship's attitude.
+    text = TextOf(Changed(kSsbl, {{2, 0x24}, {4, 5}}));
+    EXPECT_EQ(LineOf(text, "Status_1"), "Status_1       24         SLAVE: Position BAD , Predicted. No Additional data.");
+    EXPECT_EQ(LineOf(text, "TP.inf."), "TP.inf.        05         TP type is 5 :Acoustic control TP");
+    EXPECT_EQ(LineOf(text, "Roll"), "Roll           D00025     -2.5 degrees of Ship's roll");
+    EXPECT_EQ(LineOf(text, "Pitch"), "Pitch          00000A     1.0 degrees of Ship's pitch");
+
+    // A differential inclinometer with its data valid.
+    text = TextOf(Changed(kSsbl, {{2, 0x09}, {4, 3}}));
+    EXPECT_EQ(LineOf(text, "Status_1"), "Status_1       09         MASTER: Position OK. Additional data OK.");
+    EXPECT_EQ(LineOf(text, "Tpdr X angle"), "Tpdr X angle   D00025     -2.5 degrees of roll from Tpdr, OK");
+    EXPECT_EQ(LineOf(text, "Tpdr Y angle"), "Tpdr Y angle   00000A     1.0 degrees of pitch from Tpdr, OK");
+
+    // A compass: two bytes of heading.
+    text = TextOf(Changed(kSsbl, {{4, 4}, {18, 0x27}, {19, 0x05}}));
+    EXPECT_EQ(LineOf(text, "Tpdr Heading"), "Tpdr Heading   2705       270.5 degrees from Tpdr");
+
+    // The sender's own conversion failure hides every other status word.
+    text = TextOf(Changed(kSsbl, {{2, 0x7F}}));
+    EXPECT_EQ(LineOf(text, "Status_1"), "Status_1       7F         SLAVE: BCD Conversion error");
+
+    text = TextOf(Changed(kSsbl, {{3, 0xDA}, {4, 0x13}}));
+    EXPECT_EQ(LineOf(text, "Status_2"), "Status_2       DA         Tdr 3, Tcvr 3, Mode: TRAINING, TP is FIXED");
+    EXPECT_EQ(LineOf(text, "TP.inf."), "TP.inf.        13         TP type is 19 :Responder driver 4");
+    EXPECT_EQ(LineOf(TextOf(Changed(kSsbl, {{4, 0x11}})), "TP.inf."),
+              "TP.inf.        11         TP type is 17 :UNKNOWN");
+}
+
+TEST(Hpr418BcdDecoder, LblPositionTypesAndIndexTexts)
+{
+    struct Case {
+        int byte;
+        const char* line;
+        const char* index;
+    } cases[] = {
+        {0x00, "TP. inf.       00         Position of vessel", "0"},
+        {0x05, "TP. inf.       05         Position of ROV 5", "5"},
+        {0x0A, "TP. inf.       0A         Position of ROV 10", "10"},
+        {0x16, "TP. inf.       16         Position of ROV 16", "22"},
+        {0x17, "TP. inf.       17         Position of Relay 1", "23"},
+        {0x20, "TP. inf.       20         Position of Relay 4", "32"},
+        {0x21, "TP. inf.       21         Position type UNKNOWN", "33"},
+        {0xD0, "TP. inf.       D0         Position type UNKNOWN", "208"},
+    };
+    for (const Case& c : cases) {
+        CHpr418BcdDecoder decoder;
+        const CDecodeResult result = DecodeTelegram(decoder, Changed(kLbl, {{4, c.byte}}));
+        EXPECT_EQ(LineOf(result.text, "TP. inf."), c.line);
+        EXPECT_EQ(result.index.text, c.index);
+        EXPECT_TRUE(result.indexText.empty());
+    }
+    const std::string text = TextOf(Changed(kLbl, {{3, 0x13}, {5, 5}}));
+    EXPECT_EQ(LineOf(text, "TP. array"), "TP. array      05         TP. array UNKNOWN");
+    EXPECT_EQ(LineOf(text, "Status_2"), "Status_2       13         Tdr 4, Tcvr 1, Mode: TRAINING, Posn. in Local grid");
+    EXPECT_EQ(LineOf(text, "X position"), "X position     0654321012 6543210.12 is Northings");
+    EXPECT_EQ(LineOf(text, "Y position"), "Y position     D000123456 -1234.56 is Eastings");
+}
+
+TEST(Hpr418BcdDecoder, NibblesAboveNineInTheWidestFields)
+{
+    // Ten digits of 15 go far past 32 bits; they are shown, not wrapped.
+    const std::string telegram = Changed(kLbl, {{6, 0xFF}, {7, 0xFF}, {8, 0xFF}, {9, 0xFF}, {10, 0xFF},
+                                                {11, 0xDF}, {12, 0xFF}, {13, 0xFF}, {14, 0xFF}, {15, 0xFF}});
+    const std::string text = TextOf(telegram);
+    EXPECT_EQ(LineOf(text, "X position"), "X position     FFFFFFFFFF 166666666.65 is UTM Northings");
+    EXPECT_EQ(LineOf(text, "Y position"), "Y position     DFFFFFFFFF -16666666.65 is UTM Eastings");
+    EXPECT_EQ(CsvColumn(SecondRow(kLbl, telegram), 9), "166666666.65");
+}
+
+TEST(Hpr418BcdDecoder, OtherMessageTypes)
+{
+    // Type 4 is reported as UNKNOWN but with the whole LBL body.
+    CHpr418BcdDecoder decoder;
+    const CDecodeResult four = DecodeTelegram(decoder, Changed(kLbl, {{1, 4}}));
+    EXPECT_EQ(LineOf(four.text, "Telegram type"), "Telegram type   : UNKNOWN");
+    EXPECT_EQ(LineOf(four.text, "TP. inf."), "TP. inf.       17         Position of Relay 1");
+    EXPECT_EQ(LineOf(four.text, "Update period"),
+              "Update period  0150       1.50 seconds is Ship's position update period");
+    EXPECT_EQ(four.index.text, "23");
+
+    // Anything else: the status lines, then the message between three empty lines on each side.
+    const std::string seven = TextOf(Changed(kSsbl, {{1, 7}}));
+    const std::size_t body = seven.find("Status_1");
+    ASSERT_NE(body, std::string::npos);
+    EXPECT_EQ(seven.substr(body),
+              "Status_1       13         MASTER: Position OK , Filtered; Optional data OK\n"
+              "Status_2       25         Tdr 2, Tcvr 2, Mode: Operational\n"
+              "\n\n\n"
+              "Unrecognised message type\n"
+              "\n\n\n"
+              "h_err_el_dir   0450       45.0 degrees is XY error ellipse direction\n"
+              "h_err_el_maj   0018       1.8 is MAX. of XY error ellipse\n"
+              "h_err_el_min   0009       0.9 is MIN. of XY error ellipse\n"
+              "Checksum       26         26 is calculated checksum\n"
+              "EOR            FF         End of telegram     (FF)\n");
+    EXPECT_EQ(LineOf(seven, "Telegram type"), "Telegram type   : UNKNOWN");
+}
+
+TEST(Hpr418BcdDecoder, CsvHeaderRows)
+{
+    CHpr418BcdDecoder decoder;
+    EXPECT_EQ(CsvHeaderOf(decoder),
+              "Time,Tdiff,Count,Status,SOT,1,Stat1,Stat2,TPinf,Tp_id,X_raw,Y_raw,Z_raw,Head,Roll,Pitch,Dir,Maj,Min,,,"
+              "Tg_Csum,End,Calc_Csum\n"
+              "Base ->,secs,10,Text,16,1,16,16,10,10,metre,metre,metre,deg,deg,deg,deg,metre,metre,,,10,16,10\n"
+              "Time,Tdiff,Count,Status,SOT,2,Stat1,Stat2,TPinf,Tp_ary,N_raw,E_raw,Z_raw,Head,Period,N/A,Dir,Maj,Min,,,"
+              "Tg_Csum,End,Calc_Csum\n"
+              "Base ->,secs,10,Text,16,2,16,16,10,10,metre,metre,metre,deg,secs,10,deg,metre,metre,,,10,16,10\n"
+              "Time,Tdiff,Count,Status,SOT,3,N_tps,TP1,TP2,TP3,TP4,TP5,TP6,TP7,TP8,TP9,TP10,TP11,TP12,TP13,N/A,"
+              "Tg_Csum,End,Calc_Csum\n"
+              "Base ->,secs,10,Text,16,3,10,10,10,10,10,10,10,10,10,10,10,10,10,10,10,10,16,10\n");
+}
+
+TEST(Hpr418BcdDecoder, CsvRows)
+{
+    EXPECT_EQ(SecondRow(kSsbl, kSsbl),
+              " 1.50,2,OK,df,1,13,25,2,103,-123.4,1234.5,256.0,123.4,-2.5,1.0,45.0,1.8,0.9,,,32,ff,32");
+    EXPECT_EQ(SecondRow(kSsbl, kLbl),
+              " 1.50,2,OK,df,2,21,40,23,3,6543210.12,-1234.56,850.0,359.9,1.50,0,0.0,0.5,0.3,,,20,ff,20");
+    EXPECT_EQ(SecondRow(kSsbl, kSequence), " 1.50,2,OK,df,3,4,12,27,0,103,300,0,0,0,0,0,0,44,45,0,109,ff,109");
+    EXPECT_EQ(SecondRow(kSsbl, Changed(kLbl, {{1, 4}})),
+              " 1.50,2,OK,df,4,21,40,23,UNKNOWN MESSAGE TYPE,0.0,0.5,0.3,,,18,ff,18");
+    // Failed telegrams keep their row; bytes that never arrived count as 0.
+    EXPECT_EQ(SecondRow(kSsbl, std::string(kSsbl).replace(30, 1, 1, '\x21')),
+              " 1.50,2,CHECKSUM ERROR,df,1,13,25,2,103,-123.4,1234.5,256.0,123.4,-2.5,1.0,45.0,1.8,0.9,,,33,ff,32");
+    EXPECT_EQ(SecondRow(kSsbl, ""),
+              " 1.50,2,TIMED OUT, 0,0,0,0,0,UNKNOWN MESSAGE TYPE,0.0,0.0,0.0,,,0, 0,0");
+    EXPECT_EQ(SecondRow(kSsbl, kSsbl.substr(0, 8)),
+              " 1.50,2,BAD DATA,df,1,13,25,2,103,0.0,0.0,0.0,0.0,0.0,0.0,0.0,0.0,0.0,,,0, 0,56");
+    EXPECT_EQ(SecondRow(kSsbl, kSequence.substr(0, 12)),
+              " 1.50,2,BAD DATA,df,3,4,12,27,0,103,300,0,0,0,0,0,0,0,0,0,0, 0,108");
+}
+
+TEST(Hpr418BcdDecoder, CountColumnIsTheCounterModulo256)
+{
+    CHpr418BcdDecoder decoder;
+    EXPECT_EQ(CountColumnsOf255And256(decoder, kLbl), "255 0");
+}
+
+TEST(Hpr418BcdDecoder, EveryGeneratedTelegramIsValid)
+{
+    std::set<std::string> typeLines;
+    std::set<std::string> indexes;
+    for (const CDecodeResult& result : DecodeGenerated(kTypeHpr418Bcd, 90, CHpr418BcdDecoder::kLength)) {
+        typeLines.insert(LineOf(result.text, "Telegram type"));
+        if (result.index.valid)
+            indexes.insert(result.index.text);
+    }
+    EXPECT_EQ(typeLines, (std::set<std::string>{"Telegram type   : 418BCD SSBL", "Telegram type   : 418BCD LBL",
+                                                "Telegram type   : 418BCD TSEQ"}));
+    EXPECT_GE(indexes.size(), 5u);
+}
+
+} // namespace

@@ -1,0 +1,175 @@
+// vantrel-cli monitor and simulate from outside, as child processes with a
+// settings folder of their own: the simulator's pseudo-terminal read by the
+// monitor through the port map, the demo line of every format, Ctrl-C with
+// complete logs, and what the user is told when a port or a log fails.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+
+#include <filesystem>
+#include <string>
+
+#include "decoders/DecoderFactory.h"
+#include "simulation/TelegramGenerator.h"
+#include "tests/decoders/DecoderTestSupport.h"
+#include "tests/tools/CliProcess.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+std::size_t Occurrences(const std::string& text, const std::string& what)
+{
+    std::size_t count = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++count;
+    return count;
+}
+
+// The telegram status words a valid telegram never shows.
+bool ShowsAStatusError(const std::string& reports)
+{
+    for (const char* word : {"BAD DATA", "EARLT EOT", "TIMED OUT", "CHECKSUM ERROR"}) {
+        if (reports.find(word) != std::string::npos)
+            return true;
+    }
+    return false;
+}
+
+// The rows of a CSV log that stand for telegrams (not the header rows).
+std::size_t TelegramRows(const std::string& csv)
+{
+    std::size_t rows = 0;
+    for (const std::string& line : SplitLines(csv)) {
+        if (line.rfind("Time,", 0) != 0 && line.rfind("Base ->", 0) != 0)
+            ++rows;
+    }
+    return rows;
+}
+
+class MonitorSimulateTest : public ::testing::Test {
+protected:
+    // Children started without an environment of their own get this folder too.
+    MonitorSimulateTest() { setenv("XDG_CONFIG_HOME", home.path.c_str(), 1); }
+
+    std::string ConfigHome() const { return "XDG_CONFIG_HOME=" + home.path.string(); }
+    std::string StoredSettings() const
+    {
+        return ReadWholeFile((home.path / "Quorvane International Ltd" / "Vantrel.conf").string());
+    }
+
+    CTempDir home;
+    CTempDir logs;
+};
+
+TEST_F(MonitorSimulateTest, MonitorReadsTheSimulatorsPseudoTerminalWithTheStoredSettings)
+{
+    CChildProcess simulate({"simulate", "--pty", "--type", "6", "--rate", "5"}, {ConfigHome()});
+    ASSERT_TRUE(simulate.WaitForOutput("'\n", 10s)) << simulate.SoFar().err;
+    const std::string out = simulate.SoFar().out;
+    const std::size_t entry = out.find("VANTREL_PORTS='");
+    ASSERT_NE(entry, std::string::npos) << out;
+    const std::string ports = out.substr(entry + 15, out.find('\'', entry + 15) - entry - 15);
+    EXPECT_EQ(ports.rfind("COM1=/dev/", 0), 0u) << ports;  // the stored port, COM1 on a fresh start
+
+    const std::string csvPath = logs.File("run.csv");
+    CChildProcess monitor({"monitor", "--count", "3", "--csv", csvPath}, {ConfigHome(), "VANTREL_PORTS=" + ports});
+    const CCliResult monitored = monitor.Wait(30s);
+    EXPECT_EQ(monitored.status, 0) << monitored.err;
+    EXPECT_EQ(Occurrences(monitored.out, "Telegram number : "), 3u) << monitored.out;
+    EXPECT_NE(monitored.out.find("Telegram number : 3\n"), std::string::npos);
+    EXPECT_EQ(monitored.out.substr(monitored.out.size() - 2), "\n\n");
+    EXPECT_EQ(monitored.err, "");
+    // Without options the stored settings apply, and the type is written back.
+    EXPECT_NE(StoredSettings().find("Telegram=6"), std::string::npos) << StoredSettings();
+    EXPECT_GE(TelegramRows(ReadWholeFile(csvPath)), 3u);
+    EXPECT_FALSE(ReadWholeFile(logs.File("run.raw")).empty());
+
+    simulate.Signal(SIGTERM);
+    const CCliResult simulated = simulate.Wait(10s);
+    EXPECT_EQ(simulated.status, 0);
+    EXPECT_NE(simulated.err.find("vantrel-cli simulate: sent "), std::string::npos) << simulated.err;
+}
+
+TEST_F(MonitorSimulateTest, SimulatorEndsByItselfAfterItsCount)
+{
+    CChildProcess simulate({"simulate", "--pty", "--type", "6", "--rate", "20", "--count", "4", "--errors", "0.5"},
+                           {ConfigHome()});
+    const CCliResult result = simulate.Wait(10s);
+    EXPECT_EQ(result.status, 0);
+    EXPECT_NE(result.err.find("sent 4 telegrams, 2 of them spoiled"), std::string::npos) << result.err;
+}
+
+TEST_F(MonitorSimulateTest, DemoLineOfEveryFormatGivesValidReportsAndStoresNothing)
+{
+    for (int type : {kTypeHpr309, kTypeHpr418D, kTypeZaqAscii, kTypeHpr418Bcd, kTypeNmea, kTypeHpr418F}) {
+        if (!CTelegramGenerator::Create(type) || !CDecoderFactory::Create(type))
+            continue;  // that format is not simulated yet
+        SCOPED_TRACE(CDecoderFactory::TypeName(type));
+        CChildProcess monitor({"monitor", "--demo", "--type", std::to_string(type), "--count", "2"}, {ConfigHome()});
+        const CCliResult result = monitor.Wait(30s);
+        EXPECT_EQ(result.status, 0) << result.err;
+        EXPECT_NE(result.out.find("Telegram number : 1\n"), std::string::npos) << result.out;
+        EXPECT_NE(result.out.find("Telegram number : 2\n"), std::string::npos) << result.out;
+        EXPECT_FALSE(ShowsAStatusError(result.out)) << result.out;
+        // Options are for the run only.
+        EXPECT_EQ(StoredSettings().find("Telegram="), std::string::npos) << StoredSettings();
+    }
+}
+
+TEST_F(MonitorSimulateTest, CtrlCStopsTheMonitorWithCompleteLogs)
+{
+    const std::string csvPath = logs.File("stopped.csv");
+    CChildProcess monitor({"monitor", "--demo", "--type", "6", "--csv", csvPath}, {ConfigHome()});
+    ASSERT_TRUE(monitor.WaitForOutput("Telegram number : 2\n", 20s)) << monitor.SoFar().err;
+    monitor.Signal(SIGINT);
+    const CCliResult result = monitor.Wait(10s);
+    EXPECT_EQ(result.status, 0) << result.err;
+
+    const std::string csv = ReadWholeFile(csvPath);
+    ASSERT_FALSE(csv.empty());
+    EXPECT_EQ(csv.back(), '\n');  // the last row is whole
+    const std::size_t shown = Occurrences(result.out, "Telegram number : ");
+    EXPECT_GE(TelegramRows(csv), shown);
+}
+
+TEST_F(MonitorSimulateTest, PortThatCannotBeOpenedIsReportedOnceWithItsReason)
+{
+    const std::string missing = logs.File("no-such-tty");
+    CChildProcess monitor({"monitor", "--port", "COM250"}, {ConfigHome(), "VANTREL_PORTS=COM250=" + missing});
+    std::this_thread::sleep_for(1500ms);  // about ten attempts to open
+    monitor.Signal(SIGTERM);
+    const CCliResult result = monitor.Wait(10s);
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, "vantrel-cli monitor: cannot open COM250 (" + missing + "): No such file or directory\n");
+    EXPECT_EQ(result.out, "");
+}
+
+TEST_F(MonitorSimulateTest, LogThatCannotBeCreatedEndsTheMonitorWithTheReason)
+{
+    const std::string csvPath = logs.File("missing-folder/log.csv");
+    CChildProcess monitor({"monitor", "--demo", "--type", "6", "--csv", csvPath}, {ConfigHome()});
+    const CCliResult result = monitor.Wait(10s);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find("cannot create log " + csvPath + ": No such file or directory"), std::string::npos)
+        << result.err;
+}
+
+TEST_F(MonitorSimulateTest, BadUsageIsRefused)
+{
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"simulate", "--type", "6"},
+             {"simulate", "--pty", "--device", "/dev/null"},
+             {"simulate", "--pty", "--errors", "1.5"},
+             {"simulate", "--pty", "--type", "5"},
+             {"monitor", "--timeout", "0"},
+             {"monitor", "--count", "many"},
+             {"monitor", "--port"},
+         }) {
+        const CCliResult result = RunCli(args);
+        EXPECT_EQ(result.status, 2) << args[0] << " " << args[1] << "\n" << result.err;
+        EXPECT_FALSE(result.err.empty());
+    }
+}
+
+} // namespace

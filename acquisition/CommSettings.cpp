@@ -8,8 +8,6 @@
 #include "acquisition/SettingsStore.h"
 
 namespace {
-const char* const kPortValue = "Port";
-const char* const kConfigValue = "Config";
 
 std::string WithoutEveryCom(const std::string& name)
 {
@@ -28,21 +26,21 @@ std::string WithoutEveryCom(const std::string& name)
 CommSettings::CommSettings(CSettingsStore* store) : registry(store)
 {
     std::string value;
-    if (registry->ReadString(kConfigValue, value))
+    if (registry->ReadString(kConfigSetting, value))
         configString = value;
-    if (registry->ReadString(kPortValue, value))
+    if (registry->ReadString(kPortSetting, value))
         portName = value;
 }
 
 void CommSettings::SetPortName(const std::string& name)
 {
     portName = name;
-    registry->WriteString(kPortValue, portName);
+    registry->WriteString(kPortSetting, portName);
 }
 
 void CommSettings::SetConfig(const std::string& text)
 {
-    registry->WriteString(kConfigValue, text);
+    registry->WriteString(kConfigSetting, text);
     configString = text;
 }
 

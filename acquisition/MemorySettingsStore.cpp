@@ -5,9 +5,9 @@ CMemorySettingsStore::CMemorySettingsStore(CSettingsStore* seed)
     if (!seed)
         return;
     std::int32_t type = 0;
-    if (seed->ReadInt("Telegram", type))
-        ints["Telegram"] = type;
-    for (const char* name : {"Port", "Config"}) {
+    if (seed->ReadInt(kTelegramSetting, type))
+        ints[kTelegramSetting] = type;
+    for (const char* name : {kPortSetting, kConfigSetting}) {
         std::string text;
         if (seed->ReadString(name, text))
             strings[name] = text;

@@ -6,6 +6,11 @@
 // "Port" and "Config". The window and the command-line tool use the
 // per-user store (CRegistry); a run with options of its own uses a store
 // that keeps them in memory only.
+// The names of the three values, written here once.
+inline constexpr const char* kTelegramSetting = "Telegram";  // the telegram type code
+inline constexpr const char* kPortSetting = "Port";          // "COMn"
+inline constexpr const char* kConfigSetting = "Config";      // "Config(9600,8,N,1)"
+
 class CSettingsStore {
 public:
     virtual ~CSettingsStore() = default;

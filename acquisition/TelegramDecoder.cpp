@@ -8,13 +8,12 @@
 #include "acquisition/SettingsStore.h"
 #include "acquisition/TelegramReceiver.h"
 #include "clock/Tickwarden.h"
-#include "decoders/DecoderFactory.h"
+#include "decoders/FormatTable.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 
-const char* const kTelegramValue = "Telegram";
 
 constexpr auto kPassPause = 50ms;        // between two passes of the reader that read nothing
 constexpr auto kTelegramYield = 5ms;     // after a telegram: lets a waiting user operation in
@@ -69,7 +68,7 @@ CTelegramDecoder::CInterruptingLock::~CInterruptingLock()
 }
 
 CTelegramDecoder::CTelegramDecoder(CTelegramReceiver* telegramReceiver, CSettingsStore* store)
-    : CTelegramDecoder(telegramReceiver, store, &CDecoderFactory::Create)
+    : CTelegramDecoder(telegramReceiver, store, &CFormatTable::Create)
 {
 }
 
@@ -80,7 +79,7 @@ CTelegramDecoder::CTelegramDecoder(CTelegramReceiver* telegramReceiver, CSetting
     settings = std::make_unique<CommSettings>(registry);
     port = std::make_unique<CSerialPort>();
     std::int32_t code = kDefaultTelegramType;
-    if (!registry->ReadInt(kTelegramValue, code))
+    if (!registry->ReadInt(kTelegramSetting, code))
         code = kDefaultTelegramType;
     SelectTelegramType(code);
     reader = std::thread(&CTelegramDecoder::ReaderLoop, this);
@@ -104,7 +103,7 @@ void CTelegramDecoder::SelectTelegramType(int code)
 {
     CInterruptingLock lock(*this);
     telegramType = code;
-    registry->WriteInt(kTelegramValue, code);
+    registry->WriteInt(kTelegramSetting, code);
     if (logging && decoder && decoder->HasLogWriteError()) {
         // The old decoder's failure is still told, and logging stays off.
         pendingLogError = decoder->GetLogWriteError();

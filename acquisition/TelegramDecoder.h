@@ -26,7 +26,7 @@ public:
     // Reads the settings from registry, selects the stored telegram type and
     // starts the reader thread. receiver and registry must outlive the controller.
     CTelegramDecoder(CTelegramReceiver* receiver, CSettingsStore* registry);
-    // Makes the decoder of a type code (null: none); the default is CDecoderFactory::Create.
+    // Makes the decoder of a type code (null: none); the default is CFormatTable::Create.
     using DecoderMaker = std::function<std::unique_ptr<CFormatDecoder>(int typeCode)>;
     CTelegramDecoder(CTelegramReceiver* receiver, CSettingsStore* registry, DecoderMaker makeDecoder);
     virtual ~CTelegramDecoder();

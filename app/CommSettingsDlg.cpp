@@ -14,14 +14,12 @@
 #include "acquisition/SerialPort.h"
 #include "app/ControlId.h"
 #include "app/UserMessage.h"
-#include "decoders/DecoderFactory.h"
+#include "decoders/FormatTable.h"
 
 namespace {
 constexpr int kFrame7O2 = 0;
 constexpr int kFrame8N1 = 1;
 constexpr int kBaudRates[] = {2400, 4800, 9600, 19200, 38400, 57600, 115200};
-constexpr int kListedTypes[] = {kTypeHpr418D, kTypeHpr418F, kTypeHpr309, kTypeZaqAscii,
-                                kTypeHpr418Bcd, kTypeNmea};
 
 // The number of a "COMn" name, 0 for any other name.
 int PortNumberOf(const QString& name)
@@ -178,8 +176,9 @@ void CCommSettingsDlg::FillTelegramTypeList()
     const int storedType = telegramType;
     telegramTypeList->blockSignals(true);
     telegramTypeList->clear();
-    for (const int code : kListedTypes)
-        telegramTypeList->addItem(CDecoderFactory::TypeName(code), code);
+    for (const CFormatEntry& format : CFormatTable::Formats())
+        if (format.listedInSettings)
+            telegramTypeList->addItem(format.name, format.code);
     // A type that is not offered (5, or out of range) selects nothing.
     telegramTypeList->setCurrentIndex(telegramTypeList->findData(storedType));
     telegramTypeList->blockSignals(false);

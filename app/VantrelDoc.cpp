@@ -11,7 +11,7 @@
 #include "app/TimingDiagnosticsDlg.h"
 #include "app/UserMessage.h"
 #include "app/VantrelView.h"
-#include "decoders/DecoderFactory.h"
+#include "decoders/FormatTable.h"
 #include "settings/Registry.h"
 #include "simulation/DemoLine.h"
 
@@ -84,11 +84,11 @@ void CVantrelDoc::CreateController()
         // as it is, whatever this run selects.
         demoSettings = std::make_unique<CMemorySettingsStore>(registry.get());
         std::int32_t type = kDefaultTelegramType;
-        if (!demoSettings->ReadInt("Telegram", type))
+        if (!demoSettings->ReadInt(kTelegramSetting, type))
             type = kDefaultTelegramType;
         try {
             demoLine = std::make_unique<CDemoLine>(type, options.demoRate);
-            demoSettings->WriteString("Port", demoLine->PortName());
+            demoSettings->WriteString(kPortSetting, demoLine->PortName());
         } catch (const std::exception& error) {
             ShowMessage(QString("The simulated line could not be started: %1").arg(error.what()), false);
         }

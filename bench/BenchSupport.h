@@ -7,13 +7,13 @@
 #include <string>
 
 #include "clock/Tickwarden.h"
-#include "decoders/DecoderFactory.h"
+#include "decoders/FormatTable.h"
 
 inline void BenchmarkDecode(benchmark::State& state, int typeCode, const std::string& telegram)
 {
     const std::string csvPath =
         (std::filesystem::temp_directory_path() / ("vantrel-bench-" + std::to_string(typeCode) + ".csv")).string();
-    auto decoder = CDecoderFactory::Create(typeCode);
+    auto decoder = CFormatTable::Create(typeCode);
     if (!decoder) {
         state.SkipWithError("no decoder for this type");
         return;

@@ -17,7 +17,7 @@
 #include "acquisition/PortMap.h"
 #include "acquisition/TelegramDecoder.h"
 #include "acquisition/TelegramReceiver.h"
-#include "decoders/DecoderFactory.h"
+#include "decoders/FormatTable.h"
 #include "simulation/PtyLine.h"
 #include "simulation/TelegramGenerator.h"
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <unistd.h>
 
-#include "decoders/DecoderFactory.h"
+#include "decoders/FormatTable.h"
 #include "report/RtfReader.h"
 
 inline CFormatDecoder& FuzzDecoder(int typeCode)
@@ -17,7 +17,7 @@ inline CFormatDecoder& FuzzDecoder(int typeCode)
     static unsigned long inputs[8];
     std::unique_ptr<CFormatDecoder>& decoder = decoders[typeCode & 7];
     if (!decoder)
-        decoder = CDecoderFactory::Create(typeCode);
+        decoder = CFormatTable::Create(typeCode);
     // Start the logs afresh now and then so a long run does not fill the disk.
     if (inputs[typeCode & 7]++ % 4096 == 0) {
         const std::string csvPath = (std::filesystem::temp_directory_path() /

@@ -2,7 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "decoders/DecoderFactory.h"
+#include "decoders/FormatTable.h"
 #include "fuzz/FuzzSupport.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)

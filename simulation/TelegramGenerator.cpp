@@ -1,28 +1,41 @@
 #include "simulation/TelegramGenerator.h"
 
-#include "decoders/DecoderFactory.h"
+#include "decoders/FormatTable.h"
 #include "simulation/Hpr309Generator.h"
 #include "simulation/Hpr418BcdGenerator.h"
 #include "simulation/Hpr418Generator.h"
 #include "simulation/NmeaGenerator.h"
 #include "simulation/ZaqAsciiGenerator.h"
 
+namespace {
+
+template <class Generator, auto... arguments>
+std::unique_ptr<CTelegramGenerator> Make()
+{
+    return std::make_unique<Generator>(arguments...);
+}
+
+// The generator of each format of the table of formats, by its type code.
+struct CGeneratorEntry {
+    int code;
+    std::unique_ptr<CTelegramGenerator> (*make)();
+};
+
+const CGeneratorEntry kGenerators[] = {
+    {kTypeHpr418D, &Make<CHpr418Generator, false>},
+    {kTypeHpr418F, &Make<CHpr418Generator, true>},
+    {kTypeHpr309, &Make<CHpr309Generator>},
+    {kTypeZaqAscii, &Make<CZaqAsciiGenerator>},
+    {kTypeHpr418Bcd, &Make<CHpr418BcdGenerator>},
+    {kTypeNmea, &Make<CNmeaGenerator>},
+};
+
+} // namespace
+
 std::unique_ptr<CTelegramGenerator> CTelegramGenerator::Create(int typeCode)
 {
-    switch (typeCode) {
-    case kTypeHpr309:
-        return std::make_unique<CHpr309Generator>();
-    case kTypeHpr418Bcd:
-        return std::make_unique<CHpr418BcdGenerator>();
-    case kTypeHpr418D:
-        return std::make_unique<CHpr418Generator>(false);
-    case kTypeHpr418F:
-        return std::make_unique<CHpr418Generator>(true);
-    case kTypeZaqAscii:
-        return std::make_unique<CZaqAsciiGenerator>();
-    case kTypeNmea:
-        return std::make_unique<CNmeaGenerator>();
-    default:
-        return nullptr;
-    }
+    for (const CGeneratorEntry& generator : kGenerators)
+        if (generator.code == typeCode)
+            return generator.make();
+    return nullptr;
 }

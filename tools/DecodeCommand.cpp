@@ -10,14 +10,15 @@
 #include <vector>
 
 #include "clock/Tickwarden.h"
-#include "decoders/DecoderFactory.h"
+#include "decoders/FormatTable.h"
 #include "report/RtfReader.h"
+#include "tools/OptionValues.h"
 
 namespace {
 
 constexpr std::size_t kLongestTelegram = 256;
 
-const char* const kUsage =
+const char* const kUsageTemplate =
     "usage: vantrel-cli decode --type CODE [--rtf] [--index] [--csv PATH] FILE...\n"
     "\n"
     "Decodes telegrams held in files, one telegram per FILE (0 to 256 bytes;\n"
@@ -25,8 +26,7 @@ const char* const kUsage =
     "Each telegram is counted, written to the raw log and decoded with the\n"
     "current time as its receive time.\n"
     "\n"
-    "  --type CODE  0 HPR 309, 1 HPR 418D, 2 ZAQ ASCII, 3 HPR 418 BCD,\n"
-    "               4 NMEA SSB/LBP, 6 HPR 418F\n"
+    "  --type CODE  {types}\n"
     "  --rtf        print each report as its rich-text document and a line end\n"
     "               (default: the report as plain text and an empty line)\n"
     "  --index      after each report, print: index TAB valid TAB kind TAB text\n"
@@ -37,6 +37,12 @@ const char* const kUsage =
     "\n"
     "Exit status: 0 done; 1 a file, a log or the reports could not be read or\n"
     "written; 2 bad usage or a type code without a decoder.\n";
+
+const char* Usage()
+{
+    static const std::string text = WithTypeCodes(kUsageTemplate);
+    return text.c_str();
+}
 
 struct DecodeOptions {
     std::optional<int> typeCode;
@@ -49,7 +55,7 @@ struct DecodeOptions {
 int UsageError(const char* message)
 {
     std::fprintf(stderr, "vantrel-cli decode: %s\n", message);
-    std::fputs(kUsage, stderr);
+    std::fputs(Usage(), stderr);
     return 2;
 }
 
@@ -70,7 +76,7 @@ int ParseArguments(int argc, char** argv, DecodeOptions& options, bool& helpShow
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
         if (arg == "--help" || arg == "-h") {
-            std::fputs(kUsage, stdout);
+            std::fputs(Usage(), stdout);
             helpShown = true;
             return 0;
         } else if (arg == "--rtf") {
@@ -177,7 +183,7 @@ int RunDecodeCommand(int argc, char** argv)
     if (const int status = ParseArguments(argc, argv, options, helpShown); status != 0 || helpShown)
         return status;
 
-    std::unique_ptr<CFormatDecoder> decoder = CDecoderFactory::Create(*options.typeCode);
+    std::unique_ptr<CFormatDecoder> decoder = CFormatTable::Create(*options.typeCode);
     if (!decoder) {
         std::fprintf(stderr, "vantrel-cli decode: telegram type %d has no decoder\n", *options.typeCode);
         return 2;

@@ -10,7 +10,7 @@
 #include "acquisition/MemorySettingsStore.h"
 #include "acquisition/PortMap.h"
 #include "acquisition/TelegramDecoder.h"
-#include "decoders/DecoderFactory.h"
+#include "decoders/FormatTable.h"
 #include "settings/Registry.h"
 #include "simulation/DemoLine.h"
 #include "tools/OptionValues.h"
@@ -21,7 +21,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-const char* const kUsage =
+const char* const kUsageTemplate =
     "usage: vantrel-cli monitor [--port COMn] [--config TEXT] [--type CODE] [--timeout S]\n"
     "                           [--csv PATH] [--count N] [--demo]\n"
     "\n"
@@ -32,8 +32,7 @@ const char* const kUsage =
     "\n"
     "  --port COMn    the port to listen on (the port map names its device)\n"
     "  --config TEXT  baud rate and frame as stored, e.g. 'Config(9600,8,N,1)'\n"
-    "  --type CODE    0 HPR 309, 1 HPR 418D, 2 ZAQ ASCII, 3 HPR 418 BCD,\n"
-    "                 4 NMEA SSB/LBP, 6 HPR 418F\n"
+    "  --type CODE    {types}\n"
     "  --timeout S    receive timeout in seconds (1 to 3600, default 2)\n"
     "  --csv PATH     log from the start to PATH and the raw bytes beside it\n"
     "                 (.csv replaced by .raw)\n"
@@ -42,6 +41,12 @@ const char* const kUsage =
     "\n"
     "Exit status: 0 stopped; 1 a log could not be created or written;\n"
     "2 bad usage, or --demo could not start.\n";
+
+const char* Usage()
+{
+    static const std::string text = WithTypeCodes(kUsageTemplate);
+    return text.c_str();
+}
 
 struct MonitorOptions {
     std::optional<std::string> portName;
@@ -58,7 +63,7 @@ struct MonitorOptions {
 // 0 when understood, -1 after --help, else the exit status.
 int ParseArguments(int argc, char** argv, MonitorOptions& options)
 {
-    COptionReader reader{"monitor", kUsage, nullptr, nullptr, nullptr};
+    COptionReader reader{"monitor", Usage(), nullptr, nullptr, nullptr};
     reader.isFlag = [](const std::string& option) { return option == "--demo"; };
     reader.onFlag = [&options](const std::string&) { options.demo = true; };
     reader.onValue = [&options, &reader](const std::string& option, const std::string& value) {
@@ -94,20 +99,20 @@ int ParseArguments(int argc, char** argv, MonitorOptions& options)
 int StoredTelegramType(CSettingsStore& store)
 {
     std::int32_t code = kDefaultTelegramType;
-    return store.ReadInt("Telegram", code) ? code : kDefaultTelegramType;
+    return store.ReadInt(kTelegramSetting, code) ? code : kDefaultTelegramType;
 }
 
 // The options of this run, over what the user has stored.
 void ApplyOptions(const MonitorOptions& options, const CDemoLine* demo, CSettingsStore& store)
 {
     if (options.typeCode)
-        store.WriteInt("Telegram", *options.typeCode);
+        store.WriteInt(kTelegramSetting, *options.typeCode);
     if (options.configString)
-        store.WriteString("Config", *options.configString);
+        store.WriteString(kConfigSetting, *options.configString);
     if (demo)
-        store.WriteString("Port", demo->PortName());
+        store.WriteString(kPortSetting, demo->PortName());
     else if (options.portName)
-        store.WriteString("Port", *options.portName);
+        store.WriteString(kPortSetting, *options.portName);
 }
 
 bool ReportLogFailure(const CLogFileState& file)

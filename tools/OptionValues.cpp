@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "decoders/FormatTable.h"
+
 std::optional<std::int64_t> ParseWholeNumber(const std::string& text, std::int64_t lowest, std::int64_t highest)
 {
     if (text.empty())
@@ -56,4 +58,34 @@ int COptionReader::UsageError(const std::string& message) const
     std::fprintf(stderr, "vantrel-cli %s: %s\n", command, message.c_str());
     std::fputs(usage, stderr);
     return 2;
+}
+
+std::string WithTypeCodes(const char* usageTemplate)
+{
+    constexpr std::size_t kWidth = 78;
+    std::string text = usageTemplate;
+    const std::size_t at = text.find("{types}");
+    if (at == std::string::npos)
+        return text;
+    const std::size_t lineStart = text.rfind('\n', at) == std::string::npos ? 0 : text.rfind('\n', at) + 1;
+    const std::size_t indent = at - lineStart;
+    const std::string list = CFormatTable::CodeList();  // "0 HPR 309, 1 HPR 418D, ..."
+    std::string wrapped;
+    std::size_t column = indent;
+    for (std::size_t start = 0; start < list.size();) {
+        const std::size_t comma = list.find(", ", start);
+        const std::size_t end = comma == std::string::npos ? list.size() : comma + 1;
+        const std::string item = list.substr(start, end - start);
+        if (column > indent && column + 1 + item.size() > kWidth) {
+            wrapped += "\n" + std::string(indent, ' ');
+            column = indent;
+        } else if (column > indent) {
+            wrapped += ' ';
+            ++column;
+        }
+        wrapped += item;
+        column += item.size();
+        start = comma == std::string::npos ? list.size() : comma + 2;
+    }
+    return text.replace(at, 7, wrapped);
 }

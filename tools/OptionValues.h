@@ -9,6 +9,11 @@
 std::optional<std::int64_t> ParseWholeNumber(const std::string& text, std::int64_t lowest, std::int64_t highest);
 std::optional<double> ParseDecimal(const std::string& text, double lowest, double highest);
 
+// A command's usage text with "{types}" replaced by the type codes and
+// their format names, wrapped to 78 columns and indented to where
+// "{types}" stands.
+std::string WithTypeCodes(const char* usageTemplate);
+
 // The arguments of one command ("monitor"): options without a value are
 // flags; every other option takes the next argument as its value.
 struct COptionReader {

@@ -15,7 +15,7 @@
 #include "acquisition/CommSettings.h"
 #include "acquisition/PortMap.h"
 #include "acquisition/SerialPort.h"
-#include "decoders/DecoderFactory.h"
+#include "decoders/FormatTable.h"
 #include "settings/Registry.h"
 #include "simulation/PtyLine.h"
 #include "simulation/TelegramGenerator.h"
@@ -27,15 +27,15 @@ namespace {
 
 using namespace std::chrono_literals;
 
-const char* const kUsage =
+const char* const kUsageTemplate =
     "usage: vantrel-cli simulate [--type CODE] [--rate HZ] [--count N] [--errors FRACTION]\n"
     "                            [--config TEXT] (--port COMn | --device PATH | --pty)\n"
     "\n"
     "Plays the positioning system: writes generated telegrams to a line, each\n"
     "as one burst followed by silence. It never reads. Ctrl-C stops it.\n"
     "\n"
-    "  --type CODE        0 HPR 309, 1 HPR 418D, 2 ZAQ ASCII, 3 HPR 418 BCD,\n"
-    "                     4 NMEA SSB/LBP, 6 HPR 418F (default: the stored type)\n"
+    "  --type CODE        {types}\n"
+    "                     (default: the stored type)\n"
     "  --rate HZ          telegrams per second (default 1)\n"
     "  --count N          stop after N telegrams (default: until stopped)\n"
     "  --errors FRACTION  share of telegrams spoiled in turn: a flipped bit\n"
@@ -49,6 +49,12 @@ const char* const kUsage =
     "\n"
     "Exit status: 0 done or stopped; 1 the line could not be opened or written;\n"
     "2 bad usage or a type without telegrams.\n";
+
+const char* Usage()
+{
+    static const std::string text = WithTypeCodes(kUsageTemplate);
+    return text.c_str();
+}
 
 struct SimulateOptions {
     CSimulationOptions simulation;
@@ -99,7 +105,7 @@ int ParseValue(const COptionReader& reader, const std::string& arg, const std::s
 // 0 when understood, -1 after --help, else the exit status.
 int ParseArguments(int argc, char** argv, SimulateOptions& options)
 {
-    COptionReader reader{"simulate", kUsage, nullptr, nullptr, nullptr};
+    COptionReader reader{"simulate", Usage(), nullptr, nullptr, nullptr};
     reader.isFlag = [](const std::string& option) { return option == "--pty"; };
     reader.onFlag = [&options](const std::string&) { options.pty = true; };
     reader.onValue = [&options, &reader](const std::string& option, const std::string& value) {
@@ -173,7 +179,7 @@ public:
         if (options.configString)
             configString = *options.configString;
         else
-            registry.ReadString("Config", configString);
+            registry.ReadString(kConfigSetting, configString);
         if (isatty(device) && !ApplyFrame(device, configString))
             return path + ": " + std::strerror(errno);
         return "";
@@ -187,7 +193,7 @@ private:
     void AnnouncePty(CRegistry& registry)
     {
         std::string portName = CommSettings::kDefaultPortName;
-        registry.ReadString("Port", portName);
+        registry.ReadString(kPortSetting, portName);
         int portNumber = CommSettings::PortNumberFor(portName);
         if (portNumber <= 0)
             portNumber = 1;
@@ -204,7 +210,7 @@ int Simulate(SimulateOptions& options, CRegistry& registry, CStopSignal& stop)
 {
     if (!options.typeGiven) {
         std::int32_t code = kDefaultTelegramType;
-        options.simulation.typeCode = registry.ReadInt("Telegram", code) ? code : kDefaultTelegramType;
+        options.simulation.typeCode = registry.ReadInt(kTelegramSetting, code) ? code : kDefaultTelegramType;
     }
     if (!CTelegramGenerator::Create(options.simulation.typeCode)) {
         std::fprintf(stderr, "vantrel-cli simulate: no telegrams of type %d to send\n", options.simulation.typeCode);

@@ -9,7 +9,7 @@
 #include <stdexcept>
 
 #include "clock/Tickwarden.h"
-#include "decoders/DecoderFactory.h"
+#include "decoders/FormatTable.h"
 #include "simulation/TelegramGenerator.h"
 #include "tests/acquisition/ControllerSupport.h"
 #include "tests/decoders/DecoderTestSupport.h"
@@ -29,7 +29,7 @@ std::string HeaderRowsOf(int typeCode)
 {
     CTempDir dir;
     const std::string path = dir.File("header.csv");
-    CDecoderFactory::Create(typeCode)->OpenLogs(path);
+    CFormatTable::Create(typeCode)->OpenLogs(path);
     return ReadWholeFile(path);
 }
 
@@ -40,7 +40,7 @@ std::size_t LineCount(const std::string& text)
 
 class ControllerTest : public ::testing::Test {
 protected:
-    void Start(int typeCode, CTelegramDecoder::DecoderMaker maker = &CDecoderFactory::Create)
+    void Start(int typeCode, CTelegramDecoder::DecoderMaker maker = &CFormatTable::Create)
     {
         StoreLineSettings(store, line, typeCode);
         controller = std::make_unique<CTelegramDecoder>(&receiver, &store, std::move(maker));

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "decoders/DecoderFactory.h"
+#include "decoders/FormatTable.h"
 #include "simulation/TelegramGenerator.h"
 #include "tests/decoders/DecoderTestSupport.h"
 
@@ -106,7 +106,7 @@ inline std::vector<CDecodeResult> DecodeGenerated(int typeCode, int count, std::
 {
     std::vector<CDecodeResult> results;
     auto generator = CTelegramGenerator::Create(typeCode);
-    auto decoder = CDecoderFactory::Create(typeCode);
+    auto decoder = CFormatTable::Create(typeCode);
     if (!generator || !decoder) {
         ADD_FAILURE() << "no generator or decoder for type " << typeCode;
         return results;
@@ -114,7 +114,7 @@ inline std::vector<CDecodeResult> DecodeGenerated(int typeCode, int count, std::
     for (int i = 0; i < count; ++i) {
         const std::string telegram = generator->Next();
         EXPECT_EQ(telegram.size(), length) << "telegram " << i;
-        EXPECT_EQ(CDecoderFactory::Create(typeCode)->Validate(CByteView(telegram)), kStatusOk) << "telegram " << i;
+        EXPECT_EQ(CFormatTable::Create(typeCode)->Validate(CByteView(telegram)), kStatusOk) << "telegram " << i;
         results.push_back(DecodeTelegram(*decoder, telegram));
     }
     return results;

@@ -5,7 +5,7 @@
 #include <regex>
 
 #include "clock/Tickwarden.h"
-#include "decoders/DecoderFactory.h"
+#include "decoders/FormatTable.h"
 #include "tests/decoders/DecoderTestSupport.h"
 
 namespace {
@@ -279,20 +279,6 @@ TEST(ByteView, LittleEndianFloats)
     EXPECT_DOUBLE_EQ(bytes.F64LE(4), -1.5);
     // Only the two bytes 0xf8 0xbf are there: the rest reads as zero.
     EXPECT_EQ(bytes.U32LE(10), 0x0000bff8u);
-}
-
-TEST(DecoderFactory, TypeNamesAndCodesWithoutDecoder)
-{
-    EXPECT_STREQ(CDecoderFactory::TypeName(0), "HPR 309");
-    EXPECT_STREQ(CDecoderFactory::TypeName(1), "HPR 418D");
-    EXPECT_STREQ(CDecoderFactory::TypeName(2), "ZAQ ASCII");
-    EXPECT_STREQ(CDecoderFactory::TypeName(3), "HPR 418 BCD");
-    EXPECT_STREQ(CDecoderFactory::TypeName(4), "NMEA SSB/LBP");
-    EXPECT_STREQ(CDecoderFactory::TypeName(6), "HPR 418F");
-    for (int code : {5, 7, -1, 1000}) {
-        EXPECT_EQ(CDecoderFactory::TypeName(code), nullptr);
-        EXPECT_EQ(CDecoderFactory::Create(code), nullptr);
-    }
 }
 
 } // namespace

@@ -7,7 +7,7 @@
 #include <limits>
 #include <set>
 
-#include "decoders/DecoderFactory.h"
+#include "decoders/FormatTable.h"
 #include "decoders/Hpr418Decoder.h"
 #include "simulation/TelegramGenerator.h"
 #include "tests/decoders/DecoderTestSupport.h"
@@ -164,7 +164,7 @@ std::string FromCount(const std::string& row)
 TEST(Hpr418Decoder, FactoryMakesBothVariants)
 {
     for (const int code : {kTypeHpr418D, kTypeHpr418F}) {
-        auto decoder = CDecoderFactory::Create(code);
+        auto decoder = CFormatTable::Create(code);
         auto* hpr418 = dynamic_cast<CHpr418Decoder*>(decoder.get());
         ASSERT_NE(hpr418, nullptr);
         EXPECT_EQ(hpr418->variantF, code == kTypeHpr418F);
@@ -516,7 +516,7 @@ TEST(Hpr418Decoder, GeneratedTelegramsDecodeCleanly)
     for (const int code : {kTypeHpr418D, kTypeHpr418F}) {
         auto generator = CTelegramGenerator::Create(code);
         ASSERT_NE(generator, nullptr);
-        auto decoder = CDecoderFactory::Create(code);
+        auto decoder = CFormatTable::Create(code);
         std::set<std::pair<int, int>> kinds;  // message type, tp_type
         std::set<std::string> indexes;
         std::set<std::string> telegrams;

@@ -2,7 +2,7 @@
 
 #include <set>
 
-#include "decoders/DecoderFactory.h"
+#include "decoders/FormatTable.h"
 #include "decoders/NmeaDecoder.h"
 #include "simulation/NmeaGenerator.h"
 #include "tests/decoders/LoggedDecodeSupport.h"
@@ -270,7 +270,7 @@ TEST(NmeaDecoder, GeneratedSentencesDecodeWithMatchingChecksums)
 {
     auto generator = CTelegramGenerator::Create(kTypeNmea);
     ASSERT_NE(generator, nullptr);
-    auto decoder = CDecoderFactory::Create(kTypeNmea);
+    auto decoder = CFormatTable::Create(kTypeNmea);
     ASSERT_NE(decoder, nullptr);
     CLoggedDecoder logged(*decoder);
     std::set<std::string> indexes;

@@ -2,7 +2,7 @@
 
 #include <set>
 
-#include "decoders/DecoderFactory.h"
+#include "decoders/FormatTable.h"
 #include "decoders/ZaqAsciiDecoder.h"
 #include "simulation/ZaqAsciiGenerator.h"
 #include "tests/decoders/LoggedDecodeSupport.h"
@@ -229,7 +229,7 @@ TEST(ZaqAsciiDecoder, GeneratedTelegramsDecodeCleanly)
 {
     auto generator = CTelegramGenerator::Create(kTypeZaqAscii);
     ASSERT_NE(generator, nullptr);
-    auto decoder = CDecoderFactory::Create(kTypeZaqAscii);
+    auto decoder = CFormatTable::Create(kTypeZaqAscii);
     ASSERT_NE(decoder, nullptr);
     CLoggedDecoder logged(*decoder);
     std::set<std::string> indexes;

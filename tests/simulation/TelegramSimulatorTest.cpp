@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "decoders/DecoderFactory.h"
+#include "decoders/FormatTable.h"
 #include "simulation/PtyLine.h"
 #include "simulation/TelegramGenerator.h"
 #include "simulation/TelegramSimulator.h"
@@ -86,7 +86,7 @@ TEST(TelegramSimulatorTest, SendsTheCountAsSeparateBurstsWithTheAskedShareSpoile
     EXPECT_EQ(simulator.SentCount(), 6u);
     EXPECT_EQ(simulator.SpoiledCount(), 3u);
 
-    auto decoder = CDecoderFactory::Create(kTypeHpr418F);
+    auto decoder = CFormatTable::Create(kTypeHpr418F);
     int bad = 0;
     for (const std::string& burst : bursts) {
         const std::string text = DecodeTelegram(*decoder, burst).text;

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "decoders/DecoderFactory.h"
+#include "decoders/FormatTable.h"
 #include "simulation/TelegramGenerator.h"
 #include "tests/decoders/DecoderTestSupport.h"
 #include "tests/tools/CliProcess.h"
@@ -113,7 +113,7 @@ TEST_F(DecodeCommand, RtfOutputIsTheDocumentOfEachTelegramInOrder)
     const CCliResult result = RunCli({"decode", "--type", "6", "--rtf", first, second});
     ASSERT_EQ(result.status, 0) << result.err;
 
-    auto decoder = CDecoderFactory::Create(kTypeHpr418F);
+    auto decoder = CFormatTable::Create(kTypeHpr418F);
     const CDecodeResult one = DecodeTelegram(*decoder, telegram);
     const CDecodeResult two = DecodeTelegram(*decoder, "");
     EXPECT_EQ(result.out, one.document + "\n" + two.document + "\n");

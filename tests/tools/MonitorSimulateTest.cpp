@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <string>
 
-#include "decoders/DecoderFactory.h"
+#include "decoders/FormatTable.h"
 #include "simulation/TelegramGenerator.h"
 #include "tests/decoders/DecoderTestSupport.h"
 #include "tests/tools/CliProcess.h"
@@ -103,9 +103,9 @@ TEST_F(MonitorSimulateTest, SimulatorEndsByItselfAfterItsCount)
 TEST_F(MonitorSimulateTest, DemoLineOfEveryFormatGivesValidReportsAndStoresNothing)
 {
     for (int type : {kTypeHpr309, kTypeHpr418D, kTypeZaqAscii, kTypeHpr418Bcd, kTypeNmea, kTypeHpr418F}) {
-        if (!CTelegramGenerator::Create(type) || !CDecoderFactory::Create(type))
+        if (!CTelegramGenerator::Create(type) || !CFormatTable::Create(type))
             continue;  // that format is not simulated yet
-        SCOPED_TRACE(CDecoderFactory::TypeName(type));
+        SCOPED_TRACE(CFormatTable::TypeName(type));
         CChildProcess monitor({"monitor", "--demo", "--type", std::to_string(type), "--count", "2"}, {ConfigHome()});
         const CCliResult result = monitor.Wait(30s);
         EXPECT_EQ(result.status, 0) << result.err;

@@ -1,0 +1,70 @@
+#include "decoders/FormatTable.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "decoders/Hpr309Decoder.h"
+#include "decoders/Hpr418BcdDecoder.h"
+#include "decoders/Hpr418Decoder.h"
+#include "decoders/NmeaDecoder.h"
+#include "decoders/ZaqAsciiDecoder.h"
+
+namespace {
+
+template <class Decoder, auto... arguments>
+std::unique_ptr<CFormatDecoder> Make()
+{
+    return std::make_unique<Decoder>(arguments...);
+}
+
+const CFormatEntry kFormats[] = {
+    {kTypeHpr418D, "HPR 418D", "hpr418d", true, &Make<CHpr418Decoder, false>},
+    {kTypeHpr418F, "HPR 418F", "hpr418f", true, &Make<CHpr418Decoder, true>},
+    {kTypeHpr309, "HPR 309", "hpr309", true, &Make<CHpr309Decoder>},
+    {kTypeZaqAscii, "ZAQ ASCII", "zaq", true, &Make<CZaqAsciiDecoder>},
+    {kTypeHpr418Bcd, "HPR 418 BCD", "hpr418bcd", true, &Make<CHpr418BcdDecoder>},
+    {kTypeNmea, "NMEA SSB/LBP", "nmea", true, &Make<CNmeaDecoder>},
+};
+
+} // namespace
+
+std::span<const CFormatEntry> CFormatTable::Formats()
+{
+    return kFormats;
+}
+
+const CFormatEntry* CFormatTable::Find(int typeCode)
+{
+    for (const CFormatEntry& format : kFormats)
+        if (format.code == typeCode)
+            return &format;
+    return nullptr;
+}
+
+std::unique_ptr<CFormatDecoder> CFormatTable::Create(int typeCode)
+{
+    const CFormatEntry* format = Find(typeCode);
+    return format ? format->makeDecoder() : nullptr;
+}
+
+const char* CFormatTable::TypeName(int typeCode)
+{
+    const CFormatEntry* format = Find(typeCode);
+    return format ? format->name : nullptr;
+}
+
+std::string CFormatTable::CodeList()
+{
+    std::vector<const CFormatEntry*> byCode;
+    for (const CFormatEntry& format : kFormats)
+        byCode.push_back(&format);
+    std::sort(byCode.begin(), byCode.end(),
+              [](const CFormatEntry* a, const CFormatEntry* b) { return a->code < b->code; });
+    std::string list;
+    for (const CFormatEntry* format : byCode) {
+        if (!list.empty())
+            list += ", ";
+        list += std::to_string(format->code) + " " + format->name;
+    }
+    return list;
+}

@@ -1,9 +1,10 @@
 #include "decoders/Hpr418Decoder.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <limits>
+
+#include "decoders/FloatText.h"
 
 namespace {
 
@@ -85,15 +86,6 @@ float ToSingle(double value)
     return static_cast<float>(value);
 }
 
-// A float with one decimal, exactly as printf's "%.1f" writes it ("nan",
-// "-inf" and forty-digit values included), at a fraction of its cost.
-std::string OneDecimal(float value)
-{
-    char digits[64];
-    const std::to_chars_result end =
-        std::to_chars(std::begin(digits), std::end(digits), value, std::chars_format::fixed, 1);
-    return end.ec == std::errc() ? std::string(digits, end.ptr) : std::string();
-}
 
 void AppendFloatLE(std::string& bytes, float value)
 {
@@ -366,10 +358,8 @@ void CHpr418Decoder::FloatLine(const CFloatField& field, const CByteView& telegr
     const float value = telegram.F32LE(field.offset);
     const std::string text = OneDecimal(value);
     HexField(field.label, telegram, field.offset, 4, field.width);
-    if (std::fabs(value) < field.limit) {
-        const std::size_t pad = text.size() < field.interpretationWidth ? field.interpretationWidth - text.size() : 0;
-        report->AppendText(std::string(pad, ' ') + text + "          ");
-    }
+    if (std::fabs(value) < field.limit)
+        report->AppendText(AlignRight(text, field.interpretationWidth) + "          ");
     EndLine();
     if (IsCsvOpen())
         CsvText((text + csvAfter).c_str());

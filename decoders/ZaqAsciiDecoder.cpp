@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <optional>
 
+#include "decoders/FloatText.h"
+
 namespace {
 
 using CValueLine = CZaqAsciiDecoder::CValueLine;
@@ -129,13 +131,6 @@ float RealTag(std::string_view text, char tag)
     return ReadReal(text, FindTag(text, tag)).value_or(0.0f);
 }
 
-// The value with one decimal, as "%.1f" prints it.
-std::string OneDecimal(float value)
-{
-    char text[64];
-    const auto [end, error] = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 1);
-    return error == std::errc() ? std::string(text, end) : std::string("0.0");
-}
 
 } // namespace
 
@@ -264,10 +259,7 @@ void CZaqAsciiDecoder::WriteValues(std::string_view text, std::span<const CValue
 std::string CZaqAsciiDecoder::WriteValueLine(const CValueLine& line, float value)
 {
     const std::string digits = OneDecimal(value);
-    std::string column{line.tag, ':'};
-    if (digits.size() < 7)
-        column.append(7 - digits.size(), ' ');
-    column += digits;
+    const std::string column = std::string{line.tag, ':'} + AlignRight(digits, 7);
     report->AppendText(line.label);
     report->AppendAsciiText(column);
     EndField(line.interpretation);

@@ -1,0 +1,18 @@
+#include "decoders/FloatText.h"
+
+#include <charconv>
+#include <iterator>
+
+std::string OneDecimal(double value)
+{
+    // The largest double has 309 digits before the point.
+    char digits[320];
+    const std::to_chars_result end =
+        std::to_chars(std::begin(digits), std::end(digits), value, std::chars_format::fixed, 1);
+    return std::string(digits, end.ec == std::errc() ? end.ptr : digits);
+}
+
+std::string AlignRight(const std::string& text, std::size_t width)
+{
+    return text.size() < width ? std::string(width - text.size(), ' ') + text : text;
+}

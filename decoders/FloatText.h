@@ -1,0 +1,10 @@
+#pragma once
+#include <cstddef>
+#include <string>
+
+// A number with one decimal, exactly as printf's "%.1f" writes it ("nan",
+// "-inf" and forty-digit values included), at a fraction of its cost.
+std::string OneDecimal(double value);
+
+// text with blanks before it up to width, as printf's "%7s" pads.
+std::string AlignRight(const std::string& text, std::size_t width);

@@ -1,29 +1,14 @@
 #include "decoders/Hpr418Decoder.h"
 
 #include <cmath>
-#include <cstring>
 #include <limits>
 
 #include "decoders/FloatText.h"
+#include "decoders/Hpr418Layout.h"
 
 namespace {
 
-constexpr std::uint8_t kStopChar = 0xAA;
-constexpr int kSsblMessage = 1;
-constexpr int kLblMessage = 2;
-
-constexpr std::size_t kHeaderSize = 5;
-constexpr std::size_t kTrailerSize = 3;
-constexpr std::size_t kSsblSize = 58;
-constexpr std::size_t kLblSizeD = 46;
-constexpr std::size_t kLblSizeF = 65;
-
-// Where the HPR 418F LBL message keeps what the HPR 418D one has.
-constexpr std::size_t kLblFArrayAndTransducer = 16;
-constexpr std::size_t kLblFPosEast = 18;
-constexpr std::size_t kLblFPosNorth = 26;
-constexpr std::size_t kLblFCommonBytes = 34;
-constexpr std::size_t kLblCommonSize = 36;
+using namespace Hpr418Layout;
 
 // A telegram of 56 bytes or more with neither message type is taken for SSBL.
 constexpr int kShortestSsbl = 56;
@@ -56,11 +41,6 @@ const CCodeText kSsblDiagnostics[] = {{0, " no errors on transceiver hardware"}}
 const CCodeText kLblTdNums[] = {{1, "for transducer 1 on transceiver 1"}};
 const CCodeText kLblDiagnostics[] = {{0, "no errors on transceiver hardware"}};
 
-bool HasInclinometer(int tpType)
-{
-    return tpType == 2 || tpType == 3;
-}
-
 const char* TypeName(int messageType, int byteCount)
 {
     if (messageType == kSsblMessage)
@@ -84,15 +64,6 @@ float ToSingle(double value)
     if (std::isfinite(value) && std::fabs(value) > std::numeric_limits<float>::max())
         return value > 0 ? std::numeric_limits<float>::infinity() : -std::numeric_limits<float>::infinity();
     return static_cast<float>(value);
-}
-
-
-void AppendFloatLE(std::string& bytes, float value)
-{
-    std::uint32_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    for (int shift = 0; shift < 32; shift += 8)
-        bytes += static_cast<char>((bits >> shift) & 0xFF);
 }
 
 } // namespace
@@ -132,7 +103,7 @@ void CHpr418Decoder::WriteCsvHeader()
 void CHpr418Decoder::DecodeFields(const CByteView& telegram, CTelegramIndex& index)
 {
     const int byteCount = static_cast<int>(telegram.Size());
-    const int messageType = telegram.At(3);
+    const int messageType = telegram.At(kMessageTypeAt);
     ReportHeader(TypeName(messageType, byteCount), byteCount % 256);
     WriteHexHeading();
     DecodeHeader(telegram);
@@ -156,17 +127,17 @@ void CHpr418Decoder::DecodeHeader(const CByteView& telegram)
     EndLine();
     Csv(",%02x,", startChar);
 
-    const int blockLength = telegram.U16LE(1);
-    const int total = blockLength + 8;
-    HexField("block_length   ", telegram, 1, 2);
+    const int blockLength = telegram.U16LE(kBlockLengthAt);
+    const int total = blockLength + static_cast<int>(kHeaderSize + kTrailerSize);
+    HexField("block_length   ", telegram, kBlockLengthAt, 2);
     report->Append("data block: %2d (%02x), total: %2d (%02x) bytes", blockLength, blockLength, total, total);
     EndLineWithCsv(total);
 
-    const int messageType = ByteLine("message_type   ", telegram, 3);
+    const int messageType = ByteLine("message_type   ", telegram, kMessageTypeAt);
     report->Append("message type %d", messageType);
     EndLineWithCsv(messageType);
 
-    const int destination = ByteLine("destination    ", telegram, 4);
+    const int destination = ByteLine("destination    ", telegram, kDestinationAt);
     report->Append("to Destination device %d", destination);
     EndLineWithCsv(destination);
 }
@@ -221,13 +192,13 @@ std::size_t CHpr418Decoder::DecodeSsblExtension(const CByteView& telegram, int t
         {"tpdr roll      ", 63, 1000, 8, 7},
         {"tpdr pitch     ", 67, 1000, 8, 7},
     };
-    if (tpType == 1) {
+    if (tpType == kDepthTransponder) {
         FloatLine(kDepth, telegram, ",,");
-        return 4;
+        return kDepthExtensionSize;
     }
     if (HasInclinometer(tpType)) {
         FloatLines(kInclination, telegram);
-        return 8;
+        return kInclinometerExtensionSize;
     }
     CsvText(",,");
     return 0;
@@ -297,7 +268,7 @@ void CHpr418Decoder::WritePosType(int posType)
 void CHpr418Decoder::DecodeTrailer(const CByteView& telegram, std::size_t sectionEnd)
 {
     const CByteView trailer = From(telegram, sectionEnd);
-    const std::uint16_t calculated = telegram.Sum16(0, sectionEnd);
+    const std::uint16_t calculated = Sum(telegram, sectionEnd);
     const int low = calculated & 0xFF;
     const int high = calculated >> 8;
 
@@ -322,8 +293,8 @@ std::string CHpr418Decoder::RebuildLblTelegram(const CByteView& telegram)
 {
     std::string rebuilt = telegram.Bytes(0, kHeaderSize);
     rebuilt += telegram.Bytes(kLblFArrayAndTransducer, 2);
-    AppendFloatLE(rebuilt, ToSingle(telegram.F64LE(kLblFPosEast)));
-    AppendFloatLE(rebuilt, ToSingle(telegram.F64LE(kLblFPosNorth)));
+    AppendFloat(rebuilt, ToSingle(telegram.F64LE(kLblFPosEast)));
+    AppendFloat(rebuilt, ToSingle(telegram.F64LE(kLblFPosNorth)));
     rebuilt += telegram.Bytes(kLblFCommonBytes, kLblCommonSize);
     return rebuilt;
 }

@@ -1,16 +1,16 @@
 #include "simulation/Hpr418Generator.h"
 
 #include <cmath>
-#include <cstdint>
-#include <cstring>
+
+#include "decoders/Hpr418Layout.h"
 
 namespace {
 
+using namespace Hpr418Layout;
+
+// The receiver shows the start character without checking it; this is the one we send.
 constexpr int kStartChar = 0x55;
-constexpr int kStopChar = 0xAA;
 constexpr int kDestination = 1;
-constexpr int kSsblMessage = 1;
-constexpr int kLblMessage = 2;
 constexpr int kTranspondersInTurn = 4;
 constexpr int kMessageKinds = 5;  // SSBL with tp_type 0 to 3, then LBL
 constexpr double kSecondsPerTelegram = 0.5;
@@ -28,41 +28,22 @@ public:
     }
 
     void Byte(int value) { bytes += static_cast<char>(value & 0xFF); }
-    void Word(unsigned value) { LittleEndian(value, 2); }
-    void Float(float value)
-    {
-        std::uint32_t bits;
-        std::memcpy(&bits, &value, sizeof bits);
-        LittleEndian(bits, sizeof bits);
-    }
-    void Double(double value)
-    {
-        std::uint64_t bits;
-        std::memcpy(&bits, &value, sizeof bits);
-        LittleEndian(bits, sizeof bits);
-    }
+    void Word(unsigned value) { AppendLittleEndian(bytes, value, 2); }
+    void Float(float value) { AppendFloat(bytes, value); }
+    void Double(double value) { AppendDouble(bytes, value); }
     void Zeros(std::size_t count) { bytes.append(count, '\0'); }
 
     std::string Sealed()
     {
-        const std::size_t blockLength = bytes.size() - 5;
-        bytes[1] = static_cast<char>(blockLength & 0xFF);
-        bytes[2] = static_cast<char>(blockLength >> 8);
-        unsigned sum = 0;
-        for (const char byte : bytes)
-            sum += static_cast<unsigned char>(byte);
-        Word(sum & 0xFFFF);
+        const std::size_t blockLength = bytes.size() - kHeaderSize;
+        bytes[kBlockLengthAt] = static_cast<char>(blockLength & 0xFF);
+        bytes[kBlockLengthAt + 1] = static_cast<char>(blockLength >> 8);
+        Word(Sum(CByteView(bytes), bytes.size()));
         Byte(kStopChar);
         return bytes;
     }
 
 private:
-    void LittleEndian(std::uint64_t value, std::size_t size)
-    {
-        for (std::size_t i = 0; i < size; ++i)
-            Byte(static_cast<int>(value >> (8 * i)));
-    }
-
     std::string bytes;
 };
 
@@ -128,9 +109,9 @@ std::string CHpr418Generator::Ssbl(int tpIndex, int tpType, double seconds) cons
     telegram.Word(1);  // transducer 1
     telegram.Word(0);  // no errors
     telegram.Float(static_cast<float>(0.4 + 0.05 * tpIndex));
-    if (tpType == 1) {
+    if (tpType == kDepthTransponder) {
         telegram.Float(static_cast<float>(at.z));
-    } else if (tpType == 2 || tpType == 3) {
+    } else if (HasInclinometer(tpType)) {
         telegram.Float(static_cast<float>(3.0 * std::sin(0.05 * seconds + tpIndex)));
         telegram.Float(static_cast<float>(2.0 * std::cos(0.04 * seconds + tpIndex)));
     }
@@ -145,7 +126,7 @@ std::string CHpr418Generator::Lbl(int tpIndex, double seconds) const
     const double north = 6712450.0 + at.y;
     CHpr418Telegram telegram(kLblMessage);
     if (variantF)
-        telegram.Zeros(11);
+        telegram.Zeros(kLblFArrayAndTransducer - kHeaderSize);
     telegram.Byte(1);  // transponder array
     telegram.Byte(1);  // transducer 1
     if (variantF) {

@@ -7,7 +7,9 @@
 
 namespace {
 
-// Byte offsets in the telegram.
+using namespace Hpr309Layout;
+
+// Byte offsets in the telegram before the check byte and the end marker.
 enum : std::size_t {
     kHeader = 0,
     kRoll = 1,
@@ -26,14 +28,9 @@ enum : std::size_t {
     kTpSpec = 26,
     kTransducers = 27,
     kTdStatus = 28,
-    kQFactor = 29,
-    kChecksum = 30,
-    kEndOfTg = 31
+    kQFactor = 29
 };
 
-constexpr double kDegreesPerCount = 0.0878906;
-constexpr double kMetresPerCount = 0.125;
-constexpr double kFeetPerCount = 0.4101;
 constexpr int kFirstTpdrAttitudeType = 5;
 
 // The interpretation column starts here, under the table heading.
@@ -63,8 +60,8 @@ double UnsignedAngle(const CByteView& telegram, std::size_t offset)
 double SignedAngle(const CByteView& telegram, std::size_t offset)
 {
     const int count = CPackedNumber::SixBit12(telegram, offset);
-    if (count & 0x800)
-        return -(4096 - count) * kDegreesPerCount;
+    if (count & kAngleSignBit)
+        return -(kAngleCounts - count) * kDegreesPerCount;
     return count * kDegreesPerCount;
 }
 
@@ -127,7 +124,7 @@ TelegramStatus CHpr309Decoder::Validate(const CByteView& telegram)
         return kStatusTimedOut;
     if (telegram.Size() < kLength)
         return kStatusEarlyEot;
-    if (telegram.Xor(0, kLength) == kXorResult)
+    if (Xor(telegram) == kXorResult)
         return kStatusOk;
     // Show the engineer what arrived, ahead of the error block.
     if (report) {
@@ -286,5 +283,5 @@ void CHpr309Decoder::WriteCsvColumns(const CByteView& t, TelegramStatus)
         v.roll, v.pitch, v.course, t.At(kTpIndex), v.x, v.y, v.z, t.At(kStatus), t.At(kTimeout),
         static_cast<unsigned>(static_cast<std::int32_t>(v.sequence)), v.tdAngle, t.At(kTest), t.At(kTpType),
         t.At(kTpSpec), t.At(kTransducers), t.At(kTdStatus), t.At(kQFactor), t.At(kChecksum), t.At(kEndOfTg),
-        t.Xor(0, kLength));
+        Xor(t));
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include "decoders/FormatDecoder.h"
+#include "decoders/Hpr309Layout.h"
 
 // The HPR 309 transponder telegram: 32 bytes, one transponder's position
 // relative to the vessel, the vessel's attitude and the transducers' state.
@@ -31,8 +32,7 @@
 // Transducers byte says feet.
 class CHpr309Decoder : public CFormatDecoder {
 public:
-    static constexpr std::size_t kLength = 32;
-    static constexpr std::uint8_t kXorResult = 0x40;
+    static constexpr std::size_t kLength = Hpr309Layout::kLength;
 
     CHpr309Decoder();
 

@@ -3,12 +3,12 @@
 #include <cmath>
 #include <iterator>
 
+#include "decoders/Hpr309Layout.h"
 #include "decoders/PackedNumber.h"
 
 namespace {
 
-constexpr double kDegreesPerCount = 0.0878906;
-constexpr double kMetresPerCount = 0.125;
+using namespace Hpr309Layout;
 
 struct CChannel {
     int number;
@@ -27,7 +27,7 @@ const CChannel kChannels[] = {
 
 int AngleCount(double degrees)
 {
-    return static_cast<int>(std::lround(degrees / kDegreesPerCount)) & 0xFFF;
+    return static_cast<int>(std::lround(degrees / kDegreesPerCount)) & (kAngleCounts - 1);
 }
 
 int DistanceCount(double metres)
@@ -70,9 +70,8 @@ std::string CHpr309Generator::Next()
     telegram += static_cast<char>(0x05);  // starboard transducer, narrow beam selected, metres
     telegram += static_cast<char>(0x04);  // starboard tracking in auto track, port fixed
     telegram += static_cast<char>(10 + sequence % 5);
-    // The check byte makes the XOR of all 32 bytes 0x40.
-    const std::uint8_t others = CByteView(telegram).Xor(0, telegram.size()) ^ static_cast<std::uint8_t>(kEndMarker);
-    telegram += static_cast<char>(others ^ 0x40);
+    telegram += '\0';  // the check byte, once the end marker is in place
     telegram += kEndMarker;
+    telegram[kChecksum] = static_cast<char>(CheckByte(CByteView(telegram)));
     return telegram;
 }

@@ -1,70 +1,15 @@
 #include "decoders/Hpr418BcdDecoder.h"
 
 #include "decoders/CodeText.h"
-#include "decoders/PackedNumber.h"
 
 namespace {
 
-enum MessageType : int { kSsbl = 1, kLbl = 2, kSequence = 3, kLblShownUnknown = 4 };
+using namespace Hpr418BcdLayout;
 
-// Byte offsets shared by the messages.
-enum : std::size_t {
-    kSot = 0,
-    kHeadByte = 1,
-    kStatus1 = 2,
-    kStatus2 = 3,
-    kTpInf = 4,
-    kEllipseDirection = 24,
-    kEllipseMajor = 26,
-    kEllipseMinor = 28,
-    kChecksum = 30,
-    kEor = 31
-};
+// A head byte shown as an LBL message too.
+constexpr int kLblShownUnknown = 4;
 
-// SSBL body.
-enum : std::size_t {
-    kSsblTpIndex = 5,
-    kSsblX = 7,
-    kSsblY = 10,
-    kSsblZ = 13,
-    kSsblHeading = 16,
-    kSensorFirst = 18,
-    kSensorSecond = 21
-};
-
-// LBL body.
-enum : std::size_t {
-    kLblArray = 5,
-    kLblNorthings = 6,
-    kLblEastings = 11,
-    kLblDepth = 16,
-    kLblHeading = 19,
-    kLblUpdatePeriod = 21,
-    kLblNotUsed = 23
-};
-
-// Transponder sequence body.
-enum : std::size_t { kTpCount = 2, kSequenceNotUsed = 29 };
-constexpr int kSlots = 13;
 constexpr int kSlotsInReport = 11;
-constexpr int kShipPositionSlot = 300;
-
-// The transponder types whose sensor data replaces the ship's attitude.
-enum TpType : int { kDepthTp = 1, kInclinometerTp = 2, kDiffIncTp = 3, kCompassTp = 4 };
-
-// Status_1 bits.
-constexpr std::uint8_t kPositionOk = 0x01;
-constexpr std::uint8_t kFiltered = 0x02;
-constexpr std::uint8_t kPredicted = 0x04;
-constexpr std::uint8_t kAdditionalDataOk = 0x08;
-constexpr std::uint8_t kOptionalDataOk = 0x10;
-constexpr std::uint8_t kSlave = 0x20;
-constexpr std::uint8_t kBcdConversionError = 0x40;
-
-// Status_2 bits.
-constexpr std::uint8_t kTraining = 0x10;
-constexpr std::uint8_t kMobile = 0x20;
-constexpr std::uint8_t kUtmGrid = 0x40;
 
 const CCodeText kTypeNames[] = {
     {kSsbl, "418BCD SSBL"}, {kLbl, "418BCD LBL"}, {kSequence, "418BCD TSEQ"},
@@ -76,45 +21,22 @@ const CCodeText kTpTypes[] = {
     {0x10, "Responder driver 1"}, {0x13, "Responder driver 4"},
 };
 
-int Bcd(const CByteView& t, std::size_t offset, std::size_t length)
+int Bcd(const CByteView& t, const CBcdField& field)
 {
-    return static_cast<int>(CPackedNumber::SignedBcd(t, offset, length));
-}
-
-double Tenths(const CByteView& t, std::size_t offset, std::size_t length)
-{
-    return static_cast<double>(CPackedNumber::SignedBcd(t, offset, length)) * 0.1;
-}
-
-double Hundredths(const CByteView& t, std::size_t offset, std::size_t length)
-{
-    return static_cast<double>(CPackedNumber::SignedBcd(t, offset, length)) * 0.01;
-}
-
-std::size_t SlotOffset(int slot)
-{
-    return 1 + 2 * static_cast<std::size_t>(slot);
+    return static_cast<int>(field.Count(t));
 }
 
 } // namespace
 
 CHpr418BcdDecoder::CHpr418BcdDecoder() : CFormatDecoder(RowShape::AfterDecode) {}
 
-std::uint8_t CHpr418BcdDecoder::CalculatedChecksum(const CByteView& telegram)
-{
-    return telegram.Xor(0, kChecksum) & 0x7F;
-}
-
 TelegramStatus CHpr418BcdDecoder::Validate(const CByteView& telegram)
 {
     if (telegram.Empty())
         return kStatusTimedOut;
-    if (telegram.Size() < kLength || telegram.At(kSot) != kStartByte || telegram.At(kEor) != kEndByte)
+    if (telegram.Size() < kLength || telegram.At(kStart) != kStartByte || telegram.At(kEnd) != kEndByte)
         return kStatusBadData;
-    // Bit 7 of the checksum byte carries nothing.
-    if ((telegram.Xor(0, kLength) & 0x7F) == 0x7F)
-        return kStatusOk;
-    return kStatusChecksumError;
+    return ChecksumMatches(telegram) ? kStatusOk : kStatusChecksumError;
 }
 
 void CHpr418BcdDecoder::DecodeFields(const CByteView& telegram, CTelegramIndex& index)
@@ -122,7 +44,7 @@ void CHpr418BcdDecoder::DecodeFields(const CByteView& telegram, CTelegramIndex& 
     const int messageType = telegram.At(kHeadByte);
     ReportHeader(LookupText(kTypeNames, messageType, "UNKNOWN"), static_cast<int>(telegram.Size()));
     WriteHexHeading();
-    HexLine("SOT            ", telegram, kSot, 1, "Start of telegram   (DF)");
+    HexLine("SOT            ", telegram, kStart, 1, "Start of telegram   (DF)");
     HexLine("Head byte      ", telegram, kHeadByte, 1, "Message type        (%d)", messageType);
     if (messageType == kSequence) {
         WriteSequenceLines(telegram);
@@ -144,8 +66,8 @@ void CHpr418BcdDecoder::DecodeFields(const CByteView& telegram, CTelegramIndex& 
         WriteEllipseLines(telegram);
     }
     HexLine("Checksum       ", telegram, kChecksum, 1, "%02X is calculated checksum",
-            CalculatedChecksum(telegram));
-    HexLine("EOR            ", telegram, kEor, 1, "End of telegram     (FF)");
+            Checksum(telegram));
+    HexLine("EOR            ", telegram, kEnd, 1, "End of telegram     (FF)");
 }
 
 void CHpr418BcdDecoder::WriteStatus1Line(const CByteView& telegram, int messageType)
@@ -197,43 +119,49 @@ void CHpr418BcdDecoder::WriteSsblLines(const CByteView& telegram, CTelegramIndex
     const int tpType = telegram.At(kTpInf);
     HexLine("TP.inf.        ", telegram, kTpInf, 1, "TP type is %d :%s", tpType,
             LookupText(kTpTypes, tpType, "UNKNOWN"));
-    const int tpIndex = Bcd(telegram, kSsblTpIndex, 2);
-    HexLine("TP index       ", telegram, kSsblTpIndex, 2, "Telegram for TP index %d", tpIndex);
+    const int tpIndex = Bcd(telegram, kSsblTpIndex);
+    HexLine("TP index       ", telegram, kSsblTpIndex.offset, kSsblTpIndex.length, "Telegram for TP index %d",
+            tpIndex);
     report->indexText = std::to_string(tpIndex);
     index.SetIndex(1, report->indexText);
-    HexLine("X position     ", telegram, kSsblX, 3, "%.1f is USBL Athwartships (Starboard positive)",
-            Tenths(telegram, kSsblX, 3));
-    HexLine("Y position     ", telegram, kSsblY, 3, "%.1f is USBL Alongships (Forward positive)",
-            Tenths(telegram, kSsblY, 3));
-    HexLine("Z position     ", telegram, kSsblZ, 3, "%.1f is USBL Depth of tpdr", Tenths(telegram, kSsblZ, 3));
-    HexLine("Heading        ", telegram, kSsblHeading, 2, "%.1f degrees is Ship's heading",
-            Tenths(telegram, kSsblHeading, 2));
+    HexLine("X position     ", telegram, kSsblX.offset, kSsblX.length,
+            "%.1f is USBL Athwartships (Starboard positive)", kSsblX.Value(telegram));
+    HexLine("Y position     ", telegram, kSsblY.offset, kSsblY.length, "%.1f is USBL Alongships (Forward positive)",
+            kSsblY.Value(telegram));
+    HexLine("Z position     ", telegram, kSsblZ.offset, kSsblZ.length, "%.1f is USBL Depth of tpdr",
+            kSsblZ.Value(telegram));
+    HexLine("Heading        ", telegram, kSsblHeading.offset, kSsblHeading.length, "%.1f degrees is Ship's heading",
+            kSsblHeading.Value(telegram));
     WriteSensorLines(telegram);
 }
 
 // Bytes 18 to 23 carry the transponder's own sensor data, or the ship's attitude.
 void CHpr418BcdDecoder::WriteSensorLines(const CByteView& telegram)
 {
-    const double first = Tenths(telegram, kSensorFirst, 3);
-    const double second = Tenths(telegram, kSensorSecond, 3);
+    const CBcdField& first = kSensorFirst;
+    const CBcdField& second = kSensorSecond;
     const char* quality = (telegram.At(kStatus1) & kAdditionalDataOk) ? ", OK" : ", BAD";
     switch (telegram.At(kTpInf)) {
     case kDepthTp:
-        HexLine("Tpdr Depth     ", telegram, kSensorFirst, 3, "%.1f metres of Depth from Tpdr", first);
+        HexLine("Tpdr Depth     ", telegram, first.offset, first.length, "%.1f metres of Depth from Tpdr",
+                first.Value(telegram));
         break;
     case kInclinometerTp:
     case kDiffIncTp:
-        HexLine("Tpdr X angle   ", telegram, kSensorFirst, 3, "%.1f degrees of roll from Tpdr%s", first, quality);
-        HexLine("Tpdr Y angle   ", telegram, kSensorSecond, 3, "%.1f degrees of pitch from Tpdr%s", second,
-                quality);
+        HexLine("Tpdr X angle   ", telegram, first.offset, first.length, "%.1f degrees of roll from Tpdr%s",
+                first.Value(telegram), quality);
+        HexLine("Tpdr Y angle   ", telegram, second.offset, second.length, "%.1f degrees of pitch from Tpdr%s",
+                second.Value(telegram), quality);
         break;
     case kCompassTp:
-        HexLine("Tpdr Heading   ", telegram, kSensorFirst, 2, "%.1f degrees from Tpdr",
-                Tenths(telegram, kSensorFirst, 2));
+        HexLine("Tpdr Heading   ", telegram, kSensorHeading.offset, kSensorHeading.length, "%.1f degrees from Tpdr",
+                kSensorHeading.Value(telegram));
         break;
     default:
-        HexLine("Roll           ", telegram, kSensorFirst, 3, "%.1f degrees of Ship's roll", first);
-        HexLine("Pitch          ", telegram, kSensorSecond, 3, "%.1f degrees of Ship's pitch", second);
+        HexLine("Roll           ", telegram, first.offset, first.length, "%.1f degrees of Ship's roll",
+                first.Value(telegram));
+        HexLine("Pitch          ", telegram, second.offset, second.length, "%.1f degrees of Ship's pitch",
+                second.Value(telegram));
         break;
     }
 }
@@ -241,7 +169,7 @@ void CHpr418BcdDecoder::WriteSensorLines(const CByteView& telegram)
 void CHpr418BcdDecoder::WriteLblLines(const CByteView& telegram, CTelegramIndex& index)
 {
     const std::uint8_t positionType = telegram.At(kTpInf);
-    const int position = Bcd(telegram, kTpInf, 1);
+    const int position = Bcd(telegram, kLblPositionType);
     HexField("TP. inf.       ", telegram, kTpInf, 1);
     if (positionType == 0)
         report->AppendText("Position of vessel");
@@ -264,29 +192,30 @@ void CHpr418BcdDecoder::WriteLblLines(const CByteView& telegram, CTelegramIndex&
     EndLine();
 
     const bool utm = telegram.At(kStatus2) & kUtmGrid;
-    HexLine("X position     ", telegram, kLblNorthings, 5, "%.2f is %s", Hundredths(telegram, kLblNorthings, 5),
-            utm ? "UTM Northings" : "Northings");
-    HexLine("Y position     ", telegram, kLblEastings, 5, "%.2f is %s", Hundredths(telegram, kLblEastings, 5),
-            utm ? "UTM Eastings" : "Eastings");
-    HexLine("Z position     ", telegram, kLblDepth, 3, "%.1f  is Depth", Tenths(telegram, kLblDepth, 3));
-    HexLine("Heading        ", telegram, kLblHeading, 2, "%.1f  degrees is Ship's heading",
-            Tenths(telegram, kLblHeading, 2));
-    HexLine("Update period  ", telegram, kLblUpdatePeriod, 2, "%.2f seconds is Ship's position update period",
-            Hundredths(telegram, kLblUpdatePeriod, 2));
+    HexLine("X position     ", telegram, kLblNorthings.offset, kLblNorthings.length, "%.2f is %s",
+            kLblNorthings.Value(telegram), utm ? "UTM Northings" : "Northings");
+    HexLine("Y position     ", telegram, kLblEastings.offset, kLblEastings.length, "%.2f is %s",
+            kLblEastings.Value(telegram), utm ? "UTM Eastings" : "Eastings");
+    HexLine("Z position     ", telegram, kLblDepth.offset, kLblDepth.length, "%.1f  is Depth",
+            kLblDepth.Value(telegram));
+    HexLine("Heading        ", telegram, kLblHeading.offset, kLblHeading.length, "%.1f  degrees is Ship's heading",
+            kLblHeading.Value(telegram));
+    HexLine("Update period  ", telegram, kLblUpdatePeriod.offset, kLblUpdatePeriod.length,
+            "%.2f seconds is Ship's position update period", kLblUpdatePeriod.Value(telegram));
     HexField("NOT USED       ", telegram, kLblNotUsed, 1, 0);
     EndLine();
 }
 
 void CHpr418BcdDecoder::WriteSequenceLines(const CByteView& telegram)
 {
-    HexField("No. of TP.s    ", telegram, kTpCount, 1, 10);
-    report->Append("%2d TP.s in the sequence", Bcd(telegram, kTpCount, 1));
+    HexField("No. of TP.s    ", telegram, kTpCount.offset, kTpCount.length, 10);
+    report->Append("%2d TP.s in the sequence", Bcd(telegram, kTpCount));
     EndLine();
     // The last two slots reach only the CSV row.
     for (int slot = 1; slot <= kSlotsInReport; ++slot) {
-        const long tpIndex = Bcd(telegram, SlotOffset(slot), 2);
-        HexField("TP index       ", telegram, SlotOffset(slot), 2, 10);
-        if (tpIndex == kShipPositionSlot)
+        const long tpIndex = Bcd(telegram, Slot(slot));
+        HexField("TP index       ", telegram, Slot(slot).offset, Slot(slot).length, 10);
+        if (tpIndex == kShipPosition)
             report->Append("%2d: Telegram for Ship position", slot);
         else if (tpIndex != 0)
             report->Append("%2d: Telegram for TP index '%3ld'", slot, tpIndex);
@@ -298,12 +227,12 @@ void CHpr418BcdDecoder::WriteSequenceLines(const CByteView& telegram)
 
 void CHpr418BcdDecoder::WriteEllipseLines(const CByteView& telegram)
 {
-    HexLine("h_err_el_dir   ", telegram, kEllipseDirection, 2, "%.1f degrees is XY error ellipse direction",
-            Tenths(telegram, kEllipseDirection, 2));
-    HexLine("h_err_el_maj   ", telegram, kEllipseMajor, 2, "%.1f is MAX. of XY error ellipse",
-            Tenths(telegram, kEllipseMajor, 2));
-    HexLine("h_err_el_min   ", telegram, kEllipseMinor, 2, "%.1f is MIN. of XY error ellipse",
-            Tenths(telegram, kEllipseMinor, 2));
+    HexLine("h_err_el_dir   ", telegram, kEllipseDirection.offset, kEllipseDirection.length,
+            "%.1f degrees is XY error ellipse direction", kEllipseDirection.Value(telegram));
+    HexLine("h_err_el_maj   ", telegram, kEllipseMajor.offset, kEllipseMajor.length,
+            "%.1f is MAX. of XY error ellipse", kEllipseMajor.Value(telegram));
+    HexLine("h_err_el_min   ", telegram, kEllipseMinor.offset, kEllipseMinor.length,
+            "%.1f is MIN. of XY error ellipse", kEllipseMinor.Value(telegram));
 }
 
 void CHpr418BcdDecoder::WriteCsvHeader()
@@ -332,31 +261,30 @@ void CHpr418BcdDecoder::WriteCsvColumns(const CByteView& t, TelegramStatus)
 {
     // Fixed positions whatever the status: bytes a short telegram lacks read as 0.
     const int messageType = t.At(kHeadByte);
-    Csv("%2x,%d,", t.At(kSot), messageType);
+    Csv("%2x,%d,", t.At(kStart), messageType);
     if (messageType == kSequence) {
-        Csv("%d,", Bcd(t, kTpCount, 1));
+        Csv("%d,", Bcd(t, kTpCount));
         for (int slot = 1; slot <= kSlots; ++slot)
-            Csv("%d,", Bcd(t, SlotOffset(slot), 2));
+            Csv("%d,", Bcd(t, Slot(slot)));
         Csv("%d,", t.At(kSequenceNotUsed));
     } else {
         Csv("%x,%x,%d,", t.At(kStatus1), t.At(kStatus2), t.At(kTpInf));
         if (messageType == kSsbl) {
-            Csv("%d,", Bcd(t, kSsblTpIndex, 2));
-            Csv("%3.1f,%3.1f,%3.1f,", Tenths(t, kSsblX, 3), Tenths(t, kSsblY, 3), Tenths(t, kSsblZ, 3));
-            Csv("%3.1f,", Tenths(t, kSsblHeading, 2));
-            Csv("%3.1f,%3.1f,", Tenths(t, kSensorFirst, 3), Tenths(t, kSensorSecond, 3));
+            Csv("%d,", Bcd(t, kSsblTpIndex));
+            Csv("%3.1f,%3.1f,%3.1f,", kSsblX.Value(t), kSsblY.Value(t), kSsblZ.Value(t));
+            Csv("%3.1f,", kSsblHeading.Value(t));
+            Csv("%3.1f,%3.1f,", kSensorFirst.Value(t), kSensorSecond.Value(t));
         } else if (messageType == kLbl) {
             Csv("%d,", t.At(kLblArray));
-            Csv("%4.2f,%4.2f,", Hundredths(t, kLblNorthings, 5), Hundredths(t, kLblEastings, 5));
-            Csv("%3.1f,", Tenths(t, kLblDepth, 3));
-            Csv("%3.1f,", Tenths(t, kLblHeading, 2));
-            Csv("%4.2f,", Hundredths(t, kLblUpdatePeriod, 2));
+            Csv("%4.2f,%4.2f,", kLblNorthings.Value(t), kLblEastings.Value(t));
+            Csv("%3.1f,", kLblDepth.Value(t));
+            Csv("%3.1f,", kLblHeading.Value(t));
+            Csv("%4.2f,", kLblUpdatePeriod.Value(t));
             Csv("%d,", t.At(kLblNotUsed));
         } else {
             CsvText("UNKNOWN MESSAGE TYPE,");
         }
-        Csv("%3.1f,%3.1f,%3.1f,,,", Tenths(t, kEllipseDirection, 2), Tenths(t, kEllipseMajor, 2),
-            Tenths(t, kEllipseMinor, 2));
+        Csv("%3.1f,%3.1f,%3.1f,,,", kEllipseDirection.Value(t), kEllipseMajor.Value(t), kEllipseMinor.Value(t));
     }
-    Csv("%d,%2x,%d\n", t.At(kChecksum), t.At(kEor), CalculatedChecksum(t));
+    Csv("%d,%2x,%d\n", t.At(kChecksum), t.At(kEnd), Checksum(t));
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include "decoders/FormatDecoder.h"
+#include "decoders/Hpr418BcdLayout.h"
 
 // The HPR 418 BCD telegram: 32 bytes whose numbers are signed packed BCD,
 // most significant digit first (a first nibble of 0xD is the minus sign).
@@ -31,17 +32,12 @@
 //  29      not used
 class CHpr418BcdDecoder : public CFormatDecoder {
 public:
-    static constexpr std::size_t kLength = 32;
-    static constexpr std::uint8_t kStartByte = 0xDF;
-    static constexpr std::uint8_t kEndByte = 0xFF;
+    static constexpr std::size_t kLength = Hpr418BcdLayout::kLength;
 
     CHpr418BcdDecoder();
 
     TelegramStatus Validate(const CByteView& telegram) override;
     void WriteCsvHeader() override;
-
-    // The 7-bit checksum the sender puts in byte 30 for bytes 0 to 29.
-    static std::uint8_t CalculatedChecksum(const CByteView& telegram);
 
 protected:
     void DecodeFields(const CByteView& telegram, CTelegramIndex& index) override;

@@ -16,7 +16,6 @@ private:
     std::string Ssbl(unsigned round, double seconds) const;
     std::string Lbl(unsigned round, double seconds) const;
     std::string Sequence(unsigned round) const;
-    static std::string Frame(const std::string& body);
 
     unsigned sequence = 0;
 };

@@ -170,6 +170,31 @@ private slots:
         QFile::remove(openedSnapshots[1]);
     }
 
+    void snapshotsLastUntilTheProgramEnds()
+    {
+        // The editor reads a snapshot after the command, so every one stays
+        // while the program runs, also one whose editor did not start; none
+        // outlives the view, which lives as long as the program's window.
+        view->ShowReport(SampleReport("HPR 418 SSBL"), "");
+        view->OnSendToNotepad();
+        view->moveCursor(QTextCursor::End);
+        QTest::keyClicks(view.get(), "seen twice");
+        view->OnSendToNotepad();
+        openerResult = EACCES;
+        view->OnSendToNotepad();
+        QMessageBox* box = VisibleMessage("viewMessage");
+        QVERIFY(box);
+        box->close();
+        QCOMPARE(openedSnapshots.size(), 3);
+        QCOMPARE(QSet<QString>(openedSnapshots.begin(), openedSnapshots.end()).size(), 3);
+        for (const QString& path : openedSnapshots)
+            QVERIFY2(QFile::exists(path), qPrintable(path));
+
+        view.reset();
+        for (const QString& path : openedSnapshots)
+            QVERIFY2(!QFile::exists(path), qPrintable(path));
+    }
+
     void emptyViewGivesEmptySnapshot()
     {
         view->OnSendToNotepad();

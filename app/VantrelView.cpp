@@ -5,7 +5,6 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
-#include <QFontDatabase>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPrintDialog>
@@ -27,6 +26,7 @@
 #include "app/TelegramFilterDlg.h"
 #include "app/UserMessage.h"
 #include "app/VantrelDoc.h"
+#include "app/widgets/FixedPitchFont.h"
 #include "report/RtfReader.h"
 
 namespace {
@@ -67,7 +67,7 @@ CVantrelView::CVantrelView(CVantrelDoc* owner, QWidget* parent)
     : QTextEdit(parent), vantrelDoc(owner), openSnapshot(&CVantrelView::OpenInTextEditor)
 {
     setLineWrapMode(QTextEdit::NoWrap);
-    setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    setFont(CFixedPitchFont::Choose());
     if (vantrelDoc)
         vantrelDoc->SetView(this);
 }
@@ -81,7 +81,7 @@ CVantrelView::~CVantrelView()
 
 void CVantrelView::RenderReport(const std::string& report, QTextDocument& target)
 {
-    const QFont fixedFont = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    const QFont fixedFont = CFixedPitchFont::Choose();
     target.clear();
     QTextCursor cursor(&target);
     cursor.beginEditBlock();

@@ -2,6 +2,7 @@
 // filter, the copy for the text editor and printing.
 #include <QFile>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
@@ -69,7 +70,21 @@ private slots:
         const QTextCharFormat interpretation = FormatAt("470.8");
         QVERIFY(!interpretation.fontUnderline());
         QVERIFY(interpretation.foreground().style() == Qt::NoBrush);
-        QVERIFY(QFontInfo(raw.font()).fixedPitch());
+    }
+
+    void everyCharacterAdvancesByOneWidth()
+    {
+        // The report's columns line up only when every character it shows,
+        // in normal and bold weight, moves the pen by the same width; the
+        // user's notes are typed in the view's own font.
+        view->ShowReport(SampleReport("HPR 418 SSBL"), "");
+        for (const char* text : {"Telegram type", "Tgram field", "1C68EB43", "470.8"})
+            QVERIFY2(AdvancesEvenly(FormatAt(text).font()), qPrintable(text));
+        QVERIFY(AdvancesEvenly(view->font()));
+        // The desktop's fixed font is the user's choice whenever it will do.
+        const QFont desktop = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+        if (AdvancesEvenly(desktop))
+            QCOMPARE(QFontInfo(view->font()).family(), QFontInfo(desktop).family());
     }
 
     void bytesFromTheLineShowAsLatin1()

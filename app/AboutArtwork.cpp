@@ -4,6 +4,8 @@
 #include <QFontMetrics>
 #include <QPainter>
 
+#include <algorithm>
+
 // The picture is compiled into a static library; its resources are
 // registered by hand before the first use.
 static void RegisterPicture()
@@ -29,6 +31,28 @@ QFont ArialBold(int pixelHeight)
     return font;
 }
 
+// The texts keep this far from the picture's left and right edges.
+constexpr int kInset = 20;
+// No text is made smaller than this to fit.
+constexpr int kSmallestPixelSize = 8;
+
+bool Fits(const QFont& font, const QString& text, const QRect& area, int flags)
+{
+    return area.contains(QFontMetrics(font).boundingRect(area, flags, text));
+}
+
+// The text in font, made a pixel smaller at a time until it fits its area;
+// a single line that does not fit even at the smallest size is cut short.
+CAboutArtwork::CTextLine FittedLine(const QString& text, QFont font, const QRect& area, int flags)
+{
+    while (font.pixelSize() > kSmallestPixelSize && !Fits(font, text, area, flags))
+        font.setPixelSize(font.pixelSize() - 1);
+    QString shown = text;
+    if ((flags & Qt::TextSingleLine) != 0 && !Fits(font, text, area, flags))
+        shown = QFontMetrics(font).elidedText(text, Qt::ElideRight, area.width());
+    return {shown, font, area, flags};
+}
+
 } // namespace
 
 CAboutArtwork::CAboutArtwork(const QString& picturePath)
@@ -46,32 +70,43 @@ void CAboutArtwork::DrawBackground(QPainter& painter, const QRect& area) const
 }
 
 // The texts sit at fixed places from the top left, product name first, so
-// that they fall on the light sky of the picture.
+// that they fall on the light sky of the picture, and keep kInset pixels
+// from the left and right edges whatever font the desktop gives for Arial.
+std::vector<CAboutArtwork::CTextLine> CAboutArtwork::TextLines(const QRect& area) const
+{
+    const int singleLine = Qt::TextSingleLine | Qt::AlignLeft | Qt::AlignTop;
+    const int left = area.left() + kInset;
+    const int width = area.width() - 2 * kInset;
+
+    const QFont large = ArialBold(32);
+    CTextLine product = FittedLine(texts.productName, large,
+                                   QRect(left, area.top() + 15, width, QFontMetrics(large).height()), singleLine);
+    product.area.setHeight(QFontMetrics(product.font).size(Qt::TextSingleLine, texts.productName).height());
+
+    const QFont medium = ArialBold(16);
+    const int lineHeight = QFontMetrics(medium).size(Qt::TextSingleLine, texts.versionLine).height();
+    const QRect versionArea(left, product.area.bottom() + 1 + 20, width, lineHeight);
+    const QRect legalArea = versionArea.translated(0, lineHeight + 10);
+
+    const int noticeBottom = std::min(legalArea.top() + 200, area.bottom() + 1 - kEdgeMargin);
+    const QRect noticeArea(left, legalArea.bottom() + 1 + 10, width, noticeBottom - (legalArea.bottom() + 1 + 10));
+
+    return {
+        product,
+        FittedLine(texts.versionLine, medium, versionArea, singleLine),
+        FittedLine(texts.legalLine, medium, legalArea, singleLine),
+        FittedLine(texts.licenceNotice, ArialBold(11), noticeArea, Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop),
+    };
+}
+
 void CAboutArtwork::DrawTexts(QPainter& painter, const QRect& area) const
 {
-    const QFont small = ArialBold(11);
-    const QFont medium = ArialBold(16);
-    const QFont large = ArialBold(32);
-    const int singleLine = Qt::TextSingleLine | Qt::AlignLeft | Qt::AlignTop;
-    const int productHeight = QFontMetrics(large).size(Qt::TextSingleLine, texts.productName).height();
-    const int lineHeight = QFontMetrics(medium).size(Qt::TextSingleLine, texts.versionLine).height();
-
     painter.save();
     painter.setPen(QColor(0, 32, 128));
     painter.setBackgroundMode(Qt::TransparentMode);
-
-    const QRect productArea(QPoint(area.left() + 20, area.top() + 15), QPoint(area.right(), area.top() + 15 + productHeight - 1));
-    painter.setFont(large);
-    painter.drawText(productArea, singleLine, texts.productName);
-
-    QRect lineArea(QPoint(area.left() + 20, productArea.bottom() + 1 + 20), QSize(area.right() - area.left() - 19, lineHeight));
-    painter.setFont(medium);
-    painter.drawText(lineArea, singleLine, texts.versionLine);
-    lineArea.translate(0, lineHeight + 10);
-    painter.drawText(lineArea, singleLine, texts.legalLine);
-
-    const QRect noticeArea(QPoint(area.left() + 20, lineArea.bottom() + 1 + 10), QPoint(area.right() - 20, lineArea.top() + 200 - 1));
-    painter.setFont(small);
-    painter.drawText(noticeArea, Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, texts.licenceNotice);
+    for (const CTextLine& line : TextLines(area)) {
+        painter.setFont(line.font);
+        painter.drawText(line.area, line.flags, line.text);
+    }
     painter.restore();
 }

@@ -1,7 +1,10 @@
 #include "app/AboutBox.h"
 
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QPainter>
+
+#include <algorithm>
 
 #include "app/ControlId.h"
 #include "app/DialogUnits.h"
@@ -10,6 +13,7 @@
 namespace {
 
 constexpr int kLinkId = 1025;
+constexpr double kSmallestLinkPoints = 6;
 
 } // namespace
 
@@ -27,6 +31,25 @@ CAboutBox::CAboutBox(QWidget* parent)
     link->setAlignment(Qt::AlignRight | Qt::AlignTop);
     link->SetUrl(CVersionInfo::WebAddress());
     link->SetColours(QColor(255, 255, 0), QColor(255, 255, 0), QColor(255, 0, 0));
+    FitLink();
+}
+
+// The link takes the size of its text in the desktop's font. A large font
+// would carry the address over the left edge and its foot over the bottom
+// edge: it is drawn smaller as far as its width needs, and moved up as far
+// as its height needs.
+void CAboutBox::FitLink()
+{
+    const QString address = link->GetUrl();
+    const int widest = link->geometry().right() + 1 - CAboutArtwork::kEdgeMargin;
+    QFont font = link->font();
+    while (QFontMetrics(font).horizontalAdvance(address) > widest && font.pointSizeF() > kSmallestLinkPoints)
+        font.setPointSizeF(std::max(font.pointSizeF() - 0.5, kSmallestLinkPoints));
+    link->setFont(font);
+    const int height = QFontMetrics(font).size(Qt::TextSingleLine, address).height();
+    const int lowestTop = this->height() - CAboutArtwork::kEdgeMargin - height;
+    if (link->y() > lowestTop)
+        link->move(link->x(), lowestTop);
 }
 
 void CAboutBox::paintEvent(QPaintEvent*)

@@ -20,6 +20,8 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void FitLink();
+
     CAboutArtwork artwork;
     CHyperlinkStatic* link = nullptr;
 };

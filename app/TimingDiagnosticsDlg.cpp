@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <charconv>
 #include <clocale>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <locale.h>
@@ -18,6 +19,7 @@
 
 #include "app/ControlId.h"
 #include "app/DialogUnits.h"
+#include "app/UserMessage.h"
 #include "app/widgets/LedBar.h"
 #include "clock/Tickwarden.h"
 
@@ -47,7 +49,9 @@ QLineEdit* ReadOnlyBox(QWidget* parent, int id)
 // The timeout is typed as a plain C number ("7.5"), whatever the desktop's
 // locale says about decimal commas, and read as scanf reads "%lf": leading
 // blanks and trailing text are ignored, and text that does not start with a
-// complete number ("seven", "0x") is rejected.
+// complete number ("seven", "0x") is rejected. So is a number that is no
+// time to wait for: zero, negative, not a number or infinite (a timeout of
+// 0 would show every index as silent, "nan" none of them ever).
 bool ParseTimeout(const QString& text, double& value)
 {
     static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", nullptr);
@@ -56,9 +60,10 @@ bool ParseTimeout(const QString& text, double& value)
     const locale_t previous = uselocale(cLocale);
     const bool read = std::sscanf(bytes.constData(), "%lf", &parsed) == 1;
     uselocale(previous);
-    if (read)
-        value = parsed;
-    return read;
+    if (!read || !std::isfinite(parsed) || parsed <= 0.0)
+        return false;
+    value = parsed;
+    return true;
 }
 
 // Ages and the timeout show one decimal, rounded as printf rounds, with a
@@ -269,10 +274,13 @@ void CTimingDiagnosticsDlg::OnTimeoutTextChanged()
 
 void CTimingDiagnosticsDlg::OnApply()
 {
-    ParseTimeout(timeoutEdit->text(), positionTimeout);
+    const bool taken = ParseTimeout(timeoutEdit->text(), positionTimeout);
     applyButton->setEnabled(false);
     ShowTimeout();
     SetScale();
+    if (!taken)
+        ShowUserMessage(this, QStringLiteral("The position timeout must be a number of seconds greater than 0."),
+                        QMessageBox::Warning, QStringLiteral("timeoutMessage"));
 }
 
 void CTimingDiagnosticsDlg::OnReset()

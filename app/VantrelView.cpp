@@ -4,7 +4,7 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
-#include <QFontDatabase>
+#include <QFile>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPrintDialog>
@@ -26,6 +26,7 @@
 #include "app/TelegramFilterDlg.h"
 #include "app/UserMessage.h"
 #include "app/VantrelDoc.h"
+#include "app/widgets/FixedPitchFont.h"
 #include "report/RtfReader.h"
 
 namespace {
@@ -66,16 +67,21 @@ CVantrelView::CVantrelView(CVantrelDoc* owner, QWidget* parent)
     : QTextEdit(parent), vantrelDoc(owner), openSnapshot(&CVantrelView::OpenInTextEditor)
 {
     setLineWrapMode(QTextEdit::NoWrap);
-    setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    setFont(CFixedPitchFont::Choose());
     if (vantrelDoc)
         vantrelDoc->SetView(this);
 }
 
-CVantrelView::~CVantrelView() = default;
+CVantrelView::~CVantrelView()
+{
+    // The snapshots hold the user's notes; the editor has read them by now.
+    for (const QString& path : snapshotPaths)
+        QFile::remove(path);
+}
 
 void CVantrelView::RenderReport(const std::string& report, QTextDocument& target)
 {
-    const QFont fixedFont = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    const QFont fixedFont = CFixedPitchFont::Choose();
     target.clear();
     QTextCursor cursor(&target);
     cursor.beginEditBlock();
@@ -188,7 +194,7 @@ void CVantrelView::OnSendToNotepad()
     // must not put the snapshot at the root of the file system.
     const QString tempDir = QDir::tempPath();
     QTemporaryFile file(tempDir + "/vtdXXXXXX.txt");
-    file.setAutoRemove(false);  // the editor reads it after we are gone
+    file.setAutoRemove(false);  // the editor opens it later; the view deletes it at the end
     const QByteArray bytes = text.toUtf8();
     // A snapshot that cannot be written is said so, rather than nothing happening.
     if (tempDir.isEmpty() || !file.open() || file.write(bytes) != bytes.size() || !file.flush()) {
@@ -199,6 +205,7 @@ void CVantrelView::OnSendToNotepad()
     }
     file.close();
     lastSnapshotPath = file.fileName();
+    snapshotPaths << lastSnapshotPath;
     const int error = openSnapshot ? openSnapshot(lastSnapshotPath) : ENOENT;
     if (error == ENOENT)
         ShowMessage("File or path is not found", false);

@@ -1,5 +1,6 @@
 #pragma once
 #include <QPointer>
+#include <QStringList>
 #include <QTextEdit>
 #include <functional>
 #include <memory>
@@ -51,6 +52,8 @@ public:
     void SetSnapshotOpener(SnapshotOpener opener) { openSnapshot = std::move(opener); }
     static int OpenInTextEditor(const QString& path);
     // The file the last "Send to Notepad" wrote (empty before the first).
+    // Every snapshot stays while the program runs, for the editor to read,
+    // and is deleted with the view at the program's end.
     QString LastSnapshotPath() const { return lastSnapshotPath; }
 
 signals:
@@ -70,5 +73,6 @@ private:
     std::unique_ptr<QPrinter> printer;
     SnapshotOpener openSnapshot;
     QString lastSnapshotPath;
+    QStringList snapshotPaths;  // every snapshot written, deleted with the view
     bool splashShown = false;
 };

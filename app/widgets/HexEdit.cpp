@@ -1,12 +1,13 @@
 #include "app/widgets/HexEdit.h"
 
-#include <QFontDatabase>
 #include <QPainter>
 #include <QScrollBar>
 
 #include <algorithm>
 #include <climits>
 #include <vector>
+
+#include "app/widgets/FixedPitchFont.h"
 
 namespace {
 
@@ -28,7 +29,7 @@ QString Hex(std::uint64_t value, int width)
 CHexEdit::CHexEdit(QWidget* parent)
     : QAbstractScrollArea(parent)
 {
-    QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    QFont fixed = CFixedPitchFont::Choose();
     fixed.setPointSize(8);
     setFont(fixed);
     setFocusPolicy(Qt::StrongFocus);

@@ -4,6 +4,9 @@
 #include <QPointer>
 #include <QtTest>
 
+#include <functional>
+#include <vector>
+
 #include "app/AboutBox.h"
 #include "app/ControlId.h"
 #include "app/DialogUnits.h"
@@ -31,6 +34,57 @@ int TextPixels(QWidget* widget)
         for (int x = 0; x < image.width(); ++x)
             count += image.pixelColor(x, y) == QColor(0, 32, 128) ? 1 : 0;
     return count;
+}
+
+// Where the texts' dark blue lies in the picture: the smallest rectangle
+// holding every such pixel.
+QRect TextBounds(QWidget* widget)
+{
+    QImage image(widget->size(), QImage::Format_RGB32);
+    widget->render(&image);
+    QRect bounds;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (image.pixelColor(x, y) == QColor(0, 32, 128))
+                bounds |= QRect(x, y, 1, 1);
+    return bounds;
+}
+
+// Every text keeps this far from the picture's edges.
+constexpr int kMargin = 10;
+
+// Each text the artwork draws over area lies inside it less the margin, and
+// the product name, version and legal line are drawn whole.
+void CheckTextLinesInside(const QRect& area)
+{
+    const QRect inside = area.adjusted(kMargin, kMargin, -kMargin, -kMargin);
+    const CAboutArtwork artwork;
+    const std::vector<CAboutArtwork::CTextLine> lines = artwork.TextLines(area);
+    QCOMPARE(lines.size(), std::size_t(4));
+    const CVersionTexts& texts = artwork.Texts();
+    QCOMPARE(lines[0].text, texts.productName);
+    QCOMPARE(lines[1].text, texts.versionLine);
+    QCOMPARE(lines[2].text, texts.legalLine);
+    QCOMPARE(lines[3].text, texts.licenceNotice);
+    for (const CAboutArtwork::CTextLine& line : lines) {
+        const QRect drawn = QFontMetrics(line.font).boundingRect(line.area, line.flags, line.text);
+        QVERIFY2(inside.contains(drawn) && line.area.contains(drawn), qPrintable(line.text));
+    }
+}
+
+// Runs check at the application's font and at one half as large again.
+void AtDefaultAndLargerFont(const std::function<void(double scale)>& check)
+{
+    const QFont original = QApplication::font();
+    for (const double scale : {1.0, 1.5}) {
+        QFont font = original;
+        font.setPointSizeF(original.pointSizeF() * scale);
+        QApplication::setFont(font);
+        check(scale);
+        if (QTest::currentTestFailed())
+            qWarning("at %g points", font.pointSizeF());
+    }
+    QApplication::setFont(original);
 }
 
 } // namespace
@@ -67,6 +121,45 @@ private slots:
         QCOMPARE(link->GetVisitedColour(), QColor(255, 255, 0));
         QCOMPARE(link->GetHoverColour(), QColor(255, 0, 0));
         QVERIFY(TextPixels(&box) > 200);
+    }
+
+    void EveryTextFitsInsideTheBox()
+    {
+        AtDefaultAndLargerFont([](double scale) {
+            CAboutBox box;
+            box.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&box));
+            const QRect inside = box.rect().adjusted(kMargin, kMargin, -kMargin, -kMargin);
+            CheckTextLinesInside(box.rect());
+            QVERIFY(inside.contains(TextBounds(&box)));
+            // The link is shown whole however large the desktop's font, and
+            // in that font where it fits.
+            const CHyperlinkStatic* link = box.Link();
+            const QRect place = link->geometry();
+            QVERIFY2(inside.contains(place), qPrintable(QString("link at %1,%2 %3x%4")
+                                                            .arg(place.x())
+                                                            .arg(place.y())
+                                                            .arg(place.width())
+                                                            .arg(place.height())));
+            QVERIFY(link->width() >= link->fontMetrics().horizontalAdvance(link->text()));
+            QVERIFY(link->height() >= link->fontMetrics().height());
+            if (scale == 1.0)
+                QCOMPARE(link->font().pointSizeF(), QApplication::font().pointSizeF());
+        });
+    }
+
+    void EveryTextFitsInsideTheSplash()
+    {
+        AtDefaultAndLargerFont([](double) {
+            CSplashWindow::ShowSplash(60000, nullptr);
+            QPointer<CSplashWindow> splash = CSplashWindow::Current();
+            QVERIFY(splash);
+            const QRect area = splash->rect();
+            const QRect texts = TextBounds(splash);
+            delete splash;
+            CheckTextLinesInside(area);
+            QVERIFY(area.adjusted(kMargin, kMargin, -kMargin, -kMargin).contains(texts));
+        });
     }
 
     void EnterAndEscapeCloseTheBox()

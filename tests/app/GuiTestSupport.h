@@ -5,8 +5,11 @@
 #include <QApplication>
 #include <QColor>
 #include <QElapsedTimer>
+#include <QFontInfo>
+#include <QFontMetricsF>
 #include <QImage>
 #include <QMessageBox>
+#include <QSet>
 #include <QTimer>
 #include <QWidget>
 #include <cstdlib>
@@ -103,4 +106,21 @@ inline QColor PaneColour(CColorStatusBar& bar, int index)
     const QImage image = bar.grab().toImage();
     const QRect pane = bar.PaneRect(index);
     return image.pixelColor(pane.left() + 2, pane.top() + 2);
+}
+
+// Whether every printable ASCII character moves the pen by one width in font,
+// in normal and in bold weight: what columns of text rely on.
+inline bool AdvancesEvenly(QFont font)
+{
+    QSet<qreal> advances;
+    for (const QFont::Weight weight : {QFont::Normal, QFont::Bold}) {
+        font.setWeight(weight);
+        const QFontMetricsF metrics(font);
+        for (char16_t character = u' '; character <= u'~'; ++character)
+            advances.insert(metrics.horizontalAdvance(QChar(character)));
+    }
+    if (advances.size() != 1)
+        qWarning("%s advances by %lld different widths", qPrintable(QFontInfo(font).family()),
+                 static_cast<long long>(advances.size()));
+    return advances.size() == 1;
 }

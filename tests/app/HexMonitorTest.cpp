@@ -13,6 +13,7 @@
 #include "app/DataMonitorDlg.h"
 #include "app/widgets/HexByteStore.h"
 #include "app/widgets/HexEdit.h"
+#include "tests/app/GuiTestSupport.h"
 
 namespace {
 
@@ -65,6 +66,13 @@ private slots:
         QCOMPARE(View()->StoredByteCount(), std::uint64_t(1));
         QCOMPARE(View()->LineCount(), std::uint64_t(1));
         QCOMPARE(View()->LineText(0), QString("00000000 00" + QString(28, ' ') + "." + QString(9, ' ')));
+    }
+
+    void TheColumnsLineUp()
+    {
+        // The offset, hex and character columns of every line start at the
+        // same place only when every character advances by one width.
+        QVERIFY(AdvancesEvenly(View()->font()));
     }
 
     void BlocksAppendInOrderWithTheirZeroBytes()

@@ -2,6 +2,7 @@
 // position timeout, the red age box, Apply and Reset.
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -11,6 +12,7 @@
 #include "app/TimingDiagnosticsDlg.h"
 #include "app/widgets/LedBar.h"
 #include "clock/Tickwarden.h"
+#include "tests/app/GuiTestSupport.h"
 
 namespace {
 
@@ -215,6 +217,28 @@ private slots:
         ApplyTimeout(window, "7.5");
         QCOMPARE(TimeoutEdit(window)->text(), QString("7.5"));
         QVERIFY(!Button(window, 1060)->isEnabled());  // nothing changed by the redisplay
+    }
+
+    void ApplyRefusesATimeoutThatIsNotAPositiveFiniteNumber()
+    {
+        ApplyTimeout(window, "7");
+        // "1e999" reads as infinity, "1e-999" as 0.
+        for (const char* text : {"0", "0.0", "-0", "-3", "1e-999", "nan", "-nan", "inf", "-inf", "infinity", "1e999",
+                                 "seven"}) {
+            ApplyTimeout(window, text);
+            QCOMPARE(window->PositionTimeout(), 7.0);
+            QCOMPARE(TimeoutEdit(window)->text(), QString("7.0"));
+            QCOMPARE(Bar(window, 0)->Maximum(), 7.0);
+            QMessageBox* box = VisibleMessage("timeoutMessage");
+            QVERIFY2(box, text);
+            QCOMPARE(box->text(), QString("The position timeout must be a number of seconds greater than 0."));
+            box->close();
+            QTRY_VERIFY(!VisibleMessage("timeoutMessage"));
+        }
+        // However small, a positive timeout is taken.
+        ApplyTimeout(window, "0.05");
+        QCOMPARE(window->PositionTimeout(), 0.05);
+        QVERIFY(!VisibleMessage("timeoutMessage"));
     }
 
     void ApplyRescalesEveryBar()

@@ -2,6 +2,7 @@
 // filter, the copy for the text editor and printing.
 #include <QFile>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
@@ -69,7 +70,21 @@ private slots:
         const QTextCharFormat interpretation = FormatAt("470.8");
         QVERIFY(!interpretation.fontUnderline());
         QVERIFY(interpretation.foreground().style() == Qt::NoBrush);
-        QVERIFY(QFontInfo(raw.font()).fixedPitch());
+    }
+
+    void everyCharacterAdvancesByOneWidth()
+    {
+        // The report's columns line up only when every character it shows,
+        // in normal and bold weight, moves the pen by the same width; the
+        // user's notes are typed in the view's own font.
+        view->ShowReport(SampleReport("HPR 418 SSBL"), "");
+        for (const char* text : {"Telegram type", "Tgram field", "1C68EB43", "470.8"})
+            QVERIFY2(AdvancesEvenly(FormatAt(text).font()), qPrintable(text));
+        QVERIFY(AdvancesEvenly(view->font()));
+        // The desktop's fixed font is the user's choice whenever it will do.
+        const QFont desktop = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+        if (AdvancesEvenly(desktop))
+            QCOMPARE(QFontInfo(view->font()).family(), QFontInfo(desktop).family());
     }
 
     void bytesFromTheLineShowAsLatin1()
@@ -168,6 +183,31 @@ private slots:
         QCOMPARE(openedSnapshots.size(), 2);
         QVERIFY(openedSnapshots[0] != openedSnapshots[1]);
         QFile::remove(openedSnapshots[1]);
+    }
+
+    void snapshotsLastUntilTheProgramEnds()
+    {
+        // The editor reads a snapshot after the command, so every one stays
+        // while the program runs, also one whose editor did not start; none
+        // outlives the view, which lives as long as the program's window.
+        view->ShowReport(SampleReport("HPR 418 SSBL"), "");
+        view->OnSendToNotepad();
+        view->moveCursor(QTextCursor::End);
+        QTest::keyClicks(view.get(), "seen twice");
+        view->OnSendToNotepad();
+        openerResult = EACCES;
+        view->OnSendToNotepad();
+        QMessageBox* box = VisibleMessage("viewMessage");
+        QVERIFY(box);
+        box->close();
+        QCOMPARE(openedSnapshots.size(), 3);
+        QCOMPARE(QSet<QString>(openedSnapshots.begin(), openedSnapshots.end()).size(), 3);
+        for (const QString& path : openedSnapshots)
+            QVERIFY2(QFile::exists(path), qPrintable(path));
+
+        view.reset();
+        for (const QString& path : openedSnapshots)
+            QVERIFY2(!QFile::exists(path), qPrintable(path));
     }
 
     void emptyViewGivesEmptySnapshot()

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <string>
 
+#include "decoders/NmeaLayout.h"
+
 namespace {
 
 using CFieldRule = CNmeaDecoder::CFieldRule;
@@ -178,7 +180,8 @@ const CNmeaDecoder::CSentenceRule kLbpSentence{kLbpFields, 3, 0, false};
 
 bool IsSeparator(std::uint8_t sevenBit)
 {
-    return sevenBit == ',' || sevenBit == '*' || sevenBit == '\r' || sevenBit == '\n';
+    return sevenBit == NmeaLayout::kSeparator || sevenBit == NmeaLayout::kChecksumMark ||
+           sevenBit == NmeaLayout::kLineEnd[0] || sevenBit == NmeaLayout::kLineEnd[1];
 }
 
 // The two received checksum characters read as hex the way "%2x" reads them:
@@ -250,8 +253,9 @@ TelegramStatus CNmeaDecoder::Validate(const CByteView& telegram)
     const TelegramStatus status = CheckLength(telegram);
     if (status != kStatusOk)
         return status;
-    const bool framed = telegram.CharAt(0) == '$' && telegram.CharAt(telegram.Size() - 2) == '\r' &&
-                        telegram.CharAt(telegram.Size() - 1) == '\n';
+    const bool framed = telegram.CharAt(0) == NmeaLayout::kStart &&
+                        telegram.CharAt(telegram.Size() - 2) == NmeaLayout::kLineEnd[0] &&
+                        telegram.CharAt(telegram.Size() - 1) == NmeaLayout::kLineEnd[1];
     return framed ? kStatusOk : kStatusBadData;
 }
 
@@ -277,14 +281,13 @@ void CNmeaDecoder::WriteCsvHeader()
 
 void CNmeaDecoder::DecodeFields(const CByteView& telegram, CTelegramIndex& index)
 {
-    // The checksum covers everything between '$' and the first '*'.
-    const std::size_t star = telegram.Text().find('*');
-    const std::uint8_t calculated = telegram.Xor(1, star == std::string_view::npos ? telegram.Size() : star);
+    const std::uint8_t calculated = NmeaLayout::Checksum(telegram.Text());
 
-    const std::string typeName = "NMEA " + std::string(telegram.Text().substr(0, 8));
+    const std::string typeName = "NMEA " + std::string(telegram.Text().substr(0, NmeaLayout::kAddressLength));
     WriteTextHeader(typeName.c_str(), telegram);
 
-    const CSentenceRule& sentence = telegram.CharAt(5) == 'S' ? kSsbSentence : kLbpSentence;
+    const bool isSsb = telegram.CharAt(NmeaLayout::kKindLetterAt) == NmeaLayout::kSsbKindLetter;
+    const CSentenceRule& sentence = isSsb ? kSsbSentence : kLbpSentence;
     CLetters letters{};
     std::size_t separator = 0;  // the '$'
     for (std::size_t number = 0; number < sentence.fields.size(); ++number) {
@@ -299,7 +302,7 @@ void CNmeaDecoder::DecodeFields(const CByteView& telegram, CTelegramIndex& index
         }
         separator = field.terminator;
     }
-    if ((telegram.At(separator) & 0x7F) == '*') {
+    if ((telegram.At(separator) & 0x7F) == NmeaLayout::kChecksumMark) {
         const CField checksum = CField::After(telegram, separator);
         WriteChecksumLine(checksum, calculated);
         separator = checksum.terminator;
@@ -348,7 +351,7 @@ void CNmeaDecoder::WriteChecksumLine(const CField& field, std::uint8_t calculate
     report->AppendText("Checksum       ");
     if (!field.text.empty())
         WriteFieldText(field);
-    report->Append("Calculated value is (%02X)", calculated);
+    report->Append("Calculated value is (%s)", NmeaLayout::ChecksumText(calculated).c_str());
     EndLine();
 }
 
@@ -369,7 +372,7 @@ void CNmeaDecoder::WriteSentenceCsv(const CByteView& telegram, std::uint8_t calc
         return;
     const std::string_view text = telegram.Text();
     const std::size_t lineEnd = text.size() - 2;
-    const std::size_t star = text.find('*');
+    const std::size_t star = text.find(NmeaLayout::kChecksumMark);
     std::size_t endAt = lineEnd;
     CsvText(",");
     if (star == std::string_view::npos) {
@@ -378,13 +381,14 @@ void CNmeaDecoder::WriteSentenceCsv(const CByteView& telegram, std::uint8_t calc
     } else {
         CsvBytes(text.substr(0, star));
         // At most two digits, and never the line end itself.
-        const std::string_view digits = text.substr(star + 1, std::min<std::size_t>(2, lineEnd - star - 1));
+        const std::string_view digits =
+            text.substr(star + 1, std::min(NmeaLayout::kChecksumDigits, lineEnd - star - 1));
         CsvText(",");
         CsvBytes(digits);
         if (ReceivedChecksum(digits) == calculated)
             CsvText(",");
         else
-            Csv(",%02X", calculated);
+            Csv(",%s", NmeaLayout::ChecksumText(calculated).c_str());
         endAt = star + 1 + digits.size();
     }
     Csv(",%d,%d", telegram.At(endAt), telegram.At(endAt + 1));

@@ -7,32 +7,34 @@
 #include <optional>
 
 #include "decoders/FloatText.h"
+#include "decoders/ZaqAsciiLayout.h"
 
 namespace {
 
 using CValueLine = CZaqAsciiDecoder::CValueLine;
+namespace Layout = ZaqAsciiLayout;
 
 // Where the beacon is (beacon telegrams) or the ship is (ship telegrams).
 const CValueLine kBeaconPositionLines[] = {
-    {"X_pos          ", 'X', "Beacon X coordinate position (metres)"},
-    {"Y_pos          ", 'Y', "Beacon Y coordinate position (metres)"},
-    {"Z_pos          ", 'D', "Beacon Depth (metres)"},
+    {"X_pos          ", Layout::kXTag, "Beacon X coordinate position (metres)"},
+    {"Y_pos          ", Layout::kYTag, "Beacon Y coordinate position (metres)"},
+    {"Z_pos          ", Layout::kDepthTag, "Beacon Depth (metres)"},
 };
 const CValueLine kShipPositionLines[] = {
-    {"East           ", 'X', "Ship's Eastings position (metres)"},
-    {"North          ", 'Y', "Ship's Northings position (metres)"},
-    {"Depth          ", 'D', "Ship's Depth (metres)"},
+    {"East           ", Layout::kXTag, "Ship's Eastings position (metres)"},
+    {"North          ", Layout::kYTag, "Ship's Northings position (metres)"},
+    {"Depth          ", Layout::kDepthTag, "Ship's Depth (metres)"},
 };
 // The ship's attitude, in both kinds of telegram.
 const CValueLine kAttitudeLines[] = {
-    {"Ship pitch     ", 'P', "Ship's pitch (degrees)"},
-    {"Ship roll      ", 'R', "Ship's roll (degrees)"},
-    {"Ship heading   ", 'H', "Ship's heading (degrees)"},
+    {"Ship pitch     ", Layout::kPitchTag, "Ship's pitch (degrees)"},
+    {"Ship roll      ", Layout::kRollTag, "Ship's roll (degrees)"},
+    {"Ship heading   ", Layout::kHeadingTag, "Ship's heading (degrees)"},
 };
 // The riser angles a beacon may send.
 const CValueLine kRiserLines[] = {
-    {"Tpdr pitch     ", 'A', "Riser angle beacon pitch (degrees)"},
-    {"Tpdr roll      ", 'C', "Riser angle beacon roll (degrees)"},
+    {"Tpdr pitch     ", Layout::kRiserPitchTag, "Riser angle beacon pitch (degrees)"},
+    {"Tpdr roll      ", Layout::kRiserRollTag, "Riser angle beacon roll (degrees)"},
 };
 
 constexpr std::size_t kNoTag = std::string_view::npos;
@@ -40,8 +42,8 @@ constexpr std::size_t kNoTag = std::string_view::npos;
 // Where the number of the first "L:" before the first CR begins, or kNoTag.
 std::size_t FindTag(std::string_view text, char tag)
 {
-    for (std::size_t i = 0; i + 1 < text.size() && text[i] != '\r'; ++i)
-        if (text[i] == tag && text[i + 1] == ':')
+    for (std::size_t i = 0; i + 1 < text.size() && text[i] != Layout::kLineEnd[0]; ++i)
+        if (text[i] == tag && text[i + 1] == Layout::kTagMark)
             return i + 2;
     return kNoTag;
 }
@@ -161,7 +163,9 @@ TelegramStatus CZaqAsciiDecoder::Validate(const CByteView& telegram)
         return status;
     const char first = telegram.CharAt(telegram.Size() - 2);
     const char second = telegram.CharAt(telegram.Size() - 1);
-    const bool lineEnd = (first == '\r' && second == '\n') || (first == '\n' && second == '\r');
+    const char cr = Layout::kLineEnd[0];
+    const char lf = Layout::kLineEnd[1];
+    const bool lineEnd = (first == cr && second == lf) || (first == lf && second == cr);
     return lineEnd ? kStatusOk : kStatusBadData;
 }
 
@@ -180,26 +184,27 @@ void CZaqAsciiDecoder::DecodeFields(const CByteView& telegram, CTelegramIndex& i
     if (dateTime.itemsRead < 6)
         report->Append("Error in extracting 6 items from datetime, extracted %d\r\n", dateTime.itemsRead);
 
-    const std::size_t beaconTag = FindTag(text, 'B');
+    const std::size_t beaconTag = FindTag(text, Layout::kBeaconTag);
     if (beaconTag == kNoTag) {
         report->Append("No index!, ");
         return;
     }
     const int beaconIndex = ReadInteger(text, beaconTag).value_or(0);
-    const bool isBeacon = beaconIndex != 0;
+    const bool isBeacon = beaconIndex != Layout::kShipBeacon;
     WriteTextHeader(isBeacon ? "ZAQ ASCII TPDR" : "ZAQ ASCII SHIP", telegram);
 
     WriteDateTime(dateTime);
     WriteIndexLine(beaconIndex, index);
     WriteValues(text, isBeacon ? kBeaconPositionLines : kShipPositionLines);
     WriteValues(text, kAttitudeLines);
-    const int errorStatus = ReadInteger(text, FindTag(text, 'E')).value_or(0);
-    const bool hasRiser = isBeacon && (FindTag(text, 'A') != kNoTag || FindTag(text, 'C') != kNoTag);
+    const int errorStatus = ReadInteger(text, FindTag(text, Layout::kErrorTag)).value_or(Layout::kNoError);
+    const bool hasRiser = isBeacon && (FindTag(text, Layout::kRiserPitchTag) != kNoTag ||
+                                       FindTag(text, Layout::kRiserRollTag) != kNoTag);
     // Both riser lines are shown when either angle was sent; the one missing is 0.0.
     std::string riserColumns = ",,";
     if (hasRiser) {
-        riserColumns = WriteValueLine(kRiserLines[0], RealTag(text, 'A')) + ",";
-        riserColumns += WriteValueLine(kRiserLines[1], RealTag(text, 'C')) + ",";
+        riserColumns = WriteValueLine(kRiserLines[0], RealTag(text, kRiserLines[0].tag)) + ",";
+        riserColumns += WriteValueLine(kRiserLines[1], RealTag(text, kRiserLines[1].tag)) + ",";
     }
     WriteErrorStatus(errorStatus);
     Csv("%d,", errorStatus);
@@ -230,8 +235,8 @@ void CZaqAsciiDecoder::WriteDateTime(const CDateTime& at)
 
 void CZaqAsciiDecoder::WriteIndexLine(int beaconIndex, CTelegramIndex& index)
 {
-    AsciiField("Tp_index       ", "B:     %2d", beaconIndex);
-    if (beaconIndex != 0) {
+    AsciiField("Tp_index       ", "%c%c     %2d", Layout::kBeaconTag, Layout::kTagMark, beaconIndex);
+    if (beaconIndex != Layout::kShipBeacon) {
         report->indexText = std::to_string(beaconIndex);
         index.SetIndex(1, report->indexText);
         EndField("Beacon index : Transponder " + report->indexText);
@@ -259,7 +264,7 @@ void CZaqAsciiDecoder::WriteValues(std::string_view text, std::span<const CValue
 std::string CZaqAsciiDecoder::WriteValueLine(const CValueLine& line, float value)
 {
     const std::string digits = OneDecimal(value);
-    const std::string column = std::string{line.tag, ':'} + AlignRight(digits, 7);
+    const std::string column = std::string{line.tag, Layout::kTagMark} + AlignRight(digits, 7);
     report->AppendText(line.label);
     report->AppendAsciiText(column);
     EndField(line.interpretation);
@@ -268,8 +273,8 @@ std::string CZaqAsciiDecoder::WriteValueLine(const CValueLine& line, float value
 
 void CZaqAsciiDecoder::WriteErrorStatus(int errorStatus)
 {
-    if (errorStatus != 0) {
-        AsciiField("Error status   ", "E:      %d", errorStatus);
+    if (errorStatus != Layout::kNoError) {
+        AsciiField("Error status   ", "%c%c      %d", Layout::kErrorTag, Layout::kTagMark, errorStatus);
         EndField("Simulated data or Error in telegram; error " + std::to_string(errorStatus));
     } else {
         AsciiField("Error status   ", "%9s", "");

@@ -16,3 +16,7 @@ public:
     // A generator for a telegram type code, or null when the code has no format.
     static std::unique_ptr<CTelegramGenerator> Create(int typeCode);
 };
+
+// The text printf writes for format and its arguments, cut at 255
+// characters: the numbers, dates and times of generated telegrams.
+std::string Printed(const char* format, ...) __attribute__((format(printf, 1, 2)));

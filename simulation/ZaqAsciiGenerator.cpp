@@ -1,14 +1,16 @@
 #include "simulation/ZaqAsciiGenerator.h"
 
 #include <cmath>
-#include <cstdio>
 #include <iterator>
 
 #include "clock/Tickwarden.h"
+#include "decoders/ZaqAsciiLayout.h"
 
 namespace {
 
-constexpr int kBeaconsInTurn[] = {1, 4, 12, 0};
+namespace Layout = ZaqAsciiLayout;
+
+constexpr int kBeaconsInTurn[] = {1, 4, 12, Layout::kShipBeacon};
 constexpr int kBeaconWithRiser = 12;
 constexpr double kSecondsPerTelegram = 0.5;
 
@@ -22,11 +24,40 @@ struct CPosition {
 // Beacons circle their own spots; the ship drifts slowly north-east.
 CPosition PositionOf(int beacon, double seconds)
 {
-    if (beacon == 0)
+    if (beacon == Layout::kShipBeacon)
         return {456789.0 + 0.3 * seconds, 6543210.0 + 0.2 * seconds, 5.0 + 0.1 * std::sin(0.3 * seconds)};
     const double angle = 0.05 * seconds + beacon;
     return {40.0 * beacon + 10.0 * std::cos(angle), -25.0 * beacon + 10.0 * std::sin(angle),
             150.0 + 5.0 * beacon + 0.4 * std::sin(0.2 * seconds)};
+}
+
+// A blank, the tag and its number.
+void AddTagged(std::string& telegram, char tag, const std::string& number)
+{
+    telegram += Layout::kFieldSeparator;
+    telegram += tag;
+    telegram += Layout::kTagMark;
+    telegram += number;
+}
+
+std::string Position(double metres)
+{
+    return Printed("%7.1f", metres);
+}
+
+std::string Angle(double degrees)
+{
+    return Printed("%5.1f", degrees);
+}
+
+// The clock's date and time, "08 Dec 26 14:03:27".
+std::string DateTime()
+{
+    SYSTEMTIME now;
+    CTickwarden::AdjustedPCMilliSecsToSYSTEMTIME(CTickwarden::GetPCMilliSecs(), now);
+    const char* month = now.wMonth >= 1 && now.wMonth <= 12 ? kMonths[now.wMonth - 1] : "Jan";
+    return Printed("%02d %s %02d %02d:%02d:%02d", now.wDay, month, now.wYear % 100, now.wHour, now.wMinute,
+                   now.wSecond);
 }
 
 } // namespace
@@ -37,21 +68,20 @@ std::string CZaqAsciiGenerator::Next()
     const double seconds = sequence * kSecondsPerTelegram;
     ++sequence;
 
-    SYSTEMTIME now;
-    CTickwarden::AdjustedPCMilliSecsToSYSTEMTIME(CTickwarden::GetPCMilliSecs(), now);
-    const char* month = now.wMonth >= 1 && now.wMonth <= 12 ? kMonths[now.wMonth - 1] : "Jan";
-
-    char riser[32] = "";
-    if (beacon == kBeaconWithRiser)
-        std::snprintf(riser, sizeof riser, " A:%5.1f C:%5.1f", 1.5 * std::sin(0.1 * seconds),
-                      -0.8 * std::cos(0.1 * seconds));
+    std::string telegram = DateTime();
+    AddTagged(telegram, Layout::kBeaconTag, std::to_string(beacon));
     const CPosition at = PositionOf(beacon, seconds);
-    char telegram[200];
-    const int length = std::snprintf(
-        telegram, sizeof telegram,
-        "%02d %s %02d %02d:%02d:%02d B:%d X:%7.1f Y:%7.1f D:%7.1f P:%5.1f R:%5.1f H:%5.1f%s E:0\r\n", now.wDay,
-        month, now.wYear % 100, now.wHour, now.wMinute, now.wSecond, beacon, at.x, at.y, at.depth,
-        2.0 * std::sin(0.7 * seconds), 3.0 * std::sin(0.5 * seconds), std::fmod(270.0 + 0.5 * seconds, 360.0),
-        riser);
-    return std::string(telegram, static_cast<std::size_t>(length));
+    AddTagged(telegram, Layout::kXTag, Position(at.x));
+    AddTagged(telegram, Layout::kYTag, Position(at.y));
+    AddTagged(telegram, Layout::kDepthTag, Position(at.depth));
+    AddTagged(telegram, Layout::kPitchTag, Angle(2.0 * std::sin(0.7 * seconds)));
+    AddTagged(telegram, Layout::kRollTag, Angle(3.0 * std::sin(0.5 * seconds)));
+    AddTagged(telegram, Layout::kHeadingTag, Angle(std::fmod(270.0 + 0.5 * seconds, 360.0)));
+    if (beacon == kBeaconWithRiser) {
+        AddTagged(telegram, Layout::kRiserPitchTag, Angle(1.5 * std::sin(0.1 * seconds)));
+        AddTagged(telegram, Layout::kRiserRollTag, Angle(-0.8 * std::cos(0.1 * seconds)));
+    }
+    AddTagged(telegram, Layout::kErrorTag, std::to_string(Layout::kNoError));
+    telegram += Layout::kLineEnd;
+    return telegram;
 }

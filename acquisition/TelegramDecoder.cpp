@@ -145,6 +145,7 @@ void CTelegramDecoder::SetCommSettings(const std::string& portName, const std::s
     settings->SetConfig(configString);
     settings->SetReceiveTimeout(receiveTimeout);
     port->Close();
+    ClearPortFault();
 }
 
 void CTelegramDecoder::ClosePort()
@@ -197,14 +198,35 @@ CLogOpenResult CTelegramDecoder::SetLogging(bool on, const std::string& csvPath)
 
 std::string CTelegramDecoder::GetPortError() const
 {
-    std::lock_guard<std::mutex> guard(portErrorGuard);
-    return portError;
+    return GetPortFault().reason;
 }
 
-void CTelegramDecoder::SetPortError(const std::string& reason)
+CPortFault CTelegramDecoder::GetPortFault() const
 {
-    std::lock_guard<std::mutex> guard(portErrorGuard);
-    portError = reason;
+    std::lock_guard<std::mutex> guard(portFaultGuard);
+    return portFault;
+}
+
+void CTelegramDecoder::RecordPortFault(const std::string& reason, bool lost)
+{
+    std::lock_guard<std::mutex> guard(portFaultGuard);
+    if (!portFault.lost)
+        portFault = {settings->GetPortName(), port->GetDevicePath(), reason, lost};
+}
+
+void CTelegramDecoder::OnPortOpened()
+{
+    // A port that opens again may still fail at its first read: the loss is
+    // over only once the line has been read.
+    std::lock_guard<std::mutex> guard(portFaultGuard);
+    if (!portFault.lost)
+        portFault = {};
+}
+
+void CTelegramDecoder::ClearPortFault()
+{
+    std::lock_guard<std::mutex> guard(portFaultGuard);
+    portFault = {};
 }
 
 void CTelegramDecoder::StopLogging()
@@ -263,9 +285,7 @@ bool CTelegramDecoder::ReceiveAndDecode(CReportBuilder& report, std::string& raw
     if (userWaiting > 0)
         return false;
     double receiveTime = 0.0;
-    bool interrupted = false;
-    ReadTelegram(raw, receiveTime, interrupted);
-    if (interrupted)
+    if (!ReadTelegram(raw, receiveTime))
         return false;
     index.receiveTime = receiveTime;
     DecodeGuarded(report, raw, receiveTime, index);
@@ -314,31 +334,35 @@ void CTelegramDecoder::OpenPort()
         timeouts.ReadTotalTimeoutMultiplier = 1;
         timeouts.ReadTotalTimeoutConstant = TotalTimeoutMs(settings->GetReceiveTimeout());
         port->SetTimeouts(timeouts);
-        SetPortError("");
+        OnPortOpened();
     } catch (const CSerialException& error) {
         // A port whose frame or timeouts could not be set is not read: a
         // read without its timeouts might never end. The next pass retries.
         port->Close();
-        SetPortError(ReasonOf(error));
+        RecordPortFault(ReasonOf(error), false);
     }
 }
 
-std::size_t CTelegramDecoder::ReadTelegram(std::string& raw, double& receiveTime, bool& interrupted)
+bool CTelegramDecoder::ReadTelegram(std::string& raw, double& receiveTime)
 {
-    interrupted = false;
     if (!port->IsOpen())
-        return 0;
+        return false;
     std::size_t count = 0;
+    bool interrupted = false;
     try {
         count = port->Read(rxBuffer, kReadSize, &interrupted);
         receiveTime = CTickwarden::GetPCMilliSecs();
     } catch (const CSerialException& error) {
-        // The device has gone (adapter unplugged, line hung up): close the
-        // port so that later passes open it again once it is back.
+        // The device has gone (adapter unplugged, line hung up): a failed
+        // read is no telegram. The port is closed so that later passes open
+        // it again once the device is back.
         port->Close();
-        SetPortError(ReasonOf(error));
-        return 0;
+        RecordPortFault(ReasonOf(error), true);
+        return false;
     }
+    if (interrupted)
+        return false;
+    ClearPortFault();
     raw.assign(reinterpret_cast<const char*>(rxBuffer), count);
-    return count;
+    return true;
 }

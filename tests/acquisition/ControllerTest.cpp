@@ -57,6 +57,20 @@ protected:
         return receiver.HandOffs().back();
     }
 
+    // Logging to name.csv and name.raw, and how many header rows the CSV begins with.
+    struct CLogs {
+        std::string csvPath;
+        std::string rawPath;
+        std::size_t headerLines = 0;
+    };
+    CLogs StartLogging(const std::string& name)
+    {
+        CLogs logs{logDir.File(name + ".csv"), logDir.File(name + ".raw")};
+        EXPECT_TRUE(controller->SetLogging(true, logs.csvPath).Ok());
+        logs.headerLines = LineCount(ReadWholeFile(logs.csvPath));
+        return logs;
+    }
+
     // Sends a telegram and waits until the raw log holds it.
     void SendLogged(const std::string& bytes, const std::string& rawPath)
     {
@@ -163,10 +177,7 @@ TEST_F(ControllerTest, PauseHoldsBackTheDisplayButNotCountingOrLogging)
 {
     Start(kTypeHpr418F);
     auto generator = CTelegramGenerator::Create(kTypeHpr418F);
-    const std::string csvPath = logDir.File("paused.csv");
-    const std::string rawPath = logDir.File("paused.raw");
-    ASSERT_TRUE(controller->SetLogging(true, csvPath).Ok());
-    const std::size_t headerLines = LineCount(ReadWholeFile(csvPath));
+    const auto [csvPath, rawPath, headerLines] = StartLogging("paused");
 
     controller->SetPaused(true);
     std::string sent;
@@ -302,6 +313,44 @@ TEST_F(ControllerTest, VanishedDeviceClosesThePortAndItIsReopenedWhenBack)
         const auto handOffs = receiver.HandOffs();
         return !handOffs.empty() && handOffs.back().raw == "after";
     }));
+    EXPECT_EQ(controller->GetPortError(), "");
+}
+
+TEST_F(ControllerTest, UnpluggedLineGivesNoTelegramNoRowAndNoCount)
+{
+    Start(kTypeHpr418F);
+    auto generator = CTelegramGenerator::Create(kTypeHpr418F);
+    const auto [csvPath, rawPath, headerLines] = StartLogging("unplugged");
+    const std::string before = generator->Next();
+    Exchange(before);
+
+    const std::string lostDevice = line.Line().SlavePath();
+    line.HangUp();
+    ASSERT_TRUE(Eventually([&] { return controller->GetPortFault().lost; }));
+    std::this_thread::sleep_for(500ms);
+    // The failed read is no telegram: nothing handed over, logged or counted.
+    EXPECT_EQ(receiver.Count(), 1u);
+    EXPECT_EQ(LineCount(ReadWholeFile(csvPath)), headerLines + 1);
+    // The loss is what the user is told, through the failed reopenings.
+    const CPortFault fault = controller->GetPortFault();
+    EXPECT_TRUE(fault.lost);
+    EXPECT_EQ(fault.reason, "Input/output error");
+    EXPECT_EQ(fault.portName, line.PortName());
+    EXPECT_EQ(fault.devicePath, lostDevice);
+
+    line.Replace();
+    ASSERT_TRUE(Eventually([&] { return line.IsHeldOpen(); }));
+    const std::string after = generator->Next();
+    const CHandOff next = Exchange(after);
+    EXPECT_EQ(next.raw, after);
+    EXPECT_NE(next.text.find("Telegram number : 2\n"), std::string::npos) << next.text;
+    for (const CHandOff& handOff : receiver.HandOffs()) {
+        EXPECT_EQ(handOff.text.find("TIMED OUT"), std::string::npos) << handOff.text;
+        EXPECT_GT(handOff.index.receiveTime, 0.0);
+    }
+    EXPECT_EQ(ReadWholeFile(rawPath), before + after);
+    EXPECT_EQ(LineCount(ReadWholeFile(csvPath)), headerLines + 2);
+    EXPECT_FALSE(controller->GetPortFault().lost);
     EXPECT_EQ(controller->GetPortError(), "");
 }
 

@@ -66,12 +66,8 @@ private:
         frame->resize(710, 660);
         frame->show();
     }
-    CTelegramDecoder& Controller() { return *document->telegramDecoder(); }
-    QString PortPane() { return frame->ColorStatusBar()->PaneText(CMainFrame::kPortPane); }
-    bool Checked(int id) { return frame->Action(id)->isChecked(); }
-
-private slots:
-    void init()
+    // The positioning system on COM7, sending HPR 418F telegrams ten times a second.
+    void StartLine()
     {
         line = std::make_unique<CPtyLine>();
         CPortMap::SetOverride(kLinePort, line->SlavePath());
@@ -80,6 +76,15 @@ private slots:
         options.rate = 10;
         simulator = std::make_unique<CTelegramSimulator>(line->MasterFd(), options);
         simulator->Start();
+    }
+    CTelegramDecoder& Controller() { return *document->telegramDecoder(); }
+    QString PortPane() { return frame->ColorStatusBar()->PaneText(CMainFrame::kPortPane); }
+    bool Checked(int id) { return frame->Action(id)->isChecked(); }
+
+private slots:
+    void init()
+    {
+        StartLine();
         StoreSettings("COM7", "Config(9600,8,N,1)", 6);
     }
 
@@ -334,6 +339,30 @@ private slots:
         std::int32_t type = 0;
         QVERIFY(stored.ReadInt("Telegram", type));
         QCOMPARE(type, 4);
+    }
+
+    void unpluggedLineIsShownAndGivesNoReport()
+    {
+        StartWindow();
+        QTRY_VERIFY_WITH_TIMEOUT(view->toPlainText().contains("Telegram type   : HPR 418"), kWait);
+        QSignalSpy flashes(view, &CVantrelView::flashReceiveLight);
+
+        // The adapter is pulled: its device goes, and the line hangs up.
+        CPortMap::SetOverride(kLinePort, "/nonexistent-vantrel-dir/ttyUnplugged");
+        simulator.reset();
+        line.reset();
+        QTRY_COMPARE_WITH_TIMEOUT(PortPane(), QString("COM7: line lost: Input/output error"), kWait);
+        QTest::qWait(500);  // several attempts to open it again
+        QCOMPARE(PortPane(), QString("COM7: line lost: Input/output error"));
+        const QString shown = view->toPlainText();
+
+        StartLine();
+        QTRY_COMPARE_WITH_TIMEOUT(PortPane(), QString("COM7 9600 8 N 1"), kWait);
+        QTRY_VERIFY_WITH_TIMEOUT(view->toPlainText() != shown, kWait);
+        // Only telegrams were shown: no report of an empty read.
+        for (const QList<QVariant>& flash : flashes)
+            QVERIFY(!flash.at(0).toBool());
+        QVERIFY2(!view->toPlainText().contains("TIMED OUT"), qPrintable(view->toPlainText()));
     }
 
     void portErrorShownUntilThePortOpens()

@@ -4,6 +4,7 @@
 // system on the master side.
 #include <fcntl.h>
 #include <stdlib.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -35,6 +36,18 @@ public:
 
     const std::string& SlavePath() const { return slavePath; }
     int MasterFd() const { return masterFd; }
+
+    // Whether a reader holds the line open: the port keeps it locked while
+    // open (for this process's reader or another's).
+    bool IsHeldOpen() const
+    {
+        const int fd = ::open(slavePath.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0)
+            return errno == EBUSY;
+        const bool held = flock(fd, LOCK_EX | LOCK_NB) != 0;
+        ::close(fd);
+        return held;
+    }
 
     // Sends bytes as one burst, as fast as the line takes them.
     void Write(const std::string& bytes) const

@@ -81,7 +81,8 @@ CTelegramDecoder::CTelegramDecoder(CTelegramReceiver* telegramReceiver, CSetting
     std::int32_t code = kDefaultTelegramType;
     if (!registry->ReadInt(kTelegramSetting, code))
         code = kDefaultTelegramType;
-    SelectTelegramType(code);
+    registry->WriteInt(kTelegramSetting, code);
+    ReplaceDecoder(code);
     reader = std::thread(&CTelegramDecoder::ReaderLoop, this);
 }
 
@@ -102,8 +103,16 @@ CTelegramDecoder::~CTelegramDecoder()
 void CTelegramDecoder::SelectTelegramType(int code)
 {
     CInterruptingLock lock(*this);
-    telegramType = code;
     registry->WriteInt(kTelegramSetting, code);
+    // The same type again keeps its decoder: the telegrams go on being
+    // counted and the logs are not begun again.
+    if (code != telegramType)
+        ReplaceDecoder(code);
+}
+
+void CTelegramDecoder::ReplaceDecoder(int code)
+{
+    telegramType = code;
     if (logging && decoder && decoder->HasLogWriteError()) {
         // The old decoder's failure is still told, and logging stays off.
         pendingLogError = decoder->GetLogWriteError();
@@ -141,11 +150,19 @@ void CTelegramDecoder::SetCommSettings(const std::string& portName, const std::s
                                        int receiveTimeout)
 {
     CInterruptingLock lock(*this);
+    // Only another device or another frame needs the port opened again:
+    // what waits in the driver's buffer would be lost with it.
+    const bool reopen = portName != settings->GetPortName() ||
+                        CommSettings::FrameFor(configString) != CommSettings::FrameFor(settings->GetConfig());
     settings->SetPortName(portName);
     settings->SetConfig(configString);
     settings->SetReceiveTimeout(receiveTimeout);
-    port->Close();
-    ClearPortFault();
+    if (reopen) {
+        port->Close();
+        ClearPortFault();
+    } else if (port->IsOpen()) {
+        port->SetTimeouts(ReadTimeouts());  // the next read waits the new timeout
+    }
 }
 
 void CTelegramDecoder::ClosePort()
@@ -329,11 +346,7 @@ void CTelegramDecoder::OpenPort()
     try {
         port->Open(portNumber, frame.baudRate, frame.parity, frame.dataBits, frame.stopBits,
                    CSerialPort::kFlowNone, false);
-        COMMTIMEOUTS timeouts;
-        timeouts.ReadIntervalTimeout = kByteGapMs;
-        timeouts.ReadTotalTimeoutMultiplier = 1;
-        timeouts.ReadTotalTimeoutConstant = TotalTimeoutMs(settings->GetReceiveTimeout());
-        port->SetTimeouts(timeouts);
+        port->SetTimeouts(ReadTimeouts());
         OnPortOpened();
     } catch (const CSerialException& error) {
         // A port whose frame or timeouts could not be set is not read: a
@@ -341,6 +354,15 @@ void CTelegramDecoder::OpenPort()
         port->Close();
         RecordPortFault(ReasonOf(error), false);
     }
+}
+
+COMMTIMEOUTS CTelegramDecoder::ReadTimeouts() const
+{
+    COMMTIMEOUTS timeouts;
+    timeouts.ReadIntervalTimeout = kByteGapMs;
+    timeouts.ReadTotalTimeoutMultiplier = 1;
+    timeouts.ReadTotalTimeoutConstant = TotalTimeoutMs(settings->GetReceiveTimeout());
+    return timeouts;
 }
 
 bool CTelegramDecoder::ReadTelegram(std::string& raw, double& receiveTime)

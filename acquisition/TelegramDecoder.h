@@ -15,6 +15,7 @@ class CTelegramReceiver;
 class CSettingsStore;
 class CSerialPort;
 class CommSettings;
+struct COMMTIMEOUTS;
 
 // Why the line is not being read, as the user is told it.
 struct CPortFault {
@@ -44,11 +45,15 @@ public:
     CTelegramDecoder(const CTelegramDecoder&) = delete;
     CTelegramDecoder& operator=(const CTelegramDecoder&) = delete;
 
+    // Another type replaces the decoder (its logs go on in the same files);
+    // the same type keeps it, with its telegram count.
     void SelectTelegramType(int code);
     int GetTelegramType() const;
 
     // Waits at most 100 ms for the controller; false leaves the outputs unchanged.
     bool GetCommSettings(std::string& portName, std::string& configString, int& receiveTimeout);
+    // The port is opened again only for another port name or frame; a new
+    // receive timeout applies from the next read on.
     void SetCommSettings(const std::string& portName, const std::string& configString, int receiveTimeout);
     void ClosePort();
 
@@ -72,7 +77,9 @@ private:
     bool ReceiveAndDecode(CReportBuilder& report, std::string& raw, CTelegramIndex& index);
     void DecodeGuarded(CReportBuilder& report, const std::string& raw, double& receiveTime,
                        CTelegramIndex& index);
+    void ReplaceDecoder(int code);
     void OpenPort();
+    COMMTIMEOUTS ReadTimeouts() const;
     // False when no read took place: a user-interface operation ended it
     // before its first byte, or the line was lost.
     bool ReadTelegram(std::string& raw, double& receiveTime);

@@ -139,7 +139,6 @@ void CVantrelView::OnConfigure()
         QApplication::setOverrideCursor(Qt::WaitCursor);
         controller->SetPaused(true);
         emit pauseChanged();
-        controller->ClosePort();
         // A read in progress holds the controller; keep asking rather than
         // offer blank settings that OK would then store.
         for (int attempt = 0; attempt < kSettingsAttempts && !haveSettings; ++attempt)

@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QRegularExpression>
 #include <QComboBox>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -24,6 +25,7 @@
 #include "simulation/PtyLine.h"
 #include "simulation/TelegramSimulator.h"
 #include "tests/app/GuiTestSupport.h"
+#include "tests/support/PseudoTerminal.h"
 
 namespace {
 constexpr int kLinePort = 7;
@@ -76,6 +78,12 @@ private:
         options.rate = 10;
         simulator = std::make_unique<CTelegramSimulator>(line->MasterFd(), options);
         simulator->Start();
+    }
+    // The number of the telegram the view shows, 0 before the first.
+    int ShownTelegramNumber()
+    {
+        static const QRegularExpression number("Telegram number : (\\d+)");
+        return number.match(view->toPlainText()).captured(1).toInt();
     }
     CTelegramDecoder& Controller() { return *document->telegramDecoder(); }
     QString PortPane() { return frame->ColorStatusBar()->PaneText(CMainFrame::kPortPane); }
@@ -182,6 +190,29 @@ private slots:
         QVERIFY(wasPausedDuringDialog);
         QVERIFY(!Controller().IsPaused());
         QVERIFY(!Checked(CMainFrame::kPause));
+    }
+
+    void configureWithoutChangesLeavesTheLineAndTheCountAlone()
+    {
+        StartWindow();
+        QTRY_VERIFY_WITH_TIMEOUT(ShownTelegramNumber() >= 3, kWait);
+        for (const bool confirm : {false, true}) {
+            CLineWatch watch(line->SlavePath());
+            WhenShown<CCommSettingsDlg>([confirm](CCommSettingsDlg* dialog) {
+                QTest::qWait(300);  // an opening waits 100 ms first
+                if (confirm)
+                    dialog->accept();
+                else
+                    dialog->reject();
+            });
+            const int before = ShownTelegramNumber();
+            view->OnConfigure();
+            QTest::qWait(300);
+            QVERIFY2(!watch.Stop(), confirm ? "OK let go of the line" : "Cancel let go of the line");
+            // The telegrams go on being counted where they were.
+            QTRY_VERIFY_WITH_TIMEOUT(ShownTelegramNumber() != before, kWait);
+            QVERIFY2(ShownTelegramNumber() > before, qPrintable(view->toPlainText()));
+        }
     }
 
     void configureAppliesAndStoresTheSettings()

@@ -140,10 +140,22 @@ bool CTelegramDecoder::GetCommSettings(std::string& portName, std::string& confi
     std::unique_lock<std::recursive_timed_mutex> lock(mutex, std::defer_lock);
     if (!lock.try_lock_for(kSettingsWait))
         return false;
+    CopyCommSettings(portName, configString, receiveTimeout);
+    return true;
+}
+
+void CTelegramDecoder::ReadCommSettings(std::string& portName, std::string& configString, int& receiveTimeout)
+{
+    CInterruptingLock lock(*this);
+    CopyCommSettings(portName, configString, receiveTimeout);
+}
+
+void CTelegramDecoder::CopyCommSettings(std::string& portName, std::string& configString,
+                                        int& receiveTimeout) const
+{
     portName = settings->GetPortName();
     configString = settings->GetConfig();
     receiveTimeout = settings->GetReceiveTimeout();
-    return true;
 }
 
 void CTelegramDecoder::SetCommSettings(const std::string& portName, const std::string& configString,

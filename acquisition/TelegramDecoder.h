@@ -50,8 +50,12 @@ public:
     void SelectTelegramType(int code);
     int GetTelegramType() const;
 
-    // Waits at most 100 ms for the controller; false leaves the outputs unchanged.
+    // Waits at most 100 ms for the controller; false leaves the outputs
+    // unchanged. For a caller that polls and may try again.
     bool GetCommSettings(std::string& portName, std::string& configString, int& receiveTimeout);
+    // Ends an idle read to take the controller, as the user's commands do,
+    // so it never waits out a receive timeout.
+    void ReadCommSettings(std::string& portName, std::string& configString, int& receiveTimeout);
     // The port is opened again only for another port name or frame; a new
     // receive timeout applies from the next read on.
     void SetCommSettings(const std::string& portName, const std::string& configString, int receiveTimeout);
@@ -78,6 +82,7 @@ private:
     void DecodeGuarded(CReportBuilder& report, const std::string& raw, double& receiveTime,
                        CTelegramIndex& index);
     void ReplaceDecoder(int code);
+    void CopyCommSettings(std::string& portName, std::string& configString, int& receiveTimeout) const;
     void OpenPort();
     COMMTIMEOUTS ReadTimeouts() const;
     // False when no read took place: a user-interface operation ended it

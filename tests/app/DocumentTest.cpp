@@ -215,6 +215,30 @@ private slots:
         }
     }
 
+    void configureOpensAtOnceOnAQuietLine()
+    {
+        StartWindow();
+        QTRY_VERIFY_WITH_TIMEOUT(!view->toPlainText().isEmpty(), kWait);
+        simulator.reset();  // the line falls silent
+        Controller().SetCommSettings("COM7", "Config(9600,8,N,1)", 20);
+        QTest::qWait(500);  // a read is waiting out its 20 seconds now
+        QElapsedTimer clock;
+        qint64 openedAfter = -1;
+        QString timeoutShown;
+        WhenShown<CCommSettingsDlg>(
+            [&](CCommSettingsDlg* dialog) {
+                openedAfter = clock.elapsed();
+                timeoutShown = FindControl<QLineEdit>(dialog, CCommSettingsDlg::kReceiveTimeoutEdit)->text();
+                dialog->reject();
+            },
+            QString(), 30000);
+        clock.start();
+        view->OnConfigure();
+        QVERIFY(openedAfter >= 0);
+        QVERIFY2(openedAfter < 2000, qPrintable(QString("opened after %1 ms").arg(openedAfter)));
+        QCOMPARE(timeoutShown, QString("20"));
+    }
+
     void configureAppliesAndStoresTheSettings()
     {
         StartWindow();

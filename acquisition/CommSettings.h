@@ -10,6 +10,8 @@ struct CSerialFrame {
     int parity = 2;             // CSerialPort::Parity
     std::uint8_t dataBits = 8;
     int stopBits = 0;           // CSerialPort::StopBits
+
+    bool operator==(const CSerialFrame&) const = default;
 };
 
 // Port name, configuration string and receive timeout of the line. The two

@@ -5,6 +5,7 @@
 #include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -23,6 +24,34 @@ using Clock = std::chrono::steady_clock;
 [[noreturn]] void ThrowSerialError(int code = 0)
 {
     throw CSerialException(static_cast<std::uint32_t>(code != 0 ? code : errno));
+}
+
+// What a file of that kind is called, for a refusal.
+const char* KindOf(mode_t mode)
+{
+    if (S_ISREG(mode))
+        return "a regular file";
+    if (S_ISDIR(mode))
+        return "a folder";
+    if (S_ISFIFO(mode))
+        return "a FIFO";
+    if (S_ISSOCK(mode))
+        return "a socket";
+    if (S_ISBLK(mode))
+        return "a block device";
+    return "of an unknown kind";
+}
+
+// A serial line is a character device. Anything else the port map may name
+// is refused before it is opened: opening a FIFO tells its writer it has a
+// reader, and a file or a folder is no line.
+void RequireCharacterDevice(const std::string& path)
+{
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0)
+        ThrowSerialError();
+    if (!S_ISCHR(status.st_mode))
+        throw CSerialException(ENOTTY, path + " is not a character device (" + KindOf(status.st_mode) + ")");
 }
 
 void CloseQuietly(int& fd)
@@ -163,6 +192,8 @@ bool CSerialException::GetErrorMessage(char* buffer, unsigned size, unsigned* he
 
 std::string CSerialException::GetErrorMessage() const
 {
+    if (!reason.empty())
+        return reason;
     // The system's own text; an error number it does not know has none.
     const char* description = strerrordesc_np(static_cast<int>(errorCode));
     return description != nullptr ? description : std::string();
@@ -202,13 +233,13 @@ void CSerialPort::Open(int portNumber, unsigned baudRate, int parity, std::uint8
     // Opening again without closing first would leak the open device and keep
     // it locked against everyone, this process included.
     Close();
-    if (wakeFd < 0 && (wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) < 0)
-        ThrowSerialError();
-
     // Kept even when the open fails, so a caller can name the device it tried.
     devicePath = CPortMap::DevicePath(portNumber);
+    if (wakeFd < 0 && (wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) < 0)
+        ThrowSerialError();
     if (devicePath.empty())
         ThrowSerialError(ENOENT);
+    RequireCharacterDevice(devicePath);
     int device = ::open(devicePath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (device < 0)
         ThrowSerialError();
@@ -231,7 +262,9 @@ void CSerialPort::Open(int portNumber, unsigned baudRate, int parity, std::uint8
 
 bool CSerialPort::Probe(const std::string& path)
 {
-    if (path.empty())
+    // Only a character device is opened at all (see RequireCharacterDevice).
+    struct stat status {};
+    if (path.empty() || ::stat(path.c_str(), &status) != 0 || !S_ISCHR(status.st_mode))
         return false;
     int device = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (device < 0)

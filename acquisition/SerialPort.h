@@ -4,14 +4,19 @@
 #include <exception>
 #include <string>
 #include <termios.h>
+#include <utility>
 
-// A failed call on the serial port, carrying the system's error number.
+// A failed call on the serial port, carrying the system's error number, and
+// a text of its own where the system's would not say what went wrong.
 class CSerialException : public std::exception {
 public:
-    explicit CSerialException(std::uint32_t code) : errorCode(code) {}
+    explicit CSerialException(std::uint32_t code, std::string reason = std::string())
+        : errorCode(code), reason(std::move(reason))
+    {
+    }
 
-    // The system's text for errorCode, at most size - 1 characters plus a NUL;
-    // false (and an empty text) when there is none.
+    // The text of its own, else the system's text for errorCode, at most
+    // size - 1 characters plus a NUL; false (and an empty text) when there is none.
     bool GetErrorMessage(char* buffer, unsigned size, unsigned* helpContext = nullptr) const;
     std::string GetErrorMessage() const;
     const char* what() const noexcept override;
@@ -19,6 +24,7 @@ public:
     std::uint32_t errorCode;
 
 private:
+    std::string reason;
     mutable std::string text;
 };
 
@@ -50,6 +56,8 @@ public:
     CSerialPort& operator=(const CSerialPort&) = delete;
 
     // Opens the device the port map gives for portNumber and applies the frame.
+    // A path that is not a character device (a file, a folder, a FIFO) is
+    // refused without being opened.
     void Open(int portNumber, unsigned baudRate, int parity, std::uint8_t dataBits, int stopBits,
               int flowControl, bool overlapped = false);
     void Close();  // safe on a closed port, never throws
@@ -72,9 +80,10 @@ public:
 
     const std::string& GetDevicePath() const { return devicePath; }
 
-    // True when the device behind path can be opened, locked for us alone,
-    // and is a terminal: what the settings dialog offers. It is closed again
-    // at once and nothing is written to it.
+    // True when the device behind path is a character device that can be
+    // opened, locked for us alone, and is a terminal: what the settings
+    // dialog offers. Nothing else is opened; what is, is closed again at
+    // once and nothing is written to it.
     static bool Probe(const std::string& devicePath);
 
     // The line settings Open applies, built on state (raw mode, rate, frame,

@@ -81,7 +81,8 @@ CTelegramDecoder::CTelegramDecoder(CTelegramReceiver* telegramReceiver, CSetting
     std::int32_t code = kDefaultTelegramType;
     if (!registry->ReadInt(kTelegramSetting, code))
         code = kDefaultTelegramType;
-    SelectTelegramType(code);
+    registry->WriteInt(kTelegramSetting, code);
+    ReplaceDecoder(code);
     reader = std::thread(&CTelegramDecoder::ReaderLoop, this);
 }
 
@@ -102,8 +103,16 @@ CTelegramDecoder::~CTelegramDecoder()
 void CTelegramDecoder::SelectTelegramType(int code)
 {
     CInterruptingLock lock(*this);
-    telegramType = code;
     registry->WriteInt(kTelegramSetting, code);
+    // The same type again keeps its decoder: the telegrams go on being
+    // counted and the logs are not begun again.
+    if (code != telegramType)
+        ReplaceDecoder(code);
+}
+
+void CTelegramDecoder::ReplaceDecoder(int code)
+{
+    telegramType = code;
     if (logging && decoder && decoder->HasLogWriteError()) {
         // The old decoder's failure is still told, and logging stays off.
         pendingLogError = decoder->GetLogWriteError();
@@ -131,20 +140,41 @@ bool CTelegramDecoder::GetCommSettings(std::string& portName, std::string& confi
     std::unique_lock<std::recursive_timed_mutex> lock(mutex, std::defer_lock);
     if (!lock.try_lock_for(kSettingsWait))
         return false;
+    CopyCommSettings(portName, configString, receiveTimeout);
+    return true;
+}
+
+void CTelegramDecoder::ReadCommSettings(std::string& portName, std::string& configString, int& receiveTimeout)
+{
+    CInterruptingLock lock(*this);
+    CopyCommSettings(portName, configString, receiveTimeout);
+}
+
+void CTelegramDecoder::CopyCommSettings(std::string& portName, std::string& configString,
+                                        int& receiveTimeout) const
+{
     portName = settings->GetPortName();
     configString = settings->GetConfig();
     receiveTimeout = settings->GetReceiveTimeout();
-    return true;
 }
 
 void CTelegramDecoder::SetCommSettings(const std::string& portName, const std::string& configString,
                                        int receiveTimeout)
 {
     CInterruptingLock lock(*this);
+    // Only another device or another frame needs the port opened again:
+    // what waits in the driver's buffer would be lost with it.
+    const bool reopen = portName != settings->GetPortName() ||
+                        CommSettings::FrameFor(configString) != CommSettings::FrameFor(settings->GetConfig());
     settings->SetPortName(portName);
     settings->SetConfig(configString);
     settings->SetReceiveTimeout(receiveTimeout);
-    port->Close();
+    if (reopen) {
+        port->Close();
+        ClearPortFault();
+    } else if (port->IsOpen()) {
+        port->SetTimeouts(ReadTimeouts());  // the next read waits the new timeout
+    }
 }
 
 void CTelegramDecoder::ClosePort()
@@ -197,14 +227,35 @@ CLogOpenResult CTelegramDecoder::SetLogging(bool on, const std::string& csvPath)
 
 std::string CTelegramDecoder::GetPortError() const
 {
-    std::lock_guard<std::mutex> guard(portErrorGuard);
-    return portError;
+    return GetPortFault().reason;
 }
 
-void CTelegramDecoder::SetPortError(const std::string& reason)
+CPortFault CTelegramDecoder::GetPortFault() const
 {
-    std::lock_guard<std::mutex> guard(portErrorGuard);
-    portError = reason;
+    std::lock_guard<std::mutex> guard(portFaultGuard);
+    return portFault;
+}
+
+void CTelegramDecoder::RecordPortFault(const std::string& reason, bool lost)
+{
+    std::lock_guard<std::mutex> guard(portFaultGuard);
+    if (!portFault.lost)
+        portFault = {settings->GetPortName(), port->GetDevicePath(), reason, lost};
+}
+
+void CTelegramDecoder::OnPortOpened()
+{
+    // A port that opens again may still fail at its first read: the loss is
+    // over only once the line has been read.
+    std::lock_guard<std::mutex> guard(portFaultGuard);
+    if (!portFault.lost)
+        portFault = {};
+}
+
+void CTelegramDecoder::ClearPortFault()
+{
+    std::lock_guard<std::mutex> guard(portFaultGuard);
+    portFault = {};
 }
 
 void CTelegramDecoder::StopLogging()
@@ -263,9 +314,7 @@ bool CTelegramDecoder::ReceiveAndDecode(CReportBuilder& report, std::string& raw
     if (userWaiting > 0)
         return false;
     double receiveTime = 0.0;
-    bool interrupted = false;
-    ReadTelegram(raw, receiveTime, interrupted);
-    if (interrupted)
+    if (!ReadTelegram(raw, receiveTime))
         return false;
     index.receiveTime = receiveTime;
     DecodeGuarded(report, raw, receiveTime, index);
@@ -309,36 +358,45 @@ void CTelegramDecoder::OpenPort()
     try {
         port->Open(portNumber, frame.baudRate, frame.parity, frame.dataBits, frame.stopBits,
                    CSerialPort::kFlowNone, false);
-        COMMTIMEOUTS timeouts;
-        timeouts.ReadIntervalTimeout = kByteGapMs;
-        timeouts.ReadTotalTimeoutMultiplier = 1;
-        timeouts.ReadTotalTimeoutConstant = TotalTimeoutMs(settings->GetReceiveTimeout());
-        port->SetTimeouts(timeouts);
-        SetPortError("");
+        port->SetTimeouts(ReadTimeouts());
+        OnPortOpened();
     } catch (const CSerialException& error) {
         // A port whose frame or timeouts could not be set is not read: a
         // read without its timeouts might never end. The next pass retries.
         port->Close();
-        SetPortError(ReasonOf(error));
+        RecordPortFault(ReasonOf(error), false);
     }
 }
 
-std::size_t CTelegramDecoder::ReadTelegram(std::string& raw, double& receiveTime, bool& interrupted)
+COMMTIMEOUTS CTelegramDecoder::ReadTimeouts() const
 {
-    interrupted = false;
+    COMMTIMEOUTS timeouts;
+    timeouts.ReadIntervalTimeout = kByteGapMs;
+    timeouts.ReadTotalTimeoutMultiplier = 1;
+    timeouts.ReadTotalTimeoutConstant = TotalTimeoutMs(settings->GetReceiveTimeout());
+    return timeouts;
+}
+
+bool CTelegramDecoder::ReadTelegram(std::string& raw, double& receiveTime)
+{
     if (!port->IsOpen())
-        return 0;
+        return false;
     std::size_t count = 0;
+    bool interrupted = false;
     try {
         count = port->Read(rxBuffer, kReadSize, &interrupted);
         receiveTime = CTickwarden::GetPCMilliSecs();
     } catch (const CSerialException& error) {
-        // The device has gone (adapter unplugged, line hung up): close the
-        // port so that later passes open it again once it is back.
+        // The device has gone (adapter unplugged, line hung up): a failed
+        // read is no telegram. The port is closed so that later passes open
+        // it again once the device is back.
         port->Close();
-        SetPortError(ReasonOf(error));
-        return 0;
+        RecordPortFault(ReasonOf(error), true);
+        return false;
     }
+    if (interrupted)
+        return false;
+    ClearPortFault();
     raw.assign(reinterpret_cast<const char*>(rxBuffer), count);
-    return count;
+    return true;
 }

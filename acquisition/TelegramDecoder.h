@@ -15,6 +15,18 @@ class CTelegramReceiver;
 class CSettingsStore;
 class CSerialPort;
 class CommSettings;
+struct COMMTIMEOUTS;
+
+// Why the line is not being read, as the user is told it.
+struct CPortFault {
+    std::string portName;    // the port the fault is about
+    std::string devicePath;  // the device lost, or the one that could not be opened ("" when unmapped)
+    std::string reason;      // the system's text; "" while the line is read
+    // The line was open and its device went away (unplugged, hung up). A
+    // lost line stays lost, with the reason it was lost for, through the
+    // attempts to open it again, until a read succeeds.
+    bool lost = false;
+};
 
 // The acquisition controller: owns the serial port, the communication
 // settings, the decoder of the selected telegram type and the reader thread
@@ -33,11 +45,19 @@ public:
     CTelegramDecoder(const CTelegramDecoder&) = delete;
     CTelegramDecoder& operator=(const CTelegramDecoder&) = delete;
 
+    // Another type replaces the decoder (its logs go on in the same files);
+    // the same type keeps it, with its telegram count.
     void SelectTelegramType(int code);
     int GetTelegramType() const;
 
-    // Waits at most 100 ms for the controller; false leaves the outputs unchanged.
+    // Waits at most 100 ms for the controller; false leaves the outputs
+    // unchanged. For a caller that polls and may try again.
     bool GetCommSettings(std::string& portName, std::string& configString, int& receiveTimeout);
+    // Ends an idle read to take the controller, as the user's commands do,
+    // so it never waits out a receive timeout.
+    void ReadCommSettings(std::string& portName, std::string& configString, int& receiveTimeout);
+    // The port is opened again only for another port name or frame; a new
+    // receive timeout applies from the next read on.
     void SetCommSettings(const std::string& portName, const std::string& configString, int receiveTimeout);
     void ClosePort();
 
@@ -50,8 +70,10 @@ public:
     // Logging stays off when either file cannot be created or the type has no decoder.
     CLogOpenResult SetLogging(bool on, const std::string& csvPath);
 
-    // Why the port could not be opened at the last attempt ("" while it is open).
+    // Why the port could not be opened at the last attempt, or why its line
+    // was lost ("" while the line is read).
     std::string GetPortError() const;
+    CPortFault GetPortFault() const;
 
 private:
     void ReaderLoop();
@@ -59,14 +81,22 @@ private:
     bool ReceiveAndDecode(CReportBuilder& report, std::string& raw, CTelegramIndex& index);
     void DecodeGuarded(CReportBuilder& report, const std::string& raw, double& receiveTime,
                        CTelegramIndex& index);
+    void ReplaceDecoder(int code);
+    void CopyCommSettings(std::string& portName, std::string& configString, int& receiveTimeout) const;
     void OpenPort();
-    // The byte count; interrupted when a user-interface operation ended the
-    // read before its first byte.
-    std::size_t ReadTelegram(std::string& raw, double& receiveTime, bool& interrupted);
+    COMMTIMEOUTS ReadTimeouts() const;
+    // False when no read took place: a user-interface operation ended it
+    // before its first byte, or the line was lost.
+    bool ReadTelegram(std::string& raw, double& receiveTime);
     // Why logging had to stop since the last pass ("" when it did not).
     std::string TakeLogWriteError();
     void StopLogging();
-    void SetPortError(const std::string& reason);
+    // The port faults the reader meets (a lost line stays lost, with the
+    // reason it was lost for, through the attempts to open it again), and
+    // what ends them: an opening, a read, settings that name another line.
+    void RecordPortFault(const std::string& reason, bool lost);
+    void OnPortOpened();
+    void ClearPortFault();
     // Sleeps unless the controller is being destroyed; false when it is.
     bool WaitUnlessStopping(std::chrono::milliseconds duration);
 
@@ -106,8 +136,8 @@ private:
     std::mutex stopGuard;
     std::condition_variable stopSignal;
 
-    mutable std::mutex portErrorGuard;
-    std::string portError;
+    mutable std::mutex portFaultGuard;
+    CPortFault portFault;
 
     unsigned char rxBuffer[kRxBufferSize] = {};
     std::thread reader;

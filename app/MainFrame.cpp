@@ -270,20 +270,22 @@ void CMainFrame::UpdatePortPane()
         portSettingsKnown = true;
         portTextStale = true;
     }
-    const std::string error = controller->GetPortError();
-    if (!portTextStale && error == shownPortError)
+    const CPortFault fault = controller->GetPortFault();
+    if (!portTextStale && fault.reason == shownPortError && fault.lost == shownLineLost)
         return;
     portTextStale = false;
-    shownPortError = error;
-    if (error.empty()) {
+    shownPortError = fault.reason;
+    shownLineLost = fault.lost;
+    if (fault.reason.empty()) {
         statusPanes->SetPaneText(kPortPane, PortSettingsText(knownPortName, knownConfigString));
         return;
     }
-    // The port cannot be opened: say which and why, until it opens.
-    QString text = QString::fromStdString(error);
-    const QString portName = QString::fromStdString(knownPortName);
-    if (portName.isEmpty() || !text.startsWith(portName))
-        text.prepend(portName + ": ");
+    // The port cannot be opened, or its line was lost: say which and why,
+    // until the line is read again.
+    QString text = QString::fromStdString(fault.reason);
+    if (fault.lost)
+        text.prepend("line lost: ");
+    text.prepend(QString::fromStdString(fault.portName) + ": ");
     statusPanes->SetPaneText(kPortPane, text);
 }
 

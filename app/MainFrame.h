@@ -93,4 +93,5 @@ private:
     std::string knownPortName;
     std::string knownConfigString;
     std::string shownPortError;
+    bool shownLineLost = false;
 };

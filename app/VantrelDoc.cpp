@@ -150,9 +150,10 @@ void CVantrelDoc::ApplyCommSettings(const std::string& portName, const std::stri
 {
     if (!controller)
         return;
+    const bool typeChanged = telegramType != controller->GetTelegramType();
     controller->SetCommSettings(portName, configString, receiveTimeout);
     controller->SelectTelegramType(telegramType);
-    if (demoLine && portName == demoLine->PortName())
+    if (typeChanged && demoLine && portName == demoLine->PortName())
         demoLine->SetTelegramType(telegramType);
 }
 

@@ -65,7 +65,9 @@ public:
     void SetFilterText(const QString& text);
 
     // Applies what the settings dialog handed back: port, frame and timeout,
-    // then the telegram type (which replaces the decoder).
+    // then the telegram type. What did not change stays as it is: the line
+    // is opened again only for another port or frame, the decoder (with its
+    // telegram count and logs) is replaced only for another type.
     void ApplyCommSettings(const std::string& portName, const std::string& configString,
                            int receiveTimeout, int telegramType);
 

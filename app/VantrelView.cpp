@@ -31,9 +31,6 @@
 
 namespace {
 constexpr double kPrintMarginInches = 0.5;
-// How long Configure keeps asking the controller for its settings while a
-// read holds it: a little longer than the longest receive timeout.
-constexpr int kSettingsAttempts = 220;  // of 100 ms each
 
 QTextCharFormat FormatFor(const CRtfRun& run, const QFont& fixedFont)
 {
@@ -141,22 +138,13 @@ void CVantrelView::OnConfigure()
     {
         CUnpauseOnExit unpause(*controller);
         CCommSettingsDlg dialog(this);
-        bool haveSettings = false;
-        QApplication::setOverrideCursor(Qt::WaitCursor);
         controller->SetPaused(true);
         emit pauseChanged();
-        controller->ClosePort();
-        // A read in progress holds the controller; keep asking rather than
-        // offer blank settings that OK would then store.
-        for (int attempt = 0; attempt < kSettingsAttempts && !haveSettings; ++attempt)
-            haveSettings = controller->GetCommSettings(dialog.portName, dialog.configString,
-                                                       dialog.receiveTimeout);
+        // An idle read is ended rather than waited out: the dialog opens at
+        // once however long the receive timeout.
+        controller->ReadCommSettings(dialog.portName, dialog.configString, dialog.receiveTimeout);
         dialog.telegramType = controller->GetTelegramType();
-        QApplication::restoreOverrideCursor();
-        if (!haveSettings)
-            ShowMessage("The communication settings could not be read because the line is busy. "
-                        "Please try again.", false);
-        else if (dialog.exec() == QDialog::Accepted)
+        if (dialog.exec() == QDialog::Accepted)
             vantrelDoc->ApplyCommSettings(dialog.portName, dialog.configString, dialog.receiveTimeout,
                                         dialog.telegramType);
     }

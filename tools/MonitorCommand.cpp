@@ -8,7 +8,6 @@
 
 #include "acquisition/CommSettings.h"
 #include "acquisition/MemorySettingsStore.h"
-#include "acquisition/PortMap.h"
 #include "acquisition/TelegramDecoder.h"
 #include "decoders/FormatTable.h"
 #include "settings/Registry.h"
@@ -123,30 +122,25 @@ bool ReportLogFailure(const CLogFileState& file)
     return true;
 }
 
-// Tells the user once per distinct reason why the port cannot be opened.
+// Tells the user once per distinct reason why the port cannot be opened,
+// and once when its line is lost.
 class CPortErrorReporter {
 public:
-    void Check(CTelegramDecoder& controller)
+    void Check(const CTelegramDecoder& controller)
     {
-        const std::string reason = controller.GetPortError();
-        if (reason == lastReason)
+        const CPortFault fault = controller.GetPortFault();
+        if (fault.reason == told.reason && fault.lost == told.lost)
             return;
-        std::string portName, configString;
-        int timeout = 0;
-        if (!reason.empty() && !controller.GetCommSettings(portName, configString, timeout))
-            return;  // the reader holds the settings; look again shortly
-        lastReason = reason;
-        if (reason.empty())
+        told = fault;
+        if (fault.reason.empty())
             return;
-        std::string device = CPortMap::DevicePath(CommSettings::PortNumberFor(portName));
-        if (device.empty())
-            device = "no device";
-        std::fprintf(stderr, "vantrel-cli monitor: cannot open %s (%s): %s\n", portName.c_str(), device.c_str(),
-                     reason.c_str());
+        const std::string device = fault.devicePath.empty() ? "no device" : fault.devicePath;
+        std::fprintf(stderr, "vantrel-cli monitor: %s %s (%s): %s\n", fault.lost ? "lost" : "cannot open",
+                     fault.portName.c_str(), device.c_str(), fault.reason.c_str());
     }
 
 private:
-    std::string lastReason;
+    CPortFault told;
 };
 
 int Monitor(const MonitorOptions& options, CSettingsStore& userStore, CStopSignal& stop)

@@ -3,11 +3,6 @@
 // hand-off, and a line mapped to a COM number of its own.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <memory>
@@ -20,6 +15,7 @@
 #include "acquisition/TelegramDecoder.h"
 #include "acquisition/TelegramReceiver.h"
 #include "report/RtfReader.h"
+#include "tests/support/Eventually.h"
 #include "tests/support/PseudoTerminal.h"
 
 struct CHandOff {
@@ -95,16 +91,7 @@ public:
     std::string PortName() const { return "COM" + std::to_string(number); }
     CPseudoTerminal& Line() { return *line; }
 
-    // Whether a reader holds the line open: the port keeps it locked while open.
-    bool IsHeldOpen() const
-    {
-        const int fd = ::open(line->SlavePath().c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0)
-            return errno == EBUSY;
-        const bool held = flock(fd, LOCK_EX | LOCK_NB) != 0;
-        ::close(fd);
-        return held;
-    }
+    bool IsHeldOpen() const { return line->IsHeldOpen(); }
 
     // The positioning system goes away, and later comes back on a new line.
     // Its device node goes with it, as an unplugged adapter's does; the
@@ -131,17 +118,4 @@ inline void StoreLineSettings(CMemorySettingsStore& store, const CMappedLine& li
     store.WriteString("Port", line.PortName());
     store.WriteString("Config", "Config(9600,8,N,1)");
     store.WriteInt("Telegram", typeCode);
-}
-
-// Polls until done() holds; false on timeout.
-template <typename Condition>
-bool Eventually(Condition done, std::chrono::milliseconds timeout = std::chrono::seconds(10))
-{
-    const auto end = std::chrono::steady_clock::now() + timeout;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return true;
 }

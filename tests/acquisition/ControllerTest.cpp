@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <filesystem>
+#include <functional>
 #include <stdexcept>
 
 #include "clock/Tickwarden.h"
@@ -57,6 +58,27 @@ protected:
         return receiver.HandOffs().back();
     }
 
+    // Logging to name.csv and name.raw, and how many header rows the CSV begins with.
+    struct CLogs {
+        std::string csvPath;
+        std::string rawPath;
+        std::size_t headerLines = 0;
+    };
+    CLogs StartLogging(const std::string& name)
+    {
+        CLogs logs{logDir.File(name + ".csv"), logDir.File(name + ".raw")};
+        EXPECT_TRUE(controller->SetLogging(true, logs.csvPath).Ok());
+        logs.headerLines = LineCount(ReadWholeFile(logs.csvPath));
+        return logs;
+    }
+
+    // HPR 418F telegrams read and logged to name.csv and name.raw.
+    CLogs StartLoggingHpr418F(const std::string& name)
+    {
+        Start(kTypeHpr418F);
+        return StartLogging(name);
+    }
+
     // Sends a telegram and waits until the raw log holds it.
     void SendLogged(const std::string& bytes, const std::string& rawPath)
     {
@@ -65,6 +87,7 @@ protected:
         EXPECT_TRUE(Eventually([&] { return std::filesystem::file_size(rawPath) >= before + bytes.size(); }));
     }
 
+    std::unique_ptr<CTelegramGenerator> hpr418F = CTelegramGenerator::Create(kTypeHpr418F);
     CMappedLine line{nextTestPort++};
     CMemorySettingsStore store;
     CRecordingReceiver receiver;
@@ -163,10 +186,7 @@ TEST_F(ControllerTest, PauseHoldsBackTheDisplayButNotCountingOrLogging)
 {
     Start(kTypeHpr418F);
     auto generator = CTelegramGenerator::Create(kTypeHpr418F);
-    const std::string csvPath = logDir.File("paused.csv");
-    const std::string rawPath = logDir.File("paused.raw");
-    ASSERT_TRUE(controller->SetLogging(true, csvPath).Ok());
-    const std::size_t headerLines = LineCount(ReadWholeFile(csvPath));
+    const auto [csvPath, rawPath, headerLines] = StartLogging("paused");
 
     controller->SetPaused(true);
     std::string sent;
@@ -271,6 +291,66 @@ TEST_F(ControllerTest, NewSettingsReopenThePortWithThemAtTheNextPass)
     EXPECT_EQ(receiver.Count(), 2u);
 }
 
+// Runs change while watching the line, and for a while after it (an opening
+// waits 100 ms first): true when the port let go of the line to open it again.
+bool ReopensTheLine(CMappedLine& line, const std::function<void()>& change)
+{
+    CLineWatch watch(line.Line().SlavePath());
+    change();
+    std::this_thread::sleep_for(400ms);
+    return watch.Stop();
+}
+
+TEST_F(ControllerTest, ConfirmingTheSameSettingsKeepsTheLineTheCountAndTheLogs)
+{
+    const auto [csvPath, rawPath, headerLines] = StartLoggingHpr418F("same");
+    const std::string first = hpr418F->Next();
+    Exchange(first);
+
+    EXPECT_FALSE(ReopensTheLine(line, [&] {
+        controller->SetCommSettings(line.PortName(), kConfig, 2);
+        controller->SelectTelegramType(kTypeHpr418F);
+    }));
+    const std::string second = hpr418F->Next();
+    const CHandOff next = Exchange(second);
+    EXPECT_NE(next.text.find("Telegram number : 2\n"), std::string::npos) << next.text;
+    // The logs go on: no second set of header rows.
+    EXPECT_EQ(LineCount(ReadWholeFile(csvPath)), headerLines + 2);
+    EXPECT_EQ(ReadWholeFile(rawPath), first + second);
+    std::int32_t stored = -1;
+    EXPECT_TRUE(store.ReadInt("Telegram", stored));
+    EXPECT_EQ(stored, kTypeHpr418F);
+}
+
+TEST_F(ControllerTest, OnlyAnotherFrameOrPortOpensTheLineAgain)
+{
+    Start(kNoDecoder);
+    // The same rate and frame written otherwise: the line stays as it is.
+    EXPECT_FALSE(ReopensTheLine(line, [&] { controller->SetCommSettings(line.PortName(), "9600 8,N,1", 2); }));
+    EXPECT_TRUE(ReopensTheLine(line, [&] { controller->SetCommSettings(line.PortName(), "Config(19200,8,N,1)", 2); }));
+    EXPECT_TRUE(ReopensTheLine(line, [&] { controller->SetCommSettings(line.PortName(), "Config(19200,7,O,2)", 2); }));
+    EXPECT_EQ(Exchange("still read").raw, "still read");
+}
+
+TEST_F(ControllerTest, NewReceiveTimeoutAppliesToTheNextReadWithoutReopening)
+{
+    Start(kNoDecoder);  // an empty read is handed over as it is
+    controller->SetCommSettings(line.PortName(), kConfig, 20);
+    ASSERT_TRUE(Eventually([&] { return line.IsHeldOpen(); }));
+    Exchange("wake up");
+    const std::size_t before = receiver.Count();
+    Clock::time_point changed;
+    EXPECT_FALSE(ReopensTheLine(line, [&] {
+        changed = Clock::now();
+        controller->SetCommSettings(line.PortName(), kConfig, 1);
+    }));
+    ASSERT_TRUE(receiver.WaitFor(before + 1, 10s));
+    const auto waited = Clock::now() - changed;
+    EXPECT_EQ(receiver.HandOffs()[before].raw, "");
+    EXPECT_GE(waited, 900ms);  // 1 s plus 1 ms a byte, not the 20 s before
+    EXPECT_LT(waited, 6s);
+}
+
 TEST_F(ControllerTest, ClosingWhileTheLineIsIdleDoesNotWaitOutTheReceiveTimeout)
 {
     Start(kNoDecoder);
@@ -302,6 +382,42 @@ TEST_F(ControllerTest, VanishedDeviceClosesThePortAndItIsReopenedWhenBack)
         const auto handOffs = receiver.HandOffs();
         return !handOffs.empty() && handOffs.back().raw == "after";
     }));
+    EXPECT_EQ(controller->GetPortError(), "");
+}
+
+TEST_F(ControllerTest, UnpluggedLineGivesNoTelegramNoRowAndNoCount)
+{
+    const auto [csvPath, rawPath, headerLines] = StartLoggingHpr418F("unplugged");
+    const std::string before = hpr418F->Next();
+    Exchange(before);
+
+    const std::string lostDevice = line.Line().SlavePath();
+    line.HangUp();
+    ASSERT_TRUE(Eventually([&] { return controller->GetPortFault().lost; }));
+    std::this_thread::sleep_for(500ms);
+    // The failed read is no telegram: nothing handed over, logged or counted.
+    EXPECT_EQ(receiver.Count(), 1u);
+    EXPECT_EQ(LineCount(ReadWholeFile(csvPath)), headerLines + 1);
+    // The loss is what the user is told, through the failed reopenings.
+    const CPortFault fault = controller->GetPortFault();
+    EXPECT_TRUE(fault.lost);
+    EXPECT_EQ(fault.reason, "Input/output error");
+    EXPECT_EQ(fault.portName, line.PortName());
+    EXPECT_EQ(fault.devicePath, lostDevice);
+
+    line.Replace();
+    ASSERT_TRUE(Eventually([&] { return line.IsHeldOpen(); }));
+    const std::string after = hpr418F->Next();
+    const CHandOff next = Exchange(after);
+    EXPECT_EQ(next.raw, after);
+    EXPECT_NE(next.text.find("Telegram number : 2\n"), std::string::npos) << next.text;
+    for (const CHandOff& handOff : receiver.HandOffs()) {
+        EXPECT_EQ(handOff.text.find("TIMED OUT"), std::string::npos) << handOff.text;
+        EXPECT_GT(handOff.index.receiveTime, 0.0);
+    }
+    EXPECT_EQ(ReadWholeFile(rawPath), before + after);
+    EXPECT_EQ(LineCount(ReadWholeFile(csvPath)), headerLines + 2);
+    EXPECT_FALSE(controller->GetPortFault().lost);
     EXPECT_EQ(controller->GetPortError(), "");
 }
 

@@ -3,6 +3,7 @@
 // interrupting a read. Timings are checked with wide margins only.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <termios.h>
 
 #include <cerrno>
@@ -14,6 +15,8 @@
 
 #include "acquisition/PortMap.h"
 #include "acquisition/SerialPort.h"
+#include "tests/decoders/DecoderTestSupport.h"
+#include "tests/support/OpenWatch.h"
 #include "tests/support/PseudoTerminal.h"
 
 namespace {
@@ -209,6 +212,44 @@ TEST_F(SerialPortTest, UnmappedOrMissingDevicesFailToOpenAndStayClosed)
     EXPECT_EQ(ErrorOfOpen(port, kTestPort + 1), static_cast<std::uint32_t>(ENOENT));
     EXPECT_FALSE(port.IsOpen());
     CPortMap::ClearOverride(kTestPort + 1);
+}
+
+TEST(SerialPortRefusalTest, MappedPathThatIsNotACharacterDeviceIsRefusedUnopened)
+{
+    // Opening a FIFO would make its writer believe it has a reader; a file
+    // or a folder is no line either.
+    CTempDir dir;
+    const std::string fifo = dir.File("fifo");
+    const std::string file = dir.File("file");
+    const std::string folder = dir.File("folder");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::ofstream(file) << "not a line";
+    std::filesystem::create_directory(folder);
+    COpenWatch watch(dir.path.string());
+
+    const struct {
+        std::string path;
+        const char* kind;
+    } refused[] = {{fifo, "a FIFO"}, {file, "a regular file"}, {folder, "a folder"}};
+    for (const auto& [path, kind] : refused) {
+        SCOPED_TRACE(path);
+        CPortMap::SetOverride(kTestPort, path);
+        CSerialPort port;
+        std::string reason;
+        try {
+            port.Open(kTestPort, 9600, CSerialPort::kParityNone, 8, CSerialPort::kStopBitsOne, CSerialPort::kFlowNone);
+        } catch (const CSerialException& failure) {
+            reason = failure.GetErrorMessage();
+            EXPECT_STREQ(failure.what(), reason.c_str());
+        }
+        EXPECT_EQ(reason, path + " is not a character device (" + kind + ")");
+        EXPECT_FALSE(port.IsOpen());
+        EXPECT_EQ(port.GetDevicePath(), path);
+        EXPECT_FALSE(CSerialPort::Probe(path));
+    }
+    CPortMap::ClearOverride(kTestPort);
+    EXPECT_EQ(watch.Opened(), std::vector<std::string>());
+    EXPECT_EQ(ReadWholeFile(file), "not a line");
 }
 
 TEST_F(SerialPortTest, FramesOfTheTwoLineSettingsAreApplied)

@@ -1,12 +1,15 @@
 // The settings dialog (lists, what it preselects from the stored settings,
 // the timeout check, what OK hands back) and the filter dialog.
 #include <QComboBox>
+#include <QDir>
+#include <QTemporaryDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "app/CommSettingsDlg.h"
@@ -14,6 +17,7 @@
 #include "app/TelegramFilterDlg.h"
 #include "simulation/PtyLine.h"
 #include "tests/app/GuiTestSupport.h"
+#include "tests/support/OpenWatch.h"
 
 namespace {
 QStringList Texts(const QComboBox* list)
@@ -117,6 +121,34 @@ private slots:
         ::close(holder);
         QCOMPARE(whileHeld, QStringList({"COM7"}));
         QCOMPARE(currentWhileHeld, QStringList({"COM3"}));
+    }
+
+    void portListOpensNothingButCharacterDevices()
+    {
+        QTemporaryDir dir;
+        const QString fifo = dir.filePath("fifo");
+        const QString file = dir.filePath("file");
+        const QString folder = dir.filePath("folder");
+        QCOMPARE(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+        QFile content(file);
+        QVERIFY(content.open(QIODevice::WriteOnly));
+        content.write("not a line");
+        content.close();
+        QVERIFY(QDir(dir.path()).mkdir("folder"));
+        const QByteArray ports = qgetenv("VANTREL_PORTS");
+        qputenv("VANTREL_PORTS", PortsOnly({{3, QString::fromStdString(line->SlavePath())},
+                                            {10, fifo}, {11, file}, {12, folder}}));
+        COpenWatch watch(dir.path().toStdString());
+        Open("COM3", "", 6);
+        const QStringList listed = Texts(List(CCommSettingsDlg::kPortList));
+        QStringList opened;
+        for (const std::string& name : watch.Opened())
+            opened << QString::fromStdString(name);
+        qputenv("VANTREL_PORTS", ports);
+        QCOMPARE(listed, QStringList({"COM3"}));
+        QCOMPARE(opened, QStringList());
+        QVERIFY(content.open(QIODevice::ReadOnly));
+        QCOMPARE(content.readAll(), QByteArray("not a line"));
     }
 
     void preselectionFromTheStoredSettings_data()

@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QRegularExpression>
 #include <QComboBox>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -24,6 +25,7 @@
 #include "simulation/PtyLine.h"
 #include "simulation/TelegramSimulator.h"
 #include "tests/app/GuiTestSupport.h"
+#include "tests/support/PseudoTerminal.h"
 
 namespace {
 constexpr int kLinePort = 7;
@@ -66,12 +68,8 @@ private:
         frame->resize(710, 660);
         frame->show();
     }
-    CTelegramDecoder& Controller() { return *document->telegramDecoder(); }
-    QString PortPane() { return frame->ColorStatusBar()->PaneText(CMainFrame::kPortPane); }
-    bool Checked(int id) { return frame->Action(id)->isChecked(); }
-
-private slots:
-    void init()
+    // The positioning system on COM7, sending HPR 418F telegrams ten times a second.
+    void StartLine()
     {
         line = std::make_unique<CPtyLine>();
         CPortMap::SetOverride(kLinePort, line->SlavePath());
@@ -80,6 +78,21 @@ private slots:
         options.rate = 10;
         simulator = std::make_unique<CTelegramSimulator>(line->MasterFd(), options);
         simulator->Start();
+    }
+    // The number of the telegram the view shows, 0 before the first.
+    int ShownTelegramNumber()
+    {
+        static const QRegularExpression number("Telegram number : (\\d+)");
+        return number.match(view->toPlainText()).captured(1).toInt();
+    }
+    CTelegramDecoder& Controller() { return *document->telegramDecoder(); }
+    QString PortPane() { return frame->ColorStatusBar()->PaneText(CMainFrame::kPortPane); }
+    bool Checked(int id) { return frame->Action(id)->isChecked(); }
+
+private slots:
+    void init()
+    {
+        StartLine();
         StoreSettings("COM7", "Config(9600,8,N,1)", 6);
     }
 
@@ -177,6 +190,53 @@ private slots:
         QVERIFY(wasPausedDuringDialog);
         QVERIFY(!Controller().IsPaused());
         QVERIFY(!Checked(CMainFrame::kPause));
+    }
+
+    void configureWithoutChangesLeavesTheLineAndTheCountAlone()
+    {
+        StartWindow();
+        QTRY_VERIFY_WITH_TIMEOUT(ShownTelegramNumber() >= 3, kWait);
+        for (const bool confirm : {false, true}) {
+            CLineWatch watch(line->SlavePath());
+            WhenShown<CCommSettingsDlg>([confirm](CCommSettingsDlg* dialog) {
+                QTest::qWait(300);  // an opening waits 100 ms first
+                if (confirm)
+                    dialog->accept();
+                else
+                    dialog->reject();
+            });
+            const int before = ShownTelegramNumber();
+            view->OnConfigure();
+            QTest::qWait(300);
+            QVERIFY2(!watch.Stop(), confirm ? "OK let go of the line" : "Cancel let go of the line");
+            // The telegrams go on being counted where they were.
+            QTRY_VERIFY_WITH_TIMEOUT(ShownTelegramNumber() != before, kWait);
+            QVERIFY2(ShownTelegramNumber() > before, qPrintable(view->toPlainText()));
+        }
+    }
+
+    void configureOpensAtOnceOnAQuietLine()
+    {
+        StartWindow();
+        QTRY_VERIFY_WITH_TIMEOUT(!view->toPlainText().isEmpty(), kWait);
+        simulator.reset();  // the line falls silent
+        Controller().SetCommSettings("COM7", "Config(9600,8,N,1)", 20);
+        QTest::qWait(500);  // a read is waiting out its 20 seconds now
+        QElapsedTimer clock;
+        qint64 openedAfter = -1;
+        QString timeoutShown;
+        WhenShown<CCommSettingsDlg>(
+            [&](CCommSettingsDlg* dialog) {
+                openedAfter = clock.elapsed();
+                timeoutShown = FindControl<QLineEdit>(dialog, CCommSettingsDlg::kReceiveTimeoutEdit)->text();
+                dialog->reject();
+            },
+            QString(), 30000);
+        clock.start();
+        view->OnConfigure();
+        QVERIFY(openedAfter >= 0);
+        QVERIFY2(openedAfter < 2000, qPrintable(QString("opened after %1 ms").arg(openedAfter)));
+        QCOMPARE(timeoutShown, QString("20"));
     }
 
     void configureAppliesAndStoresTheSettings()
@@ -334,6 +394,30 @@ private slots:
         std::int32_t type = 0;
         QVERIFY(stored.ReadInt("Telegram", type));
         QCOMPARE(type, 4);
+    }
+
+    void unpluggedLineIsShownAndGivesNoReport()
+    {
+        StartWindow();
+        QTRY_VERIFY_WITH_TIMEOUT(view->toPlainText().contains("Telegram type   : HPR 418"), kWait);
+        QSignalSpy flashes(view, &CVantrelView::flashReceiveLight);
+
+        // The adapter is pulled: its device goes, and the line hangs up.
+        CPortMap::SetOverride(kLinePort, "/nonexistent-vantrel-dir/ttyUnplugged");
+        simulator.reset();
+        line.reset();
+        QTRY_COMPARE_WITH_TIMEOUT(PortPane(), QString("COM7: line lost: Input/output error"), kWait);
+        QTest::qWait(500);  // several attempts to open it again
+        QCOMPARE(PortPane(), QString("COM7: line lost: Input/output error"));
+        const QString shown = view->toPlainText();
+
+        StartLine();
+        QTRY_COMPARE_WITH_TIMEOUT(PortPane(), QString("COM7 9600 8 N 1"), kWait);
+        QTRY_VERIFY_WITH_TIMEOUT(view->toPlainText() != shown, kWait);
+        // Only telegrams were shown: no report of an empty read.
+        for (const QList<QVariant>& flash : flashes)
+            QVERIFY(!flash.at(0).toBool());
+        QVERIFY2(!view->toPlainText().contains("TIMED OUT"), qPrintable(view->toPlainText()));
     }
 
     void portErrorShownUntilThePortOpens()

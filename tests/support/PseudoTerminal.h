@@ -4,8 +4,10 @@
 // system on the master side.
 #include <fcntl.h>
 #include <stdlib.h>
+#include <sys/file.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -13,6 +15,51 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+// Whether a reader holds the line at path open: the port keeps it locked
+// while open (for this process's reader or another's).
+inline bool IsLineHeldOpen(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return errno == EBUSY;
+    const bool held = flock(fd, LOCK_EX | LOCK_NB) != 0;
+    ::close(fd);
+    return held;
+}
+
+// Watches, from a thread of its own, whether the reader lets go of the line
+// at path at any moment (closes its port, to open it again, say).
+class CLineWatch {
+public:
+    explicit CLineWatch(const std::string& path)
+        : watcher([this, path] {
+              while (watching) {
+                  if (!IsLineHeldOpen(path))
+                      letGo = true;
+                  std::this_thread::sleep_for(std::chrono::milliseconds(2));
+              }
+          })
+    {
+    }
+    ~CLineWatch() { Stop(); }
+    CLineWatch(const CLineWatch&) = delete;
+    CLineWatch& operator=(const CLineWatch&) = delete;
+
+    // Ends the watch; true when the line was let go of while it lasted.
+    bool Stop()
+    {
+        watching = false;
+        if (watcher.joinable())
+            watcher.join();
+        return letGo;
+    }
+
+private:
+    std::atomic<bool> watching{true};
+    std::atomic<bool> letGo{false};
+    std::thread watcher;
+};
 
 class CPseudoTerminal {
 public:
@@ -35,6 +82,8 @@ public:
 
     const std::string& SlavePath() const { return slavePath; }
     int MasterFd() const { return masterFd; }
+
+    bool IsHeldOpen() const { return IsLineHeldOpen(slavePath); }
 
     // Sends bytes as one burst, as fast as the line takes them.
     void Write(const std::string& bytes) const

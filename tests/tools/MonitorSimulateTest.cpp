@@ -7,11 +7,15 @@
 #include <signal.h>
 
 #include <filesystem>
+#include <fstream>
+#include <memory>
 #include <string>
 
 #include "decoders/FormatTable.h"
 #include "simulation/TelegramGenerator.h"
 #include "tests/decoders/DecoderTestSupport.h"
+#include "tests/support/Eventually.h"
+#include "tests/support/PseudoTerminal.h"
 #include "tests/tools/CliProcess.h"
 
 namespace {
@@ -56,6 +60,16 @@ protected:
     std::string StoredSettings() const
     {
         return ReadWholeFile((home.path / "Quorvane International Ltd" / "Vantrel.conf").string());
+    }
+
+    // The port map the children read at every opening, replaced whole.
+    void MapPorts(const std::string& entries) const
+    {
+        const std::filesystem::path folder = home.path / "Quorvane International Ltd";
+        std::filesystem::create_directories(folder);
+        const std::filesystem::path next = folder / "Vantrel-ports.conf.next";
+        std::ofstream(next) << entries << "\n";
+        std::filesystem::rename(next, folder / "Vantrel-ports.conf");
     }
 
     CTempDir home;
@@ -143,6 +157,37 @@ TEST_F(MonitorSimulateTest, PortThatCannotBeOpenedIsReportedOnceWithItsReason)
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.err, "vantrel-cli monitor: cannot open COM250 (" + missing + "): No such file or directory\n");
     EXPECT_EQ(result.out, "");
+}
+
+TEST_F(MonitorSimulateTest, LineUnpluggedAndBackIsToldOnceAndLeavesNoFalseRow)
+{
+    auto generator = CTelegramGenerator::Create(kTypeHpr418F);
+    auto first = std::make_unique<CPseudoTerminal>();
+    const std::string lostDevice = first->SlavePath();
+    MapPorts("COM251=" + lostDevice);
+    const std::string csvPath = logs.File("unplugged.csv");
+    CChildProcess monitor({"monitor", "--port", "COM251", "--type", "6", "--csv", csvPath}, {ConfigHome()});
+    ASSERT_TRUE(Eventually([&] { return first->IsHeldOpen(); }));
+    first->Write(generator->Next());
+    ASSERT_TRUE(monitor.WaitForOutput("Telegram number : 1\n", 10s)) << monitor.SoFar().err;
+
+    // The adapter is pulled: its device goes, and the line hangs up.
+    MapPorts("COM251=" + logs.File("unplugged-tty"));
+    first.reset();
+    std::this_thread::sleep_for(1s);  // several attempts to open it again
+    const CPseudoTerminal second;
+    MapPorts("COM251=" + second.SlavePath());
+    ASSERT_TRUE(Eventually([&] { return second.IsHeldOpen(); }));
+    second.Write(generator->Next());
+    ASSERT_TRUE(monitor.WaitForOutput("Telegram number : 2\n", 10s)) << monitor.SoFar().err;
+
+    monitor.Signal(SIGTERM);
+    const CCliResult result = monitor.Wait(10s);
+    EXPECT_EQ(result.status, 0);
+    EXPECT_EQ(result.err, "vantrel-cli monitor: lost COM251 (" + lostDevice + "): Input/output error\n");
+    EXPECT_EQ(Occurrences(result.out, "Telegram number : "), 2u) << result.out;
+    EXPECT_FALSE(ShowsAStatusError(result.out)) << result.out;
+    EXPECT_EQ(TelegramRows(ReadWholeFile(csvPath)), 2u) << ReadWholeFile(csvPath);
 }
 
 TEST_F(MonitorSimulateTest, LogThatCannotBeCreatedEndsTheMonitorWithTheReason)

@@ -1,7 +1,6 @@
 #include "app/VantrelView.h"
 
 #include <QAbstractTextDocumentLayout>
-#include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>

@@ -6,6 +6,8 @@
 #include <termios.h>
 #include <utility>
 
+#include "acquisition/ReadInterrupt.h"
+
 // A failed call on the serial port, carrying the system's error number, and
 // a text of its own where the system's would not say what went wrong.
 class CSerialException : public std::exception {
@@ -96,7 +98,7 @@ public:
 
 private:
     int fd = -1;
-    int wakeFd = -1;  // eventfd that InterruptRead signals
+    CReadInterrupt interrupt;  // what InterruptRead signals
     bool overlapped = false;
     COMMTIMEOUTS timeouts;
     std::string devicePath;

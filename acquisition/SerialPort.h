@@ -8,8 +8,9 @@
 
 #include "acquisition/ReadInterrupt.h"
 
-// A failed call on the serial port, carrying the system's error number, and
-// a text of its own where the system's would not say what went wrong.
+// A failed call on the serial port, or on a network line, carrying the
+// system's error number, and a text of its own where the system's would not
+// say what went wrong.
 class CSerialException : public std::exception {
 public:
     explicit CSerialException(std::uint32_t code, std::string reason = std::string())

@@ -24,12 +24,13 @@ const char* const kUsageTemplate =
     "usage: vantrel-cli monitor [--port COMn] [--config TEXT] [--type CODE] [--timeout S]\n"
     "                           [--csv PATH] [--count N] [--demo]\n"
     "\n"
-    "Listens on the serial line as the window does and prints the report of\n"
+    "Listens on the line as the window does and prints the report of\n"
     "every telegram as plain text followed by an empty line. Ctrl-C stops it\n"
     "with complete logs. Without options the stored settings apply; options\n"
     "apply to this run only and are not stored.\n"
     "\n"
-    "  --port COMn    the port to listen on (the port map names its device)\n"
+    "  --port COMn    the port to listen on (the port map names its device,\n"
+    "                 or a network line: udp://ADDRESS:PORT, tcp://HOST:PORT)\n"
     "  --config TEXT  baud rate and frame as stored, e.g. 'Config(9600,8,N,1)'\n"
     "  --type CODE    {types}\n"
     "  --timeout S    receive timeout in seconds (1 to 3600, default 2)\n"
@@ -123,7 +124,7 @@ bool ReportLogFailure(const CLogFileState& file)
 }
 
 // Tells the user once per distinct reason why the port cannot be opened,
-// and once when its line is lost.
+// and once when its line is lost, naming its device or network line.
 class CPortErrorReporter {
 public:
     void Check(const CTelegramDecoder& controller)

@@ -15,6 +15,7 @@
 #include "tests/acquisition/ControllerSupport.h"
 #include "tests/decoders/DecoderTestSupport.h"
 #include "tests/support/LoopbackPeers.h"
+#include "tests/support/ReportText.h"
 
 namespace {
 
@@ -22,15 +23,6 @@ using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
 std::atomic<int> nextNetworkPort{400};
-
-bool ShowsAStatusError(const std::string& report)
-{
-    for (const char* word : {"BAD DATA", "EARLT EOT", "TIMED OUT", "CHECKSUM ERROR"}) {
-        if (report.find(word) != std::string::npos)
-            return true;
-    }
-    return false;
-}
 
 // Whether a socket (the controller's UDP line) holds the port.
 bool IsUdpPortHeld(std::uint16_t port)

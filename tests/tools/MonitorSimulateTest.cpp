@@ -16,29 +16,12 @@
 #include "tests/decoders/DecoderTestSupport.h"
 #include "tests/support/Eventually.h"
 #include "tests/support/PseudoTerminal.h"
+#include "tests/support/ReportText.h"
 #include "tests/tools/CliProcess.h"
 
 namespace {
 
 using namespace std::chrono_literals;
-
-std::size_t Occurrences(const std::string& text, const std::string& what)
-{
-    std::size_t count = 0;
-    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-        ++count;
-    return count;
-}
-
-// The telegram status words a valid telegram never shows.
-bool ShowsAStatusError(const std::string& reports)
-{
-    for (const char* word : {"BAD DATA", "EARLT EOT", "TIMED OUT", "CHECKSUM ERROR"}) {
-        if (reports.find(word) != std::string::npos)
-            return true;
-    }
-    return false;
-}
 
 // The rows of a CSV log that stand for telegrams (not the header rows).
 std::size_t TelegramRows(const std::string& csv)

@@ -9,7 +9,7 @@ CTerminalReceiver::CTerminalReceiver(std::FILE* output, std::uint64_t telegramLi
 }
 
 void CTerminalReceiver::OnTelegramDecoded(const CReportBuilder& report, const std::string&,
-                                          const CTelegramIndex&)
+                                          const CTelegramIndex&, const CTelegramRecord&)
 {
     // Telegrams the reader hands over after the last wanted one are not shown.
     if (limit != 0 && shown >= limit)

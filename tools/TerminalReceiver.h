@@ -16,7 +16,7 @@ public:
     CTerminalReceiver(std::FILE* out, std::uint64_t limit, CStopSignal& stop);
 
     void OnTelegramDecoded(const CReportBuilder& report, const std::string& raw,
-                           const CTelegramIndex& index) override;
+                           const CTelegramIndex& index, const CTelegramRecord& record) override;
     void OnLogWriteError(const std::string& reason) override;
 
     bool HadLogWriteError() const { return logWriteFailed; }

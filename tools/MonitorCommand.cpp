@@ -134,7 +134,7 @@ bool ReportLogFailure(const CLogFileState& file)
 // and once when its line is lost.
 class CPortErrorReporter {
 public:
-    void Check(const CTelegramDecoder& controller)
+    void Check(const CTelegramDecoder& controller, CTerminalReceiver& terminal)
     {
         const CPortFault fault = controller.GetPortFault();
         if (fault.reason == told.reason && fault.lost == told.lost)
@@ -143,8 +143,9 @@ public:
         if (fault.reason.empty())
             return;
         const std::string device = fault.devicePath.empty() ? "no device" : fault.devicePath;
-        std::fprintf(stderr, "vantrel-cli monitor: %s %s (%s): %s\n", fault.lost ? "lost" : "cannot open",
-                     fault.portName.c_str(), device.c_str(), fault.reason.c_str());
+        // Through the terminal's own thread: a paused terminal must not hold up the monitor.
+        terminal.Tell("vantrel-cli monitor: " + std::string(fault.lost ? "lost " : "cannot open ") + fault.portName +
+                      " (" + device + "): " + fault.reason + "\n");
     }
 
 private:
@@ -183,7 +184,7 @@ int Monitor(const MonitorOptions& options, CSettingsStore& userStore, CStopSigna
     }
     CPortErrorReporter portErrors;
     while (!stop.Wait(100ms))
-        portErrors.Check(controller);
+        portErrors.Check(controller, receiver);
     return receiver.HadLogWriteError() ? 1 : 0;
 }
 

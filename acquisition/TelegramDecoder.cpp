@@ -290,18 +290,19 @@ void CTelegramDecoder::ReaderLoop()
         CReportBuilder report;
         std::string raw;
         CTelegramIndex index;
+        CTelegramRecord record;
         bool telegram = false;
         std::string logError;
         {
             std::lock_guard<std::recursive_timed_mutex> lock(mutex);
-            telegram = ReceiveAndDecode(report, raw, index);
+            telegram = ReceiveAndDecode(report, raw, index, record);
             logError = TakeLogWriteError();
         }
         if (!stopRequested) {
             if (receiver && !logError.empty())
                 receiver->OnLogWriteError(logError);
             if (receiver && telegram && !paused)
-                receiver->OnTelegramDecoded(report, raw, index);
+                receiver->OnTelegramDecoded(report, raw, index, record);
             // After bytes, read again almost at once: the read itself took the
             // 60 ms of silence, and a telegram arriving during a long pause
             // would be picked up late and run into the next one. The short
@@ -313,7 +314,8 @@ void CTelegramDecoder::ReaderLoop()
     threadRunning = false;
 }
 
-bool CTelegramDecoder::ReceiveAndDecode(CReportBuilder& report, std::string& raw, CTelegramIndex& index)
+bool CTelegramDecoder::ReceiveAndDecode(CReportBuilder& report, std::string& raw, CTelegramIndex& index,
+                                        CTelegramRecord& record)
 {
     if (!line->IsOpen()) {
         // A network line that failed is tried about once a second, not at
@@ -332,12 +334,12 @@ bool CTelegramDecoder::ReceiveAndDecode(CReportBuilder& report, std::string& raw
     if (!ReadTelegram(raw, receiveTime))
         return false;
     index.receiveTime = receiveTime;
-    DecodeGuarded(report, raw, receiveTime, index);
+    DecodeGuarded(report, raw, receiveTime, index, record);
     return true;
 }
 
 void CTelegramDecoder::DecodeGuarded(CReportBuilder& report, const std::string& raw, double& receiveTime,
-                                     CTelegramIndex& index)
+                                     CTelegramIndex& index, CTelegramRecord& record)
 {
     if (!decoder)
         return;
@@ -348,6 +350,7 @@ void CTelegramDecoder::DecodeGuarded(CReportBuilder& report, const std::string& 
     } catch (...) {
         AppendLines(report, kDecodeFaultMessage);
     }
+    record = decoder->TakeRecord();
 }
 
 std::string CTelegramDecoder::TakeLogWriteError()

@@ -82,9 +82,10 @@ public:
 private:
     void ReaderLoop();
     // True when a read took place, so the pass has a telegram to hand over.
-    bool ReceiveAndDecode(CReportBuilder& report, std::string& raw, CTelegramIndex& index);
+    bool ReceiveAndDecode(CReportBuilder& report, std::string& raw, CTelegramIndex& index,
+                          CTelegramRecord& record);
     void DecodeGuarded(CReportBuilder& report, const std::string& raw, double& receiveTime,
-                       CTelegramIndex& index);
+                       CTelegramIndex& index, CTelegramRecord& record);
     void ReplaceDecoder(int code);
     void CopyCommSettings(std::string& portName, std::string& configString, int& receiveTimeout) const;
     void OpenPort();

@@ -28,15 +28,16 @@ struct CHandOff {
     std::string text;  // the report as plain text
     std::string raw;
     CTelegramIndex index;
+    CTelegramRecord record;
 };
 
 class CRecordingReceiver : public CTelegramReceiver {
 public:
     void OnTelegramDecoded(const CReportBuilder& report, const std::string& raw,
-                           const CTelegramIndex& index) override
+                           const CTelegramIndex& index, const CTelegramRecord& record) override
     {
         std::lock_guard<std::mutex> lock(guard);
-        handOffs.push_back({CRtfReader::PlainText(report.GetDocument()), raw, index});
+        handOffs.push_back({CRtfReader::PlainText(report.GetDocument()), raw, index, record});
         changed.notify_all();
     }
 

@@ -45,8 +45,10 @@ void CUdpLine::Open(const CLineAddress& address, const CSerialFrame&)
     // No address: every IPv4 interface.
     const int family = address.host.empty() ? AF_INET : AF_UNSPEC;
     const auto local = Resolve({address.host, address.port, family, SOCK_DGRAM, true});
-    if (!local || local->empty())
+    if (!local)
         return;
+    if (local->empty())
+        Fail(EADDRNOTAVAIL);
     const CSocketAddress& bound = local->front();
     if (!address.joinInterface.empty() && !bound.IsMulticast())
         Fail(EINVAL, "interface= is for a multicast group only");

@@ -85,10 +85,13 @@ void CFormatDecoder::WriteRaw(const std::string& raw)
 std::string CFormatDecoder::RawPathFor(const std::string& csvPath)
 {
     static const std::string csv = ".csv";
-    if (csvPath.find(csv) == std::string::npos)
+    // Only the file name changes: the raw log goes into the CSV log's own
+    // folder, whatever that folder is called ("survey.csv.d", say).
+    const std::size_t nameStart = csvPath.find_last_of('/') + 1;  // 0 without a folder
+    if (csvPath.find(csv, nameStart) == std::string::npos)
         return csvPath + ".raw";
     std::string rawPath = csvPath;
-    for (std::size_t at = rawPath.find(csv); at != std::string::npos; at = rawPath.find(csv, at + 4))
+    for (std::size_t at = rawPath.find(csv, nameStart); at != std::string::npos; at = rawPath.find(csv, at + 4))
         rawPath.replace(at, csv.size(), ".raw");
     return rawPath;
 }

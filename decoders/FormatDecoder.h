@@ -64,8 +64,9 @@ public:
 
     int GetCount() const { return count; }
 
-    // The raw log's path for a CSV path: every ".csv" replaced by ".raw";
-    // a path without ".csv" gets ".raw" appended so the two never share a file.
+    // The raw log's path for a CSV path, in the same folder: every ".csv" of
+    // the file name replaced by ".raw"; a file name without ".csv" gets ".raw"
+    // appended so the two never share a file.
     static std::string RawPathFor(const std::string& csvPath);
     static std::string TimeText(double receiveTime);
 

@@ -32,8 +32,8 @@ const char* const kUsageTemplate =
     "  --index      after each report, print: index TAB valid TAB kind TAB text\n"
     "               TAB index-text\n"
     "  --csv PATH   log to PATH (CSV header rows and one row per telegram) and\n"
-    "               the raw bytes beside it (every .csv replaced by .raw; a\n"
-    "               path without .csv gets .raw appended)\n"
+    "               the raw bytes beside it (every .csv of the file name\n"
+    "               replaced by .raw; a name without .csv gets .raw appended)\n"
     "\n"
     "Exit status: 0 done; 1 a file, a log or the reports could not be read or\n"
     "written; 2 bad usage or a type code without a decoder.\n";

@@ -35,7 +35,7 @@ const char* const kUsageTemplate =
     "  --type CODE    {types}\n"
     "  --timeout S    receive timeout in seconds (1 to 3600, default 2)\n"
     "  --csv PATH     log from the start to PATH and the raw bytes beside it\n"
-    "                 (.csv replaced by .raw)\n"
+    "                 (.csv of the file name replaced by .raw)\n"
     "  --count N      stop after N telegrams\n"
     "  --demo         listen to a simulated line sending telegrams of the type\n"
     "\n"

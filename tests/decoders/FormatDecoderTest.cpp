@@ -160,10 +160,17 @@ TEST(FormatDecoder, TdiffIsClassWideAndSurvivesReopeningTheLogs)
 TEST(FormatDecoder, RawPathRule)
 {
     EXPECT_EQ(CFormatDecoder::RawPathFor("/tmp/log.csv"), "/tmp/log.raw");
-    EXPECT_EQ(CFormatDecoder::RawPathFor("/tmp/a.csv/b.csv"), "/tmp/a.raw/b.raw");
+    EXPECT_EQ(CFormatDecoder::RawPathFor("log.csv"), "log.raw");
+    EXPECT_EQ(CFormatDecoder::RawPathFor("a.csv.csv"), "a.raw.raw");
     EXPECT_EQ(CFormatDecoder::RawPathFor("/tmp/LOG.CSV"), "/tmp/LOG.CSV.raw");
     EXPECT_EQ(CFormatDecoder::RawPathFor("/tmp/log.txt"), "/tmp/log.txt.raw");
     EXPECT_EQ(CFormatDecoder::RawPathFor(""), ".raw");
+    // Folders keep their names: the raw log lies beside the CSV log, never
+    // in another folder whose name differs by ".raw".
+    EXPECT_EQ(CFormatDecoder::RawPathFor("/tmp/a.csv/b.csv"), "/tmp/a.csv/b.raw");
+    EXPECT_EQ(CFormatDecoder::RawPathFor("survey.csv.d/log.csv"), "survey.csv.d/log.raw");
+    EXPECT_EQ(CFormatDecoder::RawPathFor("survey.csv.d/log"), "survey.csv.d/log.raw");
+    EXPECT_EQ(CFormatDecoder::RawPathFor("x.csv/"), "x.csv/.raw");
 }
 
 TEST(FormatDecoder, LogsAreOnDiskAfterEveryTelegram)

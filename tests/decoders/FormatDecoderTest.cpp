@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <regex>
 
 #include "clock/Tickwarden.h"
@@ -224,6 +225,51 @@ TEST(FormatDecoder, LogsThatCannotBeOpenedSayWhy)
     EXPECT_EQ(result.raw.path, dir.File("missing/dir/log.raw"));
     EXPECT_FALSE(decoder.IsLogging());
     EXPECT_NO_THROW(DecodeTelegram(decoder, "G1"));
+}
+
+TEST(FormatDecoder, LogsThatCannotBothBeOpenedLeaveEveryFileAsItWas)
+{
+    CTempDir dir;
+    const std::string csv = dir.File("earlier.csv");
+    std::ofstream(csv) << "an earlier survey\n";
+    // Where the raw log should go, a folder stands: it cannot be opened for writing.
+    std::filesystem::create_directory(dir.File("earlier.raw"));
+    std::ofstream(dir.File("earlier.raw/kept")) << "kept";
+    for (const CFormatDecoder::LogMode mode : {CFormatDecoder::LogMode::Restart, CFormatDecoder::LogMode::Continue}) {
+        CRowAfterDecoder decoder(CFormatDecoder::RowShape::AfterDecode);
+        const CLogOpenResult result = decoder.OpenLogs(csv, mode);
+        EXPECT_FALSE(result.Ok());
+        EXPECT_TRUE(result.csv.opened);
+        EXPECT_FALSE(result.raw.opened);
+        EXPECT_EQ(result.raw.error, "Is a directory");
+        EXPECT_FALSE(decoder.IsLogging());
+        DecodeTelegram(decoder, "G1");
+        EXPECT_EQ(ReadWholeFile(csv), "an earlier survey\n");
+        EXPECT_EQ(ReadWholeFile(dir.File("earlier.raw/kept")), "kept");
+    }
+
+    // A CSV log that this attempt created goes again.
+    const std::string fresh = dir.File("fresh.csv");
+    std::filesystem::create_directory(dir.File("fresh.raw"));
+    CRowAfterDecoder decoder(CFormatDecoder::RowShape::AfterDecode);
+    EXPECT_FALSE(decoder.OpenLogs(fresh).Ok());
+    EXPECT_FALSE(std::filesystem::exists(fresh));
+}
+
+TEST(FormatDecoder, RestartEmptiesFilesButLeavesDevicesAlone)
+{
+    if (!std::filesystem::exists("/dev/null"))
+        GTEST_SKIP() << "no /dev/null";
+    CTempDir dir;
+    std::ofstream(dir.File("dev.csv")) << "old rows\n";
+    std::filesystem::create_symlink("/dev/null", dir.path / "dev.raw");
+    CRowAfterDecoder decoder(CFormatDecoder::RowShape::AfterDecode);
+    ASSERT_TRUE(decoder.OpenLogs(dir.File("dev.csv")).Ok());
+    DecodeTelegram(decoder, "G1");
+    decoder.CloseLogs();
+    EXPECT_FALSE(decoder.HasLogWriteError()) << decoder.GetLogWriteError();
+    EXPECT_EQ(SplitLines(ReadWholeFile(dir.File("dev.csv"))).size(), 3u);
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.path / "dev.raw"));
 }
 
 TEST(FormatDecoder, WriteErrorIsRemembered)

@@ -80,7 +80,8 @@ public:
     CTimingDiagnosticsDlg* TimingWindow() const;
 
     // Where the "Log Data" command asks for the CSV path; empty means the
-    // user cancelled. By default a "save as" file dialog.
+    // user cancelled. By default a "save as" file dialog that asks before
+    // logging replaces an existing CSV file or the raw file beside it.
     using LogPathChooser = std::function<QString(QWidget* parent)>;
     void SetLogPathChooser(LogPathChooser chooser) { chooseLogPath = std::move(chooser); }
     static QString AskForLogPath(QWidget* parent);

@@ -4,6 +4,7 @@
 #include <climits>
 
 #include "acquisition/CommSettings.h"
+#include "acquisition/DiskSync.h"
 #include "acquisition/SerialPort.h"
 #include "acquisition/SettingsStore.h"
 #include "acquisition/TelegramReceiver.h"
@@ -45,6 +46,15 @@ std::uint32_t TotalTimeoutMs(int receiveTimeoutSeconds)
     return static_cast<std::uint32_t>(std::clamp(ms, 0LL, static_cast<long long>(INT_MAX)));
 }
 
+// The decoder of a type, with logs that reach the disk at least once a second.
+std::unique_ptr<CFormatDecoder> MakeDiskSyncedDecoder(int typeCode)
+{
+    std::unique_ptr<CFormatDecoder> decoder = CFormatTable::Create(typeCode);
+    if (decoder)
+        decoder->SetDiskSyncer(&DataSyncerFor);
+    return decoder;
+}
+
 std::string ReasonOf(const CSerialException& error)
 {
     std::string text = error.GetErrorMessage();
@@ -68,7 +78,7 @@ CTelegramDecoder::CInterruptingLock::~CInterruptingLock()
 }
 
 CTelegramDecoder::CTelegramDecoder(CTelegramReceiver* telegramReceiver, CSettingsStore* store)
-    : CTelegramDecoder(telegramReceiver, store, &CFormatTable::Create)
+    : CTelegramDecoder(telegramReceiver, store, &MakeDiskSyncedDecoder)
 {
 }
 

@@ -26,7 +26,8 @@ public:
     // Reads the settings from registry, selects the stored telegram type and
     // starts the reader thread. receiver and registry must outlive the controller.
     CTelegramDecoder(CTelegramReceiver* receiver, CSettingsStore* registry);
-    // Makes the decoder of a type code (null: none); the default is CFormatTable::Create.
+    // Makes the decoder of a type code (null: none); by default the decoder of
+    // CFormatTable::Create, whose logs are synchronised to the disk.
     using DecoderMaker = std::function<std::unique_ptr<CFormatDecoder>(int typeCode)>;
     CTelegramDecoder(CTelegramReceiver* receiver, CSettingsStore* registry, DecoderMaker makeDecoder);
     virtual ~CTelegramDecoder();

@@ -45,9 +45,12 @@ public:
     void CloseLogs();
     bool IsLogging() const { return logs.IsOpen(); }
 
-    // The first failure to write or close the logs since they were last opened, if any.
+    // The first failure to write, sync or close the logs since they were
+    // last opened, if any.
     bool HasLogWriteError() const { return logs.HasError(); }
-    const std::string& GetLogWriteError() const { return logs.GetError(); }
+    std::string GetLogWriteError() const { return logs.GetError(); }
+    // What makes the logs reach the disk, for the logs opened afterwards.
+    void SetDiskSyncer(DiskSyncer syncer) { logs.SetDiskSyncer(std::move(syncer)); }
 
     int GetCount() const { return count; }
 

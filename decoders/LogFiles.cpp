@@ -76,7 +76,10 @@ std::string CLogFiles::RawPathFor(const std::string& csvPath)
 CLogOpenResult CLogFiles::Open(const std::string& csvPath, Mode mode)
 {
     Close();
-    error.clear();
+    {
+        std::lock_guard<std::mutex> lock(errorGuard);
+        error.clear();
+    }
     CLogOpenResult result;
     result.csv.path = csvPath;
     result.raw.path = RawPathFor(csvPath);
@@ -94,17 +97,70 @@ CLogOpenResult CLogFiles::Open(const std::string& csvPath, Mode mode)
     }
     csv = newCsv;
     raw = newRaw;
+    if (diskSyncer)
+        StartSyncing();
     return result;
 }
 
 void CLogFiles::Close()
 {
+    StopSyncing();
+    if (!IsOpen())
+        return;
+    Flush();
+    if (csvSyncer)
+        Sync();
+    csvSyncer = nullptr;
+    rawSyncer = nullptr;
     for (std::FILE** file : {&csv, &raw}) {
-        if (*file) {
-            if (std::fclose(*file) != 0)
-                Remember(std::strerror(errno));
-            *file = nullptr;
+        if (std::fclose(*file) != 0)
+            Remember(std::strerror(errno));
+        *file = nullptr;
+    }
+}
+
+void CLogFiles::StartSyncing()
+{
+    csvSyncer = diskSyncer(csv);
+    rawSyncer = diskSyncer(raw);
+    stopSyncing = false;
+    syncThread = std::thread(&CLogFiles::SyncLoop, this);
+}
+
+// Joins the thread: no sync runs while the files close.
+void CLogFiles::StopSyncing()
+{
+    if (!syncThread.joinable())
+        return;
+    {
+        std::lock_guard<std::mutex> lock(syncGuard);
+        stopSyncing = true;
+    }
+    syncWake.notify_all();
+    syncThread.join();
+}
+
+void CLogFiles::SyncLoop()
+{
+    const auto stopping = [this] { return stopSyncing; };
+    std::unique_lock<std::mutex> lock(syncGuard);
+    auto due = std::chrono::steady_clock::now() + kSyncPeriod;
+    while (!syncWake.wait_until(lock, due, stopping)) {
+        due = std::chrono::steady_clock::now() + kSyncPeriod;
+        if (unsynced.exchange(false)) {
+            lock.unlock();
+            Sync();
+            lock.lock();
         }
+    }
+}
+
+void CLogFiles::Sync()
+{
+    for (const FileSyncer* syncer : {&csvSyncer, &rawSyncer}) {
+        const std::string failure = (*syncer)();
+        if (!failure.empty())
+            Remember(failure);
     }
 }
 
@@ -139,12 +195,26 @@ void CLogFiles::FlushFile(std::FILE* file)
     if (!file)
         return;
     std::fflush(file);
+    unsynced = true;
     if (std::ferror(file))
         Remember(errno ? std::strerror(errno) : "write error");
 }
 
+bool CLogFiles::HasError() const
+{
+    std::lock_guard<std::mutex> lock(errorGuard);
+    return !error.empty();
+}
+
+std::string CLogFiles::GetError() const
+{
+    std::lock_guard<std::mutex> lock(errorGuard);
+    return error;
+}
+
 void CLogFiles::Remember(const std::string& reason)
 {
+    std::lock_guard<std::mutex> lock(errorGuard);
     if (error.empty())
         error = reason;
 }

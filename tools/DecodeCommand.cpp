@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "acquisition/DiskSync.h"
 #include "clock/Tickwarden.h"
 #include "decoders/FormatTable.h"
 #include "report/RtfReader.h"
@@ -195,6 +196,7 @@ int RunDecodeCommand(int argc, char** argv)
             return 1;
 
     if (options.csvPath) {
+        decoder->SetDiskSyncer(&DataSyncerFor);
         const CLogOpenResult logs = decoder->OpenLogs(*options.csvPath);
         for (const CLogFileState* log : {&logs.csv, &logs.raw}) {
             if (!log->opened) {

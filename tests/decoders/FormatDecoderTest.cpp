@@ -1,9 +1,12 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <regex>
+#include <thread>
 
 #include "clock/Tickwarden.h"
 #include "decoders/FormatTable.h"
@@ -291,6 +294,88 @@ TEST(FormatDecoder, WriteErrorIsRemembered)
     EXPECT_FALSE(decoder.HasLogWriteError());
     DecodeTelegram(decoder, "G3");
     EXPECT_FALSE(decoder.HasLogWriteError());
+}
+
+// Stands in for the disk: counts, per file in the order they were opened,
+// how often each was synchronised, and fails when told to.
+class CCountingDisk {
+public:
+    DiskSyncer Syncer()
+    {
+        return [this](std::FILE*) -> FileSyncer {
+            std::atomic<int>& count = counts[opened++ % 2];
+            return [this, &count] {
+                ++count;
+                return failure();
+            };
+        };
+    }
+    int Syncs(int file) const { return counts[file]; }
+    std::function<std::string()> failure = [] { return std::string(); };
+
+private:
+    std::atomic<int> counts[2] = {0, 0};
+    int opened = 0;
+};
+
+TEST(FormatDecoder, LogsAreSynchronisedOnceASecondWhileWrittenAndWhenClosed)
+{
+    using namespace std::chrono_literals;
+    CTempDir dir;
+    CCountingDisk disk;
+    CRowAfterDecoder decoder(CFormatDecoder::RowShape::AfterDecode);
+    decoder.SetDiskSyncer(disk.Syncer());
+    ASSERT_TRUE(decoder.OpenLogs(dir.File("synced.csv")).Ok());
+    const auto start = std::chrono::steady_clock::now();
+    int telegrams = 0;
+    while (std::chrono::steady_clock::now() - start < 3200ms) {
+        DecodeTelegram(decoder, "G1");
+        ++telegrams;
+        std::this_thread::sleep_for(50ms);
+    }
+    // About three seconds of telegrams: about three syncs of each file, not one per telegram.
+    for (int file : {0, 1}) {
+        EXPECT_GE(disk.Syncs(file), 2) << file;
+        EXPECT_LE(disk.Syncs(file), 5) << file << " of " << telegrams << " telegrams";
+    }
+    // A quiet line brings no more syncs once the last telegram is on the disk.
+    std::this_thread::sleep_for(2200ms);
+    const int settled = disk.Syncs(0);
+    std::this_thread::sleep_for(1200ms);
+    EXPECT_EQ(disk.Syncs(0), settled);
+    // Closing syncs both files one last time.
+    decoder.CloseLogs();
+    EXPECT_EQ(disk.Syncs(0), settled + 1);
+    EXPECT_EQ(disk.Syncs(1), disk.Syncs(0));
+    EXPECT_FALSE(decoder.HasLogWriteError());
+}
+
+TEST(FormatDecoder, FailedSyncIsRememberedWhileLoggingAndWhenClosing)
+{
+    using namespace std::chrono_literals;
+    CTempDir dir;
+    CCountingDisk disk;
+    disk.failure = [] { return std::string("Input/output error"); };
+    CRowAfterDecoder decoder(CFormatDecoder::RowShape::AfterDecode);
+    decoder.SetDiskSyncer(disk.Syncer());
+    ASSERT_TRUE(decoder.OpenLogs(dir.File("failing.csv")).Ok());
+    DecodeTelegram(decoder, "G1");
+    const auto start = std::chrono::steady_clock::now();
+    while (!decoder.HasLogWriteError() && std::chrono::steady_clock::now() - start < 10s)
+        std::this_thread::sleep_for(20ms);
+    EXPECT_EQ(decoder.GetLogWriteError(), "Input/output error");
+    decoder.CloseLogs();
+
+    // A disk that fails only as the logs close: the failure is there after closing.
+    std::atomic<bool> closing{false};
+    disk.failure = [&closing] { return closing ? std::string("Disk quota exceeded") : std::string(); };
+    ASSERT_TRUE(decoder.OpenLogs(dir.File("quota.csv")).Ok());
+    DecodeTelegram(decoder, "G2");
+    EXPECT_FALSE(decoder.HasLogWriteError());
+    closing = true;
+    decoder.CloseLogs();
+    EXPECT_EQ(decoder.GetLogWriteError(), "Disk quota exceeded");
+    EXPECT_EQ(SplitLines(ReadWholeFile(dir.File("quota.csv"))).size(), 3u);
 }
 
 TEST(FormatDecoder, TimeTextIsTimeOfDayWithMilliseconds)

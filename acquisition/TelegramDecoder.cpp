@@ -178,7 +178,7 @@ bool CTelegramDecoder::IsLogging() const
     return logging;
 }
 
-CLogOpenResult CTelegramDecoder::SetLogging(bool on, const std::string& csvPath)
+CLogOpenResult CTelegramDecoder::SetLogging(bool on, const std::string& csvPath, CFormatDecoder::LogMode mode)
 {
     CInterruptingLock lock(*this);
     CLogOpenResult result;
@@ -194,7 +194,7 @@ CLogOpenResult CTelegramDecoder::SetLogging(bool on, const std::string& csvPath)
     }
     // Opening forgets an earlier write error, so a later failure is seen
     // again; the decoder and its telegram count stay.
-    result = decoder->OpenLogs(csvPath, CFormatDecoder::LogMode::Restart);
+    result = decoder->OpenLogs(csvPath, mode);
     if (!result.Ok()) {
         StopLogging();
         return result;

@@ -46,10 +46,12 @@ public:
     bool IsPaused() const;
 
     bool IsLogging() const;
-    // Switching on creates the CSV file and the raw file beside it; the
-    // result tells, per file, whether it could be created and why not.
-    // Logging stays off when either file cannot be created or the type has no decoder.
-    CLogOpenResult SetLogging(bool on, const std::string& csvPath);
+    // Switching on creates the CSV file and the raw file beside it, emptied
+    // (Restart) or appended to (Continue); the result tells, per file,
+    // whether it could be opened and why not. Logging stays off when either
+    // file cannot be opened or the type has no decoder.
+    CLogOpenResult SetLogging(bool on, const std::string& csvPath,
+                              CFormatDecoder::LogMode mode = CFormatDecoder::LogMode::Restart);
 
     // Why the port could not be opened at the last attempt ("" while it is open).
     std::string GetPortError() const;

@@ -105,30 +105,35 @@ CTelegramDecoder::~CTelegramDecoder()
     port->InterruptRead();
     if (reader.joinable())
         reader.join();
+    // The logs close as the program ends; a failure to write or close them is still told.
+    TellLogFailure(StopLogging());
     decoder.reset();
     port->Close();
 }
 
 void CTelegramDecoder::SelectTelegramType(int code)
 {
-    CInterruptingLock lock(*this);
-    telegramType = code;
-    registry->WriteInt(kTelegramSetting, code);
-    if (logging && decoder && decoder->HasLogWriteError()) {
-        // The old decoder's failure is still told, and logging stays off.
-        pendingLogError = decoder->GetLogWriteError();
-        StopLogging();
-    }
-    decoder.reset();
-    decoder = makeDecoder(code);
-    if (logging && decoder) {
-        // The files go on: what was logged under the previous type stays.
-        const CLogOpenResult result = decoder->OpenLogs(logPath, CFormatDecoder::LogMode::Continue);
-        if (!result.Ok()) {
-            pendingLogError = result.csv.opened ? result.raw.error : result.csv.error;
-            StopLogging();
+    std::string failure;
+    {
+        CInterruptingLock lock(*this);
+        telegramType = code;
+        registry->WriteInt(kTelegramSetting, code);
+        // The old decoder's logs close; a failure to write or close them
+        // is told, and logging stays off.
+        if (logging && decoder)
+            failure = CloseDecoderLogs();
+        decoder.reset();
+        decoder = makeDecoder(code);
+        if (logging && decoder && failure.empty()) {
+            // The files go on: what was logged under the previous type stays.
+            const CLogOpenResult result = decoder->OpenLogs(logPath, CFormatDecoder::LogMode::Continue);
+            if (!result.Ok())
+                failure = result.csv.opened ? result.raw.error : result.csv.error;
         }
+        if (!failure.empty())
+            StopLogging();
     }
+    TellLogFailure(failure);
 }
 
 int CTelegramDecoder::GetTelegramType() const
@@ -180,28 +185,26 @@ bool CTelegramDecoder::IsLogging() const
 
 CLogOpenResult CTelegramDecoder::SetLogging(bool on, const std::string& csvPath, CFormatDecoder::LogMode mode)
 {
-    CInterruptingLock lock(*this);
     CLogOpenResult result;
-    if (!on) {
-        StopLogging();
-        return result;
+    std::string failure;
+    {
+        CInterruptingLock lock(*this);
+        // The logs open until now close first; a failure to write or close them is told.
+        failure = StopLogging();
+        if (on && !decoder) {
+            result.csv = {csvPath, false, "the telegram type has no decoder"};
+            result.raw = {CFormatDecoder::RawPathFor(csvPath), false, result.csv.error};
+        } else if (on) {
+            // Opening forgets an earlier write error, so a later failure is
+            // seen again; the decoder and its telegram count stay.
+            result = decoder->OpenLogs(csvPath, mode);
+            if (result.Ok()) {
+                logPath = csvPath;
+                logging = true;
+            }
+        }
     }
-    if (!decoder) {
-        StopLogging();
-        result.csv = {csvPath, false, "the telegram type has no decoder"};
-        result.raw = {CFormatDecoder::RawPathFor(csvPath), false, result.csv.error};
-        return result;
-    }
-    // Opening forgets an earlier write error, so a later failure is seen
-    // again; the decoder and its telegram count stay.
-    result = decoder->OpenLogs(csvPath, mode);
-    if (!result.Ok()) {
-        StopLogging();
-        return result;
-    }
-    logPath = csvPath;
-    logging = true;
-    pendingLogError.clear();
+    TellLogFailure(failure);
     return result;
 }
 
@@ -217,12 +220,26 @@ void CTelegramDecoder::SetPortError(const std::string& reason)
     portError = reason;
 }
 
-void CTelegramDecoder::StopLogging()
+std::string CTelegramDecoder::StopLogging()
 {
-    if (decoder)
-        decoder->CloseLogs();
+    std::string failure;
+    if (decoder && decoder->IsLogging())
+        failure = CloseDecoderLogs();
     logging = false;
     logPath.clear();
+    return failure;
+}
+
+std::string CTelegramDecoder::CloseDecoderLogs()
+{
+    decoder->CloseLogs();
+    return decoder->GetLogWriteError();
+}
+
+void CTelegramDecoder::TellLogFailure(const std::string& reason)
+{
+    if (receiver && !reason.empty())
+        receiver->OnLogWriteError(reason);
 }
 
 bool CTelegramDecoder::WaitUnlessStopping(std::chrono::milliseconds duration)
@@ -245,9 +262,9 @@ void CTelegramDecoder::ReaderLoop()
             telegram = ReceiveAndDecode(report, raw, index);
             logError = TakeLogWriteError();
         }
+        // Told even in the last pass, as the controller ends.
+        TellLogFailure(logError);
         if (!stopRequested) {
-            if (receiver && !logError.empty())
-                receiver->OnLogWriteError(logError);
             if (receiver && telegram && !paused)
                 receiver->OnTelegramDecoded(report, raw, index);
             // After bytes, read again almost at once: the read itself took the
@@ -298,13 +315,9 @@ void CTelegramDecoder::DecodeGuarded(CReportBuilder& report, const std::string& 
 
 std::string CTelegramDecoder::TakeLogWriteError()
 {
-    std::string reason;
-    reason.swap(pendingLogError);
-    if (reason.empty() && logging && decoder && decoder->HasLogWriteError()) {
-        reason = decoder->GetLogWriteError();
-        StopLogging();
-    }
-    return reason;
+    if (logging && decoder && decoder->HasLogWriteError())
+        return StopLogging();
+    return {};
 }
 
 void CTelegramDecoder::OpenPort()

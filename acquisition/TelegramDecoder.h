@@ -49,7 +49,10 @@ public:
     // Switching on creates the CSV file and the raw file beside it, emptied
     // (Restart) or appended to (Continue); the result tells, per file,
     // whether it could be opened and why not. Logging stays off when either
-    // file cannot be opened or the type has no decoder.
+    // file cannot be opened or the type has no decoder. The logs open until
+    // then close first; a failure to write or close them is told to the
+    // receiver, as it is when a type change or the end of the controller
+    // closes them.
     CLogOpenResult SetLogging(bool on, const std::string& csvPath,
                               CFormatDecoder::LogMode mode = CFormatDecoder::LogMode::Restart);
 
@@ -68,7 +71,12 @@ private:
     std::size_t ReadTelegram(std::string& raw, double& receiveTime, bool& interrupted);
     // Why logging had to stop since the last pass ("" when it did not).
     std::string TakeLogWriteError();
-    void StopLogging();
+    // Closes the logs; returns why writing, syncing or closing them failed
+    // since they were opened ("" when nothing did).
+    std::string StopLogging();
+    std::string CloseDecoderLogs();
+    // Tells the receiver why logging stopped; nothing for "".
+    void TellLogFailure(const std::string& reason);
     void SetPortError(const std::string& reason);
     // Sleeps unless the controller is being destroyed; false when it is.
     bool WaitUnlessStopping(std::chrono::milliseconds duration);
@@ -100,7 +108,6 @@ private:
     std::atomic<int> telegramType{0};
     std::atomic<bool> logging{false};
     std::string logPath;
-    std::string pendingLogError;  // a log that could not be continued, for the next pass to report
 
     std::atomic<bool> stopRequested{false};
     std::atomic<bool> threadRunning{false};

@@ -1,6 +1,7 @@
 #include "app/VantrelDoc.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -131,7 +132,14 @@ void CVantrelDoc::CreateController()
 void CVantrelDoc::OnCloseDocument()
 {
     // The controller first: it refers to the store and reads the demo line.
-    controller.reset();
+    // Its logs close with it, and a failure to write or close them is told
+    // now, before the window goes.
+    if (controller) {
+        controller.reset();
+        closing = true;
+        QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+        closing = false;
+    }
     demoLine.reset();
     demoSettings.reset();
     if (registry) {
@@ -237,8 +245,11 @@ void CVantrelDoc::ReportLogWriteError(const QString& reason)
     // The controller has already switched logging off.
     if (!writeErrorShown) {
         writeErrorShown = true;
-        ShowMessage(QString("Logging has stopped: the log files could not be written.\n\n%1").arg(reason),
-                    true);
+        const QString text = QString("Logging has stopped: the log files could not be written.\n\n%1").arg(reason);
+        if (closing)
+            ShowMessageAndWait(text);  // the window is about to go
+        else
+            ShowMessage(text, true);
     }
     emit loggingChanged();
 }
@@ -325,6 +336,13 @@ void CVantrelDoc::OnLogData()
             ShowMessage(LogFailureText(result), true);
     }
     emit loggingChanged();
+}
+
+void CVantrelDoc::ShowMessageAndWait(const QString& text)
+{
+    QMessageBox box(QMessageBox::Critical, "Vantrel", text, QMessageBox::Ok, mainWindow);
+    box.setObjectName("documentMessage");
+    box.exec();
 }
 
 void CVantrelDoc::ShowMessage(const QString& text, bool critical)

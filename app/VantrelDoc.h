@@ -49,7 +49,8 @@ public:
     // Creates the settings store and the controller the first time; later
     // calls keep both. Tells the user when either cannot be created.
     bool OnNewDocument();
-    // Stops the controller (the reader thread ends, the logs close), then
+    // Stops the controller (the reader thread ends, the logs close, and a
+    // failure to write or close them is shown before this returns), then
     // closes the store.
     void OnCloseDocument();
 
@@ -105,6 +106,7 @@ private:
     void Deliver(const CDecodedTelegram& telegram);
     void ReportLogWriteError(const QString& reason);
     void ShowMessage(const QString& text, bool critical);
+    void ShowMessageAndWait(const QString& text);
     template <typename Window>
     void OpenToolWindow(QPointer<Window>& window);
     void CreateStores();
@@ -123,4 +125,5 @@ private:
     QPointer<QWidget> mainWindow;
     LogPathChooser chooseLogPath;
     bool writeErrorShown = false;  // one message per logging session
+    bool closing = false;          // the document closes: messages wait for the user
 };

@@ -41,7 +41,7 @@ const char* const kUsageTemplate =
     "  --count N      stop after N telegrams\n"
     "  --demo         listen to a simulated line sending telegrams of the type\n"
     "\n"
-    "Exit status: 0 stopped; 1 a log could not be created or written;\n"
+    "Exit status: 0 stopped; 1 a log could not be created, written or closed;\n"
     "2 bad usage, or --demo could not start.\n";
 
 const char* Usage()
@@ -175,16 +175,16 @@ int Monitor(const MonitorOptions& options, CSettingsStore& userStore, CStopSigna
     ApplyOptions(options, demo.get(), store);
 
     CTerminalReceiver receiver(stdout, options.count, stop);
-    CTelegramDecoder controller(&receiver, &store);
+    auto controller = std::make_unique<CTelegramDecoder>(&receiver, &store);
     if (options.timeout) {
         const CommSettings current(&store);
-        controller.SetCommSettings(current.GetPortName(), current.GetConfig(), *options.timeout);
+        controller->SetCommSettings(current.GetPortName(), current.GetConfig(), *options.timeout);
     }
     if (!options.csvPath.empty()) {
         // A live capture never destroys an earlier one: a restarted monitor
         // goes on with its own log, the format's header rows before its first new row.
         const bool appending = LogExists(options.csvPath);
-        const CLogOpenResult logs = controller.SetLogging(
+        const CLogOpenResult logs = controller->SetLogging(
             true, options.csvPath, appending ? CFormatDecoder::LogMode::Continue : CFormatDecoder::LogMode::Restart);
         if (!logs.Ok()) {
             const bool csvFailed = ReportLogFailure(logs.csv);
@@ -197,7 +197,10 @@ int Monitor(const MonitorOptions& options, CSettingsStore& userStore, CStopSigna
     }
     CPortErrorReporter portErrors;
     while (!stop.Wait(100ms))
-        portErrors.Check(controller);
+        portErrors.Check(*controller);
+    // The reader's last pass and the closing of the logs can fail too: what
+    // they tell counts for the exit status.
+    controller.reset();
     return receiver.HadLogWriteError() ? 1 : 0;
 }
 

@@ -3,11 +3,6 @@
 // hand-off, and a line mapped to a COM number of its own.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <memory>
@@ -95,16 +90,8 @@ public:
     std::string PortName() const { return "COM" + std::to_string(number); }
     CPseudoTerminal& Line() { return *line; }
 
-    // Whether a reader holds the line open: the port keeps it locked while open.
-    bool IsHeldOpen() const
-    {
-        const int fd = ::open(line->SlavePath().c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0)
-            return errno == EBUSY;
-        const bool held = flock(fd, LOCK_EX | LOCK_NB) != 0;
-        ::close(fd);
-        return held;
-    }
+    // Whether a reader holds the line open.
+    bool IsHeldOpen() const { return ::IsHeldOpen(line->SlavePath()); }
 
     // The positioning system goes away, and later comes back on a new line.
     // Its device node goes with it, as an unplugged adapter's does; the

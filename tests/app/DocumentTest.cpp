@@ -25,8 +25,10 @@
 #include "simulation/PtyLine.h"
 #include "simulation/TelegramSimulator.h"
 #include "tests/app/GuiTestSupport.h"
+#include "tests/support/PseudoTerminal.h"
 
 namespace {
+using namespace std::chrono_literals;
 constexpr int kLinePort = 7;
 constexpr int kWait = 10000;  // ms: generous, the machine may be busy
 
@@ -373,6 +375,35 @@ private slots:
             messages += widget->isVisible() && widget->objectName() == "documentMessage";
         QCOMPARE(messages, 1);
         VisibleMessage("documentMessage")->close();
+    }
+
+    void logFailureAsTheWindowClosesIsShownBeforeItGoes()
+    {
+        simulator.reset();  // the test plays the line
+        StartWindow();
+        QTemporaryDir dir;
+        QVERIFY(QFile::link("/dev/full", dir.filePath("last.raw")));
+        const QString csv = dir.filePath("last.csv");
+        document->SetLogPathChooser([csv](QWidget*) { return csv; });
+        frame->Action(CMainFrame::kLogData)->trigger();
+        QVERIFY(Controller().IsLogging());
+        QVERIFY(WaitUntilHeldOpen(line->SlavePath()));
+        QStringList shown;
+        WhenShown<QMessageBox>(
+            [&shown](QMessageBox* box) {
+                shown << box->text();
+                box->accept();
+            },
+            "documentMessage");
+        {
+            // A telegram arrives byte by byte as the window closes: its read
+            // runs to its end, and logging it fails.
+            CTrickle telegram(line->MasterFd(), 40, 10ms);
+            QTest::qWait(150);
+            frame->close();
+        }
+        QCOMPARE(shown.size(), 1);
+        QVERIFY2(shown.first().contains("No space left on device"), qPrintable(shown.first()));
     }
 
     void firstStartCreatesTheStoreWithTheTypeOnly()

@@ -10,6 +10,7 @@
 
 #include "clock/Tickwarden.h"
 #include "decoders/FormatTable.h"
+#include "tests/decoders/CountingDisk.h"
 #include "tests/decoders/DecoderTestSupport.h"
 
 namespace {
@@ -295,28 +296,6 @@ TEST(FormatDecoder, WriteErrorIsRemembered)
     DecodeTelegram(decoder, "G3");
     EXPECT_FALSE(decoder.HasLogWriteError());
 }
-
-// Stands in for the disk: counts, per file in the order they were opened,
-// how often each was synchronised, and fails when told to.
-class CCountingDisk {
-public:
-    DiskSyncer Syncer()
-    {
-        return [this](std::FILE*) -> FileSyncer {
-            std::atomic<int>& count = counts[opened++ % 2];
-            return [this, &count] {
-                ++count;
-                return failure();
-            };
-        };
-    }
-    int Syncs(int file) const { return counts[file]; }
-    std::function<std::string()> failure = [] { return std::string(); };
-
-private:
-    std::atomic<int> counts[2] = {0, 0};
-    int opened = 0;
-};
 
 TEST(FormatDecoder, LogsAreSynchronisedOnceASecondWhileWrittenAndWhenClosed)
 {

@@ -4,6 +4,7 @@
 // system on the master side.
 #include <fcntl.h>
 #include <stdlib.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -13,6 +14,54 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+// Whether a reader holds a serial device open: the port keeps it locked
+// while open.
+inline bool IsHeldOpen(const std::string& devicePath)
+{
+    const int fd = ::open(devicePath.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return errno == EBUSY;
+    const bool held = flock(fd, LOCK_EX | LOCK_NB) != 0;
+    ::close(fd);
+    return held;
+}
+
+// Waits until a reader holds the device open; false after timeout.
+inline bool WaitUntilHeldOpen(const std::string& devicePath,
+                              std::chrono::milliseconds timeout = std::chrono::seconds(10))
+{
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    while (!IsHeldOpen(devicePath)) {
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
+
+// Sends count bytes one at a time with a pause of gap after each, on a
+// thread of its own: a telegram arriving slowly, whose read goes on until
+// the bytes stop. Joins when destroyed.
+class CTrickle {
+public:
+    CTrickle(int fd, int count, std::chrono::milliseconds gap)
+        : sender([fd, count, gap] {
+              for (int i = 0; i < count; ++i) {
+                  if (::write(fd, "x", 1) < 0 && errno != EINTR)
+                      return;
+                  std::this_thread::sleep_for(gap);
+              }
+          })
+    {
+    }
+    ~CTrickle() { sender.join(); }
+    CTrickle(const CTrickle&) = delete;
+    CTrickle& operator=(const CTrickle&) = delete;
+
+private:
+    std::thread sender;
+};
 
 class CPseudoTerminal {
 public:

@@ -12,6 +12,7 @@
 #include "decoders/FormatTable.h"
 #include "simulation/TelegramGenerator.h"
 #include "tests/decoders/DecoderTestSupport.h"
+#include "tests/support/PseudoTerminal.h"
 #include "tests/tools/CliProcess.h"
 
 namespace {
@@ -187,6 +188,25 @@ TEST_F(MonitorSimulateTest, LogThatCannotBeCreatedEndsTheMonitorWithTheReason)
     EXPECT_EQ(result.status, 1);
     EXPECT_NE(result.err.find("cannot create log " + csvPath + ": No such file or directory"), std::string::npos)
         << result.err;
+}
+
+TEST_F(MonitorSimulateTest, LogFailureAsTheMonitorStopsGivesStatus1WithTheReason)
+{
+    CPseudoTerminal line;
+    std::filesystem::create_symlink("/dev/full", logs.path / "last.raw");
+    CChildProcess monitor({"monitor", "--port", "COM251", "--type", "6", "--csv", logs.File("last.csv")},
+                          {ConfigHome(), "VANTREL_PORTS=COM251=" + line.SlavePath()});
+    ASSERT_TRUE(WaitUntilHeldOpen(line.SlavePath())) << monitor.SoFar().err;
+    {
+        // A telegram arrives byte by byte as the monitor is told to stop:
+        // the read that has begun runs to its end, and logging it fails.
+        CTrickle telegram(line.MasterFd(), 40, 10ms);
+        std::this_thread::sleep_for(150ms);
+        monitor.Signal(SIGTERM);
+    }
+    const CCliResult result = monitor.Wait(10s);
+    EXPECT_EQ(result.status, 1) << result.err;
+    EXPECT_NE(result.err.find("No space left on device"), std::string::npos) << result.err;
 }
 
 TEST_F(MonitorSimulateTest, BadUsageIsRefused)

@@ -365,18 +365,20 @@ void CNmeaDecoder::WriteTerminatorLine(const char* label, const char* ordinal, s
 
 // The sentence up to its checksum, whose fields become the CSV columns; the
 // received checksum, the calculated one when they differ, and the two end
-// characters.
+// characters. The sentence ends at its first CR or LF, so that a read holding
+// two sentences still logs one row of one line.
 void CNmeaDecoder::WriteSentenceCsv(const CByteView& telegram, std::uint8_t calculated)
 {
     if (!IsCsvOpen())
         return;
-    const std::string_view text = telegram.Text();
-    const std::size_t lineEnd = text.size() - 2;
+    const std::string_view received = telegram.Text();
+    const std::size_t lineEnd = std::min(received.size() - 2, received.find_first_of(NmeaLayout::kLineEnd));
+    const std::string_view text = received.substr(0, lineEnd);
     const std::size_t star = text.find(NmeaLayout::kChecksumMark);
     std::size_t endAt = lineEnd;
     CsvText(",");
     if (star == std::string_view::npos) {
-        CsvBytes(text.substr(0, lineEnd));
+        CsvBytes(text);
         CsvText(",,");
     } else {
         CsvBytes(text.substr(0, star));

@@ -204,7 +204,7 @@ TEST(NmeaDecoder, SentenceCutShortShowsTheMissingFieldsEmpty)
     EXPECT_EQ(out.row, " 0.00,16,OK,$PSIMSSB,1,B01,,,13,10");
 }
 
-TEST(NmeaDecoder, ChecksumColumns)
+TEST(NmeaDecoder, SentenceAndChecksumColumns)
 {
     const struct {
         const char* what;
@@ -225,12 +225,19 @@ TEST(NmeaDecoder, ChecksumColumns)
         {"three characters: the third is the first end character",
          "$PSIMSSB,1,B01,A,,C,H,M,1.0,2.0,3.0,0.5,N,,*7B \r\n",
          "$PSIMSSB,1,B01,A,,C,H,M,1.0,2.0,3.0,0.5,N,,,7B,,32,13"},
+        // Two sentences read as one: the row ends the sentence at its first
+        // line end and stays one line.
+        {"two sentences", "$PSIMSSB,1,B01,A\r\n$PSIMSSB,2,B02,A\r\n", "$PSIMSSB,1,B01,A,,,13,10"},
+        {"the second sentence checked", "$PSIMSSB,1,B01,A\r\n$PSIMSSB,2,B02,A*00\r\n", "$PSIMSSB,1,B01,A,,,13,10"},
+        {"a line feed alone", "$PSIMSSB,1,B01\nA*00\r\n", "$PSIMSSB,1,B01,,,10,65"},
+        {"a CR right after the checksum mark", "$PSIMSSB,1,B01*\r\r\n", "$PSIMSSB,1,B01,,37,13,13"},
     };
     for (const auto& c : cases) {
         CNmeaDecoder decoder;
         CLoggedDecoder logged(decoder);
         const CLoggedDecode out = logged.Decode(c.sentence);
         EXPECT_EQ(out.row, " 0.00," + std::to_string(c.sentence.size()) + ",OK," + c.row) << c.what;
+        EXPECT_EQ(logged.CsvLines().size(), 5u) << c.what;  // four header rows and one row
     }
 }
 

@@ -12,8 +12,14 @@ CXX=clang++ CC=clang cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWit
 cmake --build build-fuzz -j "$jobs" --target vantrel_fuzzers
 
 mkdir -p fuzz/artifacts
+shopt -s nullglob
+targets=(build-fuzz/fuzz/*_fuzz)
+if [ ${#targets[@]} -eq 0 ]; then
+  echo "No fuzz target was built in build-fuzz/fuzz/" >&2
+  exit 1
+fi
 status=0
-for target in build-fuzz/*_fuzz; do
+for target in "${targets[@]}"; do
   name=$(basename "$target")
   corpus=$(mktemp -d)
   seeds=()

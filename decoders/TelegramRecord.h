@@ -33,7 +33,7 @@ struct CTelegramRecord {
     int number = 0;        // the telegram number of the report
     int bytes = 0;         // how many bytes the read delivered
     TelegramStatus status = kStatusTimedOut;
-    std::vector<CReportField> fields;  // every field line of the report, in order
+    CReportFields fields;  // every field line of the report, in order
     std::optional<CTelegramPosition> position;
     // Whether the received checksum agrees with the calculated one, and the
     // length with the telegram's layout; none where the format carries no

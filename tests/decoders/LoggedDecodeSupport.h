@@ -53,7 +53,7 @@ inline double NumberOnLine(const CTelegramRecord& record, const std::string& int
     for (const CReportField& field : record.fields) {
         const std::size_t text = std::min(field.text.find_first_not_of(' '), field.text.size());
         if (field.text.compare(text, std::string::npos, interpretation) == 0)
-            return std::stod(field.raw.substr(std::min(skip, field.raw.size())));
+            return std::stod(std::string(field.raw.substr(std::min(skip, field.raw.size()))));
     }
     ADD_FAILURE() << "no field line " << interpretation;
     return std::nan("");

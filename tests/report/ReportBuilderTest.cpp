@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "report/ReportBuilder.h"
 #include "report/RtfReader.h"
 
@@ -119,7 +121,7 @@ TEST(ReportBuilder, FieldLinesAreTakenAsTheyAreWritten)
     report.NewLine();
     report.Append("Tg section sizing error\n");
 
-    const std::vector<CReportField>& fields = report.Fields();
+    const CReportFields fields = report.Fields();
     ASSERT_EQ(fields.size(), 4u);
     EXPECT_EQ(fields[0].label, "tp_index");
     EXPECT_EQ(fields[0].raw, "0C00");
@@ -133,6 +135,33 @@ TEST(ReportBuilder, FieldLinesAreTakenAsTheyAreWritten)
 
     EXPECT_EQ(report.TakeFields().size(), 4u);
     EXPECT_TRUE(report.Fields().empty());
+}
+
+// The field lines outlive the report they came from, in every copy.
+TEST(ReportBuilder, FieldLinesLiveOnWithoutTheirReport)
+{
+    CReportFields copy;
+    {
+        CReportFields taken;
+        {
+            auto report = std::make_unique<CReportBuilder>();
+            report->AppendText("X_pos          ");
+            report->AppendHex("%02X%02X       ", 0xab, 0x7f);
+            report->AppendText("Eastings {of} tpdr \\ \x81      ");
+            report->NewLine();
+            taken = report->TakeFields();
+            EXPECT_TRUE(report->Fields().empty());
+        }
+        copy = taken;
+    }
+    ASSERT_EQ(copy.size(), 1u);
+    EXPECT_EQ(copy[0].label, "X_pos");
+    EXPECT_EQ(copy[0].raw, "AB7F");
+    EXPECT_EQ(copy[0].text, "Eastings {of} tpdr \\ \x81");
+    std::size_t lines = 0;
+    for (const CReportField& field : copy)
+        lines += field.label.size() > 0;
+    EXPECT_EQ(lines, 1u);
 }
 
 TEST(RtfReader, RoundTripsTextAttributesAndEscapes)

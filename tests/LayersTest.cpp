@@ -227,7 +227,8 @@ TEST(Layers, TestsMirrorTheSourceFolders)
         EXPECT_TRUE(fs::is_directory(root / "tests" / layer.folder)) << "no tests/" << layer.folder;
     for (const auto& entry : fs::recursive_directory_iterator(root / "tests")) {
         const std::string name = entry.path().filename().string();
-        if (entry.path().extension() == ".cpp")
+        if (entry.path().extension() == ".cpp") {
             EXPECT_TRUE(name.ends_with("Test.cpp")) << entry.path() << ": test files are named FooTest.cpp";
+        }
     }
 }

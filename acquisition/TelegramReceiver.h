@@ -2,6 +2,7 @@
 #include <string>
 
 #include "decoders/TelegramIndex.h"
+#include "decoders/TelegramRecord.h"
 #include "report/ReportBuilder.h"
 
 // Who the acquisition controller hands every telegram to: the document of
@@ -11,10 +12,11 @@ public:
     virtual ~CTelegramReceiver() = default;
 
     // Called on the reader thread, without the controller's lock held, once
-    // per telegram while the display is not paused. The three arguments are
-    // valid only during the call: a receiver copies what it keeps.
+    // per telegram while the display is not paused. The arguments are valid
+    // only during the call: a receiver copies what it keeps. record is the
+    // telegram as data (empty when the type has no decoder).
     virtual void OnTelegramDecoded(const CReportBuilder& report, const std::string& raw,
-                                   const CTelegramIndex& index) = 0;
+                                   const CTelegramIndex& index, const CTelegramRecord& record) = 0;
 
     // Called on the reader thread when writing the logs failed; logging has
     // been switched off. reason is the system's error text.

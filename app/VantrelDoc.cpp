@@ -165,12 +165,12 @@ bool CVantrelDoc::IsLogging() const
 // ---------------------------------------------------------------- hand-off
 
 void CVantrelDoc::OnTelegramDecoded(const CReportBuilder& report, const std::string& raw,
-                                    const CTelegramIndex& index)
+                                    const CTelegramIndex& index, const CTelegramRecord& record)
 {
     // Reader thread: copy everything, because the report, the bytes and the
     // record end with this call, and let the user-interface thread show it.
     auto telegram = std::make_shared<const CDecodedTelegram>(
-        CDecodedTelegram{report.GetDocument(), report.indexText, raw, index});
+        CDecodedTelegram{report.GetDocument(), report.indexText, raw, index, record});
     QMetaObject::invokeMethod(this, [this, telegram] { Deliver(*telegram); }, Qt::QueuedConnection);
 }
 

@@ -8,6 +8,7 @@
 
 #include "acquisition/TelegramReceiver.h"
 #include "decoders/TelegramIndex.h"
+#include "decoders/TelegramRecord.h"
 
 class CDataMonitorDlg;
 class CDemoLine;
@@ -25,6 +26,7 @@ struct CDecodedTelegram {
     std::string indexText;  // what the display filter examines
     std::string raw;        // the bytes of the read
     CTelegramIndex index;
+    CTelegramRecord record; // the telegram as data
 };
 
 // How the document reaches the line.
@@ -92,7 +94,7 @@ public:
 
     // Reader thread.
     void OnTelegramDecoded(const CReportBuilder& report, const std::string& raw,
-                           const CTelegramIndex& index) override;
+                           const CTelegramIndex& index, const CTelegramRecord& record) override;
     void OnLogWriteError(const std::string& reason) override;
 
 signals:

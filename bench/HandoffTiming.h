@@ -49,7 +49,8 @@ inline double Percentile(std::vector<double> values, double share)
 // Notes when each telegram arrives and the reader thread's CPU time then.
 class CTimingReceiver : public CTelegramReceiver {
 public:
-    void OnTelegramDecoded(const CReportBuilder&, const std::string& raw, const CTelegramIndex&) override
+    void OnTelegramDecoded(const CReportBuilder&, const std::string& raw, const CTelegramIndex&,
+                           const CTelegramRecord&) override
     {
         const auto now = Clock::now();
         const double cpu = ThreadCpuSeconds();

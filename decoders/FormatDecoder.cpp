@@ -1,11 +1,13 @@
 #include "decoders/FormatDecoder.h"
 
 #include <cerrno>
+#include <cmath>
 #include <cstdarg>
 #include <cstring>
 #include <mutex>
 #include <typeindex>
 #include <unordered_map>
+#include <utility>
 
 #include "clock/Tickwarden.h"
 
@@ -51,6 +53,10 @@ void CFormatDecoder::Decode(const std::string& raw, CReportBuilder& builder, dou
     const CByteView telegram(raw);
     const TelegramStatus status = Validate(telegram);
     const int byteCount = static_cast<int>(raw.size());
+    record = {};
+    record.number = count;
+    record.bytes = byteCount;
+    record.status = status;
     if (shape == RowShape::AroundDecode && IsCsvOpen())
         WriteRowPrefix(receiveTime, byteCount, status);
     if (status != kStatusOk)
@@ -66,6 +72,26 @@ void CFormatDecoder::Decode(const std::string& raw, CReportBuilder& builder, dou
         }
     }
     FlushLogs();
+    record.fields = builder.TakeFields();
+}
+
+CTelegramRecord CFormatDecoder::TakeRecord()
+{
+    return std::exchange(record, CTelegramRecord{});
+}
+
+void CFormatDecoder::SetPosition(CPositionFrame frame, double x, double y, double z)
+{
+    if (std::isfinite(x) && std::isfinite(y) && std::isfinite(z))
+        record.position = CTelegramPosition{frame, x, y, z};
+    else
+        record.position.reset();
+}
+
+void CFormatDecoder::SetChecks(std::optional<bool> checksumAgrees, std::optional<bool> lengthAgrees)
+{
+    record.checksumAgrees = checksumAgrees;
+    record.lengthAgrees = lengthAgrees;
 }
 
 void CFormatDecoder::WriteCsvColumns(const CByteView&, TelegramStatus)
@@ -179,6 +205,7 @@ void CFormatDecoder::WriteRowPrefix(double receiveTime, int byteCount, TelegramS
 
 void CFormatDecoder::ReportHeader(const char* typeName, int byteCount)
 {
+    record.typeText = typeName;
     report->Append("Telegram type   : %s", typeName);
     report->NewLine();
     report->Append("Telegram number : %d", count);

@@ -5,6 +5,7 @@
 
 #include "decoders/ByteView.h"
 #include "decoders/TelegramIndex.h"
+#include "decoders/TelegramRecord.h"
 #include "decoders/TelegramStatus.h"
 #include "report/ReportBuilder.h"
 
@@ -64,6 +65,12 @@ public:
 
     int GetCount() const { return count; }
 
+    // The telegram Decode handled last, as data: its type text, number,
+    // byte count, status, field lines, position and checks. TakeRecord
+    // hands it over and leaves an empty one.
+    const CTelegramRecord& Record() const { return record; }
+    CTelegramRecord TakeRecord();
+
     // The raw log's path for a CSV path: every ".csv" replaced by ".raw";
     // a path without ".csv" gets ".raw" appended so the two never share a file.
     static std::string RawPathFor(const std::string& csvPath);
@@ -92,6 +99,13 @@ protected:
                  const char* format, ...) VANTREL_PRINTF(6, 7);
     void AsciiField(const char* label, const char* format, ...) VANTREL_PRINTF(3, 4);
     void EndLine() { report->NewLine(); }
+    // The telegram's position for its record, in metres (z positive down);
+    // a value that is not finite leaves the record without one.
+    void SetPosition(CPositionFrame frame, double x, double y, double z);
+    // Whether the telegram's checksum and length agree with what it should
+    // carry; nullopt where the format has no such check.
+    void SetChecks(std::optional<bool> checksumAgrees, std::optional<bool> lengthAgrees);
+
     // Appends whenSet or whenClear (when given) by one bit flag.
     void AppendFlag(bool set, const char* whenSet, const char* whenClear = nullptr);
 
@@ -112,6 +126,7 @@ private:
     void FlushLogs();
 
     RowShape shape;
+    CTelegramRecord record;
     std::FILE* csvFile = nullptr;
     std::FILE* rawFile = nullptr;
     bool headerPending = false;

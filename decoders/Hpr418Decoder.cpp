@@ -58,11 +58,20 @@ CByteView From(const CByteView& telegram, std::size_t offset)
 }
 
 // A double of the line as the single-precision float the rest of the
-// decoding works with; beyond the float range it becomes an infinity.
+// decoding works with, rounded to the nearest as the sender's hardware
+// rounds: a double beyond the largest float by less than half a step is
+// that float, and only from half a step on (where the nearest float would
+// be 2^128) an infinity. The limits are compared here, because converting
+// a double beyond the float range is undefined in C++. NaN stays NaN.
 float ToSingle(double value)
 {
-    if (std::isfinite(value) && std::fabs(value) > std::numeric_limits<float>::max())
-        return value > 0 ? std::numeric_limits<float>::infinity() : -std::numeric_limits<float>::infinity();
+    constexpr float kLargest = std::numeric_limits<float>::max();
+    constexpr float kInfinity = std::numeric_limits<float>::infinity();
+    constexpr double kHalfStepPastLargest = 0x1.ffffffp+127;
+    if (std::fabs(value) >= kHalfStepPastLargest)
+        return std::signbit(value) ? -kInfinity : kInfinity;
+    if (std::fabs(value) > kLargest)
+        return std::signbit(value) ? -kLargest : kLargest;
     return static_cast<float>(value);
 }
 

@@ -37,8 +37,8 @@
 //    5..15 eleven bytes, summed but not decoded
 //   16 tp_array         17 td_num            18 pos_east double   26 pos_north double
 //   34..69 the bytes of offsets 15..50 of the HPR 418D layout, depth to diagnostic
-// It is rebuilt into the HPR 418D layout (the doubles turned into floats)
-// and decoded, raw columns included, from there.
+// It is rebuilt into the HPR 418D layout (each double rounded to the
+// nearest float) and decoded, raw columns included, from there.
 //
 // The sum is the 16-bit sum of every byte from the start character to the
 // end of the message section; the trailer follows the section directly.

@@ -1,12 +1,9 @@
 #include "decoders/ZaqAsciiDecoder.h"
 
-#include <algorithm>
-#include <charconv>
-#include <climits>
 #include <cstdio>
-#include <optional>
 
 #include "decoders/FloatText.h"
+#include "decoders/TextNumber.h"
 #include "decoders/ZaqAsciiLayout.h"
 
 namespace {
@@ -48,91 +45,18 @@ std::size_t FindTag(std::string_view text, char tag)
     return kNoTag;
 }
 
-bool IsBlank(char c)
+// The text after the colon of the first "L:" before the first CR; empty
+// when there is none.
+std::string_view TagValue(std::string_view text, char tag)
 {
-    return c == ' ' || (c >= '\t' && c <= '\r');
-}
-
-// The text of a number, its leading blanks (line ends included) skipped, as
-// a scan conversion would read it.
-std::string_view NumberAt(std::string_view text, std::size_t at)
-{
-    if (at >= text.size())
-        return {};
-    std::size_t start = at;
-    while (start < text.size() && IsBlank(text[start]))
-        ++start;
-    return text.substr(start);
-}
-
-// An optionally signed decimal integer; one too large for an int is held at
-// the nearest end of its range.
-std::optional<int> ReadInteger(std::string_view text, std::size_t at)
-{
-    std::string_view number = NumberAt(text, at);
-    const bool negative = !number.empty() && number.front() == '-';
-    if (!number.empty() && (number.front() == '-' || number.front() == '+'))
-        number.remove_prefix(1);
-    long long value = 0;
-    std::size_t digits = 0;
-    for (; digits < number.size() && number[digits] >= '0' && number[digits] <= '9'; ++digits)
-        value = std::min(value * 10 + (number[digits] - '0'), static_cast<long long>(INT_MAX) + 1);
-    if (digits == 0)
-        return std::nullopt;
-    if (negative)
-        return static_cast<int>(-value);
-    return static_cast<int>(std::min(value, static_cast<long long>(INT_MAX)));
-}
-
-bool IsHexDigit(char c)
-{
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-
-// A real number written in hexadecimal after "0x" ("0x1A", "-0x1.8p3"), which
-// the sender's scan conversion reads as well; none when the text is not one.
-std::optional<float> ReadHexReal(std::string_view number)
-{
-    const bool negative = !number.empty() && number.front() == '-';
-    if (negative)
-        number.remove_prefix(1);
-    if (number.size() < 3 || number[0] != '0' || (number[1] != 'x' && number[1] != 'X'))
-        return std::nullopt;
-    if (!IsHexDigit(number[2]) && !(number[2] == '.' && number.size() > 3 && IsHexDigit(number[3])))
-        return std::nullopt;  // "0x" without digits: the 0 alone is the number
-    float value = 0.0f;
-    const auto [end, error] =
-        std::from_chars(number.data() + 2, number.data() + number.size(), value, std::chars_format::hex);
-    if (error != std::errc())
-        return std::nullopt;
-    return negative ? -value : value;
-}
-
-// A real number with optional sign, fraction and exponent, read the same way
-// whatever the user's locale. Text that holds none, or one beyond the range
-// of a float, is unreadable.
-std::optional<float> ReadReal(std::string_view text, std::size_t at)
-{
-    std::string_view number = NumberAt(text, at);
-    if (!number.empty() && number.front() == '+') {
-        number.remove_prefix(1);
-        if (!number.empty() && (number.front() == '-' || number.front() == '+'))
-            return std::nullopt;
-    }
-    if (const std::optional<float> hex = ReadHexReal(number))
-        return hex;
-    float value = 0.0f;
-    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
-    if (error != std::errc())
-        return std::nullopt;
-    return value;
+    const std::size_t at = FindTag(text, tag);
+    return at == kNoTag ? std::string_view() : text.substr(at);
 }
 
 float RealTag(std::string_view text, char tag)
 {
-    return ReadReal(text, FindTag(text, tag)).value_or(0.0f);
+    return CTextNumber::Real(TagValue(text, tag)).value_or(0.0f);
 }
-
 
 } // namespace
 
@@ -189,7 +113,7 @@ void CZaqAsciiDecoder::DecodeFields(const CByteView& telegram, CTelegramIndex& i
         report->Append("No index!, ");
         return;
     }
-    const int beaconIndex = ReadInteger(text, beaconTag).value_or(0);
+    const int beaconIndex = CTextNumber::Integer(text.substr(beaconTag)).value_or(0);
     const bool isBeacon = beaconIndex != Layout::kShipBeacon;
     WriteTextHeader(isBeacon ? "ZAQ ASCII TPDR" : "ZAQ ASCII SHIP", telegram);
 
@@ -197,7 +121,7 @@ void CZaqAsciiDecoder::DecodeFields(const CByteView& telegram, CTelegramIndex& i
     WriteIndexLine(beaconIndex, index);
     WriteValues(text, isBeacon ? kBeaconPositionLines : kShipPositionLines);
     WriteValues(text, kAttitudeLines);
-    const int errorStatus = ReadInteger(text, FindTag(text, Layout::kErrorTag)).value_or(Layout::kNoError);
+    const int errorStatus = CTextNumber::Integer(TagValue(text, Layout::kErrorTag)).value_or(Layout::kNoError);
     const bool hasRiser = isBeacon && (FindTag(text, Layout::kRiserPitchTag) != kNoTag ||
                                        FindTag(text, Layout::kRiserRollTag) != kNoTag);
     // Both riser lines are shown when either angle was sent; the one missing is 0.0.

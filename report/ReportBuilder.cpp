@@ -3,6 +3,7 @@
 #include <array>
 #include <cctype>
 #include <cstdio>
+#include <utility>
 
 const char* const CReportBuilder::kPrologue =
     "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Courier New;}"
@@ -73,7 +74,32 @@ std::string CReportBuilder::Escape(const std::string& text)
     return escaped;
 }
 
-void CReportBuilder::AppendText(const std::string& text)
+namespace {
+
+// A line of text as the report shows it: CR and LF are no line breaks there.
+void AppendShown(std::string& to, const std::string& text)
+{
+    for (const char c : text)
+        if (c != '\r' && c != '\n')
+            to += c;
+}
+
+std::string Trimmed(const std::string& text, bool front)
+{
+    const std::size_t last = text.find_last_not_of(' ');
+    if (last == std::string::npos)
+        return {};
+    const std::size_t first = front ? text.find_first_not_of(' ') : 0;
+    return text.substr(first, last + 1 - first);
+}
+
+// Where the interpretation column starts; an unlabelled line indented this
+// far carries on the interpretation of the line before it.
+constexpr std::size_t kInterpretationColumn = 26;
+
+} // namespace
+
+void CReportBuilder::AppendEscaped(const std::string& text)
 {
     // Most text needs no escape at all: append it without a copy.
     if (NeedsEscape(text))
@@ -82,11 +108,53 @@ void CReportBuilder::AppendText(const std::string& text)
         body += text;
 }
 
+void CReportBuilder::AppendText(const std::string& text)
+{
+    AppendEscaped(text);
+    TakePlain(text);
+}
+
 void CReportBuilder::AppendAsciiText(const std::string& text)
 {
     body += "\\cf1 ";
-    AppendText(text);
+    AppendEscaped(text);
     body += "\\cf0 ";
+    TakeRaw(text);
+}
+
+void CReportBuilder::TakePlain(const std::string& text)
+{
+    AppendShown(line.hasRaw ? line.text : line.label, text);
+}
+
+void CReportBuilder::TakeRaw(const std::string& text)
+{
+    // The first piece in the raw colour is the raw column; a later one (a
+    // calculated checksum shown beside the received one) is part of the
+    // interpretation.
+    AppendShown(line.hasRaw ? line.text : line.raw, text);
+    line.hasRaw = true;
+}
+
+std::vector<CReportField> CReportBuilder::TakeFields()
+{
+    return std::exchange(fields, {});
+}
+
+void CReportBuilder::EndLineText()
+{
+    std::string label = Trimmed(line.label, true);
+    if (line.hasRaw && !label.empty()) {
+        fields.push_back({std::move(label), Trimmed(line.raw, true), Trimmed(line.text, false)});
+    } else if (!line.hasRaw && !fields.empty() && !label.empty() &&
+               line.label.find_first_not_of(' ') >= kInterpretationColumn) {
+        std::string& text = fields.back().text;
+        text += text.empty() ? label : " " + label;
+    }
+    line.label.clear();
+    line.raw.clear();
+    line.text.clear();
+    line.hasRaw = false;
 }
 
 void CReportBuilder::Append(const char* format, ...)
@@ -116,7 +184,11 @@ void CReportBuilder::AppendAscii(const char* format, ...)
     va_end(args);
 }
 
-void CReportBuilder::NewLine() { body += "\\line "; }
+void CReportBuilder::NewLine()
+{
+    body += "\\line ";
+    EndLineText();
+}
 void CReportBuilder::UnderlineOn() { body += "\\ul "; }
 void CReportBuilder::UnderlineOff() { body += "\\ul0 "; }
 void CReportBuilder::BoldOn() { body += "\\b "; }

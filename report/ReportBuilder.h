@@ -1,8 +1,18 @@
 #pragma once
 #include <cstdarg>
 #include <string>
+#include <vector>
 
 #define VANTREL_PRINTF(fmtIndex, firstArg) __attribute__((format(printf, fmtIndex, firstArg)))
+
+// One field line of a report as data: the label column, the raw column and
+// the interpretation, as the user reads them (blanks around the label and
+// the raw column, and after the interpretation, trimmed).
+struct CReportField {
+    std::string label;
+    std::string raw;
+    std::string text;
+};
 
 // The rich-text report of one telegram, built piece by piece by a decoder.
 //
@@ -42,11 +52,33 @@ public:
 
     static std::string Escape(const std::string& text);
 
+    // Every field line written so far, in order: each line with a label and
+    // a raw column (a line of received text without a label, shown above a
+    // table, is none). A line without a raw column that is indented under
+    // the interpretation continues the field line before it.
+    const std::vector<CReportField>& Fields() const { return fields; }
+    // Hands the field lines over, leaving none.
+    std::vector<CReportField> TakeFields();
+
     // The telegram's index text, examined by the display filter.
     std::string indexText;
 
     static const char* const kPrologue;
 
 private:
+    // The line being written, as the user will read it.
+    struct CLineText {
+        std::string label;  // plain text before the raw column
+        std::string raw;    // the first piece in the raw colour
+        std::string text;   // everything after it
+        bool hasRaw = false;
+    };
+    void AppendEscaped(const std::string& text);
+    void TakePlain(const std::string& text);
+    void TakeRaw(const std::string& text);
+    void EndLineText();
+
     std::string body;
+    CLineText line;
+    std::vector<CReportField> fields;
 };

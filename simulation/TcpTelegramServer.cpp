@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <stdexcept>
 
+#include "simulation/HostPort.h"
 #include "simulation/SystemError.h"
 
 namespace {
@@ -25,12 +26,13 @@ CTcpTelegramServer::CTcpTelegramServer(const CSocketAddress& address)
     // connections linger.
     const int yes = 1;
     setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-    if (::bind(listener, address.Get(), address.Length()) != 0 || ::listen(listener, kListenBacklog) != 0) {
+    if (::bind(listener, address.Get(), address.length) != 0 || ::listen(listener, kListenBacklog) != 0) {
         const int error = errno;
         ::close(listener);
-        ThrowSystemError("cannot listen on " + address.Text(), error);
+        ThrowSystemError("cannot listen on " + CHostPort::Of(address).Text(), error);
     }
-    local = CSocketAddress::LocalOf(listener);
+    local.length = sizeof local.storage;
+    getsockname(listener, reinterpret_cast<sockaddr*>(&local.storage), &local.length);
 }
 
 CTcpTelegramServer::~CTcpTelegramServer()

@@ -1,7 +1,7 @@
 #pragma once
 #include <vector>
 
-#include "simulation/SocketAddress.h"
+#include "acquisition/SocketAddress.h"
 #include "simulation/TelegramSink.h"
 
 // A TCP port as the simulator's sink, the way a serial device server

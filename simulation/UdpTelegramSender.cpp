@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "simulation/HostPort.h"
 #include "simulation/SystemError.h"
 
 CUdpTelegramSender::CUdpTelegramSender(const CSocketAddress& to) : destination(to)
@@ -23,12 +24,12 @@ CUdpTelegramSender::~CUdpTelegramSender()
 bool CUdpTelegramSender::Send(const std::string& telegram, const StopRequested& stopRequested, std::string& error)
 {
     for (;;) {
-        if (::sendto(fd, telegram.data(), telegram.size(), MSG_NOSIGNAL, destination.Get(), destination.Length()) >= 0)
+        if (::sendto(fd, telegram.data(), telegram.size(), MSG_NOSIGNAL, destination.Get(), destination.length) >= 0)
             return true;
         if (errno == EINTR)
             continue;
         if (errno != EAGAIN && errno != EWOULDBLOCK) {
-            error = "sending to " + destination.Text() + ": " + std::strerror(errno);
+            error = "sending to " + CHostPort::Of(destination).Text() + ": " + std::strerror(errno);
             return false;
         }
         if (!WaitForRoom(fd, stopRequested))

@@ -1,5 +1,5 @@
 #pragma once
-#include "simulation/SocketAddress.h"
+#include "acquisition/SocketAddress.h"
 #include "simulation/TelegramSink.h"
 
 // A UDP peer as the simulator's sink: each telegram goes out as one

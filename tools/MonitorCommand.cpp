@@ -1,5 +1,8 @@
 #include "tools/MonitorCommand.h"
 
+#include <unistd.h>
+
+#include <csignal>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -24,22 +27,28 @@ const char* const kUsageTemplate =
     "usage: vantrel-cli monitor [--port COMn] [--config TEXT] [--type CODE] [--timeout S]\n"
     "                           [--csv PATH] [--count N] [--demo]\n"
     "\n"
-    "Listens on the serial line as the window does and prints the report of\n"
-    "every telegram as plain text followed by an empty line. Ctrl-C stops it\n"
-    "with complete logs. Without options the stored settings apply; options\n"
-    "apply to this run only and are not stored.\n"
+    "Listens on the line as the window does and prints the report of every\n"
+    "telegram as plain text followed by an empty line. A terminal that\n"
+    "does not keep up (paused with Ctrl-S, a pipe nobody reads) never holds up\n"
+    "reception or logging: reports it cannot take are left out of it, and a\n"
+    "line says how many. Ctrl-C or SIGTERM stops it within a second with\n"
+    "complete logs; a second Ctrl-C ends it at once (status 130). Without\n"
+    "options the stored settings apply; options apply to this run only and\n"
+    "are not stored.\n"
     "\n"
-    "  --port COMn    the port to listen on (the port map names its device)\n"
+    "  --port COMn    the port to listen on (the port map names its device,\n"
+    "                 or a network line: udp://ADDRESS:PORT, tcp://HOST:PORT)\n"
     "  --config TEXT  baud rate and frame as stored, e.g. 'Config(9600,8,N,1)'\n"
     "  --type CODE    {types}\n"
     "  --timeout S    receive timeout in seconds (1 to 3600, default 2)\n"
     "  --csv PATH     log from the start to PATH and the raw bytes beside it\n"
     "                 (.csv replaced by .raw)\n"
-    "  --count N      stop after N telegrams\n"
+    "  --count N      stop after N telegrams (shown or left out), once the\n"
+    "                 terminal has taken their reports\n"
     "  --demo         listen to a simulated line sending telegrams of the type\n"
     "\n"
-    "Exit status: 0 stopped; 1 a log could not be created or written;\n"
-    "2 bad usage, or --demo could not start.\n";
+    "Exit status: 0 stopped; 1 a log could not be created or written, or the\n"
+    "reports could not be written; 2 bad usage, or --demo could not start.\n";
 
 const char* Usage()
 {
@@ -123,10 +132,10 @@ bool ReportLogFailure(const CLogFileState& file)
 }
 
 // Tells the user once per distinct reason why the port cannot be opened,
-// and once when its line is lost.
+// and once when its line is lost, naming its device or network line.
 class CPortErrorReporter {
 public:
-    void Check(const CTelegramDecoder& controller)
+    void Check(const CTelegramDecoder& controller, CTerminalReceiver& terminal)
     {
         const CPortFault fault = controller.GetPortFault();
         if (fault.reason == told.reason && fault.lost == told.lost)
@@ -135,15 +144,17 @@ public:
         if (fault.reason.empty())
             return;
         const std::string device = fault.devicePath.empty() ? "no device" : fault.devicePath;
-        std::fprintf(stderr, "vantrel-cli monitor: %s %s (%s): %s\n", fault.lost ? "lost" : "cannot open",
-                     fault.portName.c_str(), device.c_str(), fault.reason.c_str());
+        // Through the terminal's own thread: a paused terminal must not hold up the monitor.
+        terminal.Tell("vantrel-cli monitor: " + std::string(fault.lost ? "lost " : "cannot open ") + fault.portName +
+                      " (" + device + "): " + fault.reason + "\n");
     }
 
 private:
     CPortFault told;
 };
 
-int Monitor(const MonitorOptions& options, CSettingsStore& userStore, CStopSignal& stop)
+int Monitor(const MonitorOptions& options, CSettingsStore& userStore, CStopSignal& stop,
+            CTerminalReceiver& receiver)
 {
     std::unique_ptr<CDemoLine> demo;
     if (options.demo) {
@@ -158,7 +169,6 @@ int Monitor(const MonitorOptions& options, CSettingsStore& userStore, CStopSigna
     CSettingsStore& store = options.ChangesSettings() ? static_cast<CSettingsStore&>(runStore) : userStore;
     ApplyOptions(options, demo.get(), store);
 
-    CTerminalReceiver receiver(stdout, options.count, stop);
     CTelegramDecoder controller(&receiver, &store);
     if (options.timeout) {
         const CommSettings current(&store);
@@ -175,7 +185,7 @@ int Monitor(const MonitorOptions& options, CSettingsStore& userStore, CStopSigna
     }
     CPortErrorReporter portErrors;
     while (!stop.Wait(100ms))
-        portErrors.Check(controller);
+        portErrors.Check(controller, receiver);
     return receiver.HadLogWriteError() ? 1 : 0;
 }
 
@@ -188,9 +198,17 @@ int RunMonitorCommand(int argc, char** argv)
     if (parsed != 0)
         return parsed < 0 ? 0 : parsed;
 
-    // Signals are held back before any thread starts, so only the wait below sees them.
+    // Signals are held back before any thread starts, so only the main thread takes them.
     CStopSignal stop;
-    CRegistry registry;
-    registry.Create();
-    return Monitor(options, registry, stop);
+    // A reader of the output that goes away is an error of the report writer
+    // (the monitor then stops), never a SIGPIPE ending it halfway.
+    std::signal(SIGPIPE, SIG_IGN);
+    CTerminalReceiver terminal(STDOUT_FILENO, STDERR_FILENO, options.count, stop);
+    int status = 0;
+    {
+        CRegistry registry;
+        registry.Create();
+        status = Monitor(options, registry, stop, terminal);
+    }
+    return terminal.Finish(status);
 }

@@ -17,9 +17,9 @@
 #include "acquisition/SerialPort.h"
 #include "decoders/FormatTable.h"
 #include "settings/Registry.h"
+#include "simulation/HostPort.h"
 #include "simulation/LineWriter.h"
 #include "simulation/PtyLine.h"
-#include "simulation/SocketAddress.h"
 #include "simulation/TcpTelegramServer.h"
 #include "simulation/TelegramGenerator.h"
 #include "simulation/TelegramSimulator.h"
@@ -208,17 +208,18 @@ public:
 private:
     std::string OpenUdp(const CHostPort& destination)
     {
-        const CSocketAddress address = CSocketAddress::Resolve(destination, SOCK_DGRAM);
+        const CSocketAddress address = destination.Resolve(SOCK_DGRAM);
         sink = std::make_unique<CUdpTelegramSender>(address);
-        std::printf("sending to %s\n", address.Text().c_str());
-        AnnouncePortEntry("udp://" + address.Text());
+        const std::string sentTo = CHostPort::Of(address).Text();
+        std::printf("sending to %s\n", sentTo.c_str());
+        AnnouncePortEntry("udp://" + sentTo);
         return "";
     }
 
     std::string OpenTcpServer(const CHostPort& listenAddress)
     {
-        auto server = std::make_unique<CTcpTelegramServer>(CSocketAddress::Resolve(listenAddress, SOCK_STREAM));
-        const std::string local = server->LocalAddress().Text();
+        auto server = std::make_unique<CTcpTelegramServer>(listenAddress.Resolve(SOCK_STREAM));
+        const std::string local = CHostPort::Of(server->LocalAddress()).Text();
         sink = std::move(server);
         std::printf("listening on %s\n", local.c_str());
         AnnouncePortEntry("tcp://" + local);

@@ -5,15 +5,25 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 
 namespace {
 
-volatile sig_atomic_t stopSignalled = 0;
+volatile sig_atomic_t firstSignal = 0;
+volatile sig_atomic_t wakeFd = -1;
 
-void OnStopSignal(int)
+void OnStopSignal(int number)
 {
-    stopSignalled = 1;
+    if (firstSignal != 0)
+        _exit(128 + number);  // the second: the user will not wait for a clean stop
+    firstSignal = number;
+    const int savedErrno = errno;
+    const char byte = 1;
+    if (wakeFd >= 0)
+        (void)!::write(wakeFd, &byte, 1);
+    errno = savedErrno;
 }
 
 sigset_t StopSignals()
@@ -34,17 +44,20 @@ CStopSignal::CStopSignal()
         wakeRead = fds[0];
         wakeWrite = fds[1];
     }
-    struct sigaction action {};
-    action.sa_handler = OnStopSignal;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    wakeFd = wakeWrite;
     const sigset_t signals = StopSignals();
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    // No SA_RESTART: a signal ends a system call the main thread waits in.
+    struct sigaction action {};
+    action.sa_handler = OnStopSignal;
+    action.sa_mask = signals;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
 }
 
 CStopSignal::~CStopSignal()
 {
+    wakeFd = -1;
     if (wakeRead >= 0)
         ::close(wakeRead);
     if (wakeWrite >= 0)
@@ -53,20 +66,17 @@ CStopSignal::~CStopSignal()
 
 bool CStopSignal::Wait(std::chrono::milliseconds timeout)
 {
-    if (stopped || stopSignalled)
+    // Every thread there is was started with the signals held back; from
+    // here on this one takes them. The handler writes to the wake pipe, so
+    // a signal between the check and the poll is not missed.
+    const sigset_t signals = StopSignals();
+    pthread_sigmask(SIG_UNBLOCK, &signals, nullptr);
+    if (stopped || firstSignal != 0)
         return stopped = true;
-    // The signals are let through only inside the wait, so none is lost
-    // between the check above and the wait.
-    sigset_t waitMask;
-    pthread_sigmask(SIG_SETMASK, nullptr, &waitMask);
-    sigdelset(&waitMask, SIGINT);
-    sigdelset(&waitMask, SIGTERM);
-    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(timeout);
-    const timespec wait{static_cast<time_t>(seconds.count()),
-                        static_cast<long>(std::chrono::nanoseconds(timeout - seconds).count())};
     pollfd wake{wakeRead, POLLIN, 0};
-    const int ready = ppoll(&wake, wakeRead >= 0 ? 1 : 0, &wait, &waitMask);
-    if (stopSignalled || (ready > 0 && (wake.revents & POLLIN) != 0))
+    const auto ms = std::clamp<std::chrono::milliseconds::rep>(timeout.count(), 0, INT_MAX);
+    const int ready = ::poll(&wake, wakeRead >= 0 ? 1 : 0, static_cast<int>(ms));
+    if (firstSignal != 0 || (ready > 0 && (wake.revents & POLLIN) != 0))
         stopped = true;
     return stopped;
 }
@@ -76,4 +86,9 @@ void CStopSignal::Wake()
     const char byte = 1;
     if (wakeWrite >= 0)
         (void)!::write(wakeWrite, &byte, 1);
+}
+
+bool CStopSignal::Signalled() const
+{
+    return firstSignal != 0;
 }

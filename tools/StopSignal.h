@@ -1,10 +1,13 @@
 #pragma once
 #include <chrono>
 
-// Ctrl-C (SIGINT) and SIGTERM as a request to stop cleanly. Construct it
-// before any thread is started: the signals are then held back from every
-// thread and arrive only while the main thread waits here. Another thread
-// can end the wait with Wake.
+// Ctrl-C (SIGINT) and SIGTERM as a request to stop cleanly, and a second
+// one as the demand to stop at once. Construct one, before any thread is
+// started: the signals are then held back from every thread the program
+// starts, and the main thread takes them from its first Wait on. From then
+// on a signal also cuts short what the main thread waits for in the system
+// (a write to a paused terminal, say), and a second signal ends the process
+// at once with status 128 + its number, whatever the program waits for.
 class CStopSignal {
 public:
     CStopSignal();
@@ -15,7 +18,10 @@ public:
     // True when a signal came or Wake was called (now or before); false
     // when the timeout passed first.
     bool Wait(std::chrono::milliseconds timeout);
+    // Ends a Wait from another thread, as a signal would.
     void Wake();
+    // True when a signal came (not only Wake).
+    bool Signalled() const;
 
 private:
     int wakeRead = -1;

@@ -1,31 +1,115 @@
 #include "tools/TerminalReceiver.h"
 
+#include <cerrno>
+#include <cstdlib>
+#include <system_error>
+
 #include "report/RtfReader.h"
 #include "tools/StopSignal.h"
 
-CTerminalReceiver::CTerminalReceiver(std::FILE* output, std::uint64_t telegramLimit, CStopSignal& stopSignal)
-    : out(output), limit(telegramLimit), stop(stopSignal)
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = CTerminalWriter::Clock;
+
+constexpr std::size_t kReportsWaiting = 64;  // eight seconds of telegrams at 8 a second
+constexpr std::size_t kMessagesWaiting = 64;
+// What the terminal still gets after a stop signal: for the reports, then for the messages.
+constexpr auto kReportsAfterSignal = 400ms;
+constexpr auto kMessagesAfterSignal = 200ms;
+constexpr auto kSignalCheck = 100ms;  // how often a wait for the terminal looks for a signal
+constexpr auto kEndGrace = 100ms;     // for the writers' threads to end once closed
+
+std::string LeftOutLine(std::uint64_t count, const std::string& what)
+{
+    return "vantrel-cli monitor: " + std::to_string(count) + " " + what + (count == 1 ? "" : "s") +
+           " left out: the terminal does not keep up\n";
+}
+
+} // namespace
+
+CTerminalReceiver::CTerminalReceiver(int reportFd, int messageFd, std::uint64_t telegramLimit,
+                                     CStopSignal& stopSignal)
+    : limit(telegramLimit),
+      stop(stopSignal),
+      messages(messageFd, kMessagesWaiting, [](std::uint64_t n) { return LeftOutLine(n, "message"); }),
+      // In the reports, the line stands where they are missing, as a report does.
+      reports(
+          reportFd, kReportsWaiting, [](std::uint64_t n) { return LeftOutLine(n, "report") + "\n"; },
+          [this](int error) { OnReportWriteFailure(error); })
 {
 }
 
 void CTerminalReceiver::OnTelegramDecoded(const CReportBuilder& report, const std::string&,
-                                          const CTelegramIndex&)
+                                          const CTelegramIndex&, const CTelegramRecord&)
 {
+    const std::uint64_t number = ++handedOver;
     // Telegrams the reader hands over after the last wanted one are not shown.
-    if (limit != 0 && shown >= limit)
+    if (limit != 0 && number > limit)
         return;
     std::string text = CRtfReader::PlainText(report.GetDocument());
     if (!text.empty() && text.back() != '\n')
         text += '\n';
     text += '\n';
-    std::fwrite(text.data(), 1, text.size(), out);
-    std::fflush(out);
-    if (++shown == limit)
+    reports.Offer(std::move(text));
+    if (number == limit)
         stop.Wake();
 }
 
 void CTerminalReceiver::OnLogWriteError(const std::string& reason)
 {
     logWriteFailed = true;
-    std::fprintf(stderr, "vantrel-cli monitor: writing the log failed: %s; logging stopped\n", reason.c_str());
+    Tell("vantrel-cli monitor: writing the log failed: " + reason + "; logging stopped\n");
+}
+
+void CTerminalReceiver::Tell(std::string line)
+{
+    messages.Offer(std::move(line));
+}
+
+void CTerminalReceiver::OnReportWriteFailure(int error)
+{
+    reportWriteError = error;
+    if (error == EPIPE) {
+        // The reader of the output has gone (`monitor | head`): stop as on Ctrl-C.
+        stop.Wake();
+        return;
+    }
+    Tell("vantrel-cli monitor: writing the reports failed: " +
+                   std::error_code(error, std::generic_category()).message() + "; they are no longer shown\n");
+}
+
+int CTerminalReceiver::Finish(int status)
+{
+    WaitUntilShown(reports, kReportsAfterSignal);
+    const std::uint64_t untold = reports.Close();
+    const int writeError = reportWriteError;
+    if (writeError == EPIPE)
+        Tell("vantrel-cli monitor: standard output was closed; stopped\n");
+    else if (writeError == 0 && untold > 0)
+        Tell(LeftOutLine(untold, "report"));
+    WaitUntilShown(messages, kMessagesAfterSignal);
+    messages.Close();
+    if (writeError != 0 && writeError != EPIPE && status == 0)
+        status = 1;
+
+    const auto until = Clock::now() + kEndGrace;
+    const bool reportsEnded = reports.WaitEnded(until);
+    if (!messages.WaitEnded(until) || !reportsEnded) {
+        // The logs are closed and the settings saved: only a write the
+        // terminal holds up is left, and it is not waited for.
+        std::_Exit(status);
+    }
+    return status;
+}
+
+void CTerminalReceiver::WaitUntilShown(CTerminalWriter& writer, std::chrono::milliseconds afterSignal)
+{
+    // Reception has stopped already: without a signal the terminal gets
+    // all the time it takes.
+    while (!stop.Signalled()) {
+        if (writer.WaitWritten(Clock::now() + kSignalCheck))
+            return;
+    }
+    writer.WaitWritten(Clock::now() + afterSignal);
 }

@@ -1,30 +1,58 @@
 #pragma once
 #include <atomic>
 #include <cstdint>
-#include <cstdio>
 
 #include "acquisition/TelegramReceiver.h"
+#include "tools/TerminalWriter.h"
 
 class CStopSignal;
 
-// Prints every telegram the controller hands over as the report's plain
-// text followed by an empty line, and asks the main thread to stop once
-// the wanted number of telegrams has been shown.
+// The monitor's terminal: prints every telegram the controller hands over
+// as the report's plain text followed by an empty line, and the monitor's
+// messages on standard error. The reader thread only hands the text over:
+// a terminal that does not keep up (paused with Ctrl-S, a pipe nobody
+// reads) never holds up reception or logging. Reports it cannot take are
+// left out of the terminal only, and a line in their place says how many.
+// Asks the main thread to stop once the wanted number of telegrams has
+// been handed over (shown or left out), or when the reader of the output
+// has gone.
+//
+// Construct it after CStopSignal and before the controller; it must outlive
+// the controller.
 class CTerminalReceiver : public CTelegramReceiver {
 public:
     // limit 0: no limit.
-    CTerminalReceiver(std::FILE* out, std::uint64_t limit, CStopSignal& stop);
+    CTerminalReceiver(int reportFd, int messageFd, std::uint64_t limit, CStopSignal& stop);
 
     void OnTelegramDecoded(const CReportBuilder& report, const std::string& raw,
-                           const CTelegramIndex& index) override;
+                           const CTelegramIndex& index, const CTelegramRecord& record) override;
     void OnLogWriteError(const std::string& reason) override;
 
     bool HadLogWriteError() const { return logWriteFailed; }
 
+    // A line for standard error (ending in a newline), from any thread,
+    // never waiting for the terminal.
+    void Tell(std::string line);
+
+    // Once reception has stopped and the logs are closed: lets the terminal
+    // take what is still to be shown (after a stop signal for a moment only,
+    // else until it has or a signal comes), tells how many reports it was
+    // not given, and returns the exit status (status, or 1 when the reports
+    // could not be written). When the terminal still holds up a write, the
+    // process ends here with that status without waiting for it: everything
+    // else is done by then.
+    int Finish(int status);
+
 private:
-    std::FILE* out;
+    // Once a signal came, waits afterSignal at most.
+    void WaitUntilShown(CTerminalWriter& writer, std::chrono::milliseconds afterSignal);
+    void OnReportWriteFailure(int error);
+
     std::uint64_t limit;
     CStopSignal& stop;
-    std::atomic<std::uint64_t> shown{0};
+    std::atomic<std::uint64_t> handedOver{0};
     std::atomic<bool> logWriteFailed{false};
+    std::atomic<int> reportWriteError{0};
+    CTerminalWriter messages;
+    CTerminalWriter reports;
 };

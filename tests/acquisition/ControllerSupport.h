@@ -18,19 +18,26 @@
 #include "tests/support/Eventually.h"
 #include "tests/support/PseudoTerminal.h"
 
+// A type code without a decoder: every read is handed over as it is, with
+// an empty report.
+inline constexpr int kNoDecoder = 5;
+// The frame the tests' lines are opened with.
+inline const std::string kConfig = "Config(9600,8,N,1)";
+
 struct CHandOff {
     std::string text;  // the report as plain text
     std::string raw;
     CTelegramIndex index;
+    CTelegramRecord record;
 };
 
 class CRecordingReceiver : public CTelegramReceiver {
 public:
     void OnTelegramDecoded(const CReportBuilder& report, const std::string& raw,
-                           const CTelegramIndex& index) override
+                           const CTelegramIndex& index, const CTelegramRecord& record) override
     {
         std::lock_guard<std::mutex> lock(guard);
-        handOffs.push_back({CRtfReader::PlainText(report.GetDocument()), raw, index});
+        handOffs.push_back({CRtfReader::PlainText(report.GetDocument()), raw, index, record});
         changed.notify_all();
     }
 
@@ -116,6 +123,6 @@ private:
 inline void StoreLineSettings(CMemorySettingsStore& store, const CMappedLine& line, int typeCode)
 {
     store.WriteString("Port", line.PortName());
-    store.WriteString("Config", "Config(9600,8,N,1)");
+    store.WriteString("Config", kConfig);
     store.WriteInt("Telegram", typeCode);
 }

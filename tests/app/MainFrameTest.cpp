@@ -213,14 +213,14 @@ private slots:
         QSignalSpy delivered(document.get(), &CVantrelDoc::telegramDelivered);
         CReportBuilder early;
         early.Append("early telegram");
-        document->OnTelegramDecoded(early, "E", CTelegramIndex{});
+        document->OnTelegramDecoded(early, "E", CTelegramIndex{}, CTelegramRecord{});
         QTRY_COMPARE(delivered.count(), 1);
         QVERIFY(view->toPlainText().contains("early telegram"));
         QCOMPARE(flashes.count(), 1);
 
         CReportBuilder late;
         late.Append("late telegram");
-        document->OnTelegramDecoded(late, "L", CTelegramIndex{});
+        document->OnTelegramDecoded(late, "L", CTelegramIndex{}, CTelegramRecord{});
         frame->close();
         QTRY_COMPARE(delivered.count(), 2);
         QCOMPARE(flashes.count(), 1);

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstdint>
 #include <cstring>
 #include <limits>
@@ -41,6 +42,18 @@ std::string F64(double value)
     std::uint64_t bits;
     std::memcpy(&bits, &value, sizeof bits);
     return LittleEndian(bits, 8);
+}
+
+// The bytes as the raw column shows them, two upper-case digits each.
+std::string HexOf(const std::string& bytes)
+{
+    std::string hex;
+    for (const char byte : bytes) {
+        char digits[3];
+        std::snprintf(digits, sizeof digits, "%02X", byte & 0xFF);
+        hex += digits;
+    }
+    return hex;
 }
 
 // Header, section, then the right sum and the stop character.
@@ -508,6 +521,50 @@ TEST(Hpr418Decoder, VariantFRebuildsTheLblMessage)
 
     // The same bytes read with the HPR 418D layout are a different, mis-sized telegram.
     EXPECT_THAT(Decode418(false, lbl.Wire()).text, EndsWith("Tg section sizing error, received 73, tg size 54"));
+}
+
+// HPR 418F positions are narrowed to float by rounding to the nearest: a
+// double up to half a step past the largest float is that float, only one
+// at or past that point is an infinity. The report's raw column and the CSV
+// show the rounded value, with the sign of the double.
+TEST(Hpr418Decoder, VariantFRoundsDoublesToTheNearestFloat)
+{
+    const float largest = std::numeric_limits<float>::max();
+    const float infinity = std::numeric_limits<float>::infinity();
+    const double halfStepPast = 0x1.ffffffp+127;  // half-way from the largest float to 2^128
+    const struct {
+        double value;
+        float narrowed;
+    } cases[] = {
+        {largest, largest},
+        {std::nextafter(double{largest}, HUGE_VAL), largest},
+        {std::nextafter(halfStepPast, 0.0), largest},
+        {halfStepPast, infinity},
+        {std::nextafter(halfStepPast, HUGE_VAL), infinity},
+        {1e300, infinity},
+        {HUGE_VAL, infinity},
+        {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<float>::quiet_NaN()},
+        {1500.25, 1500.25f},
+        {0x1.000001p0, 1.0f},  // a tie within the range goes to the even neighbour
+    };
+    for (const auto& c : cases) {
+        for (const double sign : {1.0, -1.0}) {
+            SCOPED_TRACE(testing::Message() << std::hexfloat << sign * c.value);
+            CLbl lbl;
+            lbl.variantF = true;
+            lbl.east = sign * c.value;
+            lbl.north = sign * c.value;
+            const CLogged logged = DecodeLogged(true, {lbl.Wire()});
+            const float narrowed = static_cast<float>(sign) * c.narrowed;
+            const std::string raw = HexOf(F32(narrowed));
+            char csv[64];
+            std::snprintf(csv, sizeof csv, "%.1f", narrowed);
+            const std::string interpretation = std::fabs(narrowed) < 1000000 ? csv + std::string(10, ' ') : "";
+            EXPECT_EQ(LineOf(logged.results[0], "pos_east"), "pos_east       " + raw + "   " + interpretation);
+            EXPECT_EQ(LineOf(logged.results[0], "pos_north"), "pos_north      " + raw + "   " + interpretation);
+            EXPECT_THAT(logged.rows[4], HasSubstr(",2,1," + std::string(csv) + "," + csv + ",120.5,"));
+        }
+    }
 }
 
 // Every telegram the generator makes decodes cleanly, whichever variant.

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <set>
 
 #include "decoders/FormatTable.h"
@@ -142,7 +143,7 @@ TEST(ZaqAsciiDecoder, NumbersAbsentOrUnreadableAreZero)
     CZaqAsciiDecoder decoder;
     CLoggedDecoder logged(decoder);
     const CLoggedDecode out =
-        logged.Decode("07 Jan 26 14:03:27 B:4 X:abc Y:1e3 D:+2.5 P:+-1 R:1e99 C:7.25e-1 E:\r\n");
+        logged.Decode("07 Jan 26 14:03:27 B:4 X:abc Y:1e3 D:+2.5 P:+-1 R:infi C:7.25e-1 E:\r\n");
     const std::string& text = out.result.text;
     EXPECT_EQ(LineOf(text, "X_pos"), "X_pos          X:    0.0   Beacon X coordinate position (metres)");
     EXPECT_EQ(LineOf(text, "Y_pos"), "Y_pos          Y: 1000.0   Beacon Y coordinate position (metres)");
@@ -169,6 +170,42 @@ TEST(ZaqAsciiDecoder, RealsInDecimalAndHexadecimal)
         const CDecodeResult result = DecodeTelegram(decoder, "07 Jan 26 14:03:27 B:4 X:" + c.number + " Y:1\r\n");
         EXPECT_EQ(LineOf(result.text, "X_pos"), "X_pos          " + c.column + "   Beacon X coordinate position (metres)")
             << c.number;
+    }
+}
+
+// A real is what the C library's scan conversion "%f" stores for the text
+// after the colon, in the report and in the log alike; when that conversion
+// fails the value is unread and shows as 0.0. Words beyond the float range,
+// words that only start like a number and the scan's own quirks.
+TEST(ZaqAsciiDecoder, RealsAreWhatTheCLibraryScanReads)
+{
+    const char* words[] = {
+        // beyond the float range: infinities, and zeros that keep their sign
+        "1e99", "-1e99", "3.40282357e38", "-0x1p128", "1e99999999999999999999", "-1e-99", "1e-99", "-1e-40",
+        // words that start like "infinity" or "nan"
+        "infix", "infi", "-infinit", "+infin", "inf5", "-INF", "InFiNiTy7", "in", "nan(7)", "-nanx", "na",
+        // signs, points, exponents and hexadecimal prefixes
+        "-0xg", "-0x", "0x.", "-0x.p1", "0x1p+", "--1", "+-1", "+.5", "-.", "1e+", "-0",
+    };
+    for (const std::string word : words) {
+        const std::string telegram = "07 Jan 26 14:03:27 B:4 X:" + word + " Y:1\r\n";
+        float scanned = 0.0f;
+        if (std::sscanf(telegram.c_str() + telegram.find("X:") + 2, "%f", &scanned) != 1)
+            scanned = 0.0f;
+        char column[64];
+        char logged[64];
+        std::snprintf(column, sizeof column, "X:%7.1f", scanned);
+        std::snprintf(logged, sizeof logged, "%3.1f", scanned);
+
+        CZaqAsciiDecoder decoder;
+        CLoggedDecoder log(decoder);
+        const CLoggedDecode out = log.Decode(telegram);
+        EXPECT_EQ(LineOf(out.result.text, "X_pos"),
+                  "X_pos          " + std::string(column) + "   Beacon X coordinate position (metres)")
+            << word;
+        EXPECT_EQ(out.row, " 0.00," + std::to_string(telegram.size()) + ",OK, 7 Jan 26,14:03:27,4," + logged +
+                               ",1.0,0.0,0.0,0.0,0.0,0,,,13,10")
+            << word;
     }
 }
 

@@ -85,6 +85,56 @@ TEST(ReportBuilder, LongPiecesAreAppendedWhole)
     EXPECT_EQ(BodyOf(report), longText + "|");
 }
 
+// The field lines as data: label, raw column and interpretation of every
+// line that has a raw column, as the user reads them.
+TEST(ReportBuilder, FieldLinesAreTakenAsTheyAreWritten)
+{
+    CReportBuilder report;
+    report.Append("Telegram type   : %s", "HPR 418 SSBL");
+    report.NewLine();
+    report.AppendText("tp_index       ");
+    report.AppendHex("%02x%02x       ", 0x0c, 0x00);
+    report.Append("for Transponder index %d", 12);
+    report.NewLine();
+    // A calculated sum in the raw colour after the interpretation began
+    // belongs to the interpretation; trailing blanks go.
+    report.AppendText("sumcheck       ");
+    report.AppendAsciiText("1A2B      ");
+    report.AppendHex(" %02x%02x ", 0x1a, 0x2b);
+    report.AppendText("(calculated)     ");
+    report.NewLine();
+    // An unlabelled line under the interpretation carries it on.
+    report.AppendText("Header         ");
+    report.AppendHex("         %02X         ", 0x19);
+    report.AppendText("Running, Coords: Cartesian, ");
+    report.NewLine();
+    report.AppendText(std::string(26, ' ') + "With respect to the ship's Main reference point");
+    report.NewLine();
+    // A received sentence shown without a label is no field line.
+    report.AppendAsciiText("$PSIMSSB,1,2*00");
+    report.NewLine();
+    // CR and LF inside a piece are no line breaks in the report.
+    report.AppendText("Sentence       ");
+    report.AppendAsciiText("$PSIMSSB\r\n");
+    report.NewLine();
+    report.Append("Tg section sizing error\n");
+
+    const std::vector<CReportField>& fields = report.Fields();
+    ASSERT_EQ(fields.size(), 4u);
+    EXPECT_EQ(fields[0].label, "tp_index");
+    EXPECT_EQ(fields[0].raw, "0C00");
+    EXPECT_EQ(fields[0].text, "for Transponder index 12");
+    EXPECT_EQ(fields[1].raw, "1A2B");
+    EXPECT_EQ(fields[1].text, " 1A2B (calculated)");
+    EXPECT_EQ(fields[2].raw, "19");
+    EXPECT_EQ(fields[2].text, "Running, Coords: Cartesian, With respect to the ship's Main reference point");
+    EXPECT_EQ(fields[3].raw, "$PSIMSSB");
+    EXPECT_EQ(fields[3].text, "");
+
+    EXPECT_EQ(report.TakeFields().size(), 4u);
+    EXPECT_TRUE(report.Fields().empty());
+}
+
 TEST(RtfReader, RoundTripsTextAttributesAndEscapes)
 {
     CReportBuilder report;

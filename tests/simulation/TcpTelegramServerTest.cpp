@@ -11,7 +11,7 @@
 #include <string>
 #include <thread>
 
-#include "simulation/SocketAddress.h"
+#include "simulation/HostPort.h"
 #include "simulation/TcpTelegramServer.h"
 #include "tests/simulation/NetworkSinkSupport.h"
 #include "tests/support/Eventually.h"
@@ -27,8 +27,8 @@ protected:
     // A server on host with a port the system picks; the simulator not started.
     void Serve(const CSimulationOptions& options, const std::string& host = "127.0.0.1")
     {
-        auto server = std::make_unique<CTcpTelegramServer>(CSocketAddress::Resolve({host, 0}, SOCK_STREAM));
-        port = server->LocalAddress().Port();
+        auto server = std::make_unique<CTcpTelegramServer>(CHostPort{host, 0}.Resolve(SOCK_STREAM));
+        port = CHostPort::Of(server->LocalAddress()).port;
         simulator = std::make_unique<CTelegramSimulator>(std::move(server), options);
     }
 
@@ -132,8 +132,8 @@ TEST_F(TcpTelegramServerTest, StopsPromptlyWhileWaitingForAClient)
 
 TEST_F(TcpTelegramServerTest, PortInUseIsToldWithTheReason)
 {
-    const CTcpTelegramServer first(CSocketAddress::Resolve({"127.0.0.1", 0}, SOCK_STREAM));
-    const std::string address = first.LocalAddress().Text();
+    const CTcpTelegramServer first(CHostPort{"127.0.0.1", 0}.Resolve(SOCK_STREAM));
+    const std::string address = CHostPort::Of(first.LocalAddress()).Text();
     try {
         CTcpTelegramServer second(first.LocalAddress());
         FAIL() << "listened twice on " << address;
@@ -153,7 +153,7 @@ TEST_F(TcpTelegramServerTest, RestartsOnItsPortWhileTheOldConnectionLingers)
     simulator.reset();  // the server closes first
     EXPECT_TRUE(client.ReadUntilEnd(5s));
 
-    const CSocketAddress samePort = CSocketAddress::Resolve({"127.0.0.1", port}, SOCK_STREAM);
+    const CSocketAddress samePort = CHostPort{"127.0.0.1", port}.Resolve(SOCK_STREAM);
     simulator = std::make_unique<CTelegramSimulator>(std::make_unique<CTcpTelegramServer>(samePort),
                                                      Simulation(kTypeHpr418F, 50, 2));
     simulator->Start();

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "simulation/SocketAddress.h"
+#include "simulation/HostPort.h"
 #include "simulation/UdpTelegramSender.h"
 #include "tests/simulation/NetworkSinkSupport.h"
 #include "tests/support/LoopbackSockets.h"
@@ -21,7 +21,7 @@ using namespace std::chrono_literals;
 std::unique_ptr<CTelegramSimulator> SimulatorSendingTo(const std::string& host, std::uint16_t port,
                                                        const CSimulationOptions& options)
 {
-    const CSocketAddress destination = CSocketAddress::Resolve({host, port}, SOCK_DGRAM);
+    const CSocketAddress destination = CHostPort{host, port}.Resolve(SOCK_DGRAM);
     return std::make_unique<CTelegramSimulator>(std::make_unique<CUdpTelegramSender>(destination), options);
 }
 

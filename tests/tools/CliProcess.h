@@ -1,6 +1,7 @@
 #pragma once
 // Runs vantrel-cli as a child process, the way a user or a script does: read
-// its output while it runs, send it a signal as a user's Ctrl-C would, then
+// its output while it runs (or leave it unread, as a paused terminal or a
+// pipe nobody reads does), send it a signal as a user's Ctrl-C would, then
 // collect the rest with its exit status.
 #include <fcntl.h>
 #include <poll.h>
@@ -21,10 +22,11 @@ struct CCliResult {
 class CChildProcess {
 public:
     // extraEnvironment: "NAME=VALUE" entries added to this process's environment;
-    // input: what the child reads on its standard input (then end of file).
+    // input: what the child reads on its standard input (then end of file);
+    // outputPath: a file that takes standard output instead of a pipe.
     explicit CChildProcess(const std::vector<std::string>& args,
                            const std::vector<std::string>& extraEnvironment = {},
-                           const std::string& input = "")
+                           const std::string& input = "", const std::string& outputPath = "")
     {
         int inPipe[2], outPipe[2], errPipe[2];
         if (pipe2(inPipe, O_CLOEXEC) != 0 || pipe2(outPipe, O_CLOEXEC) != 0 || pipe2(errPipe, O_CLOEXEC) != 0)
@@ -32,7 +34,8 @@ public:
         pid = fork();
         if (pid == 0) {
             dup2(inPipe[0], 0);
-            dup2(outPipe[1], 1);
+            const int outputFile = outputPath.empty() ? -1 : open(outputPath.c_str(), O_WRONLY | O_CLOEXEC);
+            dup2(outputFile >= 0 ? outputFile : outPipe[1], 1);
             dup2(errPipe[1], 2);
             for (const std::string& entry : extraEnvironment)
                 putenv(const_cast<char*>(entry.c_str()));
@@ -52,6 +55,8 @@ public:
         }
         close(inPipe[1]);
         fds[0] = outPipe[0];
+        if (!outputPath.empty())
+            CloseOutput();
         fds[1] = errPipe[0];
     }
 
@@ -81,12 +86,33 @@ public:
 
     void Signal(int signalNumber) { kill(pid, signalNumber); }
 
+    // From now on standard output is not read: once its pipe is full, the
+    // child's writes wait. Wait collects it after the child has ended.
+    void LeaveOutputUnread() { readingOutput = false; }
+    void ResumeReadingOutput() { readingOutput = true; }
+    // The pipe of standard output holds this many bytes (at least a page).
+    bool SetOutputPipeSize(int bytes) { return fds[0] >= 0 && fcntl(fds[0], F_SETPIPE_SZ, bytes) >= bytes; }
+    // Closes the reading end of standard output, as a reader that goes away does.
+    void CloseOutput()
+    {
+        if (fds[0] >= 0)
+            close(fds[0]);
+        fds[0] = -1;
+    }
+
+    // True when the child has ended (it is left to Wait to collect).
+    bool HasEnded()
+    {
+        siginfo_t info{};
+        return waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == pid;
+    }
+
     // Collects the rest of the output and the exit status; kills the child
     // when it has not ended within timeout (status then 128 + SIGKILL).
     CCliResult Wait(std::chrono::milliseconds timeout)
     {
         const auto end = std::chrono::steady_clock::now() + timeout;
-        while (fds[0] >= 0 || fds[1] >= 0) {
+        while (StreamsOpen()) {
             const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
             if (left.count() <= 0) {
                 kill(pid, SIGKILL);
@@ -97,6 +123,7 @@ public:
         int status = 0;
         waitpid(pid, &status, 0);
         reaped = true;
+        CollectUnreadOutput();
         result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
         return result;
     }
@@ -104,12 +131,15 @@ public:
     const CCliResult& SoFar() const { return result; }
 
 private:
-    // One wait for output; false when both streams have ended.
+    // The streams still read: standard output only while it is read.
+    bool StreamsOpen() const { return (readingOutput && fds[0] >= 0) || fds[1] >= 0; }
+
+    // One wait for output; false when the streams read have ended.
     bool Pump(int timeoutMs)
     {
-        pollfd watched[2] = {{fds[0], POLLIN, 0}, {fds[1], POLLIN, 0}};
+        pollfd watched[2] = {{readingOutput ? fds[0] : -1, POLLIN, 0}, {fds[1], POLLIN, 0}};
         if (poll(watched, 2, timeoutMs) <= 0)
-            return fds[0] >= 0 || fds[1] >= 0;
+            return StreamsOpen();
         std::string* sinks[2] = {&result.out, &result.err};
         for (int i = 0; i < 2; ++i) {
             if (fds[i] < 0 || !(watched[i].revents & (POLLIN | POLLHUP)))
@@ -123,11 +153,22 @@ private:
                 fds[i] = -1;
             }
         }
-        return fds[0] >= 0 || fds[1] >= 0;
+        return StreamsOpen();
+    }
+
+    // What the ended child left in the pipe of standard output.
+    void CollectUnreadOutput()
+    {
+        if (readingOutput || fds[0] < 0)
+            return;
+        char buffer[4096];
+        for (ssize_t n; (n = read(fds[0], buffer, sizeof buffer)) > 0;)
+            result.out.append(buffer, static_cast<std::size_t>(n));
     }
 
     pid_t pid = -1;
     bool reaped = false;
+    bool readingOutput = true;
     int fds[2] = {-1, -1};
     CCliResult result;
 };

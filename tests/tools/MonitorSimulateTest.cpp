@@ -16,65 +16,15 @@
 #include "tests/decoders/DecoderTestSupport.h"
 #include "tests/support/Eventually.h"
 #include "tests/support/PseudoTerminal.h"
+#include "tests/support/ReportText.h"
 #include "tests/tools/CliProcess.h"
+#include "tests/tools/MonitorTestSupport.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 
-std::size_t Occurrences(const std::string& text, const std::string& what)
-{
-    std::size_t count = 0;
-    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
-        ++count;
-    return count;
-}
-
-// The telegram status words a valid telegram never shows.
-bool ShowsAStatusError(const std::string& reports)
-{
-    for (const char* word : {"BAD DATA", "EARLT EOT", "TIMED OUT", "CHECKSUM ERROR"}) {
-        if (reports.find(word) != std::string::npos)
-            return true;
-    }
-    return false;
-}
-
-// The rows of a CSV log that stand for telegrams (not the header rows).
-std::size_t TelegramRows(const std::string& csv)
-{
-    std::size_t rows = 0;
-    for (const std::string& line : SplitLines(csv)) {
-        if (line.rfind("Time,", 0) != 0 && line.rfind("Base ->", 0) != 0)
-            ++rows;
-    }
-    return rows;
-}
-
-class MonitorSimulateTest : public ::testing::Test {
-protected:
-    // Children started without an environment of their own get this folder too.
-    MonitorSimulateTest() { setenv("XDG_CONFIG_HOME", home.path.c_str(), 1); }
-
-    std::string ConfigHome() const { return "XDG_CONFIG_HOME=" + home.path.string(); }
-    std::string StoredSettings() const
-    {
-        return ReadWholeFile((home.path / "Quorvane International Ltd" / "Vantrel.conf").string());
-    }
-
-    // The port map the children read at every opening, replaced whole.
-    void MapPorts(const std::string& entries) const
-    {
-        const std::filesystem::path folder = home.path / "Quorvane International Ltd";
-        std::filesystem::create_directories(folder);
-        const std::filesystem::path next = folder / "Vantrel-ports.conf.next";
-        std::ofstream(next) << entries << "\n";
-        std::filesystem::rename(next, folder / "Vantrel-ports.conf");
-    }
-
-    CTempDir home;
-    CTempDir logs;
-};
+using MonitorSimulateTest = CMonitorTest;
 
 TEST_F(MonitorSimulateTest, MonitorReadsTheSimulatorsPseudoTerminalWithTheStoredSettings)
 {

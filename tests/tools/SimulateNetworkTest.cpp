@@ -8,7 +8,7 @@
 #include <string>
 #include <thread>
 
-#include "simulation/SocketAddress.h"
+#include "simulation/HostPort.h"
 #include "simulation/TcpTelegramServer.h"
 #include "tests/simulation/NetworkSinkSupport.h"
 #include "tests/support/LoopbackSockets.h"
@@ -89,8 +89,8 @@ TEST_F(SimulateNetworkTest, CtrlCEndsTheWaitForAClient)
 
 TEST_F(SimulateNetworkTest, AddressThatCannotBeUsedIsToldWithTheReason)
 {
-    const CTcpTelegramServer taken(CSocketAddress::Resolve({"127.0.0.1", 0}, SOCK_STREAM));
-    const std::string address = taken.LocalAddress().Text();
+    const CTcpTelegramServer taken(CHostPort{"127.0.0.1", 0}.Resolve(SOCK_STREAM));
+    const std::string address = CHostPort::Of(taken.LocalAddress()).Text();
     const CCliResult inUse = RunCli({"simulate", "--tcp-listen", address, "--type", "6"});
     EXPECT_EQ(inUse.status, 1);
     EXPECT_EQ(inUse.err, "vantrel-cli simulate: cannot listen on " + address + ": Address already in use\n");

@@ -1,13 +1,13 @@
 // Addresses as the user writes them for the simulator's network sources.
 #include <gtest/gtest.h>
 
-#include <stdexcept>
+#include <exception>
 
-#include "simulation/SocketAddress.h"
+#include "simulation/HostPort.h"
 
 namespace {
 
-TEST(SocketAddressTest, HostAndPortAreReadInEveryFormTheUserWrites)
+TEST(HostPortTest, HostAndPortAreReadInEveryFormTheUserWrites)
 {
     struct Case {
         const char* text;
@@ -27,7 +27,7 @@ TEST(SocketAddressTest, HostAndPortAreReadInEveryFormTheUserWrites)
     EXPECT_EQ(portOnly->port, 4001);
 }
 
-TEST(SocketAddressTest, TextThatIsNoHostAndPortIsRefused)
+TEST(HostPortTest, TextThatIsNoHostAndPortIsRefused)
 {
     for (const char* text : {"", "5600", ":5600", "host:", "host:65536", "host:-1", "host:56x", "host:+56", "::1:5600",
                              "[::1]", "[::1]5600", "[::1:5600", "[]:5600", "host:123456"})
@@ -36,24 +36,24 @@ TEST(SocketAddressTest, TextThatIsNoHostAndPortIsRefused)
     EXPECT_FALSE(CHostPort::Parse("port", "127.0.0.1"));
 }
 
-TEST(SocketAddressTest, ResolvedAddressesReadBackAsTheUserWritesThem)
+TEST(HostPortTest, ResolvedAddressesReadBackAsTheUserWritesThem)
 {
-    EXPECT_EQ(CSocketAddress::Resolve({"127.0.0.1", 5600}, SOCK_DGRAM).Text(), "127.0.0.1:5600");
-    const CSocketAddress v6 = CSocketAddress::Resolve({"::1", 4001}, SOCK_STREAM);
+    EXPECT_EQ(CHostPort::Of(CHostPort{"127.0.0.1", 5600}.Resolve(SOCK_DGRAM)).Text(), "127.0.0.1:5600");
+    const CSocketAddress v6 = CHostPort{"::1", 4001}.Resolve(SOCK_STREAM);
     EXPECT_EQ(v6.Family(), AF_INET6);
-    EXPECT_EQ(v6.Text(), "[::1]:4001");
-    EXPECT_EQ(v6.Port(), 4001);
+    EXPECT_EQ(CHostPort::Of(v6).Text(), "[::1]:4001");
+    EXPECT_EQ(CHostPort::Of(v6).port, 4001);
     // A host name is looked up once, to one of its addresses.
-    const std::string localhost = CSocketAddress::Resolve({"localhost", 80}, SOCK_DGRAM).Text();
+    const std::string localhost = CHostPort::Of(CHostPort{"localhost", 80}.Resolve(SOCK_DGRAM)).Text();
     EXPECT_TRUE(localhost == "127.0.0.1:80" || localhost == "[::1]:80") << localhost;
 }
 
-TEST(SocketAddressTest, UnknownHostIsToldWithTheReason)
+TEST(HostPortTest, UnknownHostIsToldWithTheReason)
 {
     try {
-        CSocketAddress::Resolve({"no-such-host.invalid", 5600}, SOCK_DGRAM);
+        CHostPort{"no-such-host.invalid", 5600}.Resolve(SOCK_DGRAM);
         FAIL() << "resolved";
-    } catch (const std::runtime_error& error) {
+    } catch (const std::exception& error) {
         const std::string what = error.what();
         EXPECT_EQ(what.rfind("cannot resolve no-such-host.invalid: ", 0), 0u) << what;
         EXPECT_GT(what.size(), std::string("cannot resolve no-such-host.invalid: ").size());

@@ -1,0 +1,262 @@
+// vantrel-cli monitor against a terminal that stops reading (paused with
+// Ctrl-S, or a pipe nobody reads): reception and logging go on, what the
+// terminal could not take is told, SIGTERM still ends the monitor at once
+// and a second Ctrl-C ends it whatever it waits for. An output whose
+// reader goes away ends it cleanly; one that cannot be written is told.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <iostream>
+#include <string>
+#include <thread>
+
+#include "decoders/FormatTable.h"
+#include "simulation/PtyLine.h"
+#include "simulation/TelegramGenerator.h"
+#include "tests/tools/CliProcess.h"
+#include "tests/tools/MonitorTestSupport.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+const std::string kLeftOutLine = "vantrel-cli monitor: ";
+const std::string kLeftOutReason = " left out: the terminal does not keep up\n";
+
+// Waits until a reader has opened the line (the master no longer sees a hang-up).
+bool WaitForListener(const CPtyLine& line, std::chrono::milliseconds timeout)
+{
+    for (const auto end = Clock::now() + timeout; Clock::now() < end; std::this_thread::sleep_for(20ms)) {
+        pollfd master{line.MasterFd(), 0, 0};
+        if (poll(&master, 1, 0) == 0)
+            return true;
+    }
+    return false;
+}
+
+bool WaitForRows(const std::string& csvPath, std::size_t rows, std::chrono::milliseconds timeout)
+{
+    for (const auto end = Clock::now() + timeout; Clock::now() < end; std::this_thread::sleep_for(10ms)) {
+        if (TelegramRows(ReadWholeFile(csvPath)) >= rows)
+            return true;
+    }
+    return false;
+}
+
+// The count n of "vantrel-cli monitor: n reports left out: ..." at pos, or -1.
+long long LeftOutCountAt(const std::string& text, std::size_t pos)
+{
+    if (text.compare(pos, kLeftOutLine.size(), kLeftOutLine) != 0)
+        return -1;
+    std::size_t digits = 0;
+    const long long count = std::stoll(text.substr(pos + kLeftOutLine.size(), 20), &digits);
+    const std::size_t reason = text.find(" left out: ", pos);
+    if (digits == 0 || reason == std::string::npos || text.compare(reason, kLeftOutReason.size(), kLeftOutReason) != 0)
+        return -1;
+    return count;
+}
+
+// Walks the monitor's standard output: every report's telegram number must
+// follow the one before, a line telling n reports left out standing for
+// n numbers. The number after the last report, or 0 when out of order.
+std::uint64_t NextTelegramNumber(const std::string& out, std::size_t& notes)
+{
+    const std::string numberLine = "Telegram number : ";
+    std::uint64_t next = 1;
+    notes = 0;
+    for (std::size_t at = 0; at < out.size();) {
+        const long long leftOut = LeftOutCountAt(out, at);
+        if (leftOut > 0) {
+            next += static_cast<std::uint64_t>(leftOut);
+            ++notes;
+        } else if (out.compare(at, numberLine.size(), numberLine) == 0) {
+            if (std::stoull(out.substr(at + numberLine.size(), 20)) != next) {
+                ADD_FAILURE() << "telegram " << out.substr(at, 30) << " where " << next << " was due";
+                return 0;
+            }
+            ++next;
+        }
+        const std::size_t lineEnd = out.find('\n', at);
+        at = lineEnd == std::string::npos ? out.size() : lineEnd + 1;
+    }
+    return next;
+}
+
+class MonitorTerminalTest : public CMonitorTest {
+protected:
+    // The monitor reading the test's own pseudo-terminal as COM1, type HPR 418F.
+    std::vector<std::string> ListenerEnvironment() const
+    {
+        return {ConfigHome(), "VANTREL_PORTS=COM1=" + line.SlavePath()};
+    }
+
+    CPtyLine line;
+};
+
+// The whole burst is logged although the terminal takes none of it, and
+// SIGTERM ends the monitor at once; the reports the pipe took are whole
+// and in order, and a line on standard error says how many were left out.
+TEST_F(MonitorTerminalTest, TerminalThatDoesNotReadHoldsUpNeitherLoggingNorTheEnd)
+{
+    const std::string csvPath = logs.File("burst.csv");
+    CChildProcess monitor({"monitor", "--port", "COM1", "--type", std::to_string(kTypeHpr418F), "--timeout", "120",
+                           "--csv", csvPath},
+                          ListenerEnvironment());
+    monitor.LeaveOutputUnread();
+    ASSERT_TRUE(WaitForListener(line, 20s));
+
+    // 15 seconds at 8 telegrams a second, as the positioning system sends
+    // them. Each waits for the row of the one before: on a busy machine a
+    // reader that comes late would take two telegrams as one.
+    const auto generator = CTelegramGenerator::Create(kTypeHpr418F);
+    std::string sent;
+    const auto start = Clock::now();
+    for (std::size_t i = 0; i < 120; ++i) {
+        std::this_thread::sleep_until(start + i * 125ms);
+        const std::string telegram = generator->Next();
+        ASSERT_EQ(write(line.MasterFd(), telegram.data(), telegram.size()), static_cast<ssize_t>(telegram.size()));
+        sent += telegram;
+        ASSERT_TRUE(WaitForRows(csvPath, i + 1, 5s)) << "telegram " << i + 1 << " was not logged";
+    }
+    ASSERT_FALSE(monitor.HasEnded());
+
+    const auto signalled = Clock::now();
+    monitor.Signal(SIGTERM);
+    const CCliResult result = monitor.Wait(10s);
+    const auto toExit = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - signalled);
+    std::cout << "[ figures  ] SIGTERM to exit with the terminal not reading: " << toExit.count() << " ms\n";
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_LT(toExit, 3s);  // a second when the machine is not busy
+
+    const std::string csv = ReadWholeFile(csvPath);
+    EXPECT_EQ(TelegramRows(csv), 120u);
+    EXPECT_EQ(Occurrences(csv, ",OK,"), 120u);
+    EXPECT_EQ(ReadWholeFile(logs.File("burst.raw")), sent);
+
+    const std::size_t told = result.err.find(kLeftOutLine);
+    ASSERT_NE(told, std::string::npos) << result.err;
+    const long long leftOut = LeftOutCountAt(result.err, told);
+    ASSERT_GT(leftOut, 0) << result.err;
+    // The reports the pipe holds come first and whole; one cut off by the end counts as left out.
+    const std::uint64_t shown = 120 - static_cast<std::uint64_t>(leftOut);
+    for (std::uint64_t number = 1; number <= shown; ++number)
+        EXPECT_NE(result.out.find("Telegram number : " + std::to_string(number) + "\n"), std::string::npos) << number;
+    EXPECT_EQ(result.out.find("Telegram number : " + std::to_string(shown + 2) + "\n"), std::string::npos);
+}
+
+// Reports the terminal could not take while it did not read are told in
+// their place once it reads again, so that the telegram numbers add up,
+// and --count counts them: the monitor ends by itself.
+TEST_F(MonitorTerminalTest, ReportsLeftOutAreToldWhereTheyAreMissing)
+{
+    const std::string csvPath = logs.File("gap.csv");
+    CChildProcess monitor({"monitor", "--port", "COM1", "--type", std::to_string(kTypeHpr418F), "--timeout", "120",
+                           "--csv", csvPath, "--count", "250"},
+                          ListenerEnvironment());
+    ASSERT_TRUE(monitor.SetOutputPipeSize(4096));
+    monitor.LeaveOutputUnread();
+    ASSERT_TRUE(WaitForListener(line, 20s));
+    fcntl(line.MasterFd(), F_SETFL, fcntl(line.MasterFd(), F_GETFL) | O_NONBLOCK);
+
+    // Telegrams back to back: the monitor reads them 256 bytes at a time.
+    const auto generator = CTelegramGenerator::Create(kTypeHpr418F);
+    std::string pending;
+    auto send = [&](std::chrono::milliseconds pause) {
+        if (pending.empty())
+            pending = generator->Next();
+        const ssize_t written = write(line.MasterFd(), pending.data(), pending.size());
+        if (written > 0)
+            pending.erase(0, static_cast<std::size_t>(written));
+        std::this_thread::sleep_for(pause);
+    };
+    for (const auto end = Clock::now() + 30s; Clock::now() < end && TelegramRows(ReadWholeFile(csvPath)) < 150;)
+        send(1ms);
+    ASSERT_GE(TelegramRows(ReadWholeFile(csvPath)), 150u);
+
+    monitor.ResumeReadingOutput();
+    for (const auto end = Clock::now() + 30s; Clock::now() < end && !monitor.HasEnded();) {
+        send(0ms);
+        monitor.WaitForOutput("no such text", 5ms);
+    }
+    const CCliResult result = monitor.Wait(10s);
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.err, "");
+
+    std::size_t notes = 0;
+    EXPECT_EQ(NextTelegramNumber(result.out, notes), 251u) << result.out.substr(0, 2000);
+    EXPECT_GE(notes, 1u);
+    EXPECT_GE(TelegramRows(ReadWholeFile(csvPath)), 250u);
+}
+
+// When the logs cannot be written (a named pipe nobody empties), the first
+// Ctrl-C waits for them; the second ends the monitor at once.
+TEST_F(MonitorTerminalTest, SecondCtrlCEndsTheMonitorAtOnce)
+{
+    const std::string csvPath = logs.File("stuck.csv");
+    ASSERT_EQ(mkfifo(csvPath.c_str(), 0600), 0);
+    const int keptOpen = open(csvPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);  // never read
+    ASSERT_GE(keptOpen, 0);
+    CChildProcess monitor({"monitor", "--demo", "--type", std::to_string(kTypeHpr418F), "--csv", csvPath},
+                          {ConfigHome()});
+    ASSERT_TRUE(monitor.WaitForOutput("Telegram number : 1\n", 20s)) << monitor.SoFar().err;
+    const int filler = open(csvPath.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(filler, 0);
+    const std::string block(4096, 'x');
+    while (write(filler, block.data(), block.size()) > 0 || write(filler, block.data(), 1) > 0) {
+    }
+    std::this_thread::sleep_for(3s);  // the next row waits for room in the pipe
+
+    monitor.Signal(SIGINT);
+    std::this_thread::sleep_for(1s);
+    EXPECT_FALSE(monitor.HasEnded()) << "the first Ctrl-C did not wait for the logs";
+    const auto signalled = Clock::now();
+    monitor.Signal(SIGINT);
+    const CCliResult result = monitor.Wait(10s);
+    const auto toExit = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - signalled);
+    std::cout << "[ figures  ] second Ctrl-C to exit: " << toExit.count() << " ms\n";
+    EXPECT_EQ(result.status, 128 + SIGINT);
+    EXPECT_LT(toExit, 3s);
+    close(filler);
+    close(keptOpen);
+}
+
+// `monitor | head`: the reader goes away; the monitor stops as on Ctrl-C,
+// with whole logs, instead of being killed halfway by SIGPIPE.
+TEST_F(MonitorTerminalTest, ReaderThatGoesAwayEndsTheMonitorCleanly)
+{
+    const std::string csvPath = logs.File("piped.csv");
+    CChildProcess monitor({"monitor", "--demo", "--type", std::to_string(kTypeHpr418F), "--csv", csvPath},
+                          {ConfigHome()});
+    monitor.CloseOutput();
+    const CCliResult result = monitor.Wait(20s);
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.err, "vantrel-cli monitor: standard output was closed; stopped\n");
+    const std::string csv = ReadWholeFile(csvPath);
+    ASSERT_FALSE(csv.empty());
+    EXPECT_EQ(csv.back(), '\n');
+    EXPECT_GE(TelegramRows(csv), 1u);
+}
+
+// An output that cannot be written is told once; the capture goes on to
+// its count and the exit status says that the reports were not written.
+TEST_F(MonitorTerminalTest, OutputThatCannotBeWrittenIsToldAndFailsTheRun)
+{
+    const std::string csvPath = logs.File("full.csv");
+    CChildProcess monitor({"monitor", "--demo", "--type", std::to_string(kTypeHpr418F), "--csv", csvPath, "--count",
+                           "3"},
+                          {ConfigHome()}, "", "/dev/full");
+    const CCliResult result = monitor.Wait(20s);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err,
+              "vantrel-cli monitor: writing the reports failed: No space left on device; they are no longer shown\n");
+    EXPECT_GE(TelegramRows(ReadWholeFile(csvPath)), 3u);
+}
+
+} // namespace

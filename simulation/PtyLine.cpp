@@ -6,21 +6,16 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
-#include <stdexcept>
+
+#include "simulation/SystemError.h"
 
 namespace {
-
-[[noreturn]] void FailWith(const char* what, int error)
-{
-    throw std::runtime_error(std::string(what) + ": " + std::strerror(error));
-}
 
 void MakeSlaveRaw(const std::string& slavePath)
 {
     const int slave = ::open(slavePath.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (slave < 0)
-        FailWith("pseudo-terminal", errno);
+        ThrowSystemError("pseudo-terminal", errno);
     termios state{};
     bool ok = tcgetattr(slave, &state) == 0;
     if (ok) {
@@ -30,7 +25,7 @@ void MakeSlaveRaw(const std::string& slavePath)
     const int error = errno;
     ::close(slave);
     if (!ok)
-        FailWith("pseudo-terminal settings", error);
+        ThrowSystemError("pseudo-terminal settings", error);
 }
 
 } // namespace
@@ -39,11 +34,11 @@ CPtyLine::CPtyLine()
 {
     master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (master < 0)
-        FailWith("posix_openpt", errno);
+        ThrowSystemError("posix_openpt", errno);
     char name[128] = {};
     try {
         if (grantpt(master) != 0 || unlockpt(master) != 0 || ptsname_r(master, name, sizeof name) != 0)
-            FailWith("pseudo-terminal", errno);
+            ThrowSystemError("pseudo-terminal", errno);
         slavePath = name;
         MakeSlaveRaw(slavePath);
     } catch (...) {

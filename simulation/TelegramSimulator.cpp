@@ -1,27 +1,23 @@
 #include "simulation/TelegramSimulator.h"
 
-#include <fcntl.h>
-#include <poll.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 
+#include "simulation/LineWriter.h"
 #include "simulation/TelegramGenerator.h"
 
 namespace {
 using Clock = std::chrono::steady_clock;
-constexpr int kStopCheckMs = 100;  // how long a full line is waited on before Stop is looked at
 } // namespace
 
 CTelegramSimulator::CTelegramSimulator(int lineFd, const CSimulationOptions& simulation)
-    : fd(lineFd), options(simulation), generator(CTelegramGenerator::Create(simulation.typeCode))
+    : CTelegramSimulator(std::make_unique<CLineWriter>(lineFd), simulation)
+{
+}
+
+CTelegramSimulator::CTelegramSimulator(std::unique_ptr<CTelegramSink> telegramSink, const CSimulationOptions& simulation)
+    : sink(std::move(telegramSink)), options(simulation), generator(CTelegramGenerator::Create(simulation.typeCode))
 {
     options.errorFraction = std::clamp(options.errorFraction, 0.0, 1.0);
-    const int flags = fcntl(fd, F_GETFL);
-    if (flags >= 0)
-        fcntl(fd, F_SETFL, flags | O_NONBLOCK);
 }
 
 CTelegramSimulator::~CTelegramSimulator()
@@ -105,6 +101,9 @@ std::string CTelegramSimulator::NextTelegram()
 
 void CTelegramSimulator::Run()
 {
+    const CTelegramSink::StopRequested stopping = [this] { return IsStopRequested(); };
+    if (!sink->WaitUntilReady(stopping))
+        return;
     const auto period = std::chrono::duration_cast<Clock::duration>(
         std::chrono::duration<double>(1.0 / std::max(options.rate, 1e-3)));
     auto next = Clock::now();
@@ -113,8 +112,12 @@ void CTelegramSimulator::Run()
             break;
         const std::string telegram = NextTelegram();
         if (!telegram.empty()) {
-            if (!WriteBurst(SpoilTelegram(telegram, NextSpoil())))
+            std::string error;
+            if (!sink->Send(SpoilTelegram(telegram, NextSpoil()), stopping, error)) {
+                if (!error.empty())
+                    Finish(error);
                 return;
+            }
             ++sent;
         }
         next += period;
@@ -130,31 +133,10 @@ bool CTelegramSimulator::SleepUntil(Clock::time_point when)
     return !stateChanged.wait_until(lock, when, [this] { return stopRequested; });
 }
 
-bool CTelegramSimulator::WriteBurst(const std::string& bytes)
+bool CTelegramSimulator::IsStopRequested() const
 {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t written = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (written > 0) {
-            done += static_cast<std::size_t>(written);
-            continue;
-        }
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
-            Finish(std::strerror(errno));
-            return false;
-        }
-        // The line is full: wait for room, but not past a stop.
-        {
-            std::lock_guard<std::mutex> lock(stateGuard);
-            if (stopRequested)
-                return false;
-        }
-        pollfd room{fd, POLLOUT, 0};
-        ::poll(&room, 1, kStopCheckMs);
-    }
-    return true;
+    std::lock_guard<std::mutex> lock(stateGuard);
+    return stopRequested;
 }
 
 void CTelegramSimulator::Finish(const std::string& error)

@@ -9,6 +9,7 @@
 #include <thread>
 
 class CTelegramGenerator;
+class CTelegramSink;
 
 struct CSimulationOptions {
     int typeCode = 6;
@@ -17,32 +18,33 @@ struct CSimulationOptions {
     double errorFraction = 0.0;  // share of telegrams deliberately spoiled, 0 to 1
 };
 
-// Plays the positioning system: writes generated telegrams to a line, each
-// as one burst followed by silence, at a steady rate, on a thread of its
-// own. A chosen share of them is spoiled in turn (a flipped bit in the
-// middle, so the checksum fails; cut short; a wrong end byte). It never
-// reads. A type without a format keeps the line silent.
+// Plays the positioning system: sends generated telegrams to a sink (a
+// line, each telegram one burst followed by silence; a UDP peer; TCP
+// clients) at a steady rate, on a thread of its own. A chosen share of them
+// is spoiled in turn (a flipped bit in the middle, so the checksum fails;
+// cut short; a wrong end byte). It never reads. A type without a format
+// keeps the line silent.
 class CTelegramSimulator {
 public:
     enum class Spoil { None, WrongChecksum, CutShort, WrongEndByte };
 
-    // fd is not owned; its writes are made non-blocking so that a line
-    // nobody drains cannot hold up Stop.
+    // Writes to the line fd, which is not owned (see CLineWriter).
     CTelegramSimulator(int fd, const CSimulationOptions& options);
+    CTelegramSimulator(std::unique_ptr<CTelegramSink> sink, const CSimulationOptions& options);
     ~CTelegramSimulator();
     CTelegramSimulator(const CTelegramSimulator&) = delete;
     CTelegramSimulator& operator=(const CTelegramSimulator&) = delete;
 
     void Start();
     void Stop();
-    // Waits until the count has been sent or a write failed; false on timeout.
+    // Waits until the count has been sent or sending failed; false on timeout.
     bool WaitFinished(std::chrono::milliseconds timeout);
 
     void SetTelegramType(int typeCode);
 
     std::uint64_t SentCount() const { return sent; }
     std::uint64_t SpoiledCount() const { return spoiled; }
-    // Why writing stopped ("" while it goes on).
+    // Why sending stopped ("" while it goes on).
     std::string GetWriteError() const;
 
     static std::string SpoilTelegram(const std::string& telegram, Spoil how);
@@ -51,11 +53,11 @@ private:
     void Run();
     std::string NextTelegram();
     Spoil NextSpoil();
-    bool WriteBurst(const std::string& bytes);
     bool SleepUntil(std::chrono::steady_clock::time_point when);
+    bool IsStopRequested() const;
     void Finish(const std::string& error);
 
-    int fd;
+    std::unique_ptr<CTelegramSink> sink;
     CSimulationOptions options;
     std::mutex generatorGuard;
     std::unique_ptr<CTelegramGenerator> generator;

@@ -17,9 +17,13 @@
 #include "acquisition/SerialPort.h"
 #include "decoders/FormatTable.h"
 #include "settings/Registry.h"
+#include "simulation/HostPort.h"
+#include "simulation/LineWriter.h"
 #include "simulation/PtyLine.h"
+#include "simulation/TcpTelegramServer.h"
 #include "simulation/TelegramGenerator.h"
 #include "simulation/TelegramSimulator.h"
+#include "simulation/UdpTelegramSender.h"
 #include "tools/OptionValues.h"
 #include "tools/StopSignal.h"
 
@@ -29,10 +33,13 @@ using namespace std::chrono_literals;
 
 const char* const kUsageTemplate =
     "usage: vantrel-cli simulate [--type CODE] [--rate HZ] [--count N] [--errors FRACTION]\n"
-    "                            [--config TEXT] (--port COMn | --device PATH | --pty)\n"
+    "                            [--config TEXT]\n"
+    "                            (--port COMn | --device PATH | --pty |\n"
+    "                             --udp HOST:PORT | --tcp-listen [HOST:]PORT)\n"
     "\n"
     "Plays the positioning system: writes generated telegrams to a line, each\n"
-    "as one burst followed by silence. It never reads. Ctrl-C stops it.\n"
+    "as one burst followed by silence, or sends them over the network. It never\n"
+    "reads. Ctrl-C stops it.\n"
     "\n"
     "  --type CODE        {types}\n"
     "                     (default: the stored type)\n"
@@ -46,9 +53,18 @@ const char* const kUsageTemplate =
     "  --device PATH      write to PATH\n"
     "  --pty              write to a new pseudo-terminal; prints the path to read\n"
     "                     and the VANTREL_PORTS entry that maps a port to it\n"
+    "  --udp HOST:PORT    send each telegram as one UDP datagram to HOST:PORT\n"
+    "                     (a host name, an IPv4 address, a multicast group or\n"
+    "                     [IPv6]); prints the VANTREL_PORTS entry that reads it\n"
+    "  --tcp-listen [HOST:]PORT\n"
+    "                     serve a TCP port as a serial device server does (host\n"
+    "                     default 127.0.0.1, port 0: any free one): waits for the\n"
+    "                     first client, then sends every telegram to every\n"
+    "                     client; prints 'listening on HOST:PORT' and the\n"
+    "                     VANTREL_PORTS entry that reads it\n"
     "\n"
-    "Exit status: 0 done or stopped; 1 the line could not be opened or written;\n"
-    "2 bad usage or a type without telegrams.\n";
+    "Exit status: 0 done or stopped; 1 the line or address could not be opened\n"
+    "or written; 2 bad usage or a type without telegrams.\n";
 
 const char* Usage()
 {
@@ -63,7 +79,12 @@ struct SimulateOptions {
     std::optional<std::string> portName;
     std::optional<std::string> devicePath;
     bool pty = false;
+    std::optional<CHostPort> udpDestination;
+    std::optional<CHostPort> tcpListenAddress;
 };
+
+// Where --tcp-listen listens when its value names only a port.
+const char* const kDefaultListenHost = "127.0.0.1";
 
 int ParseValue(const COptionReader& reader, const std::string& arg, const std::string& value,
                SimulateOptions& options)
@@ -96,6 +117,14 @@ int ParseValue(const COptionReader& reader, const std::string& arg, const std::s
         options.portName = value;
     } else if (arg == "--device") {
         options.devicePath = value;
+    } else if (arg == "--udp") {
+        options.udpDestination = CHostPort::Parse(value);
+        if (!options.udpDestination || options.udpDestination->port == 0)
+            return reader.UsageError("bad address " + value + " (HOST:PORT, [IPv6]:PORT; port 1 to 65535)");
+    } else if (arg == "--tcp-listen") {
+        options.tcpListenAddress = CHostPort::Parse(value, kDefaultListenHost);
+        if (!options.tcpListenAddress)
+            return reader.UsageError("bad address " + value + " ([HOST:]PORT, [IPv6]:PORT; port 0 to 65535)");
     } else {
         return reader.UsageError("unknown argument " + arg);
     }
@@ -113,9 +142,10 @@ int ParseArguments(int argc, char** argv, SimulateOptions& options)
     };
     if (const int status = reader.Read(argc, argv))
         return status;
-    const int lines = (options.portName ? 1 : 0) + (options.devicePath ? 1 : 0) + (options.pty ? 1 : 0);
+    const int lines = (options.portName ? 1 : 0) + (options.devicePath ? 1 : 0) + (options.pty ? 1 : 0) +
+                      (options.udpDestination ? 1 : 0) + (options.tcpListenAddress ? 1 : 0);
     if (lines != 1)
-        return reader.UsageError("give one of --port, --device and --pty");
+        return reader.UsageError("give one of --port, --device, --pty, --udp and --tcp-listen");
     return 0;
 }
 
@@ -145,27 +175,72 @@ bool ApplyFrame(int fd, const std::string& configString)
     return tcsetattr(fd, TCSANOW, &state) == 0;
 }
 
-// The line written to: a device (closed when done) or a pseudo-terminal.
-class COutputLine {
+// Where the telegrams go: a device (closed when done), a pseudo-terminal,
+// a UDP peer or the clients of a TCP port. Each says on standard output
+// where a listener finds it.
+class COutput {
 public:
-    ~COutputLine()
+    explicit COutput(CRegistry& settings) : registry(settings) {}
+    ~COutput()
     {
         if (device >= 0)
             ::close(device);
     }
 
-    // Empty when the line is ready, else why it is not.
-    std::string Open(const SimulateOptions& options, CRegistry& registry)
+    // Empty when the output is ready, else why it is not.
+    std::string Open(const SimulateOptions& options)
     {
-        if (options.pty) {
-            try {
-                pty = std::make_unique<CPtyLine>();
-            } catch (const std::exception& error) {
-                return error.what();
-            }
-            AnnouncePty(registry);
-            return "";
+        try {
+            if (options.udpDestination)
+                return OpenUdp(*options.udpDestination);
+            if (options.tcpListenAddress)
+                return OpenTcpServer(*options.tcpListenAddress);
+        } catch (const std::exception& error) {
+            return error.what();
         }
+        const std::string failure = options.pty ? OpenPty() : OpenDevice(options);
+        return failure.empty() ? "" : "cannot open the line: " + failure;
+    }
+
+    // The sink the simulator sends to; valid while this output lives.
+    std::unique_ptr<CTelegramSink> TakeSink() { return std::move(sink); }
+
+private:
+    std::string OpenUdp(const CHostPort& destination)
+    {
+        const CSocketAddress address = destination.Resolve(SOCK_DGRAM);
+        sink = std::make_unique<CUdpTelegramSender>(address);
+        const std::string sentTo = CHostPort::Of(address).Text();
+        std::printf("sending to %s\n", sentTo.c_str());
+        AnnouncePortEntry("udp://" + sentTo);
+        return "";
+    }
+
+    std::string OpenTcpServer(const CHostPort& listenAddress)
+    {
+        auto server = std::make_unique<CTcpTelegramServer>(listenAddress.Resolve(SOCK_STREAM));
+        const std::string local = CHostPort::Of(server->LocalAddress()).Text();
+        sink = std::move(server);
+        std::printf("listening on %s\n", local.c_str());
+        AnnouncePortEntry("tcp://" + local);
+        return "";
+    }
+
+    std::string OpenPty()
+    {
+        try {
+            pty = std::make_unique<CPtyLine>();
+        } catch (const std::exception& error) {
+            return error.what();
+        }
+        sink = std::make_unique<CLineWriter>(pty->MasterFd());
+        std::printf("pseudo-terminal: %s\n", pty->SlavePath().c_str());
+        AnnouncePortEntry(pty->SlavePath());
+        return "";
+    }
+
+    std::string OpenDevice(const SimulateOptions& options)
+    {
         std::string path = options.devicePath.value_or("");
         if (options.portName) {
             path = CPortMap::DevicePath(CommSettings::PortNumberFor(*options.portName));
@@ -182,28 +257,26 @@ public:
             registry.ReadString(kConfigSetting, configString);
         if (isatty(device) && !ApplyFrame(device, configString))
             return path + ": " + std::strerror(errno);
+        sink = std::make_unique<CLineWriter>(device);
         return "";
     }
 
-    int Fd() const { return pty ? pty->MasterFd() : device; }
-
-private:
-    // Where a listener finds the line: the path, and the port map entry
-    // that gives the stored port this path.
-    void AnnouncePty(CRegistry& registry)
+    // The port map entry that gives the stored port this output.
+    void AnnouncePortEntry(const std::string& mappedTo)
     {
         std::string portName = CommSettings::kDefaultPortName;
         registry.ReadString(kPortSetting, portName);
         int portNumber = CommSettings::PortNumberFor(portName);
         if (portNumber <= 0)
             portNumber = 1;
-        std::printf("pseudo-terminal: %s\n", pty->SlavePath().c_str());
-        std::printf("VANTREL_PORTS='COM%d=%s'\n", portNumber, pty->SlavePath().c_str());
+        std::printf("VANTREL_PORTS='COM%d=%s'\n", portNumber, mappedTo.c_str());
         std::fflush(stdout);
     }
 
+    CRegistry& registry;
     int device = -1;
     std::unique_ptr<CPtyLine> pty;
+    std::unique_ptr<CTelegramSink> sink;
 };
 
 int Simulate(SimulateOptions& options, CRegistry& registry, CStopSignal& stop)
@@ -216,13 +289,13 @@ int Simulate(SimulateOptions& options, CRegistry& registry, CStopSignal& stop)
         std::fprintf(stderr, "vantrel-cli simulate: no telegrams of type %d to send\n", options.simulation.typeCode);
         return 2;
     }
-    COutputLine line;
-    const std::string failure = line.Open(options, registry);
+    COutput output(registry);
+    const std::string failure = output.Open(options);
     if (!failure.empty()) {
-        std::fprintf(stderr, "vantrel-cli simulate: cannot open the line: %s\n", failure.c_str());
+        std::fprintf(stderr, "vantrel-cli simulate: %s\n", failure.c_str());
         return 1;
     }
-    CTelegramSimulator simulator(line.Fd(), options.simulation);
+    CTelegramSimulator simulator(output.TakeSink(), options.simulation);
     simulator.Start();
     while (!stop.Wait(100ms) && !simulator.WaitFinished(0ms)) {
     }

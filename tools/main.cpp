@@ -12,7 +12,7 @@ void PrintUsage(std::FILE* out)
                "commands:\n"
                "  decode    decode telegrams held in files\n"
                "  monitor   listen on the serial line and print every telegram\n"
-               "  simulate  write generated telegrams to a line\n"
+               "  simulate  write generated telegrams to a line or the network\n"
                "Run 'vantrel-cli COMMAND --help' for the options of a command.\n",
                out);
 }

@@ -280,4 +280,14 @@ TEST(Hpr309Record, ChecksAndFailedTelegrams)
     }
 }
 
+// The simulated line gives the plot cartesian, north-up transponders that move.
+TEST(Hpr309Record, GeneratedTelegramsCarryMovingPositions)
+{
+    const CGeneratedRecords seen = GeneratedRecords(kTypeHpr309, 60);
+    EXPECT_EQ(seen.agreeing, 60);
+    EXPECT_EQ(seen.positions, 60);
+    EXPECT_EQ(seen.frames, (std::set<std::string>{"north"}));
+    ExpectEveryIndexMoves(seen, 4);
+}
+
 } // namespace

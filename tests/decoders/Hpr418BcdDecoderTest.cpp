@@ -409,4 +409,15 @@ TEST(Hpr418BcdRecord, ChecksAndFailedTelegrams)
     }
 }
 
+// The simulated line gives the plot moving SSBL and LBL fixes; the
+// transponder sequences carry none.
+TEST(Hpr418BcdRecord, GeneratedTelegramsCarryMovingPositions)
+{
+    const CGeneratedRecords seen = GeneratedRecords(kTypeHpr418Bcd, 90);
+    EXPECT_EQ(seen.agreeing, 90);
+    EXPECT_EQ(seen.positions, 60);  // one telegram in three is a sequence
+    EXPECT_EQ(seen.frames, (std::set<std::string>{"vessel", "grid"}));
+    ExpectEveryIndexMoves(seen, 6);  // transponders 12, 27 and 103; the vessel, ROV 5 and relay 2
+}
+
 } // namespace

@@ -738,4 +738,17 @@ TEST(Hpr418Record, ChecksOfSumAndLength)
     }
 }
 
+// Both variants' simulated lines give the plot moving SSBL and LBL fixes.
+TEST(Hpr418Record, GeneratedTelegramsCarryMovingPositions)
+{
+    for (const int code : {kTypeHpr418D, kTypeHpr418F}) {
+        SCOPED_TRACE(code);
+        const CGeneratedRecords seen = GeneratedRecords(code, 60);
+        EXPECT_EQ(seen.agreeing, 60);
+        EXPECT_EQ(seen.positions, 60);
+        EXPECT_EQ(seen.frames, (std::set<std::string>{"north", "grid"}));
+        ExpectEveryIndexMoves(seen, 8);  // SSBL transponders 1 to 4, LBL position types 0 to 3
+    }
+}
+
 }  // namespace

@@ -3,10 +3,16 @@
 // for tables of telegrams with and without a position.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <optional>
+#include <set>
 #include <string>
+#include <utility>
 
+#include "decoders/FormatTable.h"
 #include "decoders/TelegramRecord.h"
+#include "simulation/TelegramGenerator.h"
+#include "tests/decoders/DecoderTestSupport.h"
 
 struct CExpectedPosition {
     CPositionFrame frame;
@@ -32,4 +38,40 @@ inline void ExpectChecks(const CTelegramRecord& record, std::optional<bool> chec
 {
     EXPECT_EQ(record.checksumAgrees, checksum);
     EXPECT_EQ(record.lengthAgrees, length);
+}
+
+// What the records of a format's generated telegrams hold: how many were
+// decoded with both checks agreeing, the frames of their positions, and
+// the distinct fixes (x, y) of each index (kind and text).
+struct CGeneratedRecords {
+    int agreeing = 0;
+    int positions = 0;
+    std::set<std::string> frames;
+    std::map<std::string, std::set<std::pair<double, double>>> fixes;
+};
+
+inline CGeneratedRecords GeneratedRecords(int typeCode, int count)
+{
+    CGeneratedRecords seen;
+    auto generator = CTelegramGenerator::Create(typeCode);
+    auto decoder = CFormatTable::Create(typeCode);
+    for (int i = 0; i < count; ++i) {
+        const CDecodeResult result = DecodeTelegram(*decoder, generator->Next());
+        const CTelegramRecord record = decoder->TakeRecord();
+        seen.agreeing += record.checksumAgrees == true && record.lengthAgrees == true;
+        if (record.position) {
+            ++seen.positions;
+            seen.frames.insert(FrameName(record.position->frame));
+            seen.fixes[std::to_string(result.index.kind) + ":" + result.index.text].insert({record.position->x, record.position->y});
+        }
+    }
+    return seen;
+}
+
+// Every index moves: more than one fix each.
+inline void ExpectEveryIndexMoves(const CGeneratedRecords& seen, std::size_t indexes)
+{
+    EXPECT_EQ(seen.fixes.size(), indexes);
+    for (const auto& [index, fixes] : seen.fixes)
+        EXPECT_GT(fixes.size(), 1u) << "index " << index;
 }

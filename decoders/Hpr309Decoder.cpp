@@ -150,6 +150,7 @@ void CHpr309Decoder::DecodeFields(const CByteView& telegram, CTelegramIndex& ind
     index.SetIndex(1, report->indexText);
 
     WritePositionLines(telegram, values);
+    RecordPosition(values);
     WriteStatusLines(telegram);
     WriteSequenceLine(telegram, values);
     HexLine("Td_angle       ", telegram, kTdAngle, 2, "%6.1f degs is Azimuth of Td tracking head",
@@ -165,6 +166,9 @@ void CHpr309Decoder::DecodeFields(const CByteView& telegram, CTelegramIndex& ind
             telegram.At(kQFactor), values.unitWord);
     HexLine("Checksum       ", telegram, kChecksum, 1, "XOR of all previous telegram bytes");
     HexLine("End_of_tg      ", telegram, kEndOfTg, 1, "End of telegram marker byte");
+    // Only a telegram whose check byte is right gets here; one with bytes
+    // past the 32nd is decoded from its first 32, but is longer than it should be.
+    SetChecks(true, telegram.Size() == kLength);
 }
 
 void CHpr309Decoder::WriteHeaderLines(const CByteView& telegram)
@@ -209,6 +213,20 @@ void CHpr309Decoder::WritePositionLines(const CByteView& telegram, const Values&
         HexLine("Y_pos/brg      ", telegram, kY, 3, "%6.1f %s is %s", v.y, v.unitWord,
                 v.northUp ? "Northings to tpdr" : "Alongships fwd to tpdr");
     HexLine("Z_pos/depth    ", telegram, kZ, 3, "%6.1f %s is Depth of tpdr", v.z, v.unitWord);
+}
+
+// The position lines say how X, Y and Z are meant: north up, X is the
+// "Eastings of tpdr" and Y the "Northings to tpdr"; ship up, X is
+// "Athwartships stbd to tpdr" and Y "Alongships fwd to tpdr"; Z is the
+// "Depth of tpdr". Either way from the ship's (main or spare) reference
+// point. A polar telegram carries range and bearing: no position.
+void CHpr309Decoder::RecordPosition(const Values& v)
+{
+    if (v.polar)
+        return;
+    const double metres = v.feet ? kMetresPerFoot : 1.0;
+    SetPosition(v.northUp ? CPositionFrame::North : CPositionFrame::Vessel, v.x * metres, v.y * metres,
+                v.z * metres);
 }
 
 void CHpr309Decoder::WriteStatusLines(const CByteView& telegram)

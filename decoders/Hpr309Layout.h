@@ -22,6 +22,7 @@ inline constexpr double kDegreesPerCount = 0.0878906;
 // Transducers byte says so.
 inline constexpr double kMetresPerCount = 0.125;
 inline constexpr double kFeetPerCount = 0.4101;
+inline constexpr double kMetresPerFoot = 0.3048;
 
 // The check byte makes the XOR of all 32 bytes kXorResult.
 inline constexpr std::uint8_t kXorResult = 0x40;

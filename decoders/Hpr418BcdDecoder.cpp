@@ -1,5 +1,7 @@
 #include "decoders/Hpr418BcdDecoder.h"
 
+#include <initializer_list>
+
 #include "decoders/CodeText.h"
 
 namespace {
@@ -24,6 +26,18 @@ const CCodeText kTpTypes[] = {
 int Bcd(const CByteView& t, const CBcdField& field)
 {
     return static_cast<int>(field.Count(t));
+}
+
+// Whether a position's numbers can be read: the sender converted them (no
+// "BCD Conversion error") and packed only decimal digits.
+bool PositionReadable(const CByteView& t, std::initializer_list<CBcdField> coordinates)
+{
+    if (t.At(kStatus1) & kBcdConversionError)
+        return false;
+    for (const CBcdField& coordinate : coordinates)
+        if (!coordinate.IsDecimal(t))
+            return false;
+    return true;
 }
 
 } // namespace
@@ -68,6 +82,9 @@ void CHpr418BcdDecoder::DecodeFields(const CByteView& telegram, CTelegramIndex& 
     HexLine("Checksum       ", telegram, kChecksum, 1, "%02X is calculated checksum",
             Checksum(telegram));
     HexLine("EOR            ", telegram, kEnd, 1, "End of telegram     (FF)");
+    // A telegram whose checksum is wrong is not decoded; one longer than 32
+    // bytes is decoded from its first 32.
+    SetChecks(true, telegram.Size() == kLength);
 }
 
 void CHpr418BcdDecoder::WriteStatus1Line(const CByteView& telegram, int messageType)
@@ -124,12 +141,16 @@ void CHpr418BcdDecoder::WriteSsblLines(const CByteView& telegram, CTelegramIndex
             tpIndex);
     report->indexText = std::to_string(tpIndex);
     index.SetIndex(1, report->indexText);
+    const double x = kSsblX.Value(telegram);
+    const double y = kSsblY.Value(telegram);
+    const double z = kSsblZ.Value(telegram);
     HexLine("X position     ", telegram, kSsblX.offset, kSsblX.length,
-            "%.1f is USBL Athwartships (Starboard positive)", kSsblX.Value(telegram));
-    HexLine("Y position     ", telegram, kSsblY.offset, kSsblY.length, "%.1f is USBL Alongships (Forward positive)",
-            kSsblY.Value(telegram));
-    HexLine("Z position     ", telegram, kSsblZ.offset, kSsblZ.length, "%.1f is USBL Depth of tpdr",
-            kSsblZ.Value(telegram));
+            "%.1f is USBL Athwartships (Starboard positive)", x);
+    HexLine("Y position     ", telegram, kSsblY.offset, kSsblY.length, "%.1f is USBL Alongships (Forward positive)", y);
+    HexLine("Z position     ", telegram, kSsblZ.offset, kSsblZ.length, "%.1f is USBL Depth of tpdr", z);
+    // Starboard and forward from the vessel, the depth down.
+    if (PositionReadable(telegram, {kSsblX, kSsblY, kSsblZ}))
+        SetPosition(CPositionFrame::Vessel, x, y, z);
     HexLine("Heading        ", telegram, kSsblHeading.offset, kSsblHeading.length, "%.1f degrees is Ship's heading",
             kSsblHeading.Value(telegram));
     WriteSensorLines(telegram);
@@ -192,12 +213,18 @@ void CHpr418BcdDecoder::WriteLblLines(const CByteView& telegram, CTelegramIndex&
     EndLine();
 
     const bool utm = telegram.At(kStatus2) & kUtmGrid;
-    HexLine("X position     ", telegram, kLblNorthings.offset, kLblNorthings.length, "%.2f is %s",
-            kLblNorthings.Value(telegram), utm ? "UTM Northings" : "Northings");
-    HexLine("Y position     ", telegram, kLblEastings.offset, kLblEastings.length, "%.2f is %s",
-            kLblEastings.Value(telegram), utm ? "UTM Eastings" : "Eastings");
-    HexLine("Z position     ", telegram, kLblDepth.offset, kLblDepth.length, "%.1f  is Depth",
-            kLblDepth.Value(telegram));
+    const double northings = kLblNorthings.Value(telegram);
+    const double eastings = kLblEastings.Value(telegram);
+    const double depth = kLblDepth.Value(telegram);
+    HexLine("X position     ", telegram, kLblNorthings.offset, kLblNorthings.length, "%.2f is %s", northings,
+            utm ? "UTM Northings" : "Northings");
+    HexLine("Y position     ", telegram, kLblEastings.offset, kLblEastings.length, "%.2f is %s", eastings,
+            utm ? "UTM Eastings" : "Eastings");
+    HexLine("Z position     ", telegram, kLblDepth.offset, kLblDepth.length, "%.1f  is Depth", depth);
+    // A grid position, local or UTM, with X the northings and Y the eastings:
+    // the record's x is the eastings.
+    if (PositionReadable(telegram, {kLblNorthings, kLblEastings, kLblDepth}))
+        SetPosition(CPositionFrame::Grid, eastings, northings, depth);
     HexLine("Heading        ", telegram, kLblHeading.offset, kLblHeading.length, "%.1f  degrees is Ship's heading",
             kLblHeading.Value(telegram));
     HexLine("Update period  ", telegram, kLblUpdatePeriod.offset, kLblUpdatePeriod.length,

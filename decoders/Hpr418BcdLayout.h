@@ -61,6 +61,19 @@ struct CBcdField {
         return CPackedNumber::SignedBcd(telegram, offset, length);
     }
     double Value(const CByteView& telegram) const { return static_cast<double>(Count(telegram)) * unit; }
+    // Whether every nibble is a decimal digit, the minus sign aside: a
+    // number as a sender packs it, not one read out of noise.
+    bool IsDecimal(const CByteView& telegram) const
+    {
+        for (std::size_t i = 0; i < length; ++i) {
+            const int high = telegram.At(offset + i) >> 4;
+            const int low = telegram.At(offset + i) & 0x0F;
+            const bool minus = i == 0 && high == 0xD;
+            if ((high > 9 && !minus) || low > 9)
+                return false;
+        }
+        return true;
+    }
     // The bytes of a value rounded to whole counts, as the sender packs it.
     std::string Bytes(double value) const { return CPackedNumber::ToSignedBcd(std::llround(value / unit), length); }
 };

@@ -122,11 +122,12 @@ void CHpr418Decoder::DecodeFields(const CByteView& telegram, CTelegramIndex& ind
         sectionEnd = DecodeSsbl(telegram, index);
     else if (messageType == kLblMessage)
         sectionEnd = DecodeLbl(telegram, index);
-    DecodeTrailer(telegram, sectionEnd);
+    const bool sumAgrees = DecodeTrailer(telegram, sectionEnd);
 
     const int layoutSize = static_cast<int>((sectionEnd + kTrailerSize) % 256);
     if (byteCount != layoutSize)
         report->Append("Tg section sizing error, received %d, tg size %d\n", byteCount, layoutSize);
+    SetChecks(sumAgrees, byteCount == layoutSize);
 }
 
 void CHpr418Decoder::DecodeHeader(const CByteView& telegram)
@@ -167,7 +168,7 @@ std::size_t CHpr418Decoder::DecodeSsbl(const CByteView& telegram, CTelegramIndex
     CodeLine("sync_mode      ", telegram, 8, kSyncModes);
     const int tpType = CodeLine("tp_type        ", telegram, 9, kTpTypes);
     CodeLine("tp_operation   ", telegram, 10, kTpOperations);
-    CodeLine("pos_data_form  ", telegram, 11, kPosDataForms);
+    const int posDataForm = CodeLine("pos_data_form  ", telegram, 11, kPosDataForms);
 
     const int replyStatus = ByteLine("reply_status   ", telegram, 12);
     WriteReplyStatus(replyStatus, tpType);
@@ -179,7 +180,9 @@ std::size_t CHpr418Decoder::DecodeSsbl(const CByteView& telegram, CTelegramIndex
         {"slant_range    ", 37, 10000}, {"p_course       ", 41, 1000},  {"p_roll         ", 45, 1000},
         {"p_pitch        ", 49, 1000},
     };
-    FloatLines(kPositionsAndAttitude, telegram);
+    const auto [filtX, filtY, filtZ, x, y, z, range, course, roll, pitch] =
+        FloatLines(kPositionsAndAttitude, telegram);
+    RecordSsblPosition(posDataForm, filtX, filtY, filtZ);
 
     CodeLine("td_beam        ", telegram, 53, kTdBeams);
     CodeLine("td_type        ", telegram, 54, kTdTypes);
@@ -213,6 +216,24 @@ std::size_t CHpr418Decoder::DecodeSsblExtension(const CByteView& telegram, int t
     return 0;
 }
 
+// The SSBL message gives the transponder twice, filtered and as measured.
+// The filtered position is the telegram's: it is the one the system stands
+// behind (a measurement it does not trust is "Position rejected by filter",
+// and the filtered position goes on), and it comes first. pos_data_form
+// says how the axes lie: "VESSEL oriented, cartesian" (x starboard, y
+// forward, as the BCD telegram of the HPR 418 family spells out) or "NORTH
+// oriented, cartesian" (x east, y north), from the vessel; z is the
+// transponder's depth. Any other form is not said to be cartesian, and a
+// value the report does not read (beyond its limit, not a number) is no
+// position either.
+void CHpr418Decoder::RecordSsblPosition(int posDataForm, CReading x, CReading y, CReading z)
+{
+    static const CPositionFrame kFrames[] = {CPositionFrame::Vessel, CPositionFrame::North};
+    if (posDataForm < 0 || posDataForm > 1 || !x || !y || !z)
+        return;
+    SetPosition(kFrames[posDataForm], *x, *y, *z);
+}
+
 void CHpr418Decoder::WriteReplyStatus(int replyStatus, int tpType)
 {
     const char* position = LookupText(kPositionReplies, replyStatus, nullptr);
@@ -242,7 +263,9 @@ std::size_t CHpr418Decoder::DecodeLbl(const CByteView& wire, CTelegramIndex& ind
         {"h_err_el_major ", 23, 10000},   {"h_err_el_minor ", 27, 10000},
         {"z_stand_dev    ", 31, 1000000},
     };
-    FloatLines(kPositionAndErrors, telegram);
+    const auto [east, north, depth, errorDirection, errorMajor, errorMinor, depthDeviation] =
+        FloatLines(kPositionAndErrors, telegram);
+    RecordLblPosition(wire, east, north, depth);
 
     const int posType = ByteLine("pos_type       ", telegram, 35);
     WritePosType(posType);
@@ -274,7 +297,23 @@ void CHpr418Decoder::WritePosType(int posType)
         report->Append("position of RELAY %d", posType - 16);
 }
 
-void CHpr418Decoder::DecodeTrailer(const CByteView& telegram, std::size_t sectionEnd)
+// The LBL message gives pos_east, pos_north and the depth in the grid of
+// the transponder array, local or UTM (the limits of a million metres east
+// and ten million north are UTM's), whether of the vessel, an ROV or a
+// relay. HPR 418F sends east and north as doubles: the report shows them as
+// floats, the record keeps them as sent (a float is half a metre coarse at
+// UTM northings).
+void CHpr418Decoder::RecordLblPosition(const CByteView& wire, CReading east, CReading north, CReading depth)
+{
+    if (!east || !north || !depth)
+        return;
+    if (variantF)
+        SetPosition(CPositionFrame::Grid, wire.F64LE(kLblFPosEast), wire.F64LE(kLblFPosNorth), *depth);
+    else
+        SetPosition(CPositionFrame::Grid, *east, *north, *depth);
+}
+
+bool CHpr418Decoder::DecodeTrailer(const CByteView& telegram, std::size_t sectionEnd)
 {
     const CByteView trailer = From(telegram, sectionEnd);
     const std::uint16_t calculated = Sum(telegram, sectionEnd);
@@ -282,7 +321,8 @@ void CHpr418Decoder::DecodeTrailer(const CByteView& telegram, std::size_t sectio
     const int high = calculated >> 8;
 
     const int sumcheck = WordLine("sumcheck       ", trailer, 0, 10);
-    if (trailer.At(0) == low && trailer.At(1) == high) {
+    const bool agrees = trailer.At(0) == low && trailer.At(1) == high;
+    if (agrees) {
         report->AppendHex(" %02x%02x ", low, high);
         report->AppendText("(calculated)     ");
     } else {
@@ -296,6 +336,7 @@ void CHpr418Decoder::DecodeTrailer(const CByteView& telegram, std::size_t sectio
     HexField("stop_char      ", trailer, 2, 1);
     EndLine();
     Csv("%02x,%d,", stopChar, static_cast<int>(static_cast<std::int16_t>(calculated)));
+    return agrees;
 }
 
 std::string CHpr418Decoder::RebuildLblTelegram(const CByteView& telegram)
@@ -333,23 +374,29 @@ int CHpr418Decoder::CodeLine(const char* label, const CByteView& telegram, std::
 
 // A float is interpreted as "%.1f" (or "%7.1f" with a width) and ten
 // blanks, and logged in full as "%3.1f" and the separators after it.
-void CHpr418Decoder::FloatLine(const CFloatField& field, const CByteView& telegram, const char* csvAfter)
+CHpr418Decoder::CReading CHpr418Decoder::FloatLine(const CFloatField& field, const CByteView& telegram,
+                                                   const char* csvAfter)
 {
     const float value = telegram.F32LE(field.offset);
     const std::string text = OneDecimal(value);
+    const bool read = std::fabs(value) < field.limit;
     HexField(field.label, telegram, field.offset, 4, field.width);
-    if (std::fabs(value) < field.limit)
+    if (read)
         report->AppendText(AlignRight(text, field.interpretationWidth) + "          ");
     EndLine();
     if (IsCsvOpen())
         CsvText((text + csvAfter).c_str());
+    return read ? CReading(value) : std::nullopt;
 }
 
 template <std::size_t N>
-void CHpr418Decoder::FloatLines(const CFloatField (&fields)[N], const CByteView& telegram)
+std::array<CHpr418Decoder::CReading, N> CHpr418Decoder::FloatLines(const CFloatField (&fields)[N],
+                                                                   const CByteView& telegram)
 {
-    for (const CFloatField& field : fields)
-        FloatLine(field, telegram);
+    std::array<CReading, N> readings;
+    for (std::size_t i = 0; i < N; ++i)
+        readings[i] = FloatLine(fields[i], telegram);
+    return readings;
 }
 
 void CHpr418Decoder::EndLineWithCsv(int value, const char* csvFormat)

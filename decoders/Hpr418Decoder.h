@@ -1,6 +1,8 @@
 #pragma once
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "decoders/CodeText.h"
@@ -66,13 +68,20 @@ private:
         std::size_t interpretationWidth = 0;    // the value right-aligned to it
     };
 
+    // A float field's value where the report reads it (below its limit),
+    // none where the report shows it raw only.
+    using CReading = std::optional<float>;
+
     void DecodeHeader(const CByteView& telegram);
     std::size_t DecodeSsbl(const CByteView& telegram, CTelegramIndex& index);
     std::size_t DecodeSsblExtension(const CByteView& telegram, int tpType);
     void WriteReplyStatus(int replyStatus, int tpType);
+    void RecordSsblPosition(int posDataForm, CReading x, CReading y, CReading z);
     std::size_t DecodeLbl(const CByteView& telegram, CTelegramIndex& index);
     void WritePosType(int posType);
-    void DecodeTrailer(const CByteView& telegram, std::size_t sectionEnd);
+    void RecordLblPosition(const CByteView& wire, CReading east, CReading north, CReading depth);
+    // Whether the telegram's sumcheck agrees with the calculated sum.
+    bool DecodeTrailer(const CByteView& telegram, std::size_t sectionEnd);
 
     // Field lines: label and raw column, the interpretation, the line break
     // and the field's CSV column.
@@ -81,9 +90,9 @@ private:
     template <std::size_t N>
     int CodeLine(const char* label, const CByteView& telegram, std::size_t offset,
                  const CCodeText (&texts)[N]);
-    void FloatLine(const CFloatField& field, const CByteView& telegram, const char* csvAfter = ",");
+    CReading FloatLine(const CFloatField& field, const CByteView& telegram, const char* csvAfter = ",");
     template <std::size_t N>
-    void FloatLines(const CFloatField (&fields)[N], const CByteView& telegram);
+    std::array<CReading, N> FloatLines(const CFloatField (&fields)[N], const CByteView& telegram);
     void EndLineWithCsv(int value, const char* csvFormat = "%d,");
 
     // The HPR 418F LBL telegram in the HPR 418D layout, header included.

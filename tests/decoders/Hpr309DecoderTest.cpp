@@ -1,9 +1,11 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <set>
 
 #include "decoders/Hpr309Decoder.h"
 #include "tests/decoders/FixedTelegramTestSupport.h"
+#include "tests/decoders/PositionTestSupport.h"
 
 namespace {
 
@@ -222,6 +224,70 @@ TEST(Hpr309Decoder, EveryGeneratedTelegramIsValid)
         channels.insert(result.indexText);
     }
     EXPECT_GE(channels.size(), 3u);
+}
+
+// The record's position follows what the position lines say X and Y are:
+// eastings and northings north up, starboard and forward ship up, Z the
+// depth; feet become metres, and range and bearing give none. The telegram
+// holds X count -1, Y 128 and Z 776.
+TEST(Hpr309Record, PositionFollowsTheCoordinateMode)
+{
+    constexpr double kFoot = 0.3048;
+    const struct {
+        int header;
+        int transducers;
+        const char* xMeaning;  // the end of the X_pos/rng line
+        std::optional<CExpectedPosition> position;
+    } cases[] = {
+        {0x19, 0x05, "metres is Eastings of tpdr", CExpectedPosition{CPositionFrame::North, -0.125, 16.0, 97.0}},
+        {0x39, 0x05, "metres is Eastings of tpdr", CExpectedPosition{CPositionFrame::North, -0.125, 16.0, 97.0}},
+        {0x11, 0x05, "metres is Athwartships stbd to tpdr",
+         CExpectedPosition{CPositionFrame::Vessel, -0.125, 16.0, 97.0}},
+        {0x19, 0x25, "feet   is Eastings of tpdr",
+         CExpectedPosition{CPositionFrame::North, -0.4101 * kFoot, 128 * 0.4101 * kFoot, 776 * 0.4101 * kFoot}},
+        {0x01, 0x25, "feet   is Athwartships stbd to tpdr",
+         CExpectedPosition{CPositionFrame::Vessel, -0.4101 * kFoot, 128 * 0.4101 * kFoot, 776 * 0.4101 * kFoot}},
+        {0x1D, 0x05, "metres is Range to tpdr", std::nullopt},
+        {0x15, 0x25, "feet   is Range to tpdr", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "header " << c.header << " transducers " << c.transducers);
+        CHpr309Decoder decoder;
+        const CDecodeResult result = DecodeTelegram(decoder, Changed({{0, c.header}, {27, c.transducers}}));
+        EXPECT_THAT(LineOf(result.text, "X_pos/rng"), testing::EndsWith(c.xMeaning));
+        ExpectPosition(decoder.Record().position, c.position);
+    }
+}
+
+TEST(Hpr309Record, ChecksAndFailedTelegrams)
+{
+    const struct {
+        std::string raw;
+        std::optional<bool> checksum, length;
+    } cases[] = {
+        {kTelegram, true, true},
+        {kTelegram + '\x55', true, false},  // decoded from its first 32 bytes
+        {kTelegram.substr(0, 30) + '\x74' + kTelegram[31], std::nullopt, std::nullopt},
+        {kTelegram.substr(0, 31), std::nullopt, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.raw.size());
+        CHpr309Decoder decoder;
+        DecodeTelegram(decoder, c.raw);
+        const CTelegramRecord record = decoder.TakeRecord();
+        ExpectChecks(record, c.checksum, c.length);
+        EXPECT_EQ(record.position.has_value(), record.Decoded());
+    }
+}
+
+// The simulated line gives the plot cartesian, north-up transponders that move.
+TEST(Hpr309Record, GeneratedTelegramsCarryMovingPositions)
+{
+    const CGeneratedRecords seen = GeneratedRecords(kTypeHpr309, 60);
+    EXPECT_EQ(seen.agreeing, 60);
+    EXPECT_EQ(seen.positions, 60);
+    EXPECT_EQ(seen.frames, (std::set<std::string>{"north"}));
+    ExpectEveryIndexMoves(seen, 4);
 }
 
 } // namespace

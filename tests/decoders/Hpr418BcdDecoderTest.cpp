@@ -1,9 +1,11 @@
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <set>
 
 #include "decoders/Hpr418BcdDecoder.h"
 #include "tests/decoders/FixedTelegramTestSupport.h"
+#include "tests/decoders/PositionTestSupport.h"
 
 namespace {
 
@@ -334,6 +336,88 @@ TEST(Hpr418BcdDecoder, EveryGeneratedTelegramIsValid)
     EXPECT_EQ(typeLines, (std::set<std::string>{"Telegram type   : 418BCD SSBL", "Telegram type   : 418BCD LBL",
                                                 "Telegram type   : 418BCD TSEQ"}));
     EXPECT_GE(indexes.size(), 5u);
+}
+
+// The record's position is what the position lines say X, Y and Z are:
+// starboard, forward and depth from the vessel in an SSBL message,
+// northings, eastings and depth in the grid in an LBL one. Numbers the
+// sender could not convert, or packed with a digit above 9, give none.
+TEST(Hpr418BcdRecord, PositionFollowsTheMessage)
+{
+    const char* const kStarboard = "is USBL Athwartships (Starboard positive)";
+    const char* const kForward = "is USBL Alongships (Forward positive)";
+    const struct {
+        const char* name;
+        std::string raw;
+        const char* xSays;  // the end of the X position line
+        const char* ySays;
+        std::optional<CExpectedPosition> position;
+    } cases[] = {
+        {"SSBL", kSsbl, kStarboard, kForward, CExpectedPosition{CPositionFrame::Vessel, -123.4, 1234.5, 256.0}},
+        // The nibble A of the kSsbl telegram is in the sensor data, not the position.
+        {"SSBL, position BAD and predicted", Changed(kSsbl, {{2, 0x24}}), kStarboard, kForward,
+         CExpectedPosition{CPositionFrame::Vessel, -123.4, 1234.5, 256.0}},
+        {"SSBL, conversion error", Changed(kSsbl, {{2, 0x40}}), kStarboard, kForward, std::nullopt},
+        {"SSBL, digit A in X", Changed(kSsbl, {{9, 0x3A}}), kStarboard, kForward, std::nullopt},
+        {"SSBL, digit F in the sign place of Z", Changed(kSsbl, {{13, 0xF0}}), kStarboard, kForward, std::nullopt},
+        {"LBL, UTM grid", kLbl, "is UTM Northings", "is UTM Eastings",
+         CExpectedPosition{CPositionFrame::Grid, -1234.56, 6543210.12, 850.0}},
+        {"LBL, local grid", Changed(kLbl, {{3, 0x00}}), "is Northings", "is Eastings",
+         CExpectedPosition{CPositionFrame::Grid, -1234.56, 6543210.12, 850.0}},
+        {"LBL shown as UNKNOWN", Changed(kLbl, {{1, 4}}), "is UTM Northings", "is UTM Eastings",
+         CExpectedPosition{CPositionFrame::Grid, -1234.56, 6543210.12, 850.0}},
+        {"LBL, conversion error", Changed(kLbl, {{2, 0x61}}), "is UTM Northings", "is UTM Eastings", std::nullopt},
+        {"LBL, digit B in the depth", Changed(kLbl, {{18, 0x0B}}), "is UTM Northings", "is UTM Eastings",
+         std::nullopt},
+        {"sequence", kSequence, "", "", std::nullopt},
+        {"unrecognised message", Changed(kSsbl, {{1, 7}}), "", "", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CHpr418BcdDecoder decoder;
+        const CDecodeResult result = DecodeTelegram(decoder, c.raw);
+        EXPECT_EQ(decoder.Record().status, kStatusOk);
+        if (*c.xSays) {
+            EXPECT_THAT(LineOf(result.text, "X position"), testing::EndsWith(c.xSays));
+            EXPECT_THAT(LineOf(result.text, "Y position"), testing::EndsWith(c.ySays));
+        }
+        ExpectPosition(decoder.Record().position, c.position);
+    }
+}
+
+TEST(Hpr418BcdRecord, ChecksAndFailedTelegrams)
+{
+    const struct {
+        const char* name;
+        std::string raw;
+        std::optional<bool> checksum, length;
+    } cases[] = {
+        {"SSBL", kSsbl, true, true},
+        {"sequence", kSequence, true, true},
+        {"one byte too many", kLbl + '\x42', true, false},
+        {"wrong checksum", std::string(kLbl).replace(30, 1, 1, '\x15'), std::nullopt, std::nullopt},
+        {"wrong start", std::string(kLbl).replace(0, 1, 1, '\xDE'), std::nullopt, std::nullopt},
+        {"short", kLbl.substr(0, 31), std::nullopt, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CHpr418BcdDecoder decoder;
+        DecodeTelegram(decoder, c.raw);
+        const CTelegramRecord record = decoder.TakeRecord();
+        ExpectChecks(record, c.checksum, c.length);
+        EXPECT_TRUE(record.Decoded() || !record.position);
+    }
+}
+
+// The simulated line gives the plot moving SSBL and LBL fixes; the
+// transponder sequences carry none.
+TEST(Hpr418BcdRecord, GeneratedTelegramsCarryMovingPositions)
+{
+    const CGeneratedRecords seen = GeneratedRecords(kTypeHpr418Bcd, 90);
+    EXPECT_EQ(seen.agreeing, 90);
+    EXPECT_EQ(seen.positions, 60);  // one telegram in three is a sequence
+    EXPECT_EQ(seen.frames, (std::set<std::string>{"vessel", "grid"}));
+    ExpectEveryIndexMoves(seen, 6);  // transponders 12, 27 and 103; the vessel, ROV 5 and relay 2
 }
 
 } // namespace

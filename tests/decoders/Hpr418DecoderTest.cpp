@@ -12,6 +12,7 @@
 #include "decoders/Hpr418Decoder.h"
 #include "simulation/TelegramGenerator.h"
 #include "tests/decoders/DecoderTestSupport.h"
+#include "tests/decoders/PositionTestSupport.h"
 
 namespace {
 
@@ -595,6 +596,158 @@ TEST(Hpr418Decoder, GeneratedTelegramsDecodeCleanly)
         EXPECT_EQ(kinds, (std::set<std::pair<int, int>>{{1, 0}, {1, 1}, {1, 2}, {1, 3}, {2, -1}}));
         EXPECT_EQ(indexes, (std::set<std::string>{"1", "2", "3", "4"}));
         EXPECT_EQ(telegrams.size(), 40u);  // positions move
+    }
+}
+
+// The record of a telegram decoded by a fresh decoder of the variant.
+CTelegramRecord Record418(bool variantF, const std::string& raw)
+{
+    CHpr418Decoder decoder(variantF);
+    DecodeTelegram(decoder, raw);
+    return decoder.TakeRecord();
+}
+
+// An SSBL telegram's position is its filtered one (10.5, -20.5, 30.5; the
+// measured one is 11.5, -21.5, 31.5), in the frame pos_data_form names.
+TEST(Hpr418Record, SsblPositionIsTheFilteredOneInTheNamedOrientation)
+{
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float infinity = std::numeric_limits<float>::infinity();
+    const struct {
+        const char* name;
+        int posDataForm, tpType;
+        std::vector<std::pair<int, float>> positions;  // index in CSsbl::positions, value
+        const char* form;                             // the pos_data_form interpretation
+        std::optional<CExpectedPosition> position;
+    } cases[] = {
+        {"vessel", 0, 0, {}, "VESSEL oriented, cartesian", CExpectedPosition{CPositionFrame::Vessel, 10.5, -20.5, 30.5}},
+        {"north", 1, 0, {}, "NORTH oriented, cartesian", CExpectedPosition{CPositionFrame::North, 10.5, -20.5, 30.5}},
+        {"depth transponder", 1, 1, {}, "NORTH oriented, cartesian",
+         CExpectedPosition{CPositionFrame::North, 10.5, -20.5, 30.5}},
+        {"inclinometer", 0, 3, {}, "VESSEL oriented, cartesian",
+         CExpectedPosition{CPositionFrame::Vessel, 10.5, -20.5, 30.5}},
+        {"measured beyond its limit", 1, 0, {{3, 10000.0f}, {4, nan}}, "NORTH oriented, cartesian",
+         CExpectedPosition{CPositionFrame::North, 10.5, -20.5, 30.5}},
+        {"just inside the limit", 0, 0, {{0, -9999.5f}, {2, 9999.5f}}, "VESSEL oriented, cartesian",
+         CExpectedPosition{CPositionFrame::Vessel, -9999.5, -20.5, 9999.5}},
+        {"form 2", 2, 0, {}, "", std::nullopt},
+        {"form 255", 255, 0, {}, "", std::nullopt},
+        {"x not a number", 1, 0, {{0, nan}}, "NORTH oriented, cartesian", std::nullopt},
+        {"y at its limit", 0, 0, {{1, -10000.0f}}, "VESSEL oriented, cartesian", std::nullopt},
+        {"z infinite", 1, 0, {{2, infinity}}, "NORTH oriented, cartesian", std::nullopt},
+    };
+    for (const bool variantF : {false, true}) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + (variantF ? " F" : " D"));
+            CSsbl ssbl;
+            ssbl.posDataForm = c.posDataForm;
+            ssbl.tpType = c.tpType;
+            for (const auto& [at, value] : c.positions)
+                ssbl.positions[at] = value;
+            CHpr418Decoder decoder(variantF);
+            const CDecodeResult result = DecodeTelegram(decoder, ssbl.Wire());
+            EXPECT_EQ(Interpretation(result, "pos_data_form"), c.form);
+            ExpectPosition(decoder.Record().position, c.position);
+        }
+    }
+}
+
+// An LBL telegram of the variant at a position.
+CLbl LblAt(bool variantF, double east, double north, float depth)
+{
+    CLbl lbl;
+    lbl.variantF = variantF;
+    lbl.east = east;
+    lbl.north = north;
+    lbl.errors[0] = depth;
+    return lbl;
+}
+
+// An LBL telegram's position is pos_east, pos_north and depth in the
+// array's grid. HPR 418F keeps the doubles it sends; HPR 418D sends floats.
+TEST(Hpr418Record, LblPositionIsEastNorthAndDepthInTheGrid)
+{
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const struct {
+        const char* name;
+        CLbl lbl;
+        std::optional<CExpectedPosition> position;
+    } cases[] = {
+        {"D", LblAt(false, 1500.5, 2500.5, 120.5f), CExpectedPosition{CPositionFrame::Grid, 1500.5, 2500.5, 120.5}},
+        {"F", LblAt(true, 1500.5, 2500.5, 120.5f), CExpectedPosition{CPositionFrame::Grid, 1500.5, 2500.5, 120.5}},
+        {"D UTM", LblAt(false, 512345.678, 6712450.37, 87.25f),
+         CExpectedPosition{CPositionFrame::Grid, 512345.6875, 6712450.5, 87.25}},
+        {"F UTM", LblAt(true, 512345.678, 6712450.37, 87.25f),
+         CExpectedPosition{CPositionFrame::Grid, 512345.678, 6712450.37, 87.25}},
+        {"D negative", LblAt(false, -12.25, -0.5, -3.5f), CExpectedPosition{CPositionFrame::Grid, -12.25, -0.5, -3.5}},
+        {"D east at its limit", LblAt(false, 1000000.0, 2500.5, 120.5f), std::nullopt},
+        {"F east rounds to its limit", LblAt(true, 999999.99, 2500.5, 120.5f), std::nullopt},
+        {"F north beyond every float", LblAt(true, 1500.5, 1e300, 120.5f), std::nullopt},
+        {"F north not a number", LblAt(true, 1500.5, nan, 120.5f), std::nullopt},
+        {"D depth at its limit", LblAt(false, 1500.5, 2500.5, 10000.0f), std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ExpectPosition(Record418(c.lbl.variantF, c.lbl.Wire()).position, c.position);
+    }
+    // The vessel, an ROV, a relay and an unknown position type alike.
+    for (const int posType : {0, 5, 17, 40}) {
+        CLbl lbl;
+        lbl.posType = posType;
+        ExpectPosition(Record418(false, lbl.Wire()).position,
+                       CExpectedPosition{CPositionFrame::Grid, 1500.5, 2500.5, 120.5});
+    }
+}
+
+// The sum and the length are checked on every decoded telegram, whatever
+// its message; a telegram that failed has neither check nor position.
+TEST(Hpr418Record, ChecksOfSumAndLength)
+{
+    std::string wrongSum = CLbl().Wire();
+    wrongSum[51] = 0x00;
+    std::string longer = CSsbl().Wire();
+    longer.insert(63, 1, '\x01');
+    CLbl lblF;
+    lblF.variantF = true;
+    const struct {
+        const char* name;
+        bool variantF;
+        std::string raw;
+        std::optional<bool> checksum, length;
+        bool position;
+    } cases[] = {
+        {"SSBL", false, CSsbl().Wire(), true, true, true},
+        {"LBL", false, CLbl().Wire(), true, true, true},
+        {"LBL F", true, lblF.Wire(), true, true, true},
+        {"wrong sum", false, wrongSum, false, true, true},
+        {"one byte too many", false, longer, false, false, true},
+        {"F telegram read as D", false, lblF.Wire(), false, false, true},
+        {"neither message", false, Telegram(7, ""), true, true, false},
+        // The trailer is read right after the header: neither sum nor length agree.
+        {"neither message, with a section", false, Telegram(7, "xyz"), false, false, false},
+        {"stop character alone", false, Bytes({0xAA}), false, false, false},
+        {"wrong stop character", false, CSsbl().Wire().substr(0, 65) + Bytes({0xAB}), std::nullopt, std::nullopt,
+         false},
+        {"nothing", false, "", std::nullopt, std::nullopt, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const CTelegramRecord record = Record418(c.variantF, c.raw);
+        ExpectChecks(record, c.checksum, c.length);
+        EXPECT_EQ(record.position.has_value(), c.position);
+    }
+}
+
+// Both variants' simulated lines give the plot moving SSBL and LBL fixes.
+TEST(Hpr418Record, GeneratedTelegramsCarryMovingPositions)
+{
+    for (const int code : {kTypeHpr418D, kTypeHpr418F}) {
+        SCOPED_TRACE(code);
+        const CGeneratedRecords seen = GeneratedRecords(code, 60);
+        EXPECT_EQ(seen.agreeing, 60);
+        EXPECT_EQ(seen.positions, 60);
+        EXPECT_EQ(seen.frames, (std::set<std::string>{"north", "grid"}));
+        ExpectEveryIndexMoves(seen, 8);  // SSBL transponders 1 to 4, LBL position types 0 to 3
     }
 }
 

@@ -1,10 +1,11 @@
 // JSON lines per second as `vantrel-cli decode --json` writes them: for
 // every format, generated telegrams of each message kind, formatted from
-// their records to JSON lines (JsonLine_*) and decoded and formatted
-// together (DecodeJsonLine_*), each line written to /dev/null.
+// their records to JSON lines (JsonLine/KEY) and decoded and formatted
+// together (DecodeJsonLine/KEY), each line written to /dev/null.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -49,28 +50,48 @@ private:
     std::FILE* file;
 };
 
+// One format's generated telegrams, its decoder, its printer and the sink.
+struct CFormatBench {
+    explicit CFormatBench(int typeCode)
+        : decoder(CFormatTable::Create(typeCode)), printer(CFormatTable::TypeName(typeCode))
+    {
+        if (auto generator = CTelegramGenerator::Create(typeCode)) {
+            for (std::size_t i = 0; i < kTelegrams; ++i)
+                raws.push_back(generator->Next());
+        }
+    }
+
+    bool Ready(benchmark::State& state) const
+    {
+        if (decoder && !raws.empty() && out.Open())
+            return true;
+        state.SkipWithError("no generator or decoder for this type");
+        return false;
+    }
+
+    std::unique_ptr<CFormatDecoder> decoder;
+    const CJsonLinePrinter printer;
+    std::vector<std::string> raws;
+    CNullOutput out;
+};
+
 void JsonLine(benchmark::State& state, int typeCode)
 {
-    auto generator = CTelegramGenerator::Create(typeCode);
-    auto decoder = CFormatTable::Create(typeCode);
-    CNullOutput out;
-    if (!generator || !decoder || !out.Open()) {
-        state.SkipWithError("no generator or decoder for this type");
+    CFormatBench bench(typeCode);
+    if (!bench.Ready(state))
         return;
-    }
     std::vector<CDecodedTelegram> telegrams(kTelegrams);
-    for (CDecodedTelegram& telegram : telegrams) {
-        telegram.raw = generator->Next();
-        Decode(*decoder, telegram);
+    for (std::size_t i = 0; i < kTelegrams; ++i) {
+        telegrams[i].raw = bench.raws[i];
+        Decode(*bench.decoder, telegrams[i]);
     }
-    const CJsonLinePrinter printer(CFormatTable::TypeName(typeCode));
     std::size_t next = 0;
     std::size_t bytes = 0;
     for (auto _ : state) {
         const CDecodedTelegram& telegram = telegrams[next++ % kTelegrams];
-        const std::string line = printer.Text(telegram.report, telegram.raw, telegram.index, telegram.record);
+        const std::string line = bench.printer.Text(telegram.report, telegram.raw, telegram.index, telegram.record);
         bytes += line.size();
-        out.Write(line);
+        bench.out.Write(line);
     }
     state.SetItemsProcessed(state.iterations());
     state.SetBytesProcessed(static_cast<std::int64_t>(bytes));
@@ -78,38 +99,27 @@ void JsonLine(benchmark::State& state, int typeCode)
 
 void DecodeJsonLine(benchmark::State& state, int typeCode)
 {
-    auto generator = CTelegramGenerator::Create(typeCode);
-    auto decoder = CFormatTable::Create(typeCode);
-    CNullOutput out;
-    if (!generator || !decoder || !out.Open()) {
-        state.SkipWithError("no generator or decoder for this type");
+    CFormatBench bench(typeCode);
+    if (!bench.Ready(state))
         return;
-    }
-    std::vector<std::string> raws(kTelegrams);
-    for (std::string& raw : raws)
-        raw = generator->Next();
-    const CJsonLinePrinter printer(CFormatTable::TypeName(typeCode));
     std::size_t next = 0;
     for (auto _ : state) {
         CDecodedTelegram telegram;
-        telegram.raw = raws[next++ % kTelegrams];
-        Decode(*decoder, telegram);
-        out.Write(printer.Text(telegram.report, telegram.raw, telegram.index, telegram.record));
+        telegram.raw = bench.raws[next++ % kTelegrams];
+        Decode(*bench.decoder, telegram);
+        bench.out.Write(bench.printer.Text(telegram.report, telegram.raw, telegram.index, telegram.record));
     }
     state.SetItemsProcessed(state.iterations());
 }
 
-} // namespace
+// Every format of the table, by its key: JsonLine/hpr418f, DecodeJsonLine/hpr418f, ...
+const bool kRegistered = [] {
+    for (const CFormatEntry& format : CFormatTable::Formats()) {
+        const std::string key = format.key;
+        benchmark::RegisterBenchmark(("JsonLine/" + key).c_str(), JsonLine, format.code);
+        benchmark::RegisterBenchmark(("DecodeJsonLine/" + key).c_str(), DecodeJsonLine, format.code);
+    }
+    return true;
+}();
 
-BENCHMARK_CAPTURE(JsonLine, Hpr309, kTypeHpr309);
-BENCHMARK_CAPTURE(JsonLine, Hpr418D, kTypeHpr418D);
-BENCHMARK_CAPTURE(JsonLine, ZaqAscii, kTypeZaqAscii);
-BENCHMARK_CAPTURE(JsonLine, Hpr418Bcd, kTypeHpr418Bcd);
-BENCHMARK_CAPTURE(JsonLine, Nmea, kTypeNmea);
-BENCHMARK_CAPTURE(JsonLine, Hpr418F, kTypeHpr418F);
-BENCHMARK_CAPTURE(DecodeJsonLine, Hpr309, kTypeHpr309);
-BENCHMARK_CAPTURE(DecodeJsonLine, Hpr418D, kTypeHpr418D);
-BENCHMARK_CAPTURE(DecodeJsonLine, ZaqAscii, kTypeZaqAscii);
-BENCHMARK_CAPTURE(DecodeJsonLine, Hpr418Bcd, kTypeHpr418Bcd);
-BENCHMARK_CAPTURE(DecodeJsonLine, Nmea, kTypeNmea);
-BENCHMARK_CAPTURE(DecodeJsonLine, Hpr418F, kTypeHpr418F);
+} // namespace

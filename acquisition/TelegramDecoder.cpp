@@ -4,10 +4,11 @@
 #include <climits>
 
 #include "acquisition/CommSettings.h"
+#include "acquisition/Line.h"
+#include "acquisition/PortMap.h"
 #include "acquisition/SerialPort.h"
 #include "acquisition/SettingsStore.h"
 #include "acquisition/TelegramReceiver.h"
-#include "clock/Tickwarden.h"
 #include "decoders/FormatTable.h"
 
 namespace {
@@ -55,10 +56,15 @@ std::string ReasonOf(const CSerialException& error)
 
 CTelegramDecoder::CInterruptingLock::CInterruptingLock(CTelegramDecoder& controller) : owner(controller)
 {
+    // Waiting is counted first: a pass that replaces the line after the
+    // interruption went to the old one sees it and does not read.
     ++owner.userWaiting;
-    owner.port->InterruptRead();
+    {
+        std::lock_guard<std::mutex> guard(owner.lineSwap);
+        owner.line->InterruptRead();
+    }
     owner.mutex.lock();
-    owner.port->ClearInterrupt();
+    owner.line->ClearInterrupt();
     --owner.userWaiting;
 }
 
@@ -77,7 +83,7 @@ CTelegramDecoder::CTelegramDecoder(CTelegramReceiver* telegramReceiver, CSetting
     : receiver(telegramReceiver), registry(store), makeDecoder(std::move(maker))
 {
     settings = std::make_unique<CommSettings>(registry);
-    port = std::make_unique<CSerialPort>();
+    line = CLine::Create(CLineAddress::Kind::Device);
     std::int32_t code = kDefaultTelegramType;
     if (!registry->ReadInt(kTelegramSetting, code))
         code = kDefaultTelegramType;
@@ -93,11 +99,14 @@ CTelegramDecoder::~CTelegramDecoder()
         stopRequested = true;
     }
     stopSignal.notify_all();
-    port->InterruptRead();
+    {
+        std::lock_guard<std::mutex> guard(lineSwap);
+        line->InterruptRead();
+    }
     if (reader.joinable())
         reader.join();
     decoder.reset();
-    port->Close();
+    line->Close();
 }
 
 void CTelegramDecoder::SelectTelegramType(int code)
@@ -120,6 +129,7 @@ void CTelegramDecoder::ReplaceDecoder(int code)
     }
     decoder.reset();
     decoder = makeDecoder(code);
+    line->SetLineBasedFormat(CFormatTable::IsLineBased(code));
     if (logging && decoder) {
         // The files go on: what was logged under the previous type stays.
         const CLogOpenResult result = decoder->OpenLogs(logPath, CFormatDecoder::LogMode::Continue);
@@ -170,17 +180,18 @@ void CTelegramDecoder::SetCommSettings(const std::string& portName, const std::s
     settings->SetConfig(configString);
     settings->SetReceiveTimeout(receiveTimeout);
     if (reopen) {
-        port->Close();
+        line->Close();
         ClearPortFault();
-    } else if (port->IsOpen()) {
-        port->SetTimeouts(ReadTimeouts());  // the next read waits the new timeout
+        nextOpening = {};  // other settings are tried at once
+    } else if (line->IsOpen()) {
+        line->SetTimeouts(ReadTimeouts());  // the next read waits the new timeout
     }
 }
 
 void CTelegramDecoder::ClosePort()
 {
     CInterruptingLock lock(*this);
-    port->Close();
+    line->Close();
 }
 
 void CTelegramDecoder::SetPaused(bool pause)
@@ -240,7 +251,7 @@ void CTelegramDecoder::RecordPortFault(const std::string& reason, bool lost)
 {
     std::lock_guard<std::mutex> guard(portFaultGuard);
     if (!portFault.lost)
-        portFault = {settings->GetPortName(), port->GetDevicePath(), reason, lost};
+        portFault = {settings->GetPortName(), line->Name(), reason, lost};
 }
 
 void CTelegramDecoder::OnPortOpened()
@@ -306,9 +317,13 @@ void CTelegramDecoder::ReaderLoop()
 bool CTelegramDecoder::ReceiveAndDecode(CReportBuilder& report, std::string& raw, CTelegramIndex& index,
                                         CTelegramRecord& record)
 {
-    if (!port->IsOpen()) {
+    if (!line->IsOpen()) {
+        // A network line that failed is tried about once a second, not at
+        // every pass; the passes go on meanwhile, without the lock held.
+        if (std::chrono::steady_clock::now() < nextOpening)
+            return false;
         OpenPort();
-        if (!port->IsOpen())
+        if (!line->IsOpen())
             return false;
     }
     // The user is waiting for the controller (to switch logging on, say):
@@ -353,22 +368,39 @@ void CTelegramDecoder::OpenPort()
 {
     const std::string configString = settings->GetConfig();
     const std::string portName = settings->GetPortName();
-    const int portNumber = CommSettings::PortNumberFor(portName);
+    const CLineAddress address = CPortMap::LineAddress(CommSettings::PortNumberFor(portName));
     const CSerialFrame frame = CommSettings::FrameFor(configString);
-    port->Close();
+    line->Close();
     if (!WaitUnlessStopping(kOpenSettleTime))
         return;
+    TakeLineFor(address);
+    // The user is waiting: an opening that waits for the network would
+    // hold them up.
+    if (userWaiting > 0)
+        return;
     try {
-        port->Open(portNumber, frame.baudRate, frame.parity, frame.dataBits, frame.stopBits,
-                   CSerialPort::kFlowNone, false);
-        port->SetTimeouts(ReadTimeouts());
+        line->Open(address, frame);
+        if (!line->IsOpen())
+            return;  // the user or the shut-down ended the opening
+        line->SetTimeouts(ReadTimeouts());
         OnPortOpened();
     } catch (const CSerialException& error) {
         // A port whose frame or timeouts could not be set is not read: a
         // read without its timeouts might never end. The next pass retries.
-        port->Close();
+        line->Close();
         RecordPortFault(ReasonOf(error), false);
+        nextOpening = std::chrono::steady_clock::now() + line->RetryInterval();
     }
+}
+
+void CTelegramDecoder::TakeLineFor(const CLineAddress& address)
+{
+    if (line->Kind() == address.kind)
+        return;
+    std::unique_ptr<CLine> next = CLine::Create(address.kind);
+    next->SetLineBasedFormat(CFormatTable::IsLineBased(telegramType));
+    std::lock_guard<std::mutex> guard(lineSwap);
+    line = std::move(next);
 }
 
 COMMTIMEOUTS CTelegramDecoder::ReadTimeouts() const
@@ -382,24 +414,25 @@ COMMTIMEOUTS CTelegramDecoder::ReadTimeouts() const
 
 bool CTelegramDecoder::ReadTelegram(std::string& raw, double& receiveTime)
 {
-    if (!port->IsOpen())
+    if (!line->IsOpen())
         return false;
-    std::size_t count = 0;
-    bool interrupted = false;
+    CLineRead read;
     try {
-        count = port->Read(rxBuffer, kReadSize, &interrupted);
-        receiveTime = CTickwarden::GetPCMilliSecs();
+        read = line->Read(rxBuffer, kReadSize);
     } catch (const CSerialException& error) {
-        // The device has gone (adapter unplugged, line hung up): a failed
-        // read is no telegram. The port is closed so that later passes open
-        // it again once the device is back.
-        port->Close();
+        // The device has gone (adapter unplugged, line hung up, connection
+        // dropped): a failed read is no telegram. The line is closed so that
+        // later passes open it again once the device is back; a network
+        // line not at once, whether it comes back or its server sends it away.
+        line->Close();
         RecordPortFault(ReasonOf(error), true);
+        nextOpening = std::chrono::steady_clock::now() + line->RetryInterval();
         return false;
     }
-    if (interrupted)
+    if (read.interrupted)
         return false;
+    receiveTime = read.receiveTime;
     ClearPortFault();
-    raw.assign(reinterpret_cast<const char*>(rxBuffer), count);
+    raw.assign(reinterpret_cast<const char*>(rxBuffer), read.count);
     return true;
 }

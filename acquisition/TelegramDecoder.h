@@ -9,18 +9,21 @@
 #include <string>
 #include <thread>
 
+#include "acquisition/LineAddress.h"
 #include "decoders/FormatDecoder.h"
 
 class CTelegramReceiver;
 class CSettingsStore;
-class CSerialPort;
+class CLine;
 class CommSettings;
 struct COMMTIMEOUTS;
 
 // Why the line is not being read, as the user is told it.
 struct CPortFault {
     std::string portName;    // the port the fault is about
-    std::string devicePath;  // the device lost, or the one that could not be opened ("" when unmapped)
+    // The device lost, or the one that could not be opened ("" when
+    // unmapped); for a network line its URL.
+    std::string devicePath;
     std::string reason;      // the system's text; "" while the line is read
     // The line was open and its device went away (unplugged, hung up). A
     // lost line stays lost, with the reason it was lost for, through the
@@ -28,7 +31,8 @@ struct CPortFault {
     bool lost = false;
 };
 
-// The acquisition controller: owns the serial port, the communication
+// The acquisition controller: owns the line (the serial port or network
+// line the port map names for the selected port), the communication
 // settings, the decoder of the selected telegram type and the reader thread
 // that receives, decodes, logs and hands over every telegram. The window and
 // the terminal monitor talk to it only through the operations below, all of
@@ -85,6 +89,9 @@ private:
     void ReplaceDecoder(int code);
     void CopyCommSettings(std::string& portName, std::string& configString, int& receiveTimeout) const;
     void OpenPort();
+    // The line for the port map's entry: the one in use when it is of the
+    // entry's kind, else a new one.
+    void TakeLineFor(const CLineAddress& address);
     COMMTIMEOUTS ReadTimeouts() const;
     // False when no read took place: a user-interface operation ended it
     // before its first byte, or the line was lost.
@@ -123,7 +130,9 @@ private:
 
     std::recursive_timed_mutex mutex;
     std::unique_ptr<CommSettings> settings;
-    std::unique_ptr<CSerialPort> port;
+    std::unique_ptr<CLine> line;
+    std::mutex lineSwap;  // the line is replaced under it too: an interruption may come from any thread
+    std::chrono::steady_clock::time_point nextOpening{};  // a line that failed to open waits until then
     std::unique_ptr<CFormatDecoder> decoder;
     std::atomic<int> telegramType{0};
     std::atomic<bool> logging{false};

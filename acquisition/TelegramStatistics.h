@@ -14,7 +14,7 @@ struct CStatisticsRow {
     enum class Kind { Index, NoIndex, Total };
 
     CStatisticsRow() = default;
-    explicit CStatisticsRow(Kind kind) : rowKind(kind) {}
+    explicit CStatisticsRow(Kind rowOf) : rowKind(rowOf) {}
 
     Kind rowKind = Kind::Index;
     int kind = 0;          // the index record's kind (rows of indexes only)

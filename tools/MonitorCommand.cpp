@@ -29,17 +29,18 @@ const char* const kUsageTemplate =
     "                           [--csv PATH] [--count N] [--demo]\n"
     "                           [--brief | --json] [--stats]\n"
     "\n"
-    "Listens on the serial line as the window does and prints the report of\n"
-    "every telegram as plain text followed by an empty line (or, with --brief\n"
-    "or --json, one line). A terminal that does not keep up (paused with\n"
-    "Ctrl-S, a pipe nobody reads) never holds up reception or logging: reports\n"
-    "it cannot take are left out of it, and a line says how many (with --json\n"
-    "on standard error, so that every line of the output is JSON). Ctrl-C or\n"
+    "Listens on the line as the window does and prints the report of every\n"
+    "telegram as plain text followed by an empty line (or, with --brief or\n"
+    "--json, one line). A terminal that does not keep up (paused with Ctrl-S,\n"
+    "a pipe nobody reads) never holds up reception or logging: reports it\n"
+    "cannot take are left out of it, and a line says how many (with --json on\n"
+    "standard error, so that every line of the output is JSON). Ctrl-C or\n"
     "SIGTERM stops it within a second with complete logs; a second Ctrl-C ends\n"
     "it at once (status 130). Without options the stored settings apply;\n"
     "options apply to this run only and are not stored.\n"
     "\n"
-    "  --port COMn    the port to listen on (the port map names its device)\n"
+    "  --port COMn    the port to listen on (the port map names its device,\n"
+    "                 or a network line: udp://ADDRESS:PORT, tcp://HOST:PORT)\n"
     "  --config TEXT  baud rate and frame as stored, e.g. 'Config(9600,8,N,1)'\n"
     "  --type CODE    {types}\n"
     "  --timeout S    receive timeout in seconds (1 to 3600, default 2)\n"
@@ -164,7 +165,7 @@ bool ReportLogFailure(const CLogFileState& file)
 }
 
 // Tells the user once per distinct reason why the port cannot be opened,
-// and once when its line is lost.
+// and once when its line is lost, naming its device or network line.
 class CPortErrorReporter {
 public:
     void Check(const CTelegramDecoder& controller, CTerminalReceiver& terminal)

@@ -20,9 +20,6 @@ namespace {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-constexpr int kNoDecoder = 5;
-const std::string kConfig = "Config(9600,8,N,1)";
-
 std::atomic<int> nextTestPort{300};
 
 // The header rows a format writes at the top of a fresh CSV log.

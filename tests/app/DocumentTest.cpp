@@ -25,6 +25,8 @@
 #include "simulation/PtyLine.h"
 #include "simulation/TelegramSimulator.h"
 #include "tests/app/GuiTestSupport.h"
+#include "simulation/TelegramGenerator.h"
+#include "tests/support/LoopbackPeers.h"
 #include "tests/support/PseudoTerminal.h"
 
 namespace {
@@ -418,6 +420,28 @@ private slots:
         for (const QList<QVariant>& flash : flashes)
             QVERIFY(!flash.at(0).toBool());
         QVERIFY2(!view->toPlainText().contains("TIMED OUT"), qPrintable(view->toPlainText()));
+    }
+
+    void networkLineIsReadAndNamedInThePortPane()
+    {
+        // Another program holds the UDP port at first.
+        auto holder = std::make_unique<CBoundSocket>(SOCK_DGRAM, "127.0.0.1");
+        const std::uint16_t port = holder->Port();
+        const std::string url = "udp://127.0.0.1:" + std::to_string(port);
+        CPortMap::SetOverride(9, url);
+        StoreSettings("COM9", "Config(9600,8,N,1)", 4);
+        auto nmea = CTelegramGenerator::Create(4);
+        CUdpFeed feed([&nmea] { return nmea->Next() + nmea->Next(); }, "127.0.0.1", port, std::chrono::milliseconds(100));
+        StartWindow();
+        QTRY_COMPARE_WITH_TIMEOUT(PortPane(), QString("COM9: Address already in use"), kWait);
+
+        holder.reset();
+        QTRY_COMPARE_WITH_TIMEOUT(PortPane(), QString::fromStdString("COM9 " + url), kWait);
+        QTRY_VERIFY_WITH_TIMEOUT(ShownTelegramNumber() >= 4, kWait);
+        QVERIFY2(view->toPlainText().contains("$PSIM"), qPrintable(view->toPlainText()));
+        QVERIFY2(!view->toPlainText().contains("TIMED OUT"), qPrintable(view->toPlainText()));
+        feed.Stop();
+        CPortMap::ClearOverride(9);
     }
 
     void portErrorShownUntilThePortOpens()

@@ -16,22 +16,13 @@
 #include "tests/decoders/DecoderTestSupport.h"
 #include "tests/support/Eventually.h"
 #include "tests/support/PseudoTerminal.h"
+#include "tests/support/ReportText.h"
 #include "tests/tools/CliProcess.h"
 #include "tests/tools/MonitorTestSupport.h"
 
 namespace {
 
 using namespace std::chrono_literals;
-
-// The telegram status words a valid telegram never shows.
-bool ShowsAStatusError(const std::string& reports)
-{
-    for (const char* word : {"BAD DATA", "EARLT EOT", "TIMED OUT", "CHECKSUM ERROR"}) {
-        if (reports.find(word) != std::string::npos)
-            return true;
-    }
-    return false;
-}
 
 using MonitorSimulateTest = CMonitorTest;
 

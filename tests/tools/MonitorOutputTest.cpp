@@ -1,11 +1,10 @@
-// vantrel-cli monitor's one-line, JSON and statistics output on the demo
-// line: a line per telegram in order, JSON lines that parse, statistics that
-// count every telegram of a run and end it, also at Ctrl-C, and options that
-// do not go together refused.
+// vantrel-cli monitor's one-line and statistics output on the demo line: a
+// line per telegram in order, statistics that count every telegram of a run
+// and end it, also at Ctrl-C, and options that do not go together refused.
+// Its JSON lines: MonitorTerminalTest.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <nlohmann/json.hpp>
 #include <signal.h>
 
 #include <regex>
@@ -96,27 +95,6 @@ TEST_F(MonitorOutputTest, BriefPrintsOneLinePerTelegramOfEveryFormat)
             ASSERT_TRUE(std::regex_match(lines[i], cells, kBriefLine)) << lines[i];
             EXPECT_EQ(cells[2], std::to_string(i + 1));
             EXPECT_EQ(cells[3], "OK");
-        }
-    }
-}
-
-TEST_F(MonitorOutputTest, JsonPrintsOneObjectPerTelegramThatParses)
-{
-    for (const int type : {kTypeNmea, kTypeHpr418F}) {
-        if (!CTelegramGenerator::Create(type) || !CFormatTable::Create(type))
-            continue;
-        SCOPED_TRACE(CFormatTable::TypeName(type));
-        const CCliResult result = RunCli({"monitor", "--demo", "--type", std::to_string(type), "--json", "--count", "3"});
-        EXPECT_EQ(result.status, 0) << result.err;
-        const std::vector<std::string> lines = SplitLines(result.out);
-        ASSERT_EQ(lines.size(), 3u) << result.out;
-        for (std::size_t i = 0; i < lines.size(); ++i) {
-            const nlohmann::json line = nlohmann::json::parse(lines[i]);
-            EXPECT_EQ(line.at("number"), i + 1);
-            EXPECT_EQ(line.at("format"), CFormatTable::TypeName(type));
-            EXPECT_EQ(line.at("status"), "OK");
-            EXPECT_EQ(line.at("raw").get<std::string>().size(), 2 * line.at("bytes").get<std::size_t>());
-            EXPECT_FALSE(line.at("fields").empty());
         }
     }
 }

@@ -304,7 +304,10 @@ TEST_F(MonitorTerminalTest, JsonLinesLeftOutAreToldOnStandardError)
     int lastNumber = 0;
     for (const std::string& outLine : SplitLines(result.out)) {
         ASSERT_EQ(outLine.front(), '{') << outLine;
-        const int number = nlohmann::json::parse(outLine).at("number");
+        const nlohmann::json telegram = nlohmann::json::parse(outLine);
+        EXPECT_EQ(telegram.at("format"), "HPR 418F");
+        EXPECT_EQ(telegram.at("raw").get<std::string>().size(), 2 * telegram.at("bytes").get<std::size_t>());
+        const int number = telegram.at("number");
         EXPECT_GT(number, lastNumber);
         lastNumber = number;
         ++shown;

@@ -4,6 +4,7 @@
 #include <climits>
 
 #include "acquisition/CommSettings.h"
+#include "acquisition/DiskSync.h"
 #include "acquisition/Line.h"
 #include "acquisition/PortMap.h"
 #include "acquisition/SerialPort.h"
@@ -46,6 +47,15 @@ std::uint32_t TotalTimeoutMs(int receiveTimeoutSeconds)
     return static_cast<std::uint32_t>(std::clamp(ms, 0LL, static_cast<long long>(INT_MAX)));
 }
 
+// The decoder of a type, with logs that reach the disk at least once a second.
+std::unique_ptr<CFormatDecoder> MakeDiskSyncedDecoder(int typeCode)
+{
+    std::unique_ptr<CFormatDecoder> decoder = CFormatTable::Create(typeCode);
+    if (decoder)
+        decoder->SetDiskSyncer(&DataSyncerFor);
+    return decoder;
+}
+
 std::string ReasonOf(const CSerialException& error)
 {
     std::string text = error.GetErrorMessage();
@@ -74,7 +84,7 @@ CTelegramDecoder::CInterruptingLock::~CInterruptingLock()
 }
 
 CTelegramDecoder::CTelegramDecoder(CTelegramReceiver* telegramReceiver, CSettingsStore* store)
-    : CTelegramDecoder(telegramReceiver, store, &CFormatTable::Create)
+    : CTelegramDecoder(telegramReceiver, store, &MakeDiskSyncedDecoder)
 {
 }
 
@@ -105,39 +115,46 @@ CTelegramDecoder::~CTelegramDecoder()
     }
     if (reader.joinable())
         reader.join();
+    // The logs close as the program ends; a failure to write or close them is still told.
+    TellLogFailure(StopLogging());
     decoder.reset();
     line->Close();
 }
 
 void CTelegramDecoder::SelectTelegramType(int code)
 {
-    CInterruptingLock lock(*this);
-    registry->WriteInt(kTelegramSetting, code);
-    // The same type again keeps its decoder: the telegrams go on being
-    // counted and the logs are not begun again.
-    if (code != telegramType)
-        ReplaceDecoder(code);
+    std::string failure;
+    {
+        CInterruptingLock lock(*this);
+        registry->WriteInt(kTelegramSetting, code);
+        // The same type again keeps its decoder: the telegrams go on being
+        // counted and the logs are not begun again.
+        if (code != telegramType)
+            failure = ReplaceDecoder(code);
+    }
+    TellLogFailure(failure);
 }
 
-void CTelegramDecoder::ReplaceDecoder(int code)
+std::string CTelegramDecoder::ReplaceDecoder(int code)
 {
     telegramType = code;
-    if (logging && decoder && decoder->HasLogWriteError()) {
-        // The old decoder's failure is still told, and logging stays off.
-        pendingLogError = decoder->GetLogWriteError();
-        StopLogging();
-    }
+    std::string failure;
+    // The old decoder's logs close; a failure to write or close them is
+    // told, and logging stays off.
+    if (logging && decoder)
+        failure = CloseDecoderLogs();
     decoder.reset();
     decoder = makeDecoder(code);
     line->SetLineBasedFormat(CFormatTable::IsLineBased(code));
-    if (logging && decoder) {
+    if (logging && decoder && failure.empty()) {
         // The files go on: what was logged under the previous type stays.
         const CLogOpenResult result = decoder->OpenLogs(logPath, CFormatDecoder::LogMode::Continue);
-        if (!result.Ok()) {
-            pendingLogError = result.csv.opened ? result.raw.error : result.csv.error;
-            StopLogging();
-        }
+        if (!result.Ok())
+            failure = result.csv.opened ? result.raw.error : result.csv.error;
     }
+    if (!failure.empty())
+        StopLogging();
+    return failure;
 }
 
 int CTelegramDecoder::GetTelegramType() const
@@ -209,30 +226,28 @@ bool CTelegramDecoder::IsLogging() const
     return logging;
 }
 
-CLogOpenResult CTelegramDecoder::SetLogging(bool on, const std::string& csvPath)
+CLogOpenResult CTelegramDecoder::SetLogging(bool on, const std::string& csvPath, CFormatDecoder::LogMode mode)
 {
-    CInterruptingLock lock(*this);
     CLogOpenResult result;
-    if (!on) {
-        StopLogging();
-        return result;
+    std::string failure;
+    {
+        CInterruptingLock lock(*this);
+        // The logs open until now close first; a failure to write or close them is told.
+        failure = StopLogging();
+        if (on && !decoder) {
+            result.csv = {csvPath, false, "the telegram type has no decoder"};
+            result.raw = {CFormatDecoder::RawPathFor(csvPath), false, result.csv.error};
+        } else if (on) {
+            // Opening forgets an earlier write error, so a later failure is
+            // seen again; the decoder and its telegram count stay.
+            result = decoder->OpenLogs(csvPath, mode);
+            if (result.Ok()) {
+                logPath = csvPath;
+                logging = true;
+            }
+        }
     }
-    if (!decoder) {
-        StopLogging();
-        result.csv = {csvPath, false, "the telegram type has no decoder"};
-        result.raw = {CFormatDecoder::RawPathFor(csvPath), false, result.csv.error};
-        return result;
-    }
-    // Opening forgets an earlier write error, so a later failure is seen
-    // again; the decoder and its telegram count stay.
-    result = decoder->OpenLogs(csvPath, CFormatDecoder::LogMode::Restart);
-    if (!result.Ok()) {
-        StopLogging();
-        return result;
-    }
-    logPath = csvPath;
-    logging = true;
-    pendingLogError.clear();
+    TellLogFailure(failure);
     return result;
 }
 
@@ -269,12 +284,26 @@ void CTelegramDecoder::ClearPortFault()
     portFault = {};
 }
 
-void CTelegramDecoder::StopLogging()
+std::string CTelegramDecoder::StopLogging()
 {
-    if (decoder)
-        decoder->CloseLogs();
+    std::string failure;
+    if (decoder && decoder->IsLogging())
+        failure = CloseDecoderLogs();
     logging = false;
     logPath.clear();
+    return failure;
+}
+
+std::string CTelegramDecoder::CloseDecoderLogs()
+{
+    decoder->CloseLogs();
+    return decoder->GetLogWriteError();
+}
+
+void CTelegramDecoder::TellLogFailure(const std::string& reason)
+{
+    if (receiver && !reason.empty())
+        receiver->OnLogWriteError(reason);
 }
 
 bool CTelegramDecoder::WaitUnlessStopping(std::chrono::milliseconds duration)
@@ -298,9 +327,9 @@ void CTelegramDecoder::ReaderLoop()
             telegram = ReceiveAndDecode(report, raw, index, record);
             logError = TakeLogWriteError();
         }
+        // Told even in the last pass, as the controller ends.
+        TellLogFailure(logError);
         if (!stopRequested) {
-            if (receiver && !logError.empty())
-                receiver->OnLogWriteError(logError);
             if (receiver && telegram && !paused)
                 receiver->OnTelegramDecoded(report, raw, index, record);
             // After bytes, read again almost at once: the read itself took the
@@ -355,13 +384,9 @@ void CTelegramDecoder::DecodeGuarded(CReportBuilder& report, const std::string& 
 
 std::string CTelegramDecoder::TakeLogWriteError()
 {
-    std::string reason;
-    reason.swap(pendingLogError);
-    if (reason.empty() && logging && decoder && decoder->HasLogWriteError()) {
-        reason = decoder->GetLogWriteError();
-        StopLogging();
-    }
-    return reason;
+    if (logging && decoder && decoder->HasLogWriteError())
+        return StopLogging();
+    return {};
 }
 
 void CTelegramDecoder::OpenPort()

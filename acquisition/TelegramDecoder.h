@@ -42,7 +42,8 @@ public:
     // Reads the settings from registry, selects the stored telegram type and
     // starts the reader thread. receiver and registry must outlive the controller.
     CTelegramDecoder(CTelegramReceiver* receiver, CSettingsStore* registry);
-    // Makes the decoder of a type code (null: none); the default is CFormatTable::Create.
+    // Makes the decoder of a type code (null: none); by default the decoder of
+    // CFormatTable::Create, whose logs are synchronised to the disk.
     using DecoderMaker = std::function<std::unique_ptr<CFormatDecoder>(int typeCode)>;
     CTelegramDecoder(CTelegramReceiver* receiver, CSettingsStore* registry, DecoderMaker makeDecoder);
     virtual ~CTelegramDecoder();
@@ -69,10 +70,15 @@ public:
     bool IsPaused() const;
 
     bool IsLogging() const;
-    // Switching on creates the CSV file and the raw file beside it; the
-    // result tells, per file, whether it could be created and why not.
-    // Logging stays off when either file cannot be created or the type has no decoder.
-    CLogOpenResult SetLogging(bool on, const std::string& csvPath);
+    // Switching on creates the CSV file and the raw file beside it, emptied
+    // (Restart) or appended to (Continue); the result tells, per file,
+    // whether it could be opened and why not. Logging stays off when either
+    // file cannot be opened or the type has no decoder. The logs open until
+    // then close first; a failure to write or close them is told to the
+    // receiver, as it is when a type change or the end of the controller
+    // closes them.
+    CLogOpenResult SetLogging(bool on, const std::string& csvPath,
+                              CFormatDecoder::LogMode mode = CFormatDecoder::LogMode::Restart);
 
     // Why the port could not be opened at the last attempt, or why its line
     // was lost ("" while the line is read).
@@ -86,7 +92,8 @@ private:
                           CTelegramRecord& record);
     void DecodeGuarded(CReportBuilder& report, const std::string& raw, double& receiveTime,
                        CTelegramIndex& index, CTelegramRecord& record);
-    void ReplaceDecoder(int code);
+    // Returns why the logs had to stop ("" when they did not).
+    std::string ReplaceDecoder(int code);
     void CopyCommSettings(std::string& portName, std::string& configString, int& receiveTimeout) const;
     void OpenPort();
     // The line for the port map's entry: the one in use when it is of the
@@ -98,7 +105,12 @@ private:
     bool ReadTelegram(std::string& raw, double& receiveTime);
     // Why logging had to stop since the last pass ("" when it did not).
     std::string TakeLogWriteError();
-    void StopLogging();
+    // Closes the logs; returns why writing, syncing or closing them failed
+    // since they were opened ("" when nothing did).
+    std::string StopLogging();
+    std::string CloseDecoderLogs();
+    // Tells the receiver why logging stopped; nothing for "".
+    void TellLogFailure(const std::string& reason);
     // The port faults the reader meets (a lost line stays lost, with the
     // reason it was lost for, through the attempts to open it again), and
     // what ends them: an opening, a read, settings that name another line.
@@ -137,7 +149,6 @@ private:
     std::atomic<int> telegramType{0};
     std::atomic<bool> logging{false};
     std::string logPath;
-    std::string pendingLogError;  // a log that could not be continued, for the next pass to report
 
     std::atomic<bool> stopRequested{false};
     std::atomic<bool> threadRunning{false};

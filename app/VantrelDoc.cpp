@@ -1,7 +1,10 @@
 #include "app/VantrelDoc.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
 #include <QTimer>
 #include <exception>
 
@@ -12,6 +15,7 @@
 #include "app/UserMessage.h"
 #include "app/VantrelView.h"
 #include "decoders/FormatTable.h"
+#include "decoders/LogFiles.h"
 #include "settings/Registry.h"
 #include "simulation/DemoLine.h"
 
@@ -30,6 +34,29 @@ QString DescribeLogFile(const CLogFileState& file)
     const QString reason = file.error.empty() ? QStringLiteral("it could not be created")
                                               : QString::fromStdString(file.error);
     return QString("%1: %2").arg(QString::fromStdString(file.path), reason);
+}
+
+// Starting to log empties the CSV file and the raw file beside it: asks
+// once before replacing either. True when neither exists or the user agrees.
+bool ConfirmReplacingLogs(QWidget* parent, const QString& csvPath)
+{
+    const QString rawPath = QString::fromStdString(CLogFiles::RawPathFor(csvPath.toStdString()));
+    QStringList existing;
+    for (const QString& path : {csvPath, rawPath}) {
+        if (QFileInfo(path).exists() || QFileInfo(path).isSymLink())
+            existing << path;
+    }
+    if (existing.isEmpty())
+        return true;
+    QMessageBox question(QMessageBox::Warning, "Vantrel",
+                         QString("Logging starts %1 afresh; what %2 now is lost:\n\n%3\n\nReplace %4?")
+                             .arg(existing.size() == 1 ? "this file" : "these files",
+                                  existing.size() == 1 ? "it holds" : "they hold", existing.join('\n'),
+                                  existing.size() == 1 ? "it" : "them"),
+                         QMessageBox::Yes | QMessageBox::No, parent);
+    question.setDefaultButton(QMessageBox::No);
+    question.setObjectName("replaceLogs");
+    return question.exec() == QMessageBox::Yes;
 }
 
 QString LogFailureText(const CLogOpenResult& result)
@@ -105,7 +132,14 @@ void CVantrelDoc::CreateController()
 void CVantrelDoc::OnCloseDocument()
 {
     // The controller first: it refers to the store and reads the demo line.
-    controller.reset();
+    // Its logs close with it, and a failure to write or close them is told
+    // now, before the window goes.
+    if (controller) {
+        controller.reset();
+        closing = true;
+        QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+        closing = false;
+    }
     demoLine.reset();
     demoSettings.reset();
     if (registry) {
@@ -212,8 +246,11 @@ void CVantrelDoc::ReportLogWriteError(const QString& reason)
     // The controller has already switched logging off.
     if (!writeErrorShown) {
         writeErrorShown = true;
-        ShowMessage(QString("Logging has stopped: the log files could not be written.\n\n%1").arg(reason),
-                    true);
+        const QString text = QString("Logging has stopped: the log files could not be written.\n\n%1").arg(reason);
+        if (closing)
+            ShowMessageAndWait(text);  // the window is about to go
+        else
+            ShowMessage(text, true);
     }
     emit loggingChanged();
 }
@@ -260,18 +297,22 @@ void CVantrelDoc::OnTelegramTiming()
 QString CVantrelDoc::AskForLogPath(QWidget* parent)
 {
     QFileDialog dialog(parent, "save as");
-    // A save dialog asks before it replaces a file that exists: starting to
-    // log truncates the CSV file and the raw file beside it.
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix("csv");
     dialog.setNameFilter("CSV Files (*.csv)");
     dialog.setOption(QFileDialog::ReadOnly, false);
+    // The dialog's own question would cover the CSV file only; the one
+    // asked here covers the raw file beside it too. No chooses again.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
     dialog.selectFile("vantrel");
     dialog.setSizeGripEnabled(true);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    return dialog.selectedFiles().constFirst();
+    while (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
+        const QString path = dialog.selectedFiles().constFirst();
+        if (ConfirmReplacingLogs(parent, path))
+            return path;
+    }
+    return {};
 }
 
 void CVantrelDoc::OnLogData()
@@ -296,6 +337,13 @@ void CVantrelDoc::OnLogData()
             ShowMessage(LogFailureText(result), true);
     }
     emit loggingChanged();
+}
+
+void CVantrelDoc::ShowMessageAndWait(const QString& text)
+{
+    QMessageBox box(QMessageBox::Critical, "Vantrel", text, QMessageBox::Ok, mainWindow);
+    box.setObjectName("documentMessage");
+    box.exec();
 }
 
 void CVantrelDoc::ShowMessage(const QString& text, bool critical)

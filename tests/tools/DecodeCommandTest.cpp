@@ -317,4 +317,34 @@ TEST_F(DecodeCommand, JsonLinesParseWhateverBytesTheTextTelegramsHold)
     EXPECT_EQ(nmea[0].at("index").at("text"), "B\0\x01\x1b[2J\t\"q\"\\\x7f\u0080\u00e9\u00ff"s);
 }
 
+// The position and the checks of the record reach the JSON line: an NMEA
+// beacon position oriented ship's head up (x starboard, y forward), and one
+// north up with north first (its X is north).
+TEST_F(DecodeCommand, JsonLineCarriesThePositionAndTheChecks)
+{
+    auto sentence = [](const std::string& body) {
+        unsigned checksum = 0;
+        for (const char c : body)
+            checksum ^= static_cast<unsigned char>(c);
+        char end[8];
+        std::snprintf(end, sizeof end, "*%02X\r\n", checksum);
+        return "$" + body + end;
+    };
+    const std::string headUp = sentence("PSIMSSB,043502.60,B01,A,,C,H,M,38.00,-20.00,120.00,0.40,N,,");
+    const std::string northUp = sentence("PSIMSSB,043502.60,B01,A,,C,N,M,38.00,-20.00,120.00,0.40,N,,");
+    std::string spoiled = headUp;
+    spoiled[spoiled.size() - 4] ^= 1;  // a checksum that does not agree
+    const CCliResult result = RunCli({"decode", "--type", "4", "--json", WriteTelegram("h", headUp),
+                                      WriteTelegram("n", northUp), WriteTelegram("s", spoiled)});
+    if (result.status == 2)
+        GTEST_SKIP() << "no NMEA decoder in this build";
+    ASSERT_EQ(result.status, 0) << result.err;
+    const std::vector<Json> lines = JsonLines(result.out);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0].at("position"), Json::parse(R"({"frame":"vessel","x":38.0,"y":-20.0,"z":120.0})"));
+    EXPECT_EQ(lines[0].at("checks"), Json::parse(R"({"checksum":true,"length":true})"));
+    EXPECT_EQ(lines[1].at("position"), Json::parse(R"({"frame":"north","x":-20.0,"y":38.0,"z":120.0})"));
+    EXPECT_EQ(lines[2].at("checks").at("checksum"), false) << lines[2].dump();
+}
+
 } // namespace

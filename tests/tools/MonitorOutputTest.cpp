@@ -95,6 +95,10 @@ TEST_F(MonitorOutputTest, BriefPrintsOneLinePerTelegramOfEveryFormat)
             ASSERT_TRUE(std::regex_match(lines[i], cells, kBriefLine)) << lines[i];
             EXPECT_EQ(cells[2], std::to_string(i + 1));
             EXPECT_EQ(cells[3], "OK");
+            // Every sentence the NMEA demo line sends carries a position.
+            if (format.code == kTypeNmea) {
+                EXPECT_TRUE(cells[6].matched) << lines[i];
+            }
         }
     }
 }

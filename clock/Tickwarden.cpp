@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <ctime>
 
 namespace {
@@ -22,15 +23,9 @@ const ClockAnchor& Anchor()
     return anchor;
 }
 
-} // namespace
-
-double CTickwarden::GetPCMilliSecs()
-{
-    Anchor();
-    return SteadyMs(std::chrono::steady_clock::now().time_since_epoch()).count();
-}
-
-bool CTickwarden::AdjustedPCMilliSecsToSYSTEMTIME(double pcMilliSecs, SYSTEMTIME& time)
+// The local calendar time of a reading and its milliseconds; false for a
+// reading no clock gave.
+bool LocalTimeOf(double pcMilliSecs, std::tm& local, int& milliseconds)
 {
     if (!std::isfinite(pcMilliSecs))
         return false;
@@ -50,8 +45,23 @@ bool CTickwarden::AdjustedPCMilliSecsToSYSTEMTIME(double pcMilliSecs, SYSTEMTIME
         seconds -= 1;
     }
     const std::time_t t = static_cast<std::time_t>(seconds);
+    milliseconds = static_cast<int>(millis);
+    return localtime_r(&t, &local) != nullptr;
+}
+
+} // namespace
+
+double CTickwarden::GetPCMilliSecs()
+{
+    Anchor();
+    return SteadyMs(std::chrono::steady_clock::now().time_since_epoch()).count();
+}
+
+bool CTickwarden::AdjustedPCMilliSecsToSYSTEMTIME(double pcMilliSecs, SYSTEMTIME& time)
+{
     std::tm local{};
-    if (localtime_r(&t, &local) == nullptr)
+    int milliseconds = 0;
+    if (!LocalTimeOf(pcMilliSecs, local, milliseconds))
         return false;
     time.wYear = static_cast<std::uint16_t>(local.tm_year + 1900);
     time.wMonth = static_cast<std::uint16_t>(local.tm_mon + 1);
@@ -60,6 +70,21 @@ bool CTickwarden::AdjustedPCMilliSecsToSYSTEMTIME(double pcMilliSecs, SYSTEMTIME
     time.wHour = static_cast<std::uint16_t>(local.tm_hour);
     time.wMinute = static_cast<std::uint16_t>(local.tm_min);
     time.wSecond = static_cast<std::uint16_t>(local.tm_sec);
-    time.wMilliseconds = static_cast<std::uint16_t>(millis);
+    time.wMilliseconds = static_cast<std::uint16_t>(milliseconds);
     return true;
+}
+
+std::string CTickwarden::AdjustedPCMilliSecsToIsoText(double pcMilliSecs)
+{
+    std::tm local{};
+    int milliseconds = 0;
+    if (!LocalTimeOf(pcMilliSecs, local, milliseconds))
+        return {};
+    const long offsetMinutes = local.tm_gmtoff / 60;
+    const long offset = offsetMinutes < 0 ? -offsetMinutes : offsetMinutes;
+    char text[64];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03d%c%02ld:%02ld", local.tm_year + 1900,
+                  local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec, milliseconds,
+                  offsetMinutes < 0 ? '-' : '+', offset / 60, offset % 60);
+    return text;
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <string>
 
 // Time of day of one clock reading; only hour, minute, second and
 // milliseconds are used by the logs.
@@ -24,4 +25,9 @@ public:
     // Local time of day at which a reading of GetPCMilliSecs was taken
     // (the wall clock at start-up plus the steady time elapsed since).
     static bool AdjustedPCMilliSecsToSYSTEMTIME(double pcMilliSecs, SYSTEMTIME& time);
+
+    // Local date and time of that reading in ISO 8601, with milliseconds and
+    // the offset from UTC then in force: "2026-12-09T14:03:07.125+01:00".
+    // Empty for a reading no clock gave.
+    static std::string AdjustedPCMilliSecsToIsoText(double pcMilliSecs);
 };

@@ -198,6 +198,23 @@ CReportField CReportFields::operator[](std::size_t at) const
             TrimmedBack(all.substr(line.text, line.textEnd - line.text))};
 }
 
+CReportFields::CReportFields(std::initializer_list<CReportField> lines)
+{
+    auto buffer = std::make_shared<std::string>();
+    const auto place = [&buffer](std::string_view piece, std::uint32_t& begin, std::uint32_t& end) {
+        begin = static_cast<std::uint32_t>(buffer->size());
+        buffer->append(piece);
+        end = static_cast<std::uint32_t>(buffer->size());
+    };
+    for (const CReportField& line : lines) {
+        CMarks& mark = marks.emplace_back();
+        place(line.label, mark.label, mark.labelEnd);
+        place(line.raw, mark.raw, mark.rawEnd);
+        place(line.text, mark.text, mark.textEnd);
+    }
+    text = std::move(buffer);
+}
+
 // The field lines share one buffer: the document as written so far, then
 // the texts that had to be shown apart from it.
 CReportFields CReportBuilder::Fields() const

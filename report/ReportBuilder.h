@@ -2,6 +2,7 @@
 #include <cstdarg>
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -42,6 +43,10 @@ public:
         const CReportFields* fields;
         std::size_t at;
     };
+
+    CReportFields() = default;
+    // Lines given as texts, for a record made elsewhere than in a report.
+    CReportFields(std::initializer_list<CReportField> lines);
 
     std::size_t size() const { return marks.size(); }
     bool empty() const { return marks.empty(); }

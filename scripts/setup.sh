@@ -7,6 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev
+  nlohmann-json3-dev
   clang libclang-rt-14-dev
   xvfb xauth poppler-utils fonts-dejavu-core
 )

@@ -12,15 +12,15 @@
 #include "acquisition/DiskSync.h"
 #include "clock/Tickwarden.h"
 #include "decoders/FormatTable.h"
-#include "report/RtfReader.h"
 #include "tools/OptionValues.h"
+#include "tools/TelegramPrinter.h"
 
 namespace {
 
 constexpr std::size_t kLongestTelegram = 256;
 
 const char* const kUsageTemplate =
-    "usage: vantrel-cli decode --type CODE [--rtf] [--index] [--csv PATH] FILE...\n"
+    "usage: vantrel-cli decode --type CODE [--rtf | --json] [--index] [--csv PATH] FILE...\n"
     "\n"
     "Decodes telegrams held in files, one telegram per FILE (0 to 256 bytes;\n"
     "'-' reads standard input), with one decoder of type CODE, in the order given.\n"
@@ -30,8 +30,11 @@ const char* const kUsageTemplate =
     "  --type CODE  {types}\n"
     "  --rtf        print each report as its rich-text document and a line end\n"
     "               (default: the report as plain text and an empty line)\n"
+    "  --json       print each telegram as one JSON object on one line (JSON\n"
+    "               Lines) with the keys time (when decoded), format, telegram,\n"
+    "               number, bytes, status, index, fields, position, checks, raw\n"
     "  --index      after each report, print: index TAB valid TAB kind TAB text\n"
-    "               TAB index-text\n"
+    "               TAB index-text (not with --json, whose lines hold the index)\n"
     "  --csv PATH   log to PATH (CSV header rows and one row per telegram) and\n"
     "               the raw bytes beside it (every .csv of the file name\n"
     "               replaced by .raw; a name without .csv gets .raw appended)\n"
@@ -48,6 +51,7 @@ const char* Usage()
 struct DecodeOptions {
     std::optional<int> typeCode;
     bool rtf = false;
+    bool json = false;
     bool index = false;
     std::optional<std::string> csvPath;
     std::vector<std::string> files;
@@ -82,6 +86,8 @@ int ParseArguments(int argc, char** argv, DecodeOptions& options, bool& helpShow
             return 0;
         } else if (arg == "--rtf") {
             options.rtf = true;
+        } else if (arg == "--json") {
+            options.json = true;
         } else if (arg == "--index") {
             options.index = true;
         } else if (arg == "--type") {
@@ -104,6 +110,8 @@ int ParseArguments(int argc, char** argv, DecodeOptions& options, bool& helpShow
         return UsageError("--type CODE is required");
     if (options.files.empty())
         return UsageError("no telegram files given");
+    if (options.json && (options.rtf || options.index))
+        return UsageError("--json excludes --rtf and --index");
     return 0;
 }
 
@@ -139,18 +147,16 @@ bool ReadTelegramFile(const std::string& name, std::string& bytes)
     return true;
 }
 
-void PrintReport(const CReportBuilder& report, const CTelegramIndex& index, const DecodeOptions& options)
+void PrintTelegram(const CReportBuilder& report, const std::string& raw, const CTelegramIndex& index,
+                   const CTelegramRecord& record, const DecodeOptions& options, const CTelegramPrinter& printer)
 {
-    const std::string document = report.GetDocument();
     if (options.rtf) {
+        const std::string document = report.GetDocument();
         std::fwrite(document.data(), 1, document.size(), stdout);
         std::fputc('\n', stdout);
     } else {
-        const std::string text = CRtfReader::PlainText(document);
+        const std::string text = printer.Text(report, raw, index, record);
         std::fwrite(text.data(), 1, text.size(), stdout);
-        if (text.empty() || text.back() != '\n')
-            std::fputc('\n', stdout);
-        std::fputc('\n', stdout);
     }
     if (options.index) {
         std::printf("index\t%d\t%d\t%s\t%s\n", index.valid ? 1 : 0, index.kind, index.text.c_str(),
@@ -158,7 +164,8 @@ void PrintReport(const CReportBuilder& report, const CTelegramIndex& index, cons
     }
 }
 
-void DecodeOne(CFormatDecoder& decoder, const std::string& raw, const DecodeOptions& options)
+void DecodeOne(CFormatDecoder& decoder, const std::string& raw, const DecodeOptions& options,
+               const CTelegramPrinter& printer)
 {
     CReportBuilder report;
     CTelegramIndex index;
@@ -172,7 +179,7 @@ void DecodeOne(CFormatDecoder& decoder, const std::string& raw, const DecodeOpti
         report.Append("\nDecode of telegram caused internal error.\n\n"
                       "Use the 'Hex Window' to view received data\n");
     }
-    PrintReport(report, index, options);
+    PrintTelegram(report, raw, index, decoder.TakeRecord(), options, printer);
 }
 
 } // namespace
@@ -207,8 +214,10 @@ int RunDecodeCommand(int argc, char** argv)
         }
     }
 
+    const auto printer = MakeTelegramPrinter(options.json ? TelegramPrintStyle::Json : TelegramPrintStyle::Report,
+                                             CFormatTable::TypeName(*options.typeCode));
     for (const std::string& raw : telegrams)
-        DecodeOne(*decoder, raw, options);
+        DecodeOne(*decoder, raw, options, *printer);
     // Reports that never reached their reader (a full disk, a closed pipe) are a failure too.
     errno = 0;
     const bool printed = std::fflush(stdout) == 0 && !std::ferror(stdout);

@@ -18,6 +18,7 @@
 #include "simulation/DemoLine.h"
 #include "tools/OptionValues.h"
 #include "tools/StopSignal.h"
+#include "tools/TelegramPrinter.h"
 #include "tools/TerminalReceiver.h"
 
 namespace {
@@ -27,15 +28,17 @@ using namespace std::chrono_literals;
 const char* const kUsageTemplate =
     "usage: vantrel-cli monitor [--port COMn] [--config TEXT] [--type CODE] [--timeout S]\n"
     "                           [--csv PATH] [--count N] [--demo]\n"
+    "                           [--brief | --json] [--stats]\n"
     "\n"
     "Listens on the line as the window does and prints the report of every\n"
-    "telegram as plain text followed by an empty line. A terminal that\n"
-    "does not keep up (paused with Ctrl-S, a pipe nobody reads) never holds up\n"
-    "reception or logging: reports it cannot take are left out of it, and a\n"
-    "line says how many. Ctrl-C or SIGTERM stops it within a second with\n"
-    "complete logs; a second Ctrl-C ends it at once (status 130). Without\n"
-    "options the stored settings apply; options apply to this run only and\n"
-    "are not stored.\n"
+    "telegram as plain text followed by an empty line (or, with --brief or\n"
+    "--json, one line). A terminal that does not keep up (paused with Ctrl-S,\n"
+    "a pipe nobody reads) never holds up reception or logging: reports it\n"
+    "cannot take are left out of it, and a line says how many (with --json on\n"
+    "standard error, so that every line of the output is JSON). Ctrl-C or\n"
+    "SIGTERM stops it within a second with complete logs; a second Ctrl-C ends\n"
+    "it at once (status 130). Without options the stored settings apply;\n"
+    "options apply to this run only and are not stored.\n"
     "\n"
     "  --port COMn    the port to listen on (the port map names its device,\n"
     "                 or a network line: udp://ADDRESS:PORT, tcp://HOST:PORT)\n"
@@ -48,6 +51,18 @@ const char* const kUsageTemplate =
     "  --count N      stop after N telegrams (shown or left out), once the\n"
     "                 terminal has taken their reports\n"
     "  --demo         listen to a simulated line sending telegrams of the type\n"
+    "  --brief        one line per telegram instead of the report, cells separated\n"
+    "                 by tabs: receive time (HH:MM:SS.mmm), telegram number, status,\n"
+    "                 type, index ('-' without one) and, when the telegram carries\n"
+    "                 a position, its frame and x, y, z in metres (z down)\n"
+    "  --json         one JSON object per telegram per line (JSON Lines) instead of\n"
+    "                 the report, with the keys time, format, telegram, number,\n"
+    "                 bytes, status, index, fields, position, checks and raw\n"
+    "  --stats        end the run (also at Ctrl-C) with the statistics of every\n"
+    "                 telegram received, after the reports or brief lines, as\n"
+    "                 tab-separated lines: a header, a line per index, one for\n"
+    "                 reads without an index ('none') and the total; not with\n"
+    "                 --json, whose lines must all be JSON\n"
     "\n"
     "Exit status: 0 stopped; 1 a log could not be created, written or closed,\n"
     "or the reports could not be written; 2 bad usage, or --demo could not start.\n";
@@ -66,6 +81,8 @@ struct MonitorOptions {
     std::string csvPath;
     std::uint64_t count = 0;
     bool demo = false;
+    TelegramPrintStyle style = TelegramPrintStyle::Report;
+    bool statistics = false;
 
     bool ChangesSettings() const { return portName || configString || typeCode || timeout || demo; }
 };
@@ -74,8 +91,17 @@ struct MonitorOptions {
 int ParseArguments(int argc, char** argv, MonitorOptions& options)
 {
     COptionReader reader{"monitor", Usage(), nullptr, nullptr, nullptr};
-    reader.isFlag = [](const std::string& option) { return option == "--demo"; };
-    reader.onFlag = [&options](const std::string&) { options.demo = true; };
+    reader.isFlag = [](const std::string& option) {
+        return option == "--demo" || option == "--brief" || option == "--json" || option == "--stats";
+    };
+    bool brief = false;
+    bool json = false;
+    reader.onFlag = [&](const std::string& flag) {
+        options.demo |= flag == "--demo";
+        brief |= flag == "--brief";
+        json |= flag == "--json";
+        options.statistics |= flag == "--stats";
+    };
     reader.onValue = [&options, &reader](const std::string& option, const std::string& value) {
         if (option == "--port") {
             options.portName = value;
@@ -103,7 +129,14 @@ int ParseArguments(int argc, char** argv, MonitorOptions& options)
         }
         return 0;
     };
-    return reader.Read(argc, argv);
+    if (const int status = reader.Read(argc, argv))
+        return status;
+    if (brief && json)
+        return reader.UsageError("--brief and --json exclude each other");
+    if (json && options.statistics)
+        return reader.UsageError("--stats cannot follow --json: its lines are not JSON");
+    options.style = json ? TelegramPrintStyle::Json : brief ? TelegramPrintStyle::Brief : TelegramPrintStyle::Report;
+    return 0;
 }
 
 int StoredTelegramType(CSettingsStore& store)
@@ -178,6 +211,7 @@ int Monitor(const MonitorOptions& options, CSettingsStore& userStore, CStopSigna
     CMemorySettingsStore runStore(&userStore);
     CSettingsStore& store = options.ChangesSettings() ? static_cast<CSettingsStore&>(runStore) : userStore;
     ApplyOptions(options, demo.get(), store);
+    receiver.PrintWith(MakeTelegramPrinter(options.style, CFormatTable::TypeName(StoredTelegramType(store))));
 
     auto controller = std::make_unique<CTelegramDecoder>(&receiver, &store);
     if (options.timeout) {
@@ -223,6 +257,8 @@ int RunMonitorCommand(int argc, char** argv)
     // (the monitor then stops), never a SIGPIPE ending it halfway.
     std::signal(SIGPIPE, SIG_IGN);
     CTerminalReceiver terminal(STDOUT_FILENO, STDERR_FILENO, options.count, stop);
+    if (options.statistics)
+        terminal.KeepStatistics();
     int status = 0;
     {
         CRegistry registry;

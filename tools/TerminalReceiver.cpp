@@ -4,7 +4,8 @@
 #include <cstdlib>
 #include <system_error>
 
-#include "report/RtfReader.h"
+#include "clock/Tickwarden.h"
+#include "tools/ReportPrinter.h"
 #include "tools/StopSignal.h"
 
 namespace {
@@ -30,30 +31,51 @@ std::string LeftOutLine(std::uint64_t count, const std::string& what)
 
 CTerminalReceiver::CTerminalReceiver(int reportFd, int messageFd, std::uint64_t telegramLimit,
                                      CStopSignal& stopSignal)
-    : limit(telegramLimit),
+    : printer(std::make_unique<CReportPrinter>()),
+      limit(telegramLimit),
       stop(stopSignal),
       messages(messageFd, kMessagesWaiting, [](std::uint64_t n) { return LeftOutLine(n, "message"); }),
-      // In the reports, the line stands where they are missing, as a report does.
       reports(
-          reportFd, kReportsWaiting, [](std::uint64_t n) { return LeftOutLine(n, "report") + "\n"; },
+          reportFd, kReportsWaiting, [this](std::uint64_t n) { return GapText(n); },
           [this](int error) { OnReportWriteFailure(error); })
 {
 }
 
-void CTerminalReceiver::OnTelegramDecoded(const CReportBuilder& report, const std::string&,
-                                          const CTelegramIndex&, const CTelegramRecord&)
+void CTerminalReceiver::PrintWith(std::unique_ptr<CTelegramPrinter> telegramPrinter)
+{
+    printer = std::move(telegramPrinter);
+}
+
+void CTerminalReceiver::OnTelegramDecoded(const CReportBuilder& report, const std::string& raw,
+                                          const CTelegramIndex& index, const CTelegramRecord& record)
 {
     const std::uint64_t number = ++handedOver;
     // Telegrams the reader hands over after the last wanted one are not shown.
     if (limit != 0 && number > limit)
         return;
-    std::string text = CRtfReader::PlainText(report.GetDocument());
-    if (!text.empty() && text.back() != '\n')
-        text += '\n';
-    text += '\n';
-    reports.Offer(std::move(text));
+    // Counted whether or not the terminal takes it.
+    if (statistics)
+        statistics->Add(index, record);
+    reports.Offer(printer->Text(report, raw, index, record));
     if (number == limit)
         stop.Wake();
+}
+
+std::string CTerminalReceiver::GapText(std::uint64_t n)
+{
+    // The line stands where the reports are missing, when it may stand among them.
+    const std::string line = LeftOutLine(n, "report");
+    std::string text = printer->GapText(line);
+    if (text.empty())
+        Tell(line);
+    return text;
+}
+
+void CTerminalReceiver::ShowStatistics()
+{
+    // After every report the terminal took, and never left out.
+    reports.Offer(statistics->Table(CTickwarden::GetPCMilliSecs(), '\t'), CTerminalWriter::WhenFull::Wait);
+    WaitUntilShown(reports, kReportsAfterSignal);
 }
 
 void CTerminalReceiver::OnLogWriteError(const std::string& reason)
@@ -82,6 +104,8 @@ void CTerminalReceiver::OnReportWriteFailure(int error)
 int CTerminalReceiver::Finish(int status)
 {
     WaitUntilShown(reports, kReportsAfterSignal);
+    if (statistics)
+        ShowStatistics();
     const std::uint64_t untold = reports.Close();
     const int writeError = reportWriteError;
     if (writeError == EPIPE)

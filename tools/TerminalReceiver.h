@@ -1,15 +1,21 @@
 #pragma once
 #include <atomic>
 #include <cstdint>
+#include <memory>
+#include <optional>
 
 #include "acquisition/TelegramReceiver.h"
+#include "acquisition/TelegramStatistics.h"
+#include "tools/TelegramPrinter.h"
 #include "tools/TerminalWriter.h"
 
 class CStopSignal;
 
 // The monitor's terminal: prints every telegram the controller hands over
-// as the report's plain text followed by an empty line, and the monitor's
-// messages on standard error. The reader thread only hands the text over:
+// (as its report in plain text followed by an empty line, unless another
+// printer is chosen), and the monitor's messages on standard error; with
+// statistics, it counts every telegram handed over and ends the output
+// with their table. The reader thread only hands the text over:
 // a terminal that does not keep up (paused with Ctrl-S, a pipe nobody
 // reads) never holds up reception or logging. Reports it cannot take are
 // left out of the terminal only, and a line in their place says how many.
@@ -24,6 +30,12 @@ public:
     // limit 0: no limit.
     CTerminalReceiver(int reportFd, int messageFd, std::uint64_t limit, CStopSignal& stop);
 
+    // How each telegram is printed; before the controller starts.
+    void PrintWith(std::unique_ptr<CTelegramPrinter> printer);
+    // Counts the telegrams and ends the output with the statistics as
+    // tab-separated lines; before the controller starts.
+    void KeepStatistics() { statistics.emplace(); }
+
     void OnTelegramDecoded(const CReportBuilder& report, const std::string& raw,
                            const CTelegramIndex& index, const CTelegramRecord& record) override;
     void OnLogWriteError(const std::string& reason) override;
@@ -35,9 +47,9 @@ public:
     void Tell(std::string line);
 
     // Once reception has stopped and the logs are closed: lets the terminal
-    // take what is still to be shown (after a stop signal for a moment only,
-    // else until it has or a signal comes), tells how many reports it was
-    // not given, and returns the exit status (status, or 1 when the reports
+    // take what is still to be shown and the statistics (after a stop signal
+    // for a moment only, else until it has or a signal comes), tells how
+    // many reports it was not given, and returns the exit status (status, or 1 when the reports
     // could not be written). When the terminal still holds up a write, the
     // process ends here with that status without waiting for it: everything
     // else is done by then.
@@ -47,7 +59,13 @@ private:
     // Once a signal came, waits afterSignal at most.
     void WaitUntilShown(CTerminalWriter& writer, std::chrono::milliseconds afterSignal);
     void OnReportWriteFailure(int error);
+    // What stands in the reports for n of them left out.
+    std::string GapText(std::uint64_t n);
+    void ShowStatistics();
 
+    std::unique_ptr<CTelegramPrinter> printer;
+    // Added to on the reader thread only; read once it has ended.
+    std::optional<CTelegramStatistics> statistics;
     std::uint64_t limit;
     CStopSignal& stop;
     std::atomic<std::uint64_t> handedOver{0};

@@ -72,14 +72,14 @@ CTerminalWriter::~CTerminalWriter()
         thread.detach();
 }
 
-bool CTerminalWriter::Offer(std::string text)
+bool CTerminalWriter::Offer(std::string text, WhenFull whenFull)
 {
     {
         std::lock_guard<std::mutex> lock(state->guard);
         ++state->offered;
         if (state->closed || state->failure != 0)
             return false;
-        if (state->queue.size() >= state->capacity) {
+        if (state->queue.size() >= state->capacity && whenFull == WhenFull::LeaveOut) {
             ++state->leftOutSinceQueued;
             return false;
         }

@@ -31,7 +31,10 @@ public:
     CTerminalWriter& operator=(const CTerminalWriter&) = delete;
 
     // Never waits for the terminal. False when the text was left out.
-    bool Offer(std::string text);
+    // A text that must not be left out (the last of a run) may wait beyond
+    // the capacity.
+    enum class WhenFull { LeaveOut, Wait };
+    bool Offer(std::string text, WhenFull whenFull = WhenFull::LeaveOut);
 
     // True when, before `until`, every text offered was written or left out
     // (or writing failed).

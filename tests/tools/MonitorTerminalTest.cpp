@@ -11,6 +11,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <nlohmann/json.hpp>
+
 #include <chrono>
 #include <iostream>
 #include <string>
@@ -97,6 +99,44 @@ protected:
         return {ConfigHome(), "VANTREL_PORTS=COM1=" + line.SlavePath()};
     }
 
+    // Runs the monitor on the line with options, telegrams back to back;
+    // its output is not read until `rows` telegrams were logged, then read
+    // again while telegrams keep coming, until it ends by its --count.
+    void RunWithTerminalPaused(const std::vector<std::string>& options, const std::string& csvPath, std::size_t rows,
+                               CCliResult& result)
+    {
+        std::vector<std::string> args{"monitor", "--port", "COM1", "--type", std::to_string(kTypeHpr418F),
+                                      "--timeout", "120", "--csv", csvPath};
+        args.insert(args.end(), options.begin(), options.end());
+        CChildProcess monitor(args, ListenerEnvironment());
+        ASSERT_TRUE(monitor.SetOutputPipeSize(4096));
+        monitor.LeaveOutputUnread();
+        ASSERT_TRUE(WaitForListener(line, 20s));
+        fcntl(line.MasterFd(), F_SETFL, fcntl(line.MasterFd(), F_GETFL) | O_NONBLOCK);
+
+        // The monitor reads them 256 bytes at a time.
+        const auto generator = CTelegramGenerator::Create(kTypeHpr418F);
+        std::string pending;
+        auto send = [&](std::chrono::milliseconds pause) {
+            if (pending.empty())
+                pending = generator->Next();
+            const ssize_t written = write(line.MasterFd(), pending.data(), pending.size());
+            if (written > 0)
+                pending.erase(0, static_cast<std::size_t>(written));
+            std::this_thread::sleep_for(pause);
+        };
+        for (const auto end = Clock::now() + 30s; Clock::now() < end && TelegramRows(ReadWholeFile(csvPath)) < rows;)
+            send(1ms);
+        ASSERT_GE(TelegramRows(ReadWholeFile(csvPath)), rows);
+
+        monitor.ResumeReadingOutput();
+        for (const auto end = Clock::now() + 30s; Clock::now() < end && !monitor.HasEnded();) {
+            send(0ms);
+            monitor.WaitForOutput("no such text", 5ms);
+        }
+        result = monitor.Wait(10s);
+    }
+
     CPtyLine line;
 };
 
@@ -157,35 +197,8 @@ TEST_F(MonitorTerminalTest, TerminalThatDoesNotReadHoldsUpNeitherLoggingNorTheEn
 TEST_F(MonitorTerminalTest, ReportsLeftOutAreToldWhereTheyAreMissing)
 {
     const std::string csvPath = logs.File("gap.csv");
-    CChildProcess monitor({"monitor", "--port", "COM1", "--type", std::to_string(kTypeHpr418F), "--timeout", "120",
-                           "--csv", csvPath, "--count", "250"},
-                          ListenerEnvironment());
-    ASSERT_TRUE(monitor.SetOutputPipeSize(4096));
-    monitor.LeaveOutputUnread();
-    ASSERT_TRUE(WaitForListener(line, 20s));
-    fcntl(line.MasterFd(), F_SETFL, fcntl(line.MasterFd(), F_GETFL) | O_NONBLOCK);
-
-    // Telegrams back to back: the monitor reads them 256 bytes at a time.
-    const auto generator = CTelegramGenerator::Create(kTypeHpr418F);
-    std::string pending;
-    auto send = [&](std::chrono::milliseconds pause) {
-        if (pending.empty())
-            pending = generator->Next();
-        const ssize_t written = write(line.MasterFd(), pending.data(), pending.size());
-        if (written > 0)
-            pending.erase(0, static_cast<std::size_t>(written));
-        std::this_thread::sleep_for(pause);
-    };
-    for (const auto end = Clock::now() + 30s; Clock::now() < end && TelegramRows(ReadWholeFile(csvPath)) < 150;)
-        send(1ms);
-    ASSERT_GE(TelegramRows(ReadWholeFile(csvPath)), 150u);
-
-    monitor.ResumeReadingOutput();
-    for (const auto end = Clock::now() + 30s; Clock::now() < end && !monitor.HasEnded();) {
-        send(0ms);
-        monitor.WaitForOutput("no such text", 5ms);
-    }
-    const CCliResult result = monitor.Wait(10s);
+    CCliResult result;
+    ASSERT_NO_FATAL_FAILURE(RunWithTerminalPaused({"--count", "250"}, csvPath, 150, result));
     EXPECT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.err, "");
 
@@ -257,6 +270,57 @@ TEST_F(MonitorTerminalTest, OutputThatCannotBeWrittenIsToldAndFailsTheRun)
     EXPECT_EQ(result.err,
               "vantrel-cli monitor: writing the reports failed: No space left on device; they are no longer shown\n");
     EXPECT_GE(TelegramRows(ReadWholeFile(csvPath)), 3u);
+}
+
+// The statistics count every telegram handed over, those the terminal
+// could not take among them; a line says where brief lines are missing.
+TEST_F(MonitorTerminalTest, StatisticsCountTelegramsLeftOutOfTheTerminal)
+{
+    CCliResult result;
+    ASSERT_NO_FATAL_FAILURE(RunWithTerminalPaused({"--brief", "--stats", "--count", "400"}, logs.File("stats.csv"), 300,
+                                                  result));
+    EXPECT_EQ(result.status, 0) << result.err;
+    std::size_t briefLines = 0;
+    std::size_t notes = 0;
+    for (const std::string& outLine : SplitLines(result.out)) {
+        briefLines += outLine.find("\tHPR 418") != std::string::npos ? 1 : 0;
+        notes += LeftOutCountAt(outLine + "\n", 0) > 0 ? 1 : 0;
+    }
+    EXPECT_GE(notes, 1u) << result.out.substr(0, 2000);
+    EXPECT_LT(briefLines, 400u);
+    const std::size_t total = result.out.find("\ntotal\t\t");
+    ASSERT_NE(total, std::string::npos) << result.out;
+    EXPECT_EQ(result.out.substr(total + 8, 4), "400\t");
+}
+
+// Among JSON lines nothing else may stand: the lines telling of those left
+// out go to standard error, and with the lines shown they make up the count.
+TEST_F(MonitorTerminalTest, JsonLinesLeftOutAreToldOnStandardError)
+{
+    CCliResult result;
+    ASSERT_NO_FATAL_FAILURE(RunWithTerminalPaused({"--json", "--count", "120"}, logs.File("json.csv"), 80, result));
+    EXPECT_EQ(result.status, 0) << result.err;
+    std::uint64_t shown = 0;
+    int lastNumber = 0;
+    for (const std::string& outLine : SplitLines(result.out)) {
+        ASSERT_EQ(outLine.front(), '{') << outLine;
+        const nlohmann::json telegram = nlohmann::json::parse(outLine);
+        EXPECT_EQ(telegram.at("format"), "HPR 418F");
+        EXPECT_EQ(telegram.at("raw").get<std::string>().size(), 2 * telegram.at("bytes").get<std::size_t>());
+        const int number = telegram.at("number");
+        EXPECT_GT(number, lastNumber);
+        lastNumber = number;
+        ++shown;
+    }
+    std::uint64_t leftOut = 0;
+    for (const std::string& errLine : SplitLines(result.err)) {
+        const long long count = LeftOutCountAt(errLine + "\n", 0);
+        ASSERT_GT(count, 0) << errLine;
+        leftOut += static_cast<std::uint64_t>(count);
+    }
+    EXPECT_GE(leftOut, 1u) << result.err;
+    EXPECT_EQ(shown + leftOut, 120u) << result.err;
+    EXPECT_EQ(lastNumber, 120);
 }
 
 } // namespace

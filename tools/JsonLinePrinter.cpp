@@ -1,0 +1,75 @@
+#include "tools/JsonLinePrinter.h"
+
+#include <nlohmann/json.hpp>
+
+#include "clock/Tickwarden.h"
+#include "decoders/ByteView.h"
+#include "tools/TelegramText.h"
+
+namespace {
+
+// Keys in the order a reader expects them, not sorted.
+using Json = nlohmann::ordered_json;
+
+Json TextOrNull(const std::string& text)
+{
+    return text.empty() ? Json() : Json(text);
+}
+
+Json Check(const std::optional<bool>& agrees)
+{
+    return agrees ? Json(*agrees) : Json();
+}
+
+Json IndexOf(const CTelegramIndex& index)
+{
+    if (!index.valid)
+        return Json();
+    return Json{{"kind", index.kind}, {"text", Latin1ToUtf8(index.text)}};
+}
+
+Json FieldsOf(const CTelegramRecord& record)
+{
+    Json fields = Json::array();
+    for (const CReportField& field : record.fields) {
+        fields.push_back(Json{{"label", Latin1ToUtf8(field.label)},
+                              {"raw", Latin1ToUtf8(field.raw)},
+                              {"text", Latin1ToUtf8(field.text)}});
+    }
+    return fields;
+}
+
+Json PositionOf(const CTelegramRecord& record)
+{
+    if (!record.position)
+        return Json();
+    const CTelegramPosition& position = *record.position;
+    return Json{{"frame", FrameName(position.frame)}, {"x", position.x}, {"y", position.y}, {"z", position.z}};
+}
+
+} // namespace
+
+CJsonLinePrinter::CJsonLinePrinter(const char* name)
+    : hasFormat(name != nullptr), formatName(name ? name : "")
+{
+}
+
+std::string CJsonLinePrinter::Text(const CReportBuilder&, const std::string& raw, const CTelegramIndex& index,
+                                   const CTelegramRecord& record) const
+{
+    const char* const status = StatusText(record.status);
+    Json line;
+    line["time"] = TextOrNull(CTickwarden::AdjustedPCMilliSecsToIsoText(index.receiveTime));
+    line["format"] = hasFormat ? Json(formatName) : Json();
+    line["telegram"] = record.typeText.empty() ? status : Latin1ToUtf8(record.typeText);
+    line["number"] = record.number;
+    line["bytes"] = raw.size();
+    line["status"] = status;
+    line["index"] = IndexOf(index);
+    line["fields"] = FieldsOf(record);
+    line["position"] = PositionOf(record);
+    line["checks"] = Json{{"checksum", Check(record.checksumAgrees)}, {"length", Check(record.lengthAgrees)}};
+    line["raw"] = CByteView(raw).Hex(0, raw.size());
+    constexpr bool kAsciiOnly = true;
+    return line.dump(-1, ' ', kAsciiOnly) + '\n';
+}

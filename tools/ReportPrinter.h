@@ -1,0 +1,11 @@
+#pragma once
+#include "tools/TelegramPrinter.h"
+
+// Prints a telegram as its report in plain text followed by an empty line.
+class CReportPrinter : public CTelegramPrinter {
+public:
+    std::string Text(const CReportBuilder& report, const std::string& raw, const CTelegramIndex& index,
+                     const CTelegramRecord& record) const override;
+    // The line and an empty one, where a report would stand.
+    std::string GapText(const std::string& line) const override { return line + "\n"; }
+};

@@ -1,13 +1,13 @@
 #include "app/VantrelDoc.h"
 
 #include <QApplication>
-#include <QFileDialog>
 #include <QTimer>
 #include <exception>
 
 #include "acquisition/MemorySettingsStore.h"
 #include "acquisition/TelegramDecoder.h"
 #include "app/DataMonitorDlg.h"
+#include "app/PositionPlotDlg.h"
 #include "app/TimingDiagnosticsDlg.h"
 #include "app/UserMessage.h"
 #include "app/VantrelView.h"
@@ -45,7 +45,8 @@ QString LogFailureText(const CLogOpenResult& result)
 }
 } // namespace
 
-CVantrelDoc::CVantrelDoc(const Options& options, QObject* parent) : QObject(parent), options(options)
+CVantrelDoc::CVantrelDoc(const Options& options, QObject* parent)
+    : QObject(parent), options(options), positionTimeout(CTimingDiagnosticsDlg::kDefaultPositionTimeout)
 {
 }
 
@@ -116,6 +117,8 @@ void CVantrelDoc::OnCloseDocument()
         dataMonitorDlg->close();
     if (timingDlg)
         timingDlg->close();
+    if (plotDlg)
+        plotDlg->close();
 }
 
 void CVantrelDoc::SetView(CVantrelView* newView)
@@ -176,6 +179,12 @@ void CVantrelDoc::OnTelegramDecoded(const CReportBuilder& report, const std::str
 
 void CVantrelDoc::Deliver(const CDecodedTelegram& telegram)
 {
+    // Kept whether the plot is open or not, so that it shows the whole run
+    // when it is.
+    try {
+        positionTracks.Add(telegram.index, telegram.record);
+    } catch (const std::exception&) {
+    }
     // A window that the user has closed is no longer shown and gets nothing,
     // even while it waits to be deleted: the main window included, whose
     // view would otherwise still light the lights of a closed frame.
@@ -230,8 +239,8 @@ CTimingDiagnosticsDlg* CVantrelDoc::TimingWindow() const
     return timingDlg;
 }
 
-template <typename Window>
-void CVantrelDoc::OpenToolWindow(QPointer<Window>& window)
+template <typename Window, typename Create>
+void CVantrelDoc::OpenToolWindow(QPointer<Window>& window, Create create)
 {
     // At most one of each: a second command only brings it forward.
     if (window) {
@@ -240,38 +249,54 @@ void CVantrelDoc::OpenToolWindow(QPointer<Window>& window)
         window->activateWindow();
         return;
     }
-    window = new Window(nullptr);
+    window = create();
     window->setAttribute(Qt::WA_DeleteOnClose);
     connect(window.data(), &Window::closed, this, &CVantrelDoc::toolWindowsChanged, Qt::QueuedConnection);
     window->show();
     emit toolWindowsChanged();
 }
 
+CPositionPlotDlg* CVantrelDoc::PlotWindow() const
+{
+    return plotDlg;
+}
+
 void CVantrelDoc::OnHexWindow()
 {
-    OpenToolWindow(dataMonitorDlg);
+    OpenToolWindow(dataMonitorDlg, [] { return new CDataMonitorDlg(nullptr); });
 }
 
 void CVantrelDoc::OnTelegramTiming()
 {
-    OpenToolWindow(timingDlg);
+    const bool opening = !timingDlg;
+    OpenToolWindow(timingDlg, [] { return new CTimingDiagnosticsDlg(nullptr); });
+    if (!opening)
+        return;
+    // The plot fades fixes by the timeout the timing window shows: the one
+    // it opens with, then every one it applies.
+    SetPositionTimeout(timingDlg->PositionTimeout());
+    connect(timingDlg.data(), &CTimingDiagnosticsDlg::positionTimeoutApplied, this,
+            &CVantrelDoc::SetPositionTimeout);
+}
+
+void CVantrelDoc::OnPositionPlot()
+{
+    OpenToolWindow(plotDlg, [this] { return new CPositionPlotDlg(this); });
+}
+
+void CVantrelDoc::SetPositionTimeout(double seconds)
+{
+    if (seconds == positionTimeout)
+        return;
+    positionTimeout = seconds;
+    emit positionTimeoutChanged(seconds);
 }
 
 QString CVantrelDoc::AskForLogPath(QWidget* parent)
 {
-    QFileDialog dialog(parent, "save as");
     // A save dialog asks before it replaces a file that exists: starting to
     // log truncates the CSV file and the raw file beside it.
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setDefaultSuffix("csv");
-    dialog.setNameFilter("CSV Files (*.csv)");
-    dialog.setOption(QFileDialog::ReadOnly, false);
-    dialog.selectFile("vantrel");
-    dialog.setSizeGripEnabled(true);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    return dialog.selectedFiles().constFirst();
+    return AskForSavePath(parent, {"save as", "CSV Files (*.csv)", "csv", "vantrel"});
 }
 
 void CVantrelDoc::OnLogData()

@@ -7,12 +7,15 @@
 #include <string>
 
 #include "acquisition/TelegramReceiver.h"
+#include "app/PositionTracks.h"
+#include "app/SaveFileDialog.h"
 #include "decoders/TelegramIndex.h"
 #include "decoders/TelegramRecord.h"
 
 class CDataMonitorDlg;
 class CDemoLine;
 class CMemorySettingsStore;
+class CPositionPlotDlg;
 class CRegistry;
 class CTelegramDecoder;
 class CTimingDiagnosticsDlg;
@@ -40,6 +43,9 @@ struct CDocumentOptions {
 // and passes it, on the user-interface thread and in arrival order, to the
 // hex window, the timing window and the view. Holds the display filter and
 // carries the "Hex Window", "Telegram Timing" and "Log Data" commands.
+// Keeps, from the start of the program, the trails of the positions of the
+// telegrams handed over, which the position plot shows, and the position
+// timeout that the timing window applies and the plot fades old fixes by.
 class CVantrelDoc : public QObject, public CTelegramReceiver {
     Q_OBJECT
 public:
@@ -77,15 +83,28 @@ public:
     void OnHexWindow();
     void OnTelegramTiming();
     void OnLogData();
+    void OnPositionPlot();
     bool IsHexWindowOpen() const { return !dataMonitorDlg.isNull(); }
     bool IsTimingWindowOpen() const { return !timingDlg.isNull(); }
+    bool IsPlotWindowOpen() const { return !plotDlg.isNull(); }
     bool IsLogging() const;
     CDataMonitorDlg* HexWindow() const;
     CTimingDiagnosticsDlg* TimingWindow() const;
+    CPositionPlotDlg* PlotWindow() const;
+
+    // The trails of the positions of every telegram handed over.
+    const CPositionTracks& PositionTracks() const { return positionTracks; }
+    void SetTrailLength(std::size_t length) { positionTracks.SetTrailLength(length); }
+    void ClearPositions() { positionTracks.Clear(); }
+
+    // Seconds after which an index counts as silent: what the timing window
+    // shows (or showed last); its default until it applies another.
+    double PositionTimeout() const { return positionTimeout; }
+    void SetPositionTimeout(double seconds);
 
     // Where the "Log Data" command asks for the CSV path; empty means the
     // user cancelled. By default a "save as" file dialog.
-    using LogPathChooser = std::function<QString(QWidget* parent)>;
+    using LogPathChooser = CSavePathChooser;
     void SetLogPathChooser(LogPathChooser chooser) { chooseLogPath = std::move(chooser); }
     static QString AskForLogPath(QWidget* parent);
 
@@ -103,13 +122,14 @@ signals:
     void loggingChanged();
     // After every telegram handed on (user-interface thread).
     void telegramDelivered();
+    void positionTimeoutChanged(double seconds);
 
 private:
     void Deliver(const CDecodedTelegram& telegram);
     void ReportLogWriteError(const QString& reason);
     void ShowMessage(const QString& text, bool critical);
-    template <typename Window>
-    void OpenToolWindow(QPointer<Window>& window);
+    template <typename Window, typename Create>
+    void OpenToolWindow(QPointer<Window>& window, Create create);
     void CreateStores();
     void CreateController();
 
@@ -122,6 +142,9 @@ private:
     QString filterText = QStringLiteral("0");
     QPointer<CDataMonitorDlg> dataMonitorDlg;
     QPointer<CTimingDiagnosticsDlg> timingDlg;
+    QPointer<CPositionPlotDlg> plotDlg;
+    CPositionTracks positionTracks;
+    double positionTimeout;
     QPointer<CVantrelView> view;
     QPointer<QWidget> mainWindow;
     LogPathChooser chooseLogPath;

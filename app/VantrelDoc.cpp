@@ -8,6 +8,7 @@
 #include "acquisition/TelegramDecoder.h"
 #include "app/DataMonitorDlg.h"
 #include "app/PositionPlotDlg.h"
+#include "app/TelegramStatisticsDlg.h"
 #include "app/TimingDiagnosticsDlg.h"
 #include "app/UserMessage.h"
 #include "app/VantrelView.h"
@@ -119,6 +120,8 @@ void CVantrelDoc::OnCloseDocument()
         timingDlg->close();
     if (plotDlg)
         plotDlg->close();
+    if (statisticsDlg)
+        statisticsDlg->close();
 }
 
 void CVantrelDoc::SetView(CVantrelView* newView)
@@ -179,9 +182,10 @@ void CVantrelDoc::OnTelegramDecoded(const CReportBuilder& report, const std::str
 
 void CVantrelDoc::Deliver(const CDecodedTelegram& telegram)
 {
-    // Kept whether the plot is open or not, so that it shows the whole run
-    // when it is.
+    // Counted and kept whether their windows are open or not, so that they
+    // show the whole run when they are.
     try {
+        statistics.Add(telegram.index, telegram.record);
         positionTracks.Add(telegram.index, telegram.record);
     } catch (const std::exception&) {
     }
@@ -261,6 +265,11 @@ CPositionPlotDlg* CVantrelDoc::PlotWindow() const
     return plotDlg;
 }
 
+CTelegramStatisticsDlg* CVantrelDoc::StatisticsWindow() const
+{
+    return statisticsDlg;
+}
+
 void CVantrelDoc::OnHexWindow()
 {
     OpenToolWindow(dataMonitorDlg, [] { return new CDataMonitorDlg(nullptr); });
@@ -284,12 +293,23 @@ void CVantrelDoc::OnPositionPlot()
     OpenToolWindow(plotDlg, [this] { return new CPositionPlotDlg(this); });
 }
 
+void CVantrelDoc::OnTelegramStatistics()
+{
+    OpenToolWindow(statisticsDlg, [this] { return new CTelegramStatisticsDlg(this); });
+}
+
 void CVantrelDoc::SetPositionTimeout(double seconds)
 {
     if (seconds == positionTimeout)
         return;
     positionTimeout = seconds;
     emit positionTimeoutChanged(seconds);
+}
+
+void CVantrelDoc::ResetStatistics()
+{
+    statistics.Reset();
+    statisticsSince = QDateTime::currentDateTime();
 }
 
 QString CVantrelDoc::AskForLogPath(QWidget* parent)

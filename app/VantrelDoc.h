@@ -1,4 +1,5 @@
 #pragma once
+#include <QDateTime>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -7,6 +8,7 @@
 #include <string>
 
 #include "acquisition/TelegramReceiver.h"
+#include "acquisition/TelegramStatistics.h"
 #include "app/PositionTracks.h"
 #include "app/SaveFileDialog.h"
 #include "decoders/TelegramIndex.h"
@@ -18,6 +20,7 @@ class CMemorySettingsStore;
 class CPositionPlotDlg;
 class CRegistry;
 class CTelegramDecoder;
+class CTelegramStatisticsDlg;
 class CTimingDiagnosticsDlg;
 class CVantrelView;
 class QWidget;
@@ -43,9 +46,10 @@ struct CDocumentOptions {
 // and passes it, on the user-interface thread and in arrival order, to the
 // hex window, the timing window and the view. Holds the display filter and
 // carries the "Hex Window", "Telegram Timing" and "Log Data" commands.
-// Keeps, from the start of the program, the trails of the positions of the
-// telegrams handed over, which the position plot shows, and the position
-// timeout that the timing window applies and the plot fades old fixes by.
+// Keeps, from the start of the program, the statistics of the telegrams
+// handed over and the trails of their positions, which the statistics
+// window and the position plot show, and the position timeout that the
+// timing window applies and the plot fades old fixes by.
 class CVantrelDoc : public QObject, public CTelegramReceiver {
     Q_OBJECT
 public:
@@ -84,13 +88,22 @@ public:
     void OnTelegramTiming();
     void OnLogData();
     void OnPositionPlot();
+    void OnTelegramStatistics();
     bool IsHexWindowOpen() const { return !dataMonitorDlg.isNull(); }
     bool IsTimingWindowOpen() const { return !timingDlg.isNull(); }
     bool IsPlotWindowOpen() const { return !plotDlg.isNull(); }
+    bool IsStatisticsWindowOpen() const { return !statisticsDlg.isNull(); }
     bool IsLogging() const;
     CDataMonitorDlg* HexWindow() const;
     CTimingDiagnosticsDlg* TimingWindow() const;
     CPositionPlotDlg* PlotWindow() const;
+    CTelegramStatisticsDlg* StatisticsWindow() const;
+
+    // The statistics of every telegram handed over since the program
+    // started or the statistics were last reset, and when that was.
+    const CTelegramStatistics& Statistics() const { return statistics; }
+    QDateTime StatisticsSince() const { return statisticsSince; }
+    void ResetStatistics();
 
     // The trails of the positions of every telegram handed over.
     const CPositionTracks& PositionTracks() const { return positionTracks; }
@@ -143,6 +156,9 @@ private:
     QPointer<CDataMonitorDlg> dataMonitorDlg;
     QPointer<CTimingDiagnosticsDlg> timingDlg;
     QPointer<CPositionPlotDlg> plotDlg;
+    QPointer<CTelegramStatisticsDlg> statisticsDlg;
+    CTelegramStatistics statistics;
+    QDateTime statisticsSince = QDateTime::currentDateTime();
     CPositionTracks positionTracks;
     double positionTimeout;
     QPointer<CVantrelView> view;

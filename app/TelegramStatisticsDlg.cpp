@@ -1,0 +1,221 @@
+#include "app/TelegramStatisticsDlg.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QTableWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <iterator>
+
+#include "acquisition/TelegramStatistics.h"
+#include "app/UserMessage.h"
+#include "app/VantrelDoc.h"
+#include "clock/Tickwarden.h"
+
+namespace {
+
+QString Count(std::uint64_t value)
+{
+    return QString::number(value);
+}
+
+QString Seconds(double value)
+{
+    return QString::number(value, 'f', 3);
+}
+
+// One column of the table: its title and what a row shows in it at clock time now.
+struct CColumn {
+    const char* title;
+    QString (*cell)(const CStatisticsRow& row, double now);
+    bool number;
+};
+
+const CColumn kColumns[] = {
+    {"Kind", [](const CStatisticsRow& row, double) { return QString::fromStdString(row.KindText()); }, false},
+    {"Index",
+     [](const CStatisticsRow& row, double) {
+         const std::string text = row.IndexText();
+         return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+     },
+     false},
+    {"Telegrams", [](const CStatisticsRow& row, double) { return Count(row.telegrams); }, true},
+    {"OK", [](const CStatisticsRow& row, double) { return Count(row.ok); }, true},
+    {"BAD DATA", [](const CStatisticsRow& row, double) { return Count(row.badData); }, true},
+    {"EARLT EOT", [](const CStatisticsRow& row, double) { return Count(row.earlyEot); }, true},
+    {"CHECKSUM ERROR", [](const CStatisticsRow& row, double) { return Count(row.checksumErrors); }, true},
+    {"Checksum mismatches", [](const CStatisticsRow& row, double) { return Count(row.checksumMismatches); }, true},
+    {"Length mismatches", [](const CStatisticsRow& row, double) { return Count(row.lengthMismatches); }, true},
+    {"Mean interval (s)", [](const CStatisticsRow& row, double) { return Seconds(row.MeanIntervalSeconds()); }, true},
+    {"Longest interval (s)", [](const CStatisticsRow& row, double) { return Seconds(row.MaxIntervalSeconds()); },
+     true},
+    {"Age (s)", [](const CStatisticsRow& row, double now) { return Seconds(row.AgeSeconds(now)); }, true},
+    {"Rate (/s)", [](const CStatisticsRow& row, double) { return Seconds(row.Rate()); }, true},
+};
+constexpr int kColumnCount = static_cast<int>(std::size(kColumns));
+
+// A cell of a CSV line: quoted when it holds a comma, a quote or a line
+// break, with its quotes doubled.
+QString CsvCell(QString text)
+{
+    if (!text.contains(',') && !text.contains('"') && !text.contains('\n') && !text.contains('\r'))
+        return text;
+    text.replace('"', QStringLiteral("\"\""));
+    return '"' + text + '"';
+}
+
+} // namespace
+
+CTelegramStatisticsDlg::CTelegramStatisticsDlg(CVantrelDoc* document, QWidget* parent)
+    : QDialog(parent)
+    , document(document)
+    , clock(&CTickwarden::GetPCMilliSecs)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Telegram statistics"));
+    setObjectName(QStringLiteral("telegramStatistics"));
+    BuildControls();
+
+    refreshTimer = new QTimer(this);
+    refreshTimer->setInterval(kRefreshMilliseconds);
+    connect(refreshTimer, &QTimer::timeout, this, &CTelegramStatisticsDlg::Refresh);
+    refreshTimer->start();
+    Refresh();
+}
+
+CTelegramStatisticsDlg::~CTelegramStatisticsDlg()
+{
+    emit closed();
+}
+
+void CTelegramStatisticsDlg::BuildControls()
+{
+    sinceLabel = new QLabel(this);
+    sinceLabel->setObjectName(QStringLiteral("sinceLabel"));
+
+    table = new QTableWidget(0, kColumnCount, this);
+    table->setObjectName(QStringLiteral("statisticsTable"));
+    QStringList titles;
+    for (const CColumn& column : kColumns)
+        titles << QString::fromLatin1(column.title);
+    table->setHorizontalHeaderLabels(titles);
+    table->verticalHeader()->hide();
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setWordWrap(false);
+    table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+
+    resetButton = new QPushButton(QStringLiteral("&Reset"), this);
+    resetButton->setObjectName(QStringLiteral("resetButton"));
+    copyButton = new QPushButton(QStringLiteral("&Copy"), this);
+    copyButton->setObjectName(QStringLiteral("copyButton"));
+    copyButton->setToolTip(QStringLiteral("Copy the table as comma-separated values"));
+    saveButton = new QPushButton(QStringLiteral("Save &As..."), this);
+    saveButton->setObjectName(QStringLiteral("saveButton"));
+    closeButton = new QPushButton(QStringLiteral("Close"), this);
+    closeButton->setObjectName(QStringLiteral("closeButton"));
+    auto* buttons = new QHBoxLayout;
+    for (QPushButton* button : {resetButton, copyButton, saveButton})
+        buttons->addWidget(button);
+    buttons->addStretch();
+    buttons->addWidget(closeButton);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(sinceLabel);
+    layout->addWidget(table, 1);
+    layout->addLayout(buttons);
+    resize(900, 300);
+
+    connect(resetButton, &QPushButton::clicked, this, &CTelegramStatisticsDlg::OnReset);
+    connect(copyButton, &QPushButton::clicked, this, &CTelegramStatisticsDlg::OnCopy);
+    connect(saveButton, &QPushButton::clicked, this, &CTelegramStatisticsDlg::OnSaveAs);
+    connect(closeButton, &QPushButton::clicked, this, &QDialog::accept);
+}
+
+void CTelegramStatisticsDlg::Refresh()
+{
+    if (!document)
+        return;
+    sinceLabel->setText(QStringLiteral("Telegrams handed to the window since %1")
+                            .arg(document->StatisticsSince().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))));
+    const std::vector<CStatisticsRow> rows = document->Statistics().Rows();
+    const double now = clock();
+    table->setRowCount(static_cast<int>(rows.size()));
+    for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
+        const CStatisticsRow& row = rows[static_cast<std::size_t>(r)];
+        const bool total = row.rowKind == CStatisticsRow::Kind::Total;
+        for (int c = 0; c < kColumnCount; ++c) {
+            QTableWidgetItem* item = table->item(r, c);
+            if (!item) {
+                item = new QTableWidgetItem;
+                item->setTextAlignment(kColumns[c].number ? Qt::AlignRight | Qt::AlignVCenter
+                                                          : Qt::AlignLeft | Qt::AlignVCenter);
+                table->setItem(r, c, item);
+            }
+            item->setText(kColumns[c].cell(row, now));
+            if (item->font().bold() != total) {
+                QFont font = item->font();
+                font.setBold(total);
+                item->setFont(font);
+            }
+        }
+    }
+}
+
+QString CTelegramStatisticsDlg::CsvText() const
+{
+    QStringList lines;
+    QStringList cells;
+    for (int c = 0; c < kColumnCount; ++c)
+        cells << CsvCell(table->horizontalHeaderItem(c)->text());
+    lines << cells.join(',');
+    for (int r = 0; r < table->rowCount(); ++r) {
+        cells.clear();
+        for (int c = 0; c < kColumnCount; ++c)
+            cells << CsvCell(table->item(r, c) ? table->item(r, c)->text() : QString());
+        lines << cells.join(',');
+    }
+    return lines.join('\n') + '\n';
+}
+
+void CTelegramStatisticsDlg::OnReset()
+{
+    if (document)
+        document->ResetStatistics();
+    Refresh();
+}
+
+void CTelegramStatisticsDlg::OnCopy()
+{
+    Refresh();
+    QApplication::clipboard()->setText(CsvText());
+}
+
+void CTelegramStatisticsDlg::OnSaveAs()
+{
+    const QString path = chooseCsvPath ? chooseCsvPath(this)
+                                       : AskForSavePath(this, {QStringLiteral("Save As"), QStringLiteral("CSV Files (*.csv)"),
+                                                               QStringLiteral("csv"), QStringLiteral("vantrel-statistics")});
+    if (path.isEmpty())
+        return;
+    Refresh();
+    // The file is replaced only once the whole table is written.
+    QSaveFile file(path);
+    const QByteArray text = CsvText().toUtf8();
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
+        ShowUserMessage(this, QStringLiteral("The statistics could not be saved as %1: %2").arg(path, file.errorString()),
+                        QMessageBox::Warning, QStringLiteral("statisticsMessage"));
+    }
+}
+
+void CTelegramStatisticsDlg::done(int result)
+{
+    refreshTimer->stop();
+    QDialog::done(result);
+}

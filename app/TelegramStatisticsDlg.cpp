@@ -30,35 +30,41 @@ QString Seconds(double value)
     return QString::number(value, 'f', 3);
 }
 
-// One column of the table: its title and what a row shows in it at clock time now.
+// One column of the table: its title (in CSV), its heading in the window
+// and what a row shows in it at clock time now.
 struct CColumn {
     const char* title;
+    const char* heading;
     QString (*cell)(const CStatisticsRow& row, double now);
     bool number;
 };
 
 const CColumn kColumns[] = {
-    {"Kind", [](const CStatisticsRow& row, double) { return QString::fromStdString(row.KindText()); }, false},
-    {"Index",
+    {"Kind", "Kind", [](const CStatisticsRow& row, double) { return QString::fromStdString(row.KindText()); }, false},
+    {"Index", "Index",
      [](const CStatisticsRow& row, double) {
          const std::string text = row.IndexText();
          return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
      },
      false},
-    {"Telegrams", [](const CStatisticsRow& row, double) { return Count(row.telegrams); }, true},
-    {"OK", [](const CStatisticsRow& row, double) { return Count(row.ok); }, true},
-    {"BAD DATA", [](const CStatisticsRow& row, double) { return Count(row.badData); }, true},
-    {"EARLT EOT", [](const CStatisticsRow& row, double) { return Count(row.earlyEot); }, true},
-    {"CHECKSUM ERROR", [](const CStatisticsRow& row, double) { return Count(row.checksumErrors); }, true},
-    {"Checksum mismatches", [](const CStatisticsRow& row, double) { return Count(row.checksumMismatches); }, true},
-    {"Length mismatches", [](const CStatisticsRow& row, double) { return Count(row.lengthMismatches); }, true},
-    {"Mean interval (s)", [](const CStatisticsRow& row, double) { return Seconds(row.MeanIntervalSeconds()); }, true},
-    {"Longest interval (s)", [](const CStatisticsRow& row, double) { return Seconds(row.MaxIntervalSeconds()); },
+    {"Telegrams", "Telegrams", [](const CStatisticsRow& row, double) { return Count(row.telegrams); }, true},
+    {"OK", "OK", [](const CStatisticsRow& row, double) { return Count(row.ok); }, true},
+    {"BAD DATA", "BAD\nDATA", [](const CStatisticsRow& row, double) { return Count(row.badData); }, true},
+    {"EARLT EOT", "EARLT\nEOT", [](const CStatisticsRow& row, double) { return Count(row.earlyEot); }, true},
+    {"CHECKSUM ERROR", "CHECKSUM\nERROR", [](const CStatisticsRow& row, double) { return Count(row.checksumErrors); },
      true},
-    {"Age (s)", [](const CStatisticsRow& row, double now) { return Seconds(row.AgeSeconds(now)); }, true},
-    {"Rate (/s)", [](const CStatisticsRow& row, double) { return Seconds(row.Rate()); }, true},
+    {"Checksum mismatches", "Checksum\nmismatches",
+     [](const CStatisticsRow& row, double) { return Count(row.checksumMismatches); }, true},
+    {"Length mismatches", "Length\nmismatches",
+     [](const CStatisticsRow& row, double) { return Count(row.lengthMismatches); }, true},
+    {"Mean interval (s)", "Mean\ninterval (s)",
+     [](const CStatisticsRow& row, double) { return Seconds(row.MeanIntervalSeconds()); }, true},
+    {"Longest interval (s)", "Longest\ninterval (s)",
+     [](const CStatisticsRow& row, double) { return Seconds(row.MaxIntervalSeconds()); }, true},
+    {"Age (s)", "Age (s)", [](const CStatisticsRow& row, double now) { return Seconds(row.AgeSeconds(now)); }, true},
+    {"Rate (/s)", "Rate (/s)", [](const CStatisticsRow& row, double) { return Seconds(row.Rate()); }, true},
 };
-constexpr int kColumnCount = static_cast<int>(std::size(kColumns));
+static_assert(std::size(kColumns) == CTelegramStatisticsDlg::kColumnCount);
 
 // A cell of a CSV line: quoted when it holds a comma, a quote or a line
 // break, with its quotes doubled.
@@ -100,16 +106,20 @@ void CTelegramStatisticsDlg::BuildControls()
     sinceLabel->setObjectName(QStringLiteral("sinceLabel"));
 
     table = new QTableWidget(0, kColumnCount, this);
+    widestText.fill(0);
     table->setObjectName(QStringLiteral("statisticsTable"));
-    QStringList titles;
+    QStringList headings;
     for (const CColumn& column : kColumns)
-        titles << QString::fromLatin1(column.title);
-    table->setHorizontalHeaderLabels(titles);
+        headings << QString::fromLatin1(column.heading);
+    table->setHorizontalHeaderLabels(headings);
     table->verticalHeader()->hide();
+    table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 4);
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->setWordWrap(false);
-    table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // Columns are fitted to their contents when a text grows longer than
+    // any before it, not on every refresh: measuring every cell is slow.
+    table->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
 
     resetButton = new QPushButton(QStringLiteral("&Reset"), this);
     resetButton->setObjectName(QStringLiteral("resetButton"));
@@ -130,7 +140,7 @@ void CTelegramStatisticsDlg::BuildControls()
     layout->addWidget(sinceLabel);
     layout->addWidget(table, 1);
     layout->addLayout(buttons);
-    resize(900, 300);
+    resize(860, 320);
 
     connect(resetButton, &QPushButton::clicked, this, &CTelegramStatisticsDlg::OnReset);
     connect(copyButton, &QPushButton::clicked, this, &CTelegramStatisticsDlg::OnCopy);
@@ -147,6 +157,7 @@ void CTelegramStatisticsDlg::Refresh()
     const std::vector<CStatisticsRow> rows = document->Statistics().Rows();
     const double now = clock();
     table->setRowCount(static_cast<int>(rows.size()));
+    bool fitColumns = false;
     for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
         const CStatisticsRow& row = rows[static_cast<std::size_t>(r)];
         const bool total = row.rowKind == CStatisticsRow::Kind::Total;
@@ -158,7 +169,13 @@ void CTelegramStatisticsDlg::Refresh()
                                                           : Qt::AlignLeft | Qt::AlignVCenter);
                 table->setItem(r, c, item);
             }
-            item->setText(kColumns[c].cell(row, now));
+            const QString text = kColumns[c].cell(row, now);
+            if (text != item->text())
+                item->setText(text);
+            if (text.size() > widestText[static_cast<std::size_t>(c)]) {
+                widestText[static_cast<std::size_t>(c)] = text.size();
+                fitColumns = true;
+            }
             if (item->font().bold() != total) {
                 QFont font = item->font();
                 font.setBold(total);
@@ -166,14 +183,16 @@ void CTelegramStatisticsDlg::Refresh()
             }
         }
     }
+    if (fitColumns)
+        table->resizeColumnsToContents();
 }
 
 QString CTelegramStatisticsDlg::CsvText() const
 {
     QStringList lines;
     QStringList cells;
-    for (int c = 0; c < kColumnCount; ++c)
-        cells << CsvCell(table->horizontalHeaderItem(c)->text());
+    for (const CColumn& column : kColumns)
+        cells << CsvCell(QString::fromLatin1(column.title));
     lines << cells.join(',');
     for (int r = 0; r < table->rowCount(); ++r) {
         cells.clear();

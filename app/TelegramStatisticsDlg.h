@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QPointer>
 
+#include <array>
 #include <functional>
 #include <utility>
 
@@ -23,6 +24,7 @@ class CTelegramStatisticsDlg : public QDialog {
 public:
     // Counts and ages are shown afresh this often.
     static constexpr int kRefreshMilliseconds = 500;
+    static constexpr int kColumnCount = 13;
 
     explicit CTelegramStatisticsDlg(CVantrelDoc* document, QWidget* parent = nullptr);
     ~CTelegramStatisticsDlg() override;
@@ -65,4 +67,5 @@ private:
     QPushButton* saveButton = nullptr;
     QPushButton* closeButton = nullptr;
     QTimer* refreshTimer = nullptr;
+    std::array<qsizetype, kColumnCount> widestText{};  // the longest text each column has shown
 };

@@ -351,8 +351,11 @@ void CPlanView::DrawTrack(QPainter& painter, const CPlanTrack& track) const
         const QColor colour = FixColour(track.colour, faded);
         painter.setPen(QPen(colour, 1.0));
         painter.drawLines(lines[faded]);
+        // Small squares need no smoothing, and are many times faster without.
+        painter.setRenderHint(QPainter::Antialiasing, false);
         painter.setPen(QPen(colour, kFixDotSize, Qt::SolidLine, Qt::SquareCap));
         painter.drawPoints(dots[faded]);
+        painter.setRenderHint(QPainter::Antialiasing, true);
     }
     const CPlanFix& latest = track.fixes.constLast();
     const QPointF pixel = mapping.ToPixels(latest.metres);

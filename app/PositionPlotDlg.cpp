@@ -7,7 +7,6 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QSpinBox>
-#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -16,7 +15,6 @@
 #include "app/UserMessage.h"
 #include "app/VantrelDoc.h"
 #include "app/widgets/PlanView.h"
-#include "clock/Tickwarden.h"
 
 namespace {
 
@@ -34,25 +32,11 @@ QString Metres(double value, int decimals)
 } // namespace
 
 CPositionPlotDlg::CPositionPlotDlg(CVantrelDoc* document, QWidget* parent)
-    : QDialog(parent)
-    , document(document)
-    , clock(&CTickwarden::GetPCMilliSecs)
+    : CDocumentToolWindow(document, QStringLiteral("Position plot"), QStringLiteral("positionPlot"),
+                          kRefreshMilliseconds, parent)
 {
-    setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(QStringLiteral("Position plot"));
-    setObjectName(QStringLiteral("positionPlot"));
     BuildControls();
-
-    refreshTimer = new QTimer(this);
-    refreshTimer->setInterval(kRefreshMilliseconds);
-    connect(refreshTimer, &QTimer::timeout, this, &CPositionPlotDlg::OnTick);
-    refreshTimer->start();
-    Refresh();
-}
-
-CPositionPlotDlg::~CPositionPlotDlg()
-{
-    emit closed();
+    StartRefreshing();
 }
 
 void CPositionPlotDlg::BuildControls()
@@ -68,8 +52,8 @@ void CPositionPlotDlg::BuildControls()
     trailLength->setObjectName(QStringLiteral("trailLength"));
     trailLength->setRange(1, static_cast<int>(CPositionTracks::kMaxTrailLength));
     trailLength->setToolTip(QStringLiteral("How many of the latest fixes of each index are drawn"));
-    if (document)
-        trailLength->setValue(static_cast<int>(document->PositionTracks().TrailLength()));
+    if (Document())
+        trailLength->setValue(static_cast<int>(Document()->PositionTracks().TrailLength()));
 
     auto* choices = new QHBoxLayout;
     for (const auto& [text, control] : {std::pair<const char*, QWidget*>{"&Frame", frameList},
@@ -88,39 +72,28 @@ void CPositionPlotDlg::BuildControls()
     readout->setObjectName(QStringLiteral("readout"));
     readout->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
-    fitButton = new QPushButton(QStringLiteral("Fi&t"), this);
-    fitButton->setObjectName(QStringLiteral("fitButton"));
-    clearButton = new QPushButton(QStringLiteral("C&lear"), this);
-    clearButton->setObjectName(QStringLiteral("clearButton"));
-    saveButton = new QPushButton(QStringLiteral("&Save Picture..."), this);
-    saveButton->setObjectName(QStringLiteral("savePictureButton"));
-    closeButton = new QPushButton(QStringLiteral("Close"), this);
-    closeButton->setObjectName(QStringLiteral("closeButton"));
-    auto* buttons = new QHBoxLayout;
-    for (QPushButton* button : {fitButton, clearButton, saveButton})
-        buttons->addWidget(button);
-    buttons->addStretch();
-    buttons->addWidget(closeButton);
+    QPushButton* fitButton = Button(QStringLiteral("Fi&t"), "fitButton");
+    QPushButton* clearButton = Button(QStringLiteral("C&lear"), "clearButton");
+    QPushButton* saveButton = Button(QStringLiteral("&Save Picture..."), "savePictureButton");
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(choices);
     layout->addWidget(view, 1);
     layout->addWidget(readout);
-    layout->addLayout(buttons);
+    layout->addLayout(ButtonRow({fitButton, clearButton, saveButton}));
     resize(560, 560);
 
     connect(frameList, &QComboBox::activated, this, &CPositionPlotDlg::OnFrameChosen);
     connect(indexList, &QComboBox::activated, this, &CPositionPlotDlg::OnIndexChosen);
     connect(trailLength, &QSpinBox::valueChanged, this, [this](int length) {
-        if (document)
-            document->SetTrailLength(static_cast<std::size_t>(length));
+        if (Document())
+            Document()->SetTrailLength(static_cast<std::size_t>(length));
         Refresh();
     });
     connect(view, &CPlanView::trackClicked, this, &CPositionPlotDlg::OnTrackClicked);
     connect(fitButton, &QPushButton::clicked, view, &CPlanView::Fit);
     connect(clearButton, &QPushButton::clicked, this, &CPositionPlotDlg::OnClear);
     connect(saveButton, &QPushButton::clicked, this, &CPositionPlotDlg::OnSavePicture);
-    connect(closeButton, &QPushButton::clicked, this, &QDialog::accept);
 }
 
 // ---------------------------------------------------------------- labels
@@ -164,22 +137,24 @@ QColor CPositionPlotDlg::TrackColour(std::size_t slot)
 
 // ---------------------------------------------------------------- refresh
 
-void CPositionPlotDlg::OnTick()
+void CPositionPlotDlg::Tick()
 {
+    const CVantrelDoc* document = Document();
     if (!document)
         return;
     const bool changed = document->PositionTracks().Revision() != shownRevision ||
                          document->PositionTimeout() != shownTimeout;
-    if (changed || clock() - lastRefresh >= kAgeRefreshMilliseconds)
+    if (changed || Now() - lastRefresh >= kAgeRefreshMilliseconds)
         Refresh();
 }
 
 void CPositionPlotDlg::Refresh()
 {
+    const CVantrelDoc* document = Document();
     if (!document)
         return;
     const CPositionTracks& model = document->PositionTracks();
-    const double now = clock();
+    const double now = Now();
     const double timeout = document->PositionTimeout();
     const std::vector<CPositionFrame> frames = model.Frames();
     const bool chosenPresent = chosenFrame && std::find(frames.begin(), frames.end(), *chosenFrame) != frames.end();
@@ -230,7 +205,9 @@ void CPositionPlotDlg::UpdateFrameList(const std::vector<CPositionFrame>& frames
 
 void CPositionPlotDlg::UpdateIndexList()
 {
-    const CPositionTracks& model = document->PositionTracks();
+    if (!Document())
+        return;
+    const CPositionTracks& model = Document()->PositionTracks();
     QStringList labels{QStringLiteral("(none)")};
     int selectedItem = 0;
     for (std::size_t i = 0; i < shownTracks.size(); ++i) {
@@ -254,9 +231,9 @@ void CPositionPlotDlg::UpdateIndexList()
 const CPositionTrack* CPositionPlotDlg::SelectedTrack() const
 {
     const int track = view->SelectedTrack();
-    if (!document || track < 0 || track >= static_cast<int>(shownTracks.size()))
+    if (!Document() || track < 0 || track >= static_cast<int>(shownTracks.size()))
         return nullptr;
-    return &document->PositionTracks().Tracks()[shownTracks[static_cast<std::size_t>(track)]];
+    return &Document()->PositionTracks().Tracks()[shownTracks[static_cast<std::size_t>(track)]];
 }
 
 QString CPositionPlotDlg::SelectedIndex() const
@@ -278,12 +255,12 @@ void CPositionPlotDlg::UpdateReadout()
         return;
     }
     const CTrackFix& fix = track->fixes.back();
-    const double age = (clock() - fix.receiveTime) * 0.001;
+    const double age = (Now() - fix.receiveTime) * 0.001;
     const CPlanAxes axes = AxesOf(track->frame);
     QString text = QStringLiteral("%1: depth %2, age %3 s (%4 %5, %6 %7)")
                        .arg(IndexLabel(track->kind, track->text), Metres(fix.z, 1), QString::number(age, 'f', 1),
                             axes.right, Metres(fix.x, 2), axes.up, Metres(fix.y, 2));
-    if (document && age > document->PositionTimeout())
+    if (Document() && age > Document()->PositionTimeout())
         text += QStringLiteral(", older than the position timeout");
     readout->setText(text);
 }
@@ -304,8 +281,8 @@ void CPositionPlotDlg::OnIndexChosen(int item)
 void CPositionPlotDlg::OnTrackClicked(int track)
 {
     selectedIndex.reset();
-    if (document && track >= 0 && track < static_cast<int>(shownTracks.size())) {
-        const CPositionTrack& picked = document->PositionTracks().Tracks()[shownTracks[static_cast<std::size_t>(track)]];
+    if (Document() && track >= 0 && track < static_cast<int>(shownTracks.size())) {
+        const CPositionTrack& picked = Document()->PositionTracks().Tracks()[shownTracks[static_cast<std::size_t>(track)]];
         selectedIndex = std::make_pair(picked.kind, picked.text);
     }
     UpdateIndexList();
@@ -314,8 +291,8 @@ void CPositionPlotDlg::OnTrackClicked(int track)
 
 void CPositionPlotDlg::OnClear()
 {
-    if (document)
-        document->ClearPositions();
+    if (Document())
+        Document()->ClearPositions();
     chosenFrame.reset();
     selectedIndex.reset();
     view->Fit();
@@ -324,19 +301,11 @@ void CPositionPlotDlg::OnClear()
 
 void CPositionPlotDlg::OnSavePicture()
 {
-    const QString path = choosePicturePath
-                             ? choosePicturePath(this)
-                             : AskForSavePath(this, {QStringLiteral("Save Picture"), QStringLiteral("PNG Pictures (*.png)"),
-                                                     QStringLiteral("png"), QStringLiteral("vantrel-plot")});
+    const QString path = ChooseSavePath({QStringLiteral("Save Picture"), QStringLiteral("PNG Pictures (*.png)"),
+                                         QStringLiteral("png"), QStringLiteral("vantrel-plot")});
     if (path.isEmpty())
         return;
     if (!view->grab().save(path, "PNG"))
         ShowUserMessage(this, QStringLiteral("The picture could not be saved as %1.").arg(path), QMessageBox::Warning,
                         QStringLiteral("pictureMessage"));
-}
-
-void CPositionPlotDlg::done(int result)
-{
-    refreshTimer->stop();
-    QDialog::done(result);
 }

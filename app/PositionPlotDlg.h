@@ -3,29 +3,23 @@
 // trail of its latest fixes, fixes older than the position timeout faded,
 // and a readout of the depth and age of the index the user picks. Draws
 // the document's trails, so it shows what came before it was opened.
-#include <QDialog>
-#include <QPointer>
-
-#include <functional>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "app/SaveFileDialog.h"
+#include "app/DocumentToolWindow.h"
 #include "decoders/TelegramRecord.h"
 
 class CPlanView;
 struct CPositionTrack;
-class CVantrelDoc;
 class QComboBox;
 class QLabel;
-class QPushButton;
 class QSpinBox;
-class QTimer;
 struct CPlanAxes;
 
-class CPositionPlotDlg : public QDialog {
+class CPositionPlotDlg : public CDocumentToolWindow {
     Q_OBJECT
 public:
     // The plot is drawn again at most this often, however fast telegrams come.
@@ -34,17 +28,10 @@ public:
     static constexpr int kAgeRefreshMilliseconds = 1000;
 
     explicit CPositionPlotDlg(CVantrelDoc* document, QWidget* parent = nullptr);
-    ~CPositionPlotDlg() override;
 
     // Takes the document's trails into the plan now (the timer does this
     // when they changed, or when a second has passed).
-    void Refresh();
-
-    // Where ages are measured from: the system clock unless told otherwise.
-    using Clock = std::function<double()>;
-    void SetClock(Clock newClock) { clock = std::move(newClock); }
-    // Where "Save Picture..." saves; by default a "save as" file dialog.
-    void SetPicturePathChooser(CSavePathChooser chooser) { choosePicturePath = std::move(chooser); }
+    void Refresh() override;
 
     CPlanView* View() const { return view; }
     // The frame the plan shows; none before the first fix.
@@ -61,16 +48,11 @@ public:
     // The colour of the index that first gave a fix as number slot.
     static QColor TrackColour(std::size_t slot);
 
-signals:
-    // Emitted once, when the window is finally destroyed.
-    void closed();
-
-public slots:
-    void done(int result) override;
+protected:
+    void Tick() override;
 
 private:
     void BuildControls();
-    void OnTick();
     void OnFrameChosen(int item);
     void OnIndexChosen(int item);
     void OnTrackClicked(int track);
@@ -81,9 +63,6 @@ private:
     void UpdateReadout();
     const CPositionTrack* SelectedTrack() const;
 
-    QPointer<CVantrelDoc> document;
-    Clock clock;
-    CSavePathChooser choosePicturePath;
     std::optional<CPositionFrame> chosenFrame;  // picked by the user; else the latest fix's
     std::optional<CPositionFrame> shownFrame;
     // The tracks the plan shows, as indexes into the document's tracks, and
@@ -99,9 +78,4 @@ private:
     QComboBox* indexList = nullptr;
     QSpinBox* trailLength = nullptr;
     QLabel* readout = nullptr;
-    QPushButton* fitButton = nullptr;
-    QPushButton* clearButton = nullptr;
-    QPushButton* saveButton = nullptr;
-    QPushButton* closeButton = nullptr;
-    QTimer* refreshTimer = nullptr;
 };

@@ -2,13 +2,11 @@
 
 #include <QApplication>
 #include <QClipboard>
-#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QSaveFile>
 #include <QTableWidget>
-#include <QTimer>
 #include <QVBoxLayout>
 
 #include <iterator>
@@ -16,7 +14,6 @@
 #include "acquisition/TelegramStatistics.h"
 #include "app/UserMessage.h"
 #include "app/VantrelDoc.h"
-#include "clock/Tickwarden.h"
 
 namespace {
 
@@ -79,25 +76,11 @@ QString CsvCell(QString text)
 } // namespace
 
 CTelegramStatisticsDlg::CTelegramStatisticsDlg(CVantrelDoc* document, QWidget* parent)
-    : QDialog(parent)
-    , document(document)
-    , clock(&CTickwarden::GetPCMilliSecs)
+    : CDocumentToolWindow(document, QStringLiteral("Telegram statistics"), QStringLiteral("telegramStatistics"),
+                          kRefreshMilliseconds, parent)
 {
-    setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(QStringLiteral("Telegram statistics"));
-    setObjectName(QStringLiteral("telegramStatistics"));
     BuildControls();
-
-    refreshTimer = new QTimer(this);
-    refreshTimer->setInterval(kRefreshMilliseconds);
-    connect(refreshTimer, &QTimer::timeout, this, &CTelegramStatisticsDlg::Refresh);
-    refreshTimer->start();
-    Refresh();
-}
-
-CTelegramStatisticsDlg::~CTelegramStatisticsDlg()
-{
-    emit closed();
+    StartRefreshing();
 }
 
 void CTelegramStatisticsDlg::BuildControls()
@@ -121,41 +104,31 @@ void CTelegramStatisticsDlg::BuildControls()
     // any before it, not on every refresh: measuring every cell is slow.
     table->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
 
-    resetButton = new QPushButton(QStringLiteral("&Reset"), this);
-    resetButton->setObjectName(QStringLiteral("resetButton"));
-    copyButton = new QPushButton(QStringLiteral("&Copy"), this);
-    copyButton->setObjectName(QStringLiteral("copyButton"));
+    QPushButton* resetButton = Button(QStringLiteral("&Reset"), "resetButton");
+    QPushButton* copyButton = Button(QStringLiteral("&Copy"), "copyButton");
     copyButton->setToolTip(QStringLiteral("Copy the table as comma-separated values"));
-    saveButton = new QPushButton(QStringLiteral("Save &As..."), this);
-    saveButton->setObjectName(QStringLiteral("saveButton"));
-    closeButton = new QPushButton(QStringLiteral("Close"), this);
-    closeButton->setObjectName(QStringLiteral("closeButton"));
-    auto* buttons = new QHBoxLayout;
-    for (QPushButton* button : {resetButton, copyButton, saveButton})
-        buttons->addWidget(button);
-    buttons->addStretch();
-    buttons->addWidget(closeButton);
+    QPushButton* saveButton = Button(QStringLiteral("Save &As..."), "saveButton");
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(sinceLabel);
     layout->addWidget(table, 1);
-    layout->addLayout(buttons);
+    layout->addLayout(ButtonRow({resetButton, copyButton, saveButton}));
     resize(860, 320);
 
     connect(resetButton, &QPushButton::clicked, this, &CTelegramStatisticsDlg::OnReset);
     connect(copyButton, &QPushButton::clicked, this, &CTelegramStatisticsDlg::OnCopy);
     connect(saveButton, &QPushButton::clicked, this, &CTelegramStatisticsDlg::OnSaveAs);
-    connect(closeButton, &QPushButton::clicked, this, &QDialog::accept);
 }
 
 void CTelegramStatisticsDlg::Refresh()
 {
+    const CVantrelDoc* document = Document();
     if (!document)
         return;
     sinceLabel->setText(QStringLiteral("Telegrams handed to the window since %1")
                             .arg(document->StatisticsSince().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))));
     const std::vector<CStatisticsRow> rows = document->Statistics().Rows();
-    const double now = clock();
+    const double now = Now();
     table->setRowCount(static_cast<int>(rows.size()));
     bool fitColumns = false;
     for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
@@ -205,8 +178,8 @@ QString CTelegramStatisticsDlg::CsvText() const
 
 void CTelegramStatisticsDlg::OnReset()
 {
-    if (document)
-        document->ResetStatistics();
+    if (Document())
+        Document()->ResetStatistics();
     Refresh();
 }
 
@@ -218,9 +191,8 @@ void CTelegramStatisticsDlg::OnCopy()
 
 void CTelegramStatisticsDlg::OnSaveAs()
 {
-    const QString path = chooseCsvPath ? chooseCsvPath(this)
-                                       : AskForSavePath(this, {QStringLiteral("Save As"), QStringLiteral("CSV Files (*.csv)"),
-                                                               QStringLiteral("csv"), QStringLiteral("vantrel-statistics")});
+    const QString path = ChooseSavePath({QStringLiteral("Save As"), QStringLiteral("CSV Files (*.csv)"),
+                                         QStringLiteral("csv"), QStringLiteral("vantrel-statistics")});
     if (path.isEmpty())
         return;
     Refresh();
@@ -231,10 +203,4 @@ void CTelegramStatisticsDlg::OnSaveAs()
         ShowUserMessage(this, QStringLiteral("The statistics could not be saved as %1: %2").arg(path, file.errorString()),
                         QMessageBox::Warning, QStringLiteral("statisticsMessage"));
     }
-}
-
-void CTelegramStatisticsDlg::done(int result)
-{
-    refreshTimer->stop();
-    QDialog::done(result);
 }

@@ -325,7 +325,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(window));
         QTemporaryDir dir;
         QString path = dir.filePath("plan.png");
-        window->SetPicturePathChooser([&path](QWidget*) { return path; });
+        window->SetSavePathChooser([&path](QWidget*) { return path; });
         auto* save = Find<QPushButton>("savePictureButton");
         QTest::mouseClick(save, Qt::LeftButton);
         const QImage picture(path);
@@ -333,12 +333,12 @@ private slots:
         QCOMPARE(picture.size(), View().size() * View().devicePixelRatio());
 
         path = dir.filePath("cancelled.png");
-        window->SetPicturePathChooser([](QWidget*) { return QString(); });
+        window->SetSavePathChooser([](QWidget*) { return QString(); });
         QTest::mouseClick(save, Qt::LeftButton);
         QVERIFY(!QFile::exists(path));
 
         path = "/nonexistent-vantrel-dir/plan.png";
-        window->SetPicturePathChooser([&path](QWidget*) { return path; });
+        window->SetSavePathChooser([&path](QWidget*) { return path; });
         QTest::mouseClick(save, Qt::LeftButton);
         QMessageBox* message = VisibleMessage("pictureMessage");
         QVERIFY(message);

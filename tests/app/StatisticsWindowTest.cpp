@@ -151,7 +151,7 @@ private slots:
             QVERIFY(old.open(QIODevice::WriteOnly));
             old.write(QByteArray(5000, 'z'));  // a longer file is replaced whole
         }
-        window->SetCsvPathChooser([&path](QWidget*) { return path; });
+        window->SetSavePathChooser([&path](QWidget*) { return path; });
         QTest::mouseClick(Button("saveButton"), Qt::LeftButton);
         QFile saved(path);
         QVERIFY(saved.open(QIODevice::ReadOnly));
@@ -160,12 +160,12 @@ private slots:
         QVERIFY(content.startsWith(kHeader.toUtf8() + "\n0,\"x,"));
         QVERIFY(content.endsWith("total,,8,4,1,1,1,1,1,0.714,1.000,4.000,1.400\n"));
 
-        window->SetCsvPathChooser([](QWidget*) { return QString(); });
+        window->SetSavePathChooser([](QWidget*) { return QString(); });
         QTest::mouseClick(Button("saveButton"), Qt::LeftButton);
         QVERIFY(!VisibleMessage("statisticsMessage"));
 
         path = "/nonexistent-vantrel-dir/statistics.csv";
-        window->SetCsvPathChooser([&path](QWidget*) { return path; });
+        window->SetSavePathChooser([&path](QWidget*) { return path; });
         QTest::mouseClick(Button("saveButton"), Qt::LeftButton);
         QMessageBox* message = VisibleMessage("statisticsMessage");
         QVERIFY(message);

@@ -129,6 +129,13 @@ std::string CPortMap::DevicePath(int portNumber)
     return entry != configured.end() ? entry->second : DefaultDevicePath(portNumber);
 }
 
+CLineAddress CPortMap::LineAddress(int portNumber)
+{
+    CLineAddress address = CLineAddress::Parse(DevicePath(portNumber));
+    address.portNumber = portNumber;
+    return address;
+}
+
 std::vector<int> CPortMap::MappedPorts()
 {
     PortTable table;

@@ -2,7 +2,10 @@
 #include <string>
 #include <vector>
 
-// Which device a port name "COMn" reads. By default COM1-COM32 are
+#include "acquisition/LineAddress.h"
+
+// Which line a port name "COMn" reads: a device, or a network line when its
+// entry is a udp:// or tcp:// URL (see CLineAddress). By default COM1-COM32 are
 // /dev/ttyS0-31, COM33-COM40 /dev/ttyUSB0-7, COM41-COM48 /dev/ttyACM0-7 and
 // COM49 /dev/ttyAMA0. Three sources map any number to any path, each
 // winning over the ones before it:
@@ -19,9 +22,11 @@ class CPortMap {
 public:
     static constexpr int kHighestDefaultPort = 49;
 
-    // The device of port portNumber, or "" when the number maps to nothing
+    // The entry of port portNumber (a device path or a URL), or "" when the number maps to nothing
     // (0, negative numbers, numbers above 49 that nobody mapped).
     static std::string DevicePath(int portNumber);
+    // That entry read as a line address.
+    static CLineAddress LineAddress(int portNumber);
 
     // Every port number that maps to a device, ascending: the defaults plus
     // whatever the file, the variable and the overrides add.

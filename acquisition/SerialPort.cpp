@@ -1,8 +1,6 @@
 #include "acquisition/SerialPort.h"
 
 #include <fcntl.h>
-#include <poll.h>
-#include <sys/eventfd.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -10,15 +8,12 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <cstring>
-#include <limits>
 
 #include "acquisition/PortMap.h"
+#include "acquisition/StreamRead.h"
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 // Every failure of the port raises through here: code 0 takes errno.
 [[noreturn]] void ThrowSerialError(int code = 0)
@@ -158,20 +153,6 @@ void ApplyFlowControl(termios& state, int flowControl)
     }
 }
 
-// Remaining time until deadline, never negative.
-timespec Remaining(Clock::time_point deadline, Clock::time_point now)
-{
-    const auto left = std::max(Clock::duration::zero(), deadline - now);
-    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(left);
-    const auto nanoseconds = std::chrono::duration_cast<std::chrono::nanoseconds>(left - seconds);
-    return timespec{static_cast<time_t>(seconds.count()), static_cast<long>(nanoseconds.count())};
-}
-
-bool DeviceHasGone(int error)
-{
-    return error == EIO || error == ENXIO || error == ENODEV;
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------- exception
@@ -215,16 +196,11 @@ const char* CSerialException::what() const noexcept
 
 // ---------------------------------------------------------------- port
 
-CSerialPort::CSerialPort()
-{
-    // Failure here is retried, and reported, by Open.
-    wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-}
+CSerialPort::CSerialPort() = default;
 
 CSerialPort::~CSerialPort()
 {
     Close();
-    CloseQuietly(wakeFd);
 }
 
 void CSerialPort::Open(int portNumber, unsigned baudRate, int parity, std::uint8_t dataBits, int stopBits,
@@ -235,8 +211,7 @@ void CSerialPort::Open(int portNumber, unsigned baudRate, int parity, std::uint8
     Close();
     // Kept even when the open fails, so a caller can name the device it tried.
     devicePath = CPortMap::DevicePath(portNumber);
-    if (wakeFd < 0 && (wakeFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) < 0)
-        ThrowSerialError();
+    interrupt.Require();
     if (devicePath.empty())
         ThrowSerialError(ENOENT);
     RequireCharacterDevice(devicePath);
@@ -330,99 +305,15 @@ void CSerialPort::SetTimeouts(const COMMTIMEOUTS& newTimeouts)
 
 void CSerialPort::InterruptRead()
 {
-    const std::uint64_t one = 1;
-    if (wakeFd >= 0)
-        (void)!::write(wakeFd, &one, sizeof one);
+    interrupt.Signal();
 }
 
 void CSerialPort::ClearInterrupt()
 {
-    std::uint64_t pending = 0;
-    if (wakeFd >= 0)
-        (void)!::read(wakeFd, &pending, sizeof pending);
+    interrupt.Clear();
 }
 
-// The read ends at the first of: count bytes received; a byte received and
-// then ReadIntervalTimeout without another; the total timeout
-// (multiplier * count + constant) since the start. A zero interval or a
-// zero total means that condition is not used; an interval of 0xFFFFFFFF
-// with no total returns at once with whatever has arrived.
 std::size_t CSerialPort::Read(void* buffer, std::size_t count, bool* interrupted)
 {
-    if (interrupted != nullptr)
-        *interrupted = false;
-    if (fd < 0)
-        ThrowSerialError(EBADF);
-    if (count == 0)
-        return 0;
-
-    const auto start = Clock::now();
-    const std::uint64_t totalMs = std::uint64_t{timeouts.ReadTotalTimeoutMultiplier} * count +
-                                  timeouts.ReadTotalTimeoutConstant;
-    const bool returnAtOnce = timeouts.ReadIntervalTimeout == std::numeric_limits<std::uint32_t>::max() &&
-                              totalMs == 0;
-    const bool useInterval = timeouts.ReadIntervalTimeout != 0 && !returnAtOnce;
-    const auto totalDeadline = start + std::chrono::milliseconds(totalMs);
-    const auto interval = std::chrono::milliseconds(timeouts.ReadIntervalTimeout);
-
-    auto* bytes = static_cast<unsigned char*>(buffer);
-    std::size_t received = 0;
-    Clock::time_point lastByte{};
-    for (;;) {
-        const ssize_t got = ::read(fd, bytes + received, count - received);
-        if (got > 0) {
-            received += static_cast<std::size_t>(got);
-            lastByte = Clock::now();
-            if (received == count)
-                return received;
-            continue;
-        }
-        const int error = got == 0 ? EIO : errno;  // a hung-up terminal reads as end of file
-        if (got < 0 && error == EINTR)
-            continue;
-        if (got == 0 || (error != EAGAIN && error != EWOULDBLOCK)) {
-            // Bytes this read already holds are handed over; the next read reports the loss.
-            if (received > 0 && DeviceHasGone(error))
-                return received;
-            ThrowSerialError(error);
-        }
-        if (returnAtOnce)
-            return received;
-
-        // Nothing more for now: wait for a byte, a deadline or an interruption.
-        Clock::time_point deadline = Clock::time_point::max();
-        if (totalMs != 0)
-            deadline = totalDeadline;
-        if (useInterval && received > 0)
-            deadline = std::min(deadline, lastByte + interval);
-        const auto now = Clock::now();
-        if (deadline != Clock::time_point::max() && now >= deadline)
-            return received;
-
-        pollfd watched[2] = {{fd, POLLIN, 0}, {wakeFd, POLLIN, 0}};
-        const nfds_t watchedCount = (received == 0 && wakeFd >= 0) ? 2 : 1;
-        timespec wait{};
-        if (deadline != Clock::time_point::max())
-            wait = Remaining(deadline, now);
-        const int ready = ppoll(watched, watchedCount, deadline != Clock::time_point::max() ? &wait : nullptr, nullptr);
-        if (ready < 0) {
-            if (errno == EINTR)
-                continue;
-            ThrowSerialError();
-        }
-        // Bytes waiting on the line go before an interruption that comes with them.
-        if (watchedCount == 2 && (watched[1].revents & POLLIN) != 0 && (watched[0].revents & POLLIN) == 0) {
-            ClearInterrupt();  // the request ends this one read
-            if (interrupted != nullptr)
-                *interrupted = true;
-            return 0;
-        }
-        // A hang-up with data still waiting: read the data first.
-        if ((watched[0].revents & (POLLIN | POLLHUP | POLLERR | POLLNVAL)) != 0 &&
-            (watched[0].revents & POLLIN) == 0) {
-            if (received > 0)
-                return received;
-            ThrowSerialError((watched[0].revents & POLLNVAL) != 0 ? EBADF : EIO);
-        }
-    }
+    return ReadStream(fd, interrupt, timeouts, buffer, count, interrupted);
 }

@@ -6,8 +6,11 @@
 #include <termios.h>
 #include <utility>
 
-// A failed call on the serial port, carrying the system's error number, and
-// a text of its own where the system's would not say what went wrong.
+#include "acquisition/ReadInterrupt.h"
+
+// A failed call on the serial port, or on a network line, carrying the
+// system's error number, and a text of its own where the system's would not
+// say what went wrong.
 class CSerialException : public std::exception {
 public:
     explicit CSerialException(std::uint32_t code, std::string reason = std::string())
@@ -96,7 +99,7 @@ public:
 
 private:
     int fd = -1;
-    int wakeFd = -1;  // eventfd that InterruptRead signals
+    CReadInterrupt interrupt;  // what InterruptRead signals
     bool overlapped = false;
     COMMTIMEOUTS timeouts;
     std::string devicePath;

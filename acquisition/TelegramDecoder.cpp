@@ -4,10 +4,12 @@
 #include <climits>
 
 #include "acquisition/CommSettings.h"
+#include "acquisition/DiskSync.h"
+#include "acquisition/Line.h"
+#include "acquisition/PortMap.h"
 #include "acquisition/SerialPort.h"
 #include "acquisition/SettingsStore.h"
 #include "acquisition/TelegramReceiver.h"
-#include "clock/Tickwarden.h"
 #include "decoders/FormatTable.h"
 
 namespace {
@@ -45,6 +47,15 @@ std::uint32_t TotalTimeoutMs(int receiveTimeoutSeconds)
     return static_cast<std::uint32_t>(std::clamp(ms, 0LL, static_cast<long long>(INT_MAX)));
 }
 
+// The decoder of a type, with logs that reach the disk at least once a second.
+std::unique_ptr<CFormatDecoder> MakeDiskSyncedDecoder(int typeCode)
+{
+    std::unique_ptr<CFormatDecoder> decoder = CFormatTable::Create(typeCode);
+    if (decoder)
+        decoder->SetDiskSyncer(&DataSyncerFor);
+    return decoder;
+}
+
 std::string ReasonOf(const CSerialException& error)
 {
     std::string text = error.GetErrorMessage();
@@ -55,10 +66,15 @@ std::string ReasonOf(const CSerialException& error)
 
 CTelegramDecoder::CInterruptingLock::CInterruptingLock(CTelegramDecoder& controller) : owner(controller)
 {
+    // Waiting is counted first: a pass that replaces the line after the
+    // interruption went to the old one sees it and does not read.
     ++owner.userWaiting;
-    owner.port->InterruptRead();
+    {
+        std::lock_guard<std::mutex> guard(owner.lineSwap);
+        owner.line->InterruptRead();
+    }
     owner.mutex.lock();
-    owner.port->ClearInterrupt();
+    owner.line->ClearInterrupt();
     --owner.userWaiting;
 }
 
@@ -68,7 +84,7 @@ CTelegramDecoder::CInterruptingLock::~CInterruptingLock()
 }
 
 CTelegramDecoder::CTelegramDecoder(CTelegramReceiver* telegramReceiver, CSettingsStore* store)
-    : CTelegramDecoder(telegramReceiver, store, &CFormatTable::Create)
+    : CTelegramDecoder(telegramReceiver, store, &MakeDiskSyncedDecoder)
 {
 }
 
@@ -77,7 +93,7 @@ CTelegramDecoder::CTelegramDecoder(CTelegramReceiver* telegramReceiver, CSetting
     : receiver(telegramReceiver), registry(store), makeDecoder(std::move(maker))
 {
     settings = std::make_unique<CommSettings>(registry);
-    port = std::make_unique<CSerialPort>();
+    line = CLine::Create(CLineAddress::Kind::Device);
     std::int32_t code = kDefaultTelegramType;
     if (!registry->ReadInt(kTelegramSetting, code))
         code = kDefaultTelegramType;
@@ -93,41 +109,52 @@ CTelegramDecoder::~CTelegramDecoder()
         stopRequested = true;
     }
     stopSignal.notify_all();
-    port->InterruptRead();
+    {
+        std::lock_guard<std::mutex> guard(lineSwap);
+        line->InterruptRead();
+    }
     if (reader.joinable())
         reader.join();
+    // The logs close as the program ends; a failure to write or close them is still told.
+    TellLogFailure(StopLogging());
     decoder.reset();
-    port->Close();
+    line->Close();
 }
 
 void CTelegramDecoder::SelectTelegramType(int code)
 {
-    CInterruptingLock lock(*this);
-    registry->WriteInt(kTelegramSetting, code);
-    // The same type again keeps its decoder: the telegrams go on being
-    // counted and the logs are not begun again.
-    if (code != telegramType)
-        ReplaceDecoder(code);
+    std::string failure;
+    {
+        CInterruptingLock lock(*this);
+        registry->WriteInt(kTelegramSetting, code);
+        // The same type again keeps its decoder: the telegrams go on being
+        // counted and the logs are not begun again.
+        if (code != telegramType)
+            failure = ReplaceDecoder(code);
+    }
+    TellLogFailure(failure);
 }
 
-void CTelegramDecoder::ReplaceDecoder(int code)
+std::string CTelegramDecoder::ReplaceDecoder(int code)
 {
     telegramType = code;
-    if (logging && decoder && decoder->HasLogWriteError()) {
-        // The old decoder's failure is still told, and logging stays off.
-        pendingLogError = decoder->GetLogWriteError();
-        StopLogging();
-    }
+    std::string failure;
+    // The old decoder's logs close; a failure to write or close them is
+    // told, and logging stays off.
+    if (logging && decoder)
+        failure = CloseDecoderLogs();
     decoder.reset();
     decoder = makeDecoder(code);
-    if (logging && decoder) {
+    line->SetLineBasedFormat(CFormatTable::IsLineBased(code));
+    if (logging && decoder && failure.empty()) {
         // The files go on: what was logged under the previous type stays.
         const CLogOpenResult result = decoder->OpenLogs(logPath, CFormatDecoder::LogMode::Continue);
-        if (!result.Ok()) {
-            pendingLogError = result.csv.opened ? result.raw.error : result.csv.error;
-            StopLogging();
-        }
+        if (!result.Ok())
+            failure = result.csv.opened ? result.raw.error : result.csv.error;
     }
+    if (!failure.empty())
+        StopLogging();
+    return failure;
 }
 
 int CTelegramDecoder::GetTelegramType() const
@@ -170,17 +197,18 @@ void CTelegramDecoder::SetCommSettings(const std::string& portName, const std::s
     settings->SetConfig(configString);
     settings->SetReceiveTimeout(receiveTimeout);
     if (reopen) {
-        port->Close();
+        line->Close();
         ClearPortFault();
-    } else if (port->IsOpen()) {
-        port->SetTimeouts(ReadTimeouts());  // the next read waits the new timeout
+        nextOpening = {};  // other settings are tried at once
+    } else if (line->IsOpen()) {
+        line->SetTimeouts(ReadTimeouts());  // the next read waits the new timeout
     }
 }
 
 void CTelegramDecoder::ClosePort()
 {
     CInterruptingLock lock(*this);
-    port->Close();
+    line->Close();
 }
 
 void CTelegramDecoder::SetPaused(bool pause)
@@ -198,30 +226,28 @@ bool CTelegramDecoder::IsLogging() const
     return logging;
 }
 
-CLogOpenResult CTelegramDecoder::SetLogging(bool on, const std::string& csvPath)
+CLogOpenResult CTelegramDecoder::SetLogging(bool on, const std::string& csvPath, CFormatDecoder::LogMode mode)
 {
-    CInterruptingLock lock(*this);
     CLogOpenResult result;
-    if (!on) {
-        StopLogging();
-        return result;
+    std::string failure;
+    {
+        CInterruptingLock lock(*this);
+        // The logs open until now close first; a failure to write or close them is told.
+        failure = StopLogging();
+        if (on && !decoder) {
+            result.csv = {csvPath, false, "the telegram type has no decoder"};
+            result.raw = {CFormatDecoder::RawPathFor(csvPath), false, result.csv.error};
+        } else if (on) {
+            // Opening forgets an earlier write error, so a later failure is
+            // seen again; the decoder and its telegram count stay.
+            result = decoder->OpenLogs(csvPath, mode);
+            if (result.Ok()) {
+                logPath = csvPath;
+                logging = true;
+            }
+        }
     }
-    if (!decoder) {
-        StopLogging();
-        result.csv = {csvPath, false, "the telegram type has no decoder"};
-        result.raw = {CFormatDecoder::RawPathFor(csvPath), false, result.csv.error};
-        return result;
-    }
-    // Opening forgets an earlier write error, so a later failure is seen
-    // again; the decoder and its telegram count stay.
-    result = decoder->OpenLogs(csvPath, CFormatDecoder::LogMode::Restart);
-    if (!result.Ok()) {
-        StopLogging();
-        return result;
-    }
-    logPath = csvPath;
-    logging = true;
-    pendingLogError.clear();
+    TellLogFailure(failure);
     return result;
 }
 
@@ -240,7 +266,7 @@ void CTelegramDecoder::RecordPortFault(const std::string& reason, bool lost)
 {
     std::lock_guard<std::mutex> guard(portFaultGuard);
     if (!portFault.lost)
-        portFault = {settings->GetPortName(), port->GetDevicePath(), reason, lost};
+        portFault = {settings->GetPortName(), line->Name(), reason, lost};
 }
 
 void CTelegramDecoder::OnPortOpened()
@@ -258,12 +284,26 @@ void CTelegramDecoder::ClearPortFault()
     portFault = {};
 }
 
-void CTelegramDecoder::StopLogging()
+std::string CTelegramDecoder::StopLogging()
 {
-    if (decoder)
-        decoder->CloseLogs();
+    std::string failure;
+    if (decoder && decoder->IsLogging())
+        failure = CloseDecoderLogs();
     logging = false;
     logPath.clear();
+    return failure;
+}
+
+std::string CTelegramDecoder::CloseDecoderLogs()
+{
+    decoder->CloseLogs();
+    return decoder->GetLogWriteError();
+}
+
+void CTelegramDecoder::TellLogFailure(const std::string& reason)
+{
+    if (receiver && !reason.empty())
+        receiver->OnLogWriteError(reason);
 }
 
 bool CTelegramDecoder::WaitUnlessStopping(std::chrono::milliseconds duration)
@@ -287,9 +327,9 @@ void CTelegramDecoder::ReaderLoop()
             telegram = ReceiveAndDecode(report, raw, index, record);
             logError = TakeLogWriteError();
         }
+        // Told even in the last pass, as the controller ends.
+        TellLogFailure(logError);
         if (!stopRequested) {
-            if (receiver && !logError.empty())
-                receiver->OnLogWriteError(logError);
             if (receiver && telegram && !paused)
                 receiver->OnTelegramDecoded(report, raw, index, record);
             // After bytes, read again almost at once: the read itself took the
@@ -306,9 +346,13 @@ void CTelegramDecoder::ReaderLoop()
 bool CTelegramDecoder::ReceiveAndDecode(CReportBuilder& report, std::string& raw, CTelegramIndex& index,
                                         CTelegramRecord& record)
 {
-    if (!port->IsOpen()) {
+    if (!line->IsOpen()) {
+        // A network line that failed is tried about once a second, not at
+        // every pass; the passes go on meanwhile, without the lock held.
+        if (std::chrono::steady_clock::now() < nextOpening)
+            return false;
         OpenPort();
-        if (!port->IsOpen())
+        if (!line->IsOpen())
             return false;
     }
     // The user is waiting for the controller (to switch logging on, say):
@@ -340,35 +384,48 @@ void CTelegramDecoder::DecodeGuarded(CReportBuilder& report, const std::string& 
 
 std::string CTelegramDecoder::TakeLogWriteError()
 {
-    std::string reason;
-    reason.swap(pendingLogError);
-    if (reason.empty() && logging && decoder && decoder->HasLogWriteError()) {
-        reason = decoder->GetLogWriteError();
-        StopLogging();
-    }
-    return reason;
+    if (logging && decoder && decoder->HasLogWriteError())
+        return StopLogging();
+    return {};
 }
 
 void CTelegramDecoder::OpenPort()
 {
     const std::string configString = settings->GetConfig();
     const std::string portName = settings->GetPortName();
-    const int portNumber = CommSettings::PortNumberFor(portName);
+    const CLineAddress address = CPortMap::LineAddress(CommSettings::PortNumberFor(portName));
     const CSerialFrame frame = CommSettings::FrameFor(configString);
-    port->Close();
+    line->Close();
     if (!WaitUnlessStopping(kOpenSettleTime))
         return;
+    TakeLineFor(address);
+    // The user is waiting: an opening that waits for the network would
+    // hold them up.
+    if (userWaiting > 0)
+        return;
     try {
-        port->Open(portNumber, frame.baudRate, frame.parity, frame.dataBits, frame.stopBits,
-                   CSerialPort::kFlowNone, false);
-        port->SetTimeouts(ReadTimeouts());
+        line->Open(address, frame);
+        if (!line->IsOpen())
+            return;  // the user or the shut-down ended the opening
+        line->SetTimeouts(ReadTimeouts());
         OnPortOpened();
     } catch (const CSerialException& error) {
         // A port whose frame or timeouts could not be set is not read: a
         // read without its timeouts might never end. The next pass retries.
-        port->Close();
+        line->Close();
         RecordPortFault(ReasonOf(error), false);
+        nextOpening = std::chrono::steady_clock::now() + line->RetryInterval();
     }
+}
+
+void CTelegramDecoder::TakeLineFor(const CLineAddress& address)
+{
+    if (line->Kind() == address.kind)
+        return;
+    std::unique_ptr<CLine> next = CLine::Create(address.kind);
+    next->SetLineBasedFormat(CFormatTable::IsLineBased(telegramType));
+    std::lock_guard<std::mutex> guard(lineSwap);
+    line = std::move(next);
 }
 
 COMMTIMEOUTS CTelegramDecoder::ReadTimeouts() const
@@ -382,24 +439,25 @@ COMMTIMEOUTS CTelegramDecoder::ReadTimeouts() const
 
 bool CTelegramDecoder::ReadTelegram(std::string& raw, double& receiveTime)
 {
-    if (!port->IsOpen())
+    if (!line->IsOpen())
         return false;
-    std::size_t count = 0;
-    bool interrupted = false;
+    CLineRead read;
     try {
-        count = port->Read(rxBuffer, kReadSize, &interrupted);
-        receiveTime = CTickwarden::GetPCMilliSecs();
+        read = line->Read(rxBuffer, kReadSize);
     } catch (const CSerialException& error) {
-        // The device has gone (adapter unplugged, line hung up): a failed
-        // read is no telegram. The port is closed so that later passes open
-        // it again once the device is back.
-        port->Close();
+        // The device has gone (adapter unplugged, line hung up, connection
+        // dropped): a failed read is no telegram. The line is closed so that
+        // later passes open it again once the device is back; a network
+        // line not at once, whether it comes back or its server sends it away.
+        line->Close();
         RecordPortFault(ReasonOf(error), true);
+        nextOpening = std::chrono::steady_clock::now() + line->RetryInterval();
         return false;
     }
-    if (interrupted)
+    if (read.interrupted)
         return false;
+    receiveTime = read.receiveTime;
     ClearPortFault();
-    raw.assign(reinterpret_cast<const char*>(rxBuffer), count);
+    raw.assign(reinterpret_cast<const char*>(rxBuffer), read.count);
     return true;
 }

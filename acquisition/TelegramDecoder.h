@@ -9,18 +9,21 @@
 #include <string>
 #include <thread>
 
+#include "acquisition/LineAddress.h"
 #include "decoders/FormatDecoder.h"
 
 class CTelegramReceiver;
 class CSettingsStore;
-class CSerialPort;
+class CLine;
 class CommSettings;
 struct COMMTIMEOUTS;
 
 // Why the line is not being read, as the user is told it.
 struct CPortFault {
     std::string portName;    // the port the fault is about
-    std::string devicePath;  // the device lost, or the one that could not be opened ("" when unmapped)
+    // The device lost, or the one that could not be opened ("" when
+    // unmapped); for a network line its URL.
+    std::string devicePath;
     std::string reason;      // the system's text; "" while the line is read
     // The line was open and its device went away (unplugged, hung up). A
     // lost line stays lost, with the reason it was lost for, through the
@@ -28,7 +31,8 @@ struct CPortFault {
     bool lost = false;
 };
 
-// The acquisition controller: owns the serial port, the communication
+// The acquisition controller: owns the line (the serial port or network
+// line the port map names for the selected port), the communication
 // settings, the decoder of the selected telegram type and the reader thread
 // that receives, decodes, logs and hands over every telegram. The window and
 // the terminal monitor talk to it only through the operations below, all of
@@ -38,7 +42,8 @@ public:
     // Reads the settings from registry, selects the stored telegram type and
     // starts the reader thread. receiver and registry must outlive the controller.
     CTelegramDecoder(CTelegramReceiver* receiver, CSettingsStore* registry);
-    // Makes the decoder of a type code (null: none); the default is CFormatTable::Create.
+    // Makes the decoder of a type code (null: none); by default the decoder of
+    // CFormatTable::Create, whose logs are synchronised to the disk.
     using DecoderMaker = std::function<std::unique_ptr<CFormatDecoder>(int typeCode)>;
     CTelegramDecoder(CTelegramReceiver* receiver, CSettingsStore* registry, DecoderMaker makeDecoder);
     virtual ~CTelegramDecoder();
@@ -65,10 +70,15 @@ public:
     bool IsPaused() const;
 
     bool IsLogging() const;
-    // Switching on creates the CSV file and the raw file beside it; the
-    // result tells, per file, whether it could be created and why not.
-    // Logging stays off when either file cannot be created or the type has no decoder.
-    CLogOpenResult SetLogging(bool on, const std::string& csvPath);
+    // Switching on creates the CSV file and the raw file beside it, emptied
+    // (Restart) or appended to (Continue); the result tells, per file,
+    // whether it could be opened and why not. Logging stays off when either
+    // file cannot be opened or the type has no decoder. The logs open until
+    // then close first; a failure to write or close them is told to the
+    // receiver, as it is when a type change or the end of the controller
+    // closes them.
+    CLogOpenResult SetLogging(bool on, const std::string& csvPath,
+                              CFormatDecoder::LogMode mode = CFormatDecoder::LogMode::Restart);
 
     // Why the port could not be opened at the last attempt, or why its line
     // was lost ("" while the line is read).
@@ -82,16 +92,25 @@ private:
                           CTelegramRecord& record);
     void DecodeGuarded(CReportBuilder& report, const std::string& raw, double& receiveTime,
                        CTelegramIndex& index, CTelegramRecord& record);
-    void ReplaceDecoder(int code);
+    // Returns why the logs had to stop ("" when they did not).
+    std::string ReplaceDecoder(int code);
     void CopyCommSettings(std::string& portName, std::string& configString, int& receiveTimeout) const;
     void OpenPort();
+    // The line for the port map's entry: the one in use when it is of the
+    // entry's kind, else a new one.
+    void TakeLineFor(const CLineAddress& address);
     COMMTIMEOUTS ReadTimeouts() const;
     // False when no read took place: a user-interface operation ended it
     // before its first byte, or the line was lost.
     bool ReadTelegram(std::string& raw, double& receiveTime);
     // Why logging had to stop since the last pass ("" when it did not).
     std::string TakeLogWriteError();
-    void StopLogging();
+    // Closes the logs; returns why writing, syncing or closing them failed
+    // since they were opened ("" when nothing did).
+    std::string StopLogging();
+    std::string CloseDecoderLogs();
+    // Tells the receiver why logging stopped; nothing for "".
+    void TellLogFailure(const std::string& reason);
     // The port faults the reader meets (a lost line stays lost, with the
     // reason it was lost for, through the attempts to open it again), and
     // what ends them: an opening, a read, settings that name another line.
@@ -123,12 +142,13 @@ private:
 
     std::recursive_timed_mutex mutex;
     std::unique_ptr<CommSettings> settings;
-    std::unique_ptr<CSerialPort> port;
+    std::unique_ptr<CLine> line;
+    std::mutex lineSwap;  // the line is replaced under it too: an interruption may come from any thread
+    std::chrono::steady_clock::time_point nextOpening{};  // a line that failed to open waits until then
     std::unique_ptr<CFormatDecoder> decoder;
     std::atomic<int> telegramType{0};
     std::atomic<bool> logging{false};
     std::string logPath;
-    std::string pendingLogError;  // a log that could not be continued, for the next pass to report
 
     std::atomic<bool> stopRequested{false};
     std::atomic<bool> threadRunning{false};

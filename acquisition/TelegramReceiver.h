@@ -18,7 +18,10 @@ public:
     virtual void OnTelegramDecoded(const CReportBuilder& report, const std::string& raw,
                                    const CTelegramIndex& index, const CTelegramRecord& record) = 0;
 
-    // Called on the reader thread when writing the logs failed; logging has
-    // been switched off. reason is the system's error text.
+    // Called when writing, synchronising or closing the logs failed; logging
+    // has been switched off. reason is the system's error text. Called on the
+    // reader thread, or on the thread whose operation closed the logs
+    // (switching logging off or on anew, changing the type, destroying the
+    // controller), without the controller's lock held.
     virtual void OnLogWriteError(const std::string& reason) { (void)reason; }
 };

@@ -13,6 +13,9 @@
 struct CStatisticsRow {
     enum class Kind { Index, NoIndex, Total };
 
+    CStatisticsRow() = default;
+    explicit CStatisticsRow(Kind rowOf) : rowKind(rowOf) {}
+
     Kind rowKind = Kind::Index;
     int kind = 0;          // the index record's kind (rows of indexes only)
     std::string text;      // the index text (rows of indexes only)

@@ -128,8 +128,11 @@ void CCommSettingsDlg::FillPortList()
     for (int number = 1; number <= kHighestPortNumber; ++number) {
         const QString name = QString("COM%1").arg(number);
         // The port in use is always offered: the reader may hold it open
-        // right now, or it may be unplugged and about to return.
-        if (name == current || CSerialPort::Probe(CPortMap::DevicePath(number)))
+        // right now, or it may be unplugged and about to return. A network
+        // line is offered as long as the map has it: binding a UDP port to
+        // try it would take it from the reader.
+        const std::string entry = CPortMap::DevicePath(number);
+        if (name == current || CLineAddress::Parse(entry).IsNetwork() || CSerialPort::Probe(entry))
             portList->addItem(name, number);
     }
     // The current port outside COM1..COM49 (the demo line's, or a name the
@@ -142,11 +145,19 @@ void CCommSettingsDlg::FillPortList()
     QApplication::restoreOverrideCursor();
 }
 
-void CCommSettingsDlg::ShowDevicePath()
+std::string CCommSettingsDlg::SelectedPortEntry() const
 {
     const int number = portList->currentData().toInt();
-    const std::string path = number > 0 ? CPortMap::DevicePath(number) : std::string();
-    devicePathLabel->setText(path.empty() ? QString("(no device)") : QString::fromStdString(path));
+    return number > 0 ? CPortMap::DevicePath(number) : std::string();
+}
+
+void CCommSettingsDlg::ShowDevicePath()
+{
+    const std::string entry = SelectedPortEntry();
+    devicePathLabel->setText(entry.empty() ? QString("(no device)") : QString::fromStdString(entry));
+    networkLineSelected = CLineAddress::Parse(entry).IsNetwork();
+    baudRateList->setEnabled(!networkLineSelected);
+    frameList->setEnabled(!networkLineSelected);
 }
 
 void CCommSettingsDlg::FillFrameList()
@@ -210,7 +221,8 @@ void CCommSettingsDlg::accept()
     if (!TakeReceiveTimeout())
         return;
     const int baudRate = baudRateList->currentData().toInt();
-    if (baudRateList->currentIndex() >= 0 && frameList->currentIndex() >= 0 && baudRate > 0) {
+    if (!networkLineSelected && baudRateList->currentIndex() >= 0 && frameList->currentIndex() >= 0 &&
+        baudRate > 0) {
         const char* frame = frameList->currentData().toInt() == kFrame8N1 ? "8,N,1" : "7,O,2";
         configString = QString("Config(%1,%2)").arg(baudRate).arg(frame).toStdString();
     }

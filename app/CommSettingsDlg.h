@@ -7,9 +7,11 @@ class QLabel;
 class QLineEdit;
 
 // Lets the user choose the telegram type, the receive timeout, the serial
-// port and its baud rate and frame. The dialog never touches the line or
-// the stored settings: the caller fills the fields, shows the dialog and,
-// after OK, applies what it hands back.
+// port and its baud rate and frame. A port that the port map gives a
+// network line shows its URL and has no frame: OK hands the stored frame
+// back unchanged for it. The dialog never touches the line or the stored
+// settings: the caller fills the fields, shows the dialog and, after OK,
+// applies what it hands back.
 class CCommSettingsDlg : public QDialog {
     Q_OBJECT
 public:
@@ -45,7 +47,10 @@ private:
     void FillFrameList();
     void FillBaudRateList();
     void FillTelegramTypeList();
+    // Shows the device path or URL of the selected port, and offers the
+    // frame only for a serial port.
     void ShowDevicePath();
+    std::string SelectedPortEntry() const;
     bool TakeReceiveTimeout();
 
     QComboBox* telegramTypeList;
@@ -55,4 +60,5 @@ private:
     QComboBox* baudRateList;
     QComboBox* frameList;
     bool listsFilled = false;
+    bool networkLineSelected = false;
 };

@@ -10,6 +10,8 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include "acquisition/CommSettings.h"
+#include "acquisition/PortMap.h"
 #include "acquisition/TelegramDecoder.h"
 #include "app/AboutBox.h"
 #include "app/VantrelDoc.h"
@@ -229,8 +231,11 @@ void CMainFrame::TurnBackLight(int paneIndex)
     statusPanes->SetPaneBackground(paneIndex, statusPanes->Pane(kPromptPane).enabledBackground);
 }
 
-QString CMainFrame::PortSettingsText(const std::string& portName, const std::string& configString)
+QString CMainFrame::PortSettingsText(const std::string& portName, const std::string& configString,
+                                     const std::string& networkUrl)
 {
+    if (!networkUrl.empty())
+        return QString::fromStdString(portName + " " + networkUrl);
     QString text = QString::fromStdString(portName + " " + configString);
     text.remove("Config(");
     text.remove(')');
@@ -277,6 +282,8 @@ void CMainFrame::UpdatePortPane()
             return;  // the pane keeps its text until the line is free
         knownPortName = portName;
         knownConfigString = configString;
+        const CLineAddress line = CPortMap::LineAddress(CommSettings::PortNumberFor(portName));
+        knownNetworkUrl = line.IsNetwork() ? line.text : std::string();
         portSettingsKnown = true;
         portTextStale = true;
     }
@@ -287,7 +294,7 @@ void CMainFrame::UpdatePortPane()
     shownPortError = fault.reason;
     shownLineLost = fault.lost;
     if (fault.reason.empty()) {
-        statusPanes->SetPaneText(kPortPane, PortSettingsText(knownPortName, knownConfigString));
+        statusPanes->SetPaneText(kPortPane, PortSettingsText(knownPortName, knownConfigString, knownNetworkUrl));
         return;
     }
     // The port cannot be opened, or its line was lost: say which and why,

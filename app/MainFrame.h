@@ -51,8 +51,11 @@ public:
     CColorStatusBar* ColorStatusBar() const { return statusPanes; }
     QToolBar* MainToolBar() const { return toolBar; }
 
-    // The port-settings pane's text: "COM1" and "Config(9600,8,N,1)" read "COM1 9600 8 N 1".
-    static QString PortSettingsText(const std::string& portName, const std::string& configString);
+    // The port-settings pane's text: "COM1" and "Config(9600,8,N,1)" read
+    // "COM1 9600 8 N 1". A port mapped to a network line has no frame: it
+    // shows the line's URL instead, "COM7 udp://:10110".
+    static QString PortSettingsText(const std::string& portName, const std::string& configString,
+                                    const std::string& networkUrl = std::string());
     // The toolbar strip for the current palette: light or dark artwork.
     static QString ToolbarArtwork(const QPalette& palette);
 
@@ -94,6 +97,7 @@ private:
     bool portTextStale = true;
     std::string knownPortName;
     std::string knownConfigString;
+    std::string knownNetworkUrl;  // the URL the port maps to, "" for a serial port
     std::string shownPortError;
     bool shownLineLost = false;
 };

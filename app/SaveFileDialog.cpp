@@ -2,9 +2,9 @@
 
 #include <QFileDialog>
 
-QString AskForSavePath(QWidget* parent, const CSaveFileRequest& request)
+void PrepareSaveDialog(QFileDialog& dialog, const CSaveFileRequest& request)
 {
-    QFileDialog dialog(parent, request.title);
+    dialog.setWindowTitle(request.title);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(request.defaultSuffix);
@@ -12,6 +12,12 @@ QString AskForSavePath(QWidget* parent, const CSaveFileRequest& request)
     dialog.setOption(QFileDialog::ReadOnly, false);
     dialog.selectFile(request.fileName);
     dialog.setSizeGripEnabled(true);
+}
+
+QString AskForSavePath(QWidget* parent, const CSaveFileRequest& request)
+{
+    QFileDialog dialog(parent);
+    PrepareSaveDialog(dialog, request);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();

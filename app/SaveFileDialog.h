@@ -4,6 +4,7 @@
 #include <QString>
 #include <functional>
 
+class QFileDialog;
 class QWidget;
 
 // Asks for the path to save to; empty means the user cancelled.
@@ -16,5 +17,8 @@ struct CSaveFileRequest {
     QString fileName;       // offered at first
 };
 
-// A save dialog, which asks before it replaces a file that exists.
+// Makes dialog a save dialog for request, which asks before it replaces a
+// file that exists.
+void PrepareSaveDialog(QFileDialog& dialog, const CSaveFileRequest& request);
+// Such a dialog: the path chosen, or empty when the user cancelled.
 QString AskForSavePath(QWidget* parent, const CSaveFileRequest& request);

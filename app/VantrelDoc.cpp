@@ -1,6 +1,10 @@
 #include "app/VantrelDoc.h"
 
 #include <QApplication>
+#include <QCoreApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
 #include <QTimer>
 #include <exception>
 
@@ -13,6 +17,7 @@
 #include "app/UserMessage.h"
 #include "app/VantrelView.h"
 #include "decoders/FormatTable.h"
+#include "decoders/LogFiles.h"
 #include "settings/Registry.h"
 #include "simulation/DemoLine.h"
 
@@ -31,6 +36,29 @@ QString DescribeLogFile(const CLogFileState& file)
     const QString reason = file.error.empty() ? QStringLiteral("it could not be created")
                                               : QString::fromStdString(file.error);
     return QString("%1: %2").arg(QString::fromStdString(file.path), reason);
+}
+
+// Starting to log empties the CSV file and the raw file beside it: asks
+// once before replacing either. True when neither exists or the user agrees.
+bool ConfirmReplacingLogs(QWidget* parent, const QString& csvPath)
+{
+    const QString rawPath = QString::fromStdString(CLogFiles::RawPathFor(csvPath.toStdString()));
+    QStringList existing;
+    for (const QString& path : {csvPath, rawPath}) {
+        if (QFileInfo(path).exists() || QFileInfo(path).isSymLink())
+            existing << path;
+    }
+    if (existing.isEmpty())
+        return true;
+    QMessageBox question(QMessageBox::Warning, "Vantrel",
+                         QString("Logging starts %1 afresh; what %2 now is lost:\n\n%3\n\nReplace %4?")
+                             .arg(existing.size() == 1 ? "this file" : "these files",
+                                  existing.size() == 1 ? "it holds" : "they hold", existing.join('\n'),
+                                  existing.size() == 1 ? "it" : "them"),
+                         QMessageBox::Yes | QMessageBox::No, parent);
+    question.setDefaultButton(QMessageBox::No);
+    question.setObjectName("replaceLogs");
+    return question.exec() == QMessageBox::Yes;
 }
 
 QString LogFailureText(const CLogOpenResult& result)
@@ -107,7 +135,14 @@ void CVantrelDoc::CreateController()
 void CVantrelDoc::OnCloseDocument()
 {
     // The controller first: it refers to the store and reads the demo line.
-    controller.reset();
+    // Its logs close with it, and a failure to write or close them is told
+    // now, before the window goes.
+    if (controller) {
+        controller.reset();
+        closing = true;
+        QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
+        closing = false;
+    }
     demoLine.reset();
     demoSettings.reset();
     if (registry) {
@@ -225,8 +260,11 @@ void CVantrelDoc::ReportLogWriteError(const QString& reason)
     // The controller has already switched logging off.
     if (!writeErrorShown) {
         writeErrorShown = true;
-        ShowMessage(QString("Logging has stopped: the log files could not be written.\n\n%1").arg(reason),
-                    true);
+        const QString text = QString("Logging has stopped: the log files could not be written.\n\n%1").arg(reason);
+        if (closing)
+            ShowMessageAndWait(text);  // the window is about to go
+        else
+            ShowMessage(text, true);
     }
     emit loggingChanged();
 }
@@ -314,9 +352,17 @@ void CVantrelDoc::ResetStatistics()
 
 QString CVantrelDoc::AskForLogPath(QWidget* parent)
 {
-    // A save dialog asks before it replaces a file that exists: starting to
-    // log truncates the CSV file and the raw file beside it.
-    return AskForSavePath(parent, {"save as", "CSV Files (*.csv)", "csv", "vantrel"});
+    QFileDialog dialog(parent);
+    PrepareSaveDialog(dialog, {"save as", "CSV Files (*.csv)", "csv", "vantrel"});
+    // The dialog's own question would cover the CSV file only; the one
+    // asked here covers the raw file beside it too. No chooses again.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    while (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
+        const QString path = dialog.selectedFiles().constFirst();
+        if (ConfirmReplacingLogs(parent, path))
+            return path;
+    }
+    return {};
 }
 
 void CVantrelDoc::OnLogData()
@@ -341,6 +387,13 @@ void CVantrelDoc::OnLogData()
             ShowMessage(LogFailureText(result), true);
     }
     emit loggingChanged();
+}
+
+void CVantrelDoc::ShowMessageAndWait(const QString& text)
+{
+    QMessageBox box(QMessageBox::Critical, "Vantrel", text, QMessageBox::Ok, mainWindow);
+    box.setObjectName("documentMessage");
+    box.exec();
 }
 
 void CVantrelDoc::ShowMessage(const QString& text, bool critical)

@@ -61,7 +61,8 @@ public:
     // Creates the settings store and the controller the first time; later
     // calls keep both. Tells the user when either cannot be created.
     bool OnNewDocument();
-    // Stops the controller (the reader thread ends, the logs close), then
+    // Stops the controller (the reader thread ends, the logs close, and a
+    // failure to write or close them is shown before this returns), then
     // closes the store.
     void OnCloseDocument();
 
@@ -116,7 +117,8 @@ public:
     void SetPositionTimeout(double seconds);
 
     // Where the "Log Data" command asks for the CSV path; empty means the
-    // user cancelled. By default a "save as" file dialog.
+    // user cancelled. By default a "save as" file dialog that asks before
+    // logging replaces an existing CSV file or the raw file beside it.
     using LogPathChooser = CSavePathChooser;
     void SetLogPathChooser(LogPathChooser chooser) { chooseLogPath = std::move(chooser); }
     static QString AskForLogPath(QWidget* parent);
@@ -141,6 +143,7 @@ private:
     void Deliver(const CDecodedTelegram& telegram);
     void ReportLogWriteError(const QString& reason);
     void ShowMessage(const QString& text, bool critical);
+    void ShowMessageAndWait(const QString& text);
     template <typename Window, typename Create>
     void OpenToolWindow(QPointer<Window>& window, Create create);
     void CreateStores();
@@ -165,4 +168,5 @@ private:
     QPointer<QWidget> mainWindow;
     LogPathChooser chooseLogPath;
     bool writeErrorShown = false;  // one message per logging session
+    bool closing = false;          // the document closes: messages wait for the user
 };

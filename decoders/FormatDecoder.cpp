@@ -1,9 +1,7 @@
 #include "decoders/FormatDecoder.h"
 
-#include <cerrno>
 #include <cmath>
 #include <cstdarg>
-#include <cstring>
 #include <mutex>
 #include <typeindex>
 #include <unordered_map>
@@ -21,15 +19,6 @@ double& PreviousRowTime(const std::type_index& decoderClass, std::unique_lock<st
     static std::unordered_map<std::type_index, double> previous;
     lock = std::unique_lock<std::mutex>(guard);
     return previous[decoderClass];
-}
-
-std::FILE* OpenFile(CLogFileState& state, const char* mode)
-{
-    std::FILE* file = std::fopen(state.path.c_str(), mode);
-    state.opened = file != nullptr;
-    if (!file)
-        state.error = std::strerror(errno);
-    return file;
 }
 
 } // namespace
@@ -71,7 +60,7 @@ void CFormatDecoder::Decode(const std::string& raw, CReportBuilder& builder, dou
             CsvText("\n");
         }
     }
-    FlushLogs();
+    logs.Flush();
     record.fields = builder.TakeFields();
 }
 
@@ -101,71 +90,29 @@ void CFormatDecoder::WriteCsvColumns(const CByteView&, TelegramStatus)
 
 void CFormatDecoder::WriteRaw(const std::string& raw)
 {
-    if (!rawFile || raw.empty())
-        return;
-    std::fwrite(raw.data(), 1, raw.size(), rawFile);
-    std::fflush(rawFile);
-    CheckWrite(rawFile);
-}
-
-std::string CFormatDecoder::RawPathFor(const std::string& csvPath)
-{
-    static const std::string csv = ".csv";
-    if (csvPath.find(csv) == std::string::npos)
-        return csvPath + ".raw";
-    std::string rawPath = csvPath;
-    for (std::size_t at = rawPath.find(csv); at != std::string::npos; at = rawPath.find(csv, at + 4))
-        rawPath.replace(at, csv.size(), ".raw");
-    return rawPath;
+    if (!raw.empty())
+        logs.WriteRaw(raw);
 }
 
 CLogOpenResult CFormatDecoder::OpenLogs(const std::string& csvPath, LogMode mode)
 {
     CloseLogs();
-    logWriteError.clear();
-    CLogOpenResult result;
-    result.csv.path = csvPath;
-    result.raw.path = RawPathFor(csvPath);
-    const bool restart = mode == LogMode::Restart;
-    csvFile = OpenFile(result.csv, restart ? "w" : "a");
-    rawFile = OpenFile(result.raw, restart ? "wb" : "ab");
-    if (csvFile) {
-        if (restart) {
-            WriteCsvHeader();
-            FlushLogs();
-        } else {
-            headerPending = true;
-        }
+    const CLogOpenResult result = logs.Open(csvPath, mode);
+    if (!result.Ok())
+        return result;
+    if (mode == LogMode::Restart) {
+        WriteCsvHeader();
+        logs.Flush();
+    } else {
+        headerPending = true;
     }
     return result;
 }
 
 void CFormatDecoder::CloseLogs()
 {
-    for (std::FILE** file : {&csvFile, &rawFile}) {
-        if (*file) {
-            if (std::fclose(*file) != 0 && logWriteError.empty())
-                logWriteError = std::strerror(errno);
-            *file = nullptr;
-        }
-    }
+    logs.Close();
     headerPending = false;
-}
-
-void CFormatDecoder::FlushLogs()
-{
-    for (std::FILE* file : {csvFile, rawFile}) {
-        if (file) {
-            std::fflush(file);
-            CheckWrite(file);
-        }
-    }
-}
-
-void CFormatDecoder::CheckWrite(std::FILE* file)
-{
-    if (std::ferror(file) && logWriteError.empty())
-        logWriteError = errno ? std::strerror(errno) : "write error";
 }
 
 std::string CFormatDecoder::TimeText(double receiveTime)
@@ -279,22 +226,18 @@ void CFormatDecoder::AppendFlag(bool set, const char* whenSet, const char* whenC
 
 void CFormatDecoder::Csv(const char* format, ...)
 {
-    if (!csvFile)
-        return;
     va_list args;
     va_start(args, format);
-    std::vfprintf(csvFile, format, args);
+    logs.PrintCsv(format, args);
     va_end(args);
 }
 
 void CFormatDecoder::CsvText(const char* text)
 {
-    if (csvFile)
-        std::fputs(text, csvFile);
+    logs.WriteCsv(text);
 }
 
 void CFormatDecoder::CsvBytes(std::string_view bytes)
 {
-    if (csvFile)
-        std::fwrite(bytes.data(), 1, bytes.size(), csvFile);
+    logs.WriteCsv(bytes);
 }

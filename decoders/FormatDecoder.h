@@ -1,26 +1,13 @@
 #pragma once
-#include <cstdio>
 #include <string>
 #include <string_view>
 
 #include "decoders/ByteView.h"
+#include "decoders/LogFiles.h"
 #include "decoders/TelegramIndex.h"
 #include "decoders/TelegramRecord.h"
 #include "decoders/TelegramStatus.h"
 #include "report/ReportBuilder.h"
-
-// What became of one log file when the logs were opened.
-struct CLogFileState {
-    std::string path;
-    bool opened = false;
-    std::string error;  // the system's error text when it could not be opened
-};
-
-struct CLogOpenResult {
-    CLogFileState csv;
-    CLogFileState raw;
-    bool Ok() const { return csv.opened && raw.opened; }
-};
 
 // The base of every telegram format decoder and its contract with the
 // acquisition controller. For every read the controller calls, in this
@@ -51,17 +38,20 @@ public:
     // Appends the telegram's bytes, unchanged, to the raw log.
     void WriteRaw(const std::string& raw);
 
-    enum class LogMode {
-        Restart,  // truncate both files; header rows at once
-        Continue  // append to both files; header rows before this decoder's first row
-    };
+    // Restart empties both files and writes the header rows at once;
+    // Continue appends to both, with the header rows before this decoder's
+    // first row. Nothing is emptied unless both files open.
+    using LogMode = CLogFiles::Mode;
     CLogOpenResult OpenLogs(const std::string& csvPath, LogMode mode = LogMode::Restart);
     void CloseLogs();
-    bool IsLogging() const { return csvFile != nullptr || rawFile != nullptr; }
+    bool IsLogging() const { return logs.IsOpen(); }
 
-    // The first write error since the logs were last opened, if any.
-    bool HasLogWriteError() const { return !logWriteError.empty(); }
-    const std::string& GetLogWriteError() const { return logWriteError; }
+    // The first failure to write, sync or close the logs since they were
+    // last opened, if any.
+    bool HasLogWriteError() const { return logs.HasError(); }
+    std::string GetLogWriteError() const { return logs.GetError(); }
+    // What makes the logs reach the disk, for the logs opened afterwards.
+    void SetDiskSyncer(DiskSyncer syncer) { logs.SetDiskSyncer(std::move(syncer)); }
 
     int GetCount() const { return count; }
 
@@ -71,9 +61,7 @@ public:
     const CTelegramRecord& Record() const { return record; }
     CTelegramRecord TakeRecord();
 
-    // The raw log's path for a CSV path: every ".csv" replaced by ".raw";
-    // a path without ".csv" gets ".raw" appended so the two never share a file.
-    static std::string RawPathFor(const std::string& csvPath);
+    static std::string RawPathFor(const std::string& csvPath) { return CLogFiles::RawPathFor(csvPath); }
     static std::string TimeText(double receiveTime);
 
 protected:
@@ -110,7 +98,7 @@ protected:
     void AppendFlag(bool set, const char* whenSet, const char* whenClear = nullptr);
 
     // CSV output; silent when no CSV log is open.
-    bool IsCsvOpen() const { return csvFile != nullptr; }
+    bool IsCsvOpen() const { return logs.IsOpen(); }
     void Csv(const char* format, ...) VANTREL_PRINTF(2, 3);
     void CsvText(const char* text);
     // Received bytes written as they stand, embedded NUL bytes included.
@@ -122,13 +110,9 @@ protected:
 private:
     void WriteRowPrefix(double receiveTime, int byteCount, TelegramStatus status);
     double TakeTdiffSeconds(double receiveTime);
-    void CheckWrite(std::FILE* file);
-    void FlushLogs();
 
     RowShape shape;
     CTelegramRecord record;
-    std::FILE* csvFile = nullptr;
-    std::FILE* rawFile = nullptr;
+    CLogFiles logs;
     bool headerPending = false;
-    std::string logWriteError;
 };

@@ -18,12 +18,12 @@ std::unique_ptr<CFormatDecoder> Make()
 }
 
 const CFormatEntry kFormats[] = {
-    {kTypeHpr418D, "HPR 418D", "hpr418d", true, &Make<CHpr418Decoder, false>},
-    {kTypeHpr418F, "HPR 418F", "hpr418f", true, &Make<CHpr418Decoder, true>},
-    {kTypeHpr309, "HPR 309", "hpr309", true, &Make<CHpr309Decoder>},
-    {kTypeZaqAscii, "ZAQ ASCII", "zaq", true, &Make<CZaqAsciiDecoder>},
-    {kTypeHpr418Bcd, "HPR 418 BCD", "hpr418bcd", true, &Make<CHpr418BcdDecoder>},
-    {kTypeNmea, "NMEA SSB/LBP", "nmea", true, &Make<CNmeaDecoder>},
+    {kTypeHpr418D, "HPR 418D", "hpr418d", true, false, &Make<CHpr418Decoder, false>},
+    {kTypeHpr418F, "HPR 418F", "hpr418f", true, false, &Make<CHpr418Decoder, true>},
+    {kTypeHpr309, "HPR 309", "hpr309", true, false, &Make<CHpr309Decoder>},
+    {kTypeZaqAscii, "ZAQ ASCII", "zaq", true, true, &Make<CZaqAsciiDecoder>},
+    {kTypeHpr418Bcd, "HPR 418 BCD", "hpr418bcd", true, false, &Make<CHpr418BcdDecoder>},
+    {kTypeNmea, "NMEA SSB/LBP", "nmea", true, true, &Make<CNmeaDecoder>},
 };
 
 } // namespace
@@ -45,6 +45,12 @@ std::unique_ptr<CFormatDecoder> CFormatTable::Create(int typeCode)
 {
     const CFormatEntry* format = Find(typeCode);
     return format ? format->makeDecoder() : nullptr;
+}
+
+bool CFormatTable::IsLineBased(int typeCode)
+{
+    const CFormatEntry* format = Find(typeCode);
+    return format != nullptr && format->lineBased;
 }
 
 const char* CFormatTable::TypeName(int typeCode)

@@ -23,6 +23,9 @@ struct CFormatEntry {
     const char* name;          // shown to the user: "HPR 418F"
     const char* key;           // for file names: fuzz targets and their seeds ("hpr418f")
     bool listedInSettings;     // offered by the settings dialog
+    // Every telegram is one line of text with its line end: a datagram that
+    // holds several lines holds several telegrams.
+    bool lineBased;
     std::unique_ptr<CFormatDecoder> (*makeDecoder)();
 };
 
@@ -38,6 +41,9 @@ public:
 
     // The decoder for a type code, or null when the code has none.
     static std::unique_ptr<CFormatDecoder> Create(int typeCode);
+    // Whether the telegrams of a type code are lines of text (false for a
+    // code without a format).
+    static bool IsLineBased(int typeCode);
     // The name shown to the user ("HPR 418F"), or null for a code without a format.
     static const char* TypeName(int typeCode);
 

@@ -1,6 +1,8 @@
 #include "decoders/NmeaDecoder.h"
 
 #include <algorithm>
+#include <charconv>
+#include <optional>
 #include <string>
 
 #include "decoders/NmeaLayout.h"
@@ -8,6 +10,7 @@
 namespace {
 
 using CFieldRule = CNmeaDecoder::CFieldRule;
+using CAxes = CNmeaDecoder::CAxes;
 
 constexpr int Pair(int first, int second)
 {
@@ -85,7 +88,27 @@ const CCodeText kSecondAdditionalTexts[] = {
     {'I', "Beacon Y inclination"},
 };
 
-enum SsbField { kSsbCoordSystem = 5, kSsbOrientation = 6, kSsbAdditional = 12 };
+enum SsbField {
+    kSsbCoordSystem = 5,
+    kSsbOrientation = 6,
+    kSsbX = 8,
+    kSsbY = 9,
+    kSsbDepth = 10,
+    kSsbAdditional = 12
+};
+
+// Where the beacon is, by orientation and coordinate system: ship's head up
+// is starboard and forwards of the ship's reference point; North up is north
+// and east of it, or UTM northings and eastings, in the order the
+// orientation names. Range and bearing (polar) and unknown letters give no
+// position.
+const CAxes kSsbAxes[] = {
+    {Pair('H', 'C'), CPositionFrame::Vessel, false},
+    {Pair('N', 'C'), CPositionFrame::North, true},
+    {Pair('N', 'U'), CPositionFrame::Grid, true},
+    {Pair('E', 'C'), CPositionFrame::North, false},
+    {Pair('E', 'U'), CPositionFrame::Grid, false},
+};
 
 const CFieldRule kSsbFields[] = {
     {.label = "Address        ", .otherwise = kAddressText},
@@ -151,7 +174,15 @@ const CCodeText kLbpYTexts[] = {
     {'E', "Northings of Object in UTM grid"},
 };
 
-enum LbpField { kLbpCoordinates = 5 };
+enum LbpField { kLbpCoordinates = 5, kLbpX = 6, kLbpY = 7, kLbpDepth = 8 };
+
+// Where the object is: in a local grid or the UTM grid, north or east first.
+const CAxes kLbpAxes[] = {
+    {'C', CPositionFrame::Grid, true},
+    {'L', CPositionFrame::Grid, false},
+    {'U', CPositionFrame::Grid, true},
+    {'E', CPositionFrame::Grid, false},
+};
 
 const CFieldRule kLbpFields[] = {
     {.label = "Address        ", .otherwise = kAddressText},
@@ -173,10 +204,47 @@ const CFieldRule kLbpFields[] = {
     {.label = "Depth_stdev    ", .otherwise = "Depth standard deviation"},
 };
 
-// SSB: the beacon code is the index and passes the display filter.
-// LBP: the object is the index, kept out of the filter.
-const CNmeaDecoder::CSentenceRule kSsbSentence{kSsbFields, 2, 1, true};
-const CNmeaDecoder::CSentenceRule kLbpSentence{kLbpFields, 3, 0, false};
+// SSB: the beacon code is the index and passes the display filter; the
+// position is the beacon's (measured, filtered or predicted, as SW_filter
+// says: one position per sentence).
+// LBP: the object is the index, kept out of the filter; the position is the
+// object's, vessel, ROV or beacon.
+const CNmeaDecoder::CSentenceRule kSsbSentence{kSsbFields, 2, 1, true, kSsbX, kSsbY, kSsbDepth, kSsbAxes};
+const CNmeaDecoder::CSentenceRule kLbpSentence{kLbpFields, 3, 0, false, kLbpX, kLbpY, kLbpDepth, kLbpAxes};
+
+int Letter(std::string_view text)
+{
+    return text.empty() ? 0 : static_cast<std::uint8_t>(text.front());
+}
+
+// The code a field's interpretation is looked up by.
+int KeyCode(const CFieldRule& rule, const CNmeaDecoder::CFieldTexts& texts)
+{
+    const int keyLetter = Letter(texts[rule.key]);
+    return rule.secondKey >= 0 ? Pair(keyLetter, Letter(texts[rule.secondKey])) : keyLetter;
+}
+
+// A coordinate or depth: a decimal number (optionally signed, with an
+// optional exponent) and nothing after it but blanks. An empty field, any
+// other text and a number beyond the range of a double read as none.
+std::optional<double> FieldNumber(std::string_view text)
+{
+    while (!text.empty() && static_cast<std::uint8_t>(text.back()) <= ' ')
+        text.remove_suffix(1);
+    if (text.starts_with('+')) {
+        text.remove_prefix(1);
+        if (text.starts_with('-'))
+            return std::nullopt;
+    }
+    if (text.empty())
+        return std::nullopt;
+    double value = 0.0;
+    const char* end = text.data() + text.size();
+    const auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (error != std::errc() || stop != end)
+        return std::nullopt;
+    return value;
+}
 
 bool IsSeparator(std::uint8_t sevenBit)
 {
@@ -218,8 +286,6 @@ struct CNmeaDecoder::CField {
     std::string_view text;
     std::size_t terminator = 0;
 
-    int Letter() const { return text.empty() ? 0 : static_cast<std::uint8_t>(text.front()); }
-
     // The field after the separator at `separator`. It starts at the first
     // character from 0x21 to 0x7D (blanks and control characters before it
     // are skipped) and runs to the next comma, '*', CR or LF. When the
@@ -245,6 +311,35 @@ struct CNmeaDecoder::CField {
         if (start != std::string_view::npos)
             field.text = sentence.Text().substr(start, at - start);
         return field;
+    }
+};
+
+// The checksum the sentence carries: at most two characters after its first
+// '*' (never the line end itself), read the way "%2x" reads them, and
+// whether they are the calculated checksum. The report shows the received
+// checksum beside the calculated one; the log and the record compare them.
+struct CNmeaDecoder::CChecksumField {
+    std::uint8_t calculated = 0;
+    // Where the first sentence ends: at its first CR or LF (a read may hold two).
+    std::size_t lineEnd = 0;
+    std::size_t star = std::string_view::npos;  // npos: the first sentence carries no checksum
+    std::string_view digits;
+    bool agrees = false;
+
+    explicit CChecksumField(std::string_view sentence)
+        : calculated(NmeaLayout::Checksum(sentence)),
+          lineEnd(std::min(sentence.size() - NmeaLayout::kLineEnd.size(), sentence.find_first_of(NmeaLayout::kLineEnd))),
+          star(sentence.substr(0, lineEnd).find(NmeaLayout::kChecksumMark))
+    {
+        if (star == std::string_view::npos)
+            return;
+        digits = sentence.substr(star + 1, std::min(NmeaLayout::kChecksumDigits, lineEnd - star - 1));
+        agrees = ReceivedChecksum(digits) == calculated;
+    }
+
+    std::optional<bool> Agrees() const
+    {
+        return star == std::string_view::npos ? std::nullopt : std::optional<bool>(agrees);
     }
 };
 
@@ -281,19 +376,23 @@ void CNmeaDecoder::WriteCsvHeader()
 
 void CNmeaDecoder::DecodeFields(const CByteView& telegram, CTelegramIndex& index)
 {
-    const std::uint8_t calculated = NmeaLayout::Checksum(telegram.Text());
+    const CChecksumField received(telegram.Text());
 
     const std::string typeName = "NMEA " + std::string(telegram.Text().substr(0, NmeaLayout::kAddressLength));
     WriteTextHeader(typeName.c_str(), telegram);
 
     const bool isSsb = telegram.CharAt(NmeaLayout::kKindLetterAt) == NmeaLayout::kSsbKindLetter;
     const CSentenceRule& sentence = isSsb ? kSsbSentence : kLbpSentence;
-    CLetters letters{};
+    CFieldTexts texts{};
+    // Every field of the table after the address stands behind a comma
+    // (not behind the '*' or the line end of a sentence cut short).
+    bool fieldsFit = true;
     std::size_t separator = 0;  // the '$'
     for (std::size_t number = 0; number < sentence.fields.size(); ++number) {
+        fieldsFit = fieldsFit && (number == 0 || (telegram.At(separator) & 0x7F) == NmeaLayout::kSeparator);
         const CField field = CField::After(telegram, separator);
-        letters[number] = field.Letter();
-        WriteFieldLine(sentence.fields[number], field, letters);
+        texts[number] = field.text;
+        WriteFieldLine(sentence.fields[number], field, texts);
         if (number == sentence.indexField) {
             const std::string indexText(field.text);
             if (sentence.indexTextFiltered)
@@ -304,15 +403,43 @@ void CNmeaDecoder::DecodeFields(const CByteView& telegram, CTelegramIndex& index
     }
     if ((telegram.At(separator) & 0x7F) == NmeaLayout::kChecksumMark) {
         const CField checksum = CField::After(telegram, separator);
-        WriteChecksumLine(checksum, calculated);
+        WriteChecksumLine(checksum, received.calculated);
         separator = checksum.terminator;
     }
     WriteTerminatorLine("Terminator1    ", "First", telegram.At(separator));
     WriteTerminatorLine("Terminator2    ", "Second", telegram.At(separator + 1));
-    WriteSentenceCsv(telegram, calculated);
+    WriteSentenceCsv(telegram, received);
+
+    SetPositionFrom(sentence, texts);
+    // The sentence holds the fields of its table, no fewer and no more, when
+    // each stood behind a comma and the last (or the checksum after it) ends
+    // at the line end: the end character lines then show the CR LF.
+    fieldsFit = fieldsFit && separator + NmeaLayout::kLineEnd.size() == telegram.Size();
+    SetChecks(received.Agrees(), fieldsFit);
 }
 
-void CNmeaDecoder::WriteFieldLine(const CFieldRule& rule, const CField& field, const CLetters& letters)
+// The position the sentence's X, Y and depth fields give, when its letters
+// name cartesian axes and all three fields hold numbers.
+void CNmeaDecoder::SetPositionFrom(const CSentenceRule& sentence, const CFieldTexts& texts)
+{
+    const int code = KeyCode(sentence.fields[sentence.xField], texts);
+    const auto axes = std::find_if(sentence.axes.begin(), sentence.axes.end(),
+                                   [code](const CAxes& entry) { return entry.code == code; });
+    if (axes == sentence.axes.end())
+        return;
+    const std::optional<double> first = FieldNumber(texts[sentence.xField]);
+    const std::optional<double> second = FieldNumber(texts[sentence.yField]);
+    const std::optional<double> depth = FieldNumber(texts[sentence.depthField]);
+    if (!first || !second || !depth)
+        return;
+    // The record's x is east (or starboard), its y north (or forwards).
+    if (axes->northFirst)
+        SetPosition(axes->frame, *second, *first, *depth);
+    else
+        SetPosition(axes->frame, *first, *second, *depth);
+}
+
+void CNmeaDecoder::WriteFieldLine(const CFieldRule& rule, const CField& field, const CFieldTexts& texts)
 {
     report->AppendText(rule.label);
     if (field.text.empty()) {
@@ -324,9 +451,8 @@ void CNmeaDecoder::WriteFieldLine(const CFieldRule& rule, const CField& field, c
     WriteFieldText(field);
     const char* text = rule.otherwise;
     if (rule.key >= 0) {
-        const int keyLetter = letters[rule.key];
-        const int code = rule.secondKey >= 0 ? Pair(keyLetter, letters[rule.secondKey]) : keyLetter;
-        text = LookupText(rule.texts, code, LookupText(rule.otherwiseByKey, keyLetter, rule.otherwise));
+        const int keyLetter = Letter(texts[rule.key]);
+        text = LookupText(rule.texts, KeyCode(rule, texts), LookupText(rule.otherwiseByKey, keyLetter, rule.otherwise));
     }
     if (rule.showsLastCharacter)
         report->Append(text, field.text.back());
@@ -365,31 +491,27 @@ void CNmeaDecoder::WriteTerminatorLine(const char* label, const char* ordinal, s
 
 // The sentence up to its checksum, whose fields become the CSV columns; the
 // received checksum, the calculated one when they differ, and the two end
-// characters.
-void CNmeaDecoder::WriteSentenceCsv(const CByteView& telegram, std::uint8_t calculated)
+// characters. The sentence ends at its first CR or LF, so that a read holding
+// two sentences still logs one row of one line.
+void CNmeaDecoder::WriteSentenceCsv(const CByteView& telegram, const CChecksumField& checksum)
 {
     if (!IsCsvOpen())
         return;
     const std::string_view text = telegram.Text();
-    const std::size_t lineEnd = text.size() - 2;
-    const std::size_t star = text.find(NmeaLayout::kChecksumMark);
-    std::size_t endAt = lineEnd;
+    std::size_t endAt = checksum.lineEnd;
     CsvText(",");
-    if (star == std::string_view::npos) {
-        CsvBytes(text.substr(0, lineEnd));
+    if (checksum.star == std::string_view::npos) {
+        CsvBytes(text.substr(0, endAt));
         CsvText(",,");
     } else {
-        CsvBytes(text.substr(0, star));
-        // At most two digits, and never the line end itself.
-        const std::string_view digits =
-            text.substr(star + 1, std::min(NmeaLayout::kChecksumDigits, lineEnd - star - 1));
+        CsvBytes(text.substr(0, checksum.star));
         CsvText(",");
-        CsvBytes(digits);
-        if (ReceivedChecksum(digits) == calculated)
+        CsvBytes(checksum.digits);
+        if (checksum.agrees)
             CsvText(",");
         else
-            Csv(",%s", NmeaLayout::ChecksumText(calculated).c_str());
-        endAt = star + 1 + digits.size();
+            Csv(",%s", NmeaLayout::ChecksumText(checksum.calculated).c_str());
+        endAt = checksum.star + 1 + checksum.digits.size();
     }
     Csv(",%d,%d", telegram.At(endAt), telegram.At(endAt + 1));
 }

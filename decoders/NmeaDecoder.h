@@ -1,5 +1,6 @@
 #pragma once
 #include <array>
+#include <cstdint>
 #include <span>
 #include <string_view>
 
@@ -34,13 +35,14 @@ public:
 
     // The longest sentence table.
     static constexpr std::size_t kMaxFields = 15;
-    // The first character of every field read so far (0 for an empty one).
-    using CLetters = std::array<int, kMaxFields>;
+    // The text of every field read so far (empty for one not read yet).
+    using CFieldTexts = std::array<std::string_view, kMaxFields>;
 
     // How one field's line is written. The interpretation is looked up by
     // the first letter of field `key` (and, for a pair, of `secondKey`,
-    // the pair's code being key letter * 256 + second letter); a letter not
-    // listed gives `otherwiseByKey` of the key letter, else `otherwise`.
+    // the pair's code being key letter * 256 + second letter; an empty field
+    // has the letter 0); a letter not listed gives `otherwiseByKey` of the
+    // key letter, else `otherwise`.
     struct CFieldRule {
         const char* label;
         const char* otherwise;
@@ -51,11 +53,24 @@ public:
         const char* whenEmpty = nullptr;  // null: an empty field's line is its label alone
         bool showsLastCharacter = false;  // the text holds a %c for the field's last character
     };
+    // How X_coordinate and Y_coordinate lie, for one code of the letters
+    // their interpretation is looked up by.
+    struct CAxes {
+        int code;
+        CPositionFrame frame;
+        bool northFirst;  // X is the north (or northings) coordinate and Y the east
+    };
     struct CSentenceRule {
         std::span<const CFieldRule> fields;
         std::size_t indexField;
         int indexKind;
         bool indexTextFiltered;  // the index also goes to the report's index text
+        // The position: X_coordinate, Y_coordinate and depth, oriented by the
+        // axes of the X field's letters; letters not listed give none.
+        std::size_t xField;
+        std::size_t yField;
+        std::size_t depthField;
+        std::span<const CAxes> axes;
     };
 
 protected:
@@ -63,9 +78,11 @@ protected:
 
 private:
     struct CField;
-    void WriteFieldLine(const CFieldRule& rule, const CField& field, const CLetters& letters);
+    void WriteFieldLine(const CFieldRule& rule, const CField& field, const CFieldTexts& texts);
+    void SetPositionFrom(const CSentenceRule& sentence, const CFieldTexts& texts);
     void WriteFieldText(const CField& field);
     void WriteChecksumLine(const CField& field, std::uint8_t calculated);
     void WriteTerminatorLine(const char* label, const char* ordinal, std::uint8_t code);
-    void WriteSentenceCsv(const CByteView& telegram, std::uint8_t calculated);
+    struct CChecksumField;
+    void WriteSentenceCsv(const CByteView& telegram, const CChecksumField& checksum);
 };

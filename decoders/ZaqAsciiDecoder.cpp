@@ -11,16 +11,27 @@ namespace {
 using CValueLine = CZaqAsciiDecoder::CValueLine;
 namespace Layout = ZaqAsciiLayout;
 
-// Where the beacon is (beacon telegrams) or the ship is (ship telegrams).
-const CValueLine kBeaconPositionLines[] = {
-    {"X_pos          ", Layout::kXTag, "Beacon X coordinate position (metres)"},
-    {"Y_pos          ", Layout::kYTag, "Beacon Y coordinate position (metres)"},
-    {"Z_pos          ", Layout::kDepthTag, "Beacon Depth (metres)"},
+using CPositionLines = CZaqAsciiDecoder::CPositionLines;
+
+// Where the beacon is (beacon telegrams): X and Y coordinates whose
+// orientation the telegram does not state, and depth.
+const CPositionLines kBeaconPosition = {
+    {{
+        {"X_pos          ", Layout::kXTag, "Beacon X coordinate position (metres)"},
+        {"Y_pos          ", Layout::kYTag, "Beacon Y coordinate position (metres)"},
+        {"Z_pos          ", Layout::kDepthTag, "Beacon Depth (metres)"},
+    }},
+    CPositionFrame::Unspecified,
 };
-const CValueLine kShipPositionLines[] = {
-    {"East           ", Layout::kXTag, "Ship's Eastings position (metres)"},
-    {"North          ", Layout::kYTag, "Ship's Northings position (metres)"},
-    {"Depth          ", Layout::kDepthTag, "Ship's Depth (metres)"},
+// Where the ship is (ship telegrams): its eastings and northings in the
+// grid, and depth.
+const CPositionLines kShipPosition = {
+    {{
+        {"East           ", Layout::kXTag, "Ship's Eastings position (metres)"},
+        {"North          ", Layout::kYTag, "Ship's Northings position (metres)"},
+        {"Depth          ", Layout::kDepthTag, "Ship's Depth (metres)"},
+    }},
+    CPositionFrame::Grid,
 };
 // The ship's attitude, in both kinds of telegram.
 const CValueLine kAttitudeLines[] = {
@@ -53,9 +64,10 @@ std::string_view TagValue(std::string_view text, char tag)
     return at == kNoTag ? std::string_view() : text.substr(at);
 }
 
-float RealTag(std::string_view text, char tag)
+// The number of a real tag; none when the tag is absent or holds no number.
+std::optional<float> RealTag(std::string_view text, char tag)
 {
-    return CTextNumber::Real(TagValue(text, tag)).value_or(0.0f);
+    return CTextNumber::Real(TagValue(text, tag));
 }
 
 } // namespace
@@ -119,7 +131,7 @@ void CZaqAsciiDecoder::DecodeFields(const CByteView& telegram, CTelegramIndex& i
 
     WriteDateTime(dateTime);
     WriteIndexLine(beaconIndex, index);
-    WriteValues(text, isBeacon ? kBeaconPositionLines : kShipPositionLines);
+    WritePosition(text, isBeacon ? kBeaconPosition : kShipPosition);
     WriteValues(text, kAttitudeLines);
     const int errorStatus = CTextNumber::Integer(TagValue(text, Layout::kErrorTag)).value_or(Layout::kNoError);
     const bool hasRiser = isBeacon && (FindTag(text, Layout::kRiserPitchTag) != kNoTag ||
@@ -127,8 +139,8 @@ void CZaqAsciiDecoder::DecodeFields(const CByteView& telegram, CTelegramIndex& i
     // Both riser lines are shown when either angle was sent; the one missing is 0.0.
     std::string riserColumns = ",,";
     if (hasRiser) {
-        riserColumns = WriteValueLine(kRiserLines[0], RealTag(text, kRiserLines[0].tag)) + ",";
-        riserColumns += WriteValueLine(kRiserLines[1], RealTag(text, kRiserLines[1].tag)) + ",";
+        riserColumns = WriteValueLine(kRiserLines[0], RealTag(text, kRiserLines[0].tag).value_or(0.0f)) + ",";
+        riserColumns += WriteValueLine(kRiserLines[1], RealTag(text, kRiserLines[1].tag).value_or(0.0f)) + ",";
     }
     WriteErrorStatus(errorStatus);
     Csv("%d,", errorStatus);
@@ -171,16 +183,34 @@ void CZaqAsciiDecoder::WriteIndexLine(int beaconIndex, CTelegramIndex& index)
     Csv("%d,", beaconIndex);
 }
 
-// Absent or unreadable numbers are shown and logged as 0.0.
 void CZaqAsciiDecoder::WriteValues(std::string_view text, std::span<const CValueLine> lines)
 {
-    for (const CValueLine& line : lines) {
-        const std::string value = WriteValueLine(line, RealTag(text, line.tag));
-        if (IsCsvOpen()) {
-            CsvBytes(value);
-            CsvText(",");
-        }
+    for (const CValueLine& line : lines)
+        WriteValue(text, line);
+}
+
+// The position lines and columns; the telegram's position when all three
+// numbers were read (an absent or unreadable one gives none).
+void CZaqAsciiDecoder::WritePosition(std::string_view text, const CPositionLines& position)
+{
+    const std::optional<float> x = WriteValue(text, position.lines[0]);
+    const std::optional<float> y = WriteValue(text, position.lines[1]);
+    const std::optional<float> depth = WriteValue(text, position.lines[2]);
+    if (x && y && depth)
+        SetPosition(position.frame, *x, *y, *depth);
+}
+
+// One number's line and CSV column; absent or unreadable numbers are shown
+// and logged as 0.0. Returns the number read, none when there was none.
+std::optional<float> CZaqAsciiDecoder::WriteValue(std::string_view text, const CValueLine& line)
+{
+    const std::optional<float> read = RealTag(text, line.tag);
+    const std::string value = WriteValueLine(line, read.value_or(0.0f));
+    if (IsCsvOpen()) {
+        CsvBytes(value);
+        CsvText(",");
     }
+    return read;
 }
 
 // The line "X:%7.1f"; returns the value's text for the "%3.1f" CSV column

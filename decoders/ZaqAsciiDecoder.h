@@ -1,4 +1,6 @@
 #pragma once
+#include <array>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -10,12 +12,14 @@
 //
 //   08 Dec 26 14:03:27 B:12 X:  104.6 Y:  -37.2 D:  310.4 P:  1.2 R: -0.4 H: 271.9 E:0<CR><LF>
 //   |day mon yr  time | |   |           |           |           pitch   roll    heading |
-//                     beacon X (east)   Y (north)   depth                      error status
+//                     beacon X          Y           depth                      error status
 //
 // B is the beacon (transponder) index; B:0 is the ship's own position, and
-// X and Y are then its eastings and northings. A beacon telegram may add the
-// riser angles of the beacon, A (pitch) and C (roll). A tag is an upper-case
-// letter directly followed by ':'; tags after the first CR do not count.
+// X and Y are then its eastings and northings. A beacon's X and Y are
+// coordinates whose orientation the telegram does not state. A beacon
+// telegram may add the riser angles of the beacon, A (pitch) and C (roll).
+// A tag is an upper-case letter directly followed by ':'; tags after the
+// first CR do not count.
 class CZaqAsciiDecoder : public CAsciiFormatDecoder {
 public:
     void WriteCsvHeader() override;
@@ -27,6 +31,11 @@ public:
         char tag;
         const char* interpretation;
     };
+    // The three lines of a position, X, Y and depth, and how X and Y lie.
+    struct CPositionLines {
+        std::array<CValueLine, 3> lines;
+        CPositionFrame frame;
+    };
 
 protected:
     void DecodeFields(const CByteView& telegram, CTelegramIndex& index) override;
@@ -36,6 +45,8 @@ private:
     void WriteDateTime(const CDateTime& dateTime);
     void WriteIndexLine(int beaconIndex, CTelegramIndex& index);
     void WriteValues(std::string_view text, std::span<const CValueLine> lines);
+    void WritePosition(std::string_view text, const CPositionLines& position);
+    std::optional<float> WriteValue(std::string_view text, const CValueLine& line);
     std::string WriteValueLine(const CValueLine& line, float value);
     void WriteErrorStatus(int errorStatus);
     // Three blanks, the interpretation and the line break that end a field line.

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "acquisition/DiskSync.h"
 #include "clock/Tickwarden.h"
 #include "decoders/FormatTable.h"
 #include "report/RtfReader.h"
@@ -32,8 +33,8 @@ const char* const kUsageTemplate =
     "  --index      after each report, print: index TAB valid TAB kind TAB text\n"
     "               TAB index-text\n"
     "  --csv PATH   log to PATH (CSV header rows and one row per telegram) and\n"
-    "               the raw bytes beside it (every .csv replaced by .raw; a\n"
-    "               path without .csv gets .raw appended)\n"
+    "               the raw bytes beside it (every .csv of the file name\n"
+    "               replaced by .raw; a name without .csv gets .raw appended)\n"
     "\n"
     "Exit status: 0 done; 1 a file, a log or the reports could not be read or\n"
     "written; 2 bad usage or a type code without a decoder.\n";
@@ -195,6 +196,7 @@ int RunDecodeCommand(int argc, char** argv)
             return 1;
 
     if (options.csvPath) {
+        decoder->SetDiskSyncer(&DataSyncerFor);
         const CLogOpenResult logs = decoder->OpenLogs(*options.csvPath);
         for (const CLogFileState* log : {&logs.csv, &logs.raw}) {
             if (!log->opened) {

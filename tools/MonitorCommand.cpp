@@ -4,6 +4,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -27,8 +28,8 @@ const char* const kUsageTemplate =
     "usage: vantrel-cli monitor [--port COMn] [--config TEXT] [--type CODE] [--timeout S]\n"
     "                           [--csv PATH] [--count N] [--demo]\n"
     "\n"
-    "Listens on the serial line as the window does and prints the report of\n"
-    "every telegram as plain text followed by an empty line. A terminal that\n"
+    "Listens on the line as the window does and prints the report of every\n"
+    "telegram as plain text followed by an empty line. A terminal that\n"
     "does not keep up (paused with Ctrl-S, a pipe nobody reads) never holds up\n"
     "reception or logging: reports it cannot take are left out of it, and a\n"
     "line says how many. Ctrl-C or SIGTERM stops it within a second with\n"
@@ -36,18 +37,20 @@ const char* const kUsageTemplate =
     "options the stored settings apply; options apply to this run only and\n"
     "are not stored.\n"
     "\n"
-    "  --port COMn    the port to listen on (the port map names its device)\n"
+    "  --port COMn    the port to listen on (the port map names its device,\n"
+    "                 or a network line: udp://ADDRESS:PORT, tcp://HOST:PORT)\n"
     "  --config TEXT  baud rate and frame as stored, e.g. 'Config(9600,8,N,1)'\n"
     "  --type CODE    {types}\n"
     "  --timeout S    receive timeout in seconds (1 to 3600, default 2)\n"
     "  --csv PATH     log from the start to PATH and the raw bytes beside it\n"
-    "                 (.csv replaced by .raw)\n"
+    "                 (.csv of the file name replaced by .raw); an existing\n"
+    "                 log is appended to, never emptied\n"
     "  --count N      stop after N telegrams (shown or left out), once the\n"
     "                 terminal has taken their reports\n"
     "  --demo         listen to a simulated line sending telegrams of the type\n"
     "\n"
-    "Exit status: 0 stopped; 1 a log could not be created or written, or the\n"
-    "reports could not be written; 2 bad usage, or --demo could not start.\n";
+    "Exit status: 0 stopped; 1 a log could not be created, written or closed,\n"
+    "or the reports could not be written; 2 bad usage, or --demo could not start.\n";
 
 const char* Usage()
 {
@@ -122,6 +125,14 @@ void ApplyOptions(const MonitorOptions& options, const CDemoLine* demo, CSetting
         store.WriteString(kPortSetting, *options.portName);
 }
 
+// Whether the CSV log or the raw log beside it is there already.
+bool LogExists(const std::string& csvPath)
+{
+    std::error_code ignored;
+    return std::filesystem::exists(csvPath, ignored) ||
+           std::filesystem::exists(CFormatDecoder::RawPathFor(csvPath), ignored);
+}
+
 bool ReportLogFailure(const CLogFileState& file)
 {
     if (file.opened)
@@ -131,7 +142,7 @@ bool ReportLogFailure(const CLogFileState& file)
 }
 
 // Tells the user once per distinct reason why the port cannot be opened,
-// and once when its line is lost.
+// and once when its line is lost, naming its device or network line.
 class CPortErrorReporter {
 public:
     void Check(const CTelegramDecoder& controller, CTerminalReceiver& terminal)
@@ -168,23 +179,32 @@ int Monitor(const MonitorOptions& options, CSettingsStore& userStore, CStopSigna
     CSettingsStore& store = options.ChangesSettings() ? static_cast<CSettingsStore&>(runStore) : userStore;
     ApplyOptions(options, demo.get(), store);
 
-    CTelegramDecoder controller(&receiver, &store);
+    auto controller = std::make_unique<CTelegramDecoder>(&receiver, &store);
     if (options.timeout) {
         const CommSettings current(&store);
-        controller.SetCommSettings(current.GetPortName(), current.GetConfig(), *options.timeout);
+        controller->SetCommSettings(current.GetPortName(), current.GetConfig(), *options.timeout);
     }
     if (!options.csvPath.empty()) {
-        const CLogOpenResult logs = controller.SetLogging(true, options.csvPath);
+        // A live capture never destroys an earlier one: a restarted monitor
+        // goes on with its own log, the format's header rows before its first new row.
+        const bool appending = LogExists(options.csvPath);
+        const CLogOpenResult logs = controller->SetLogging(
+            true, options.csvPath, appending ? CFormatDecoder::LogMode::Continue : CFormatDecoder::LogMode::Restart);
         if (!logs.Ok()) {
             const bool csvFailed = ReportLogFailure(logs.csv);
             if (!csvFailed || logs.raw.error != logs.csv.error)
                 ReportLogFailure(logs.raw);
             return 1;
         }
+        if (appending)
+            std::fprintf(stderr, "vantrel-cli monitor: appending to the existing log %s\n", options.csvPath.c_str());
     }
     CPortErrorReporter portErrors;
     while (!stop.Wait(100ms))
-        portErrors.Check(controller, receiver);
+        portErrors.Check(*controller, receiver);
+    // The reader's last pass and the closing of the logs can fail too: what
+    // they tell counts for the exit status.
+    controller.reset();
     return receiver.HadLogWriteError() ? 1 : 0;
 }
 

@@ -18,6 +18,12 @@
 #include "tests/support/Eventually.h"
 #include "tests/support/PseudoTerminal.h"
 
+// A type code without a decoder: every read is handed over as it is, with
+// an empty report.
+inline constexpr int kNoDecoder = 5;
+// The frame the tests' lines are opened with.
+inline const std::string kConfig = "Config(9600,8,N,1)";
+
 struct CHandOff {
     std::string text;  // the report as plain text
     std::string raw;
@@ -117,6 +123,6 @@ private:
 inline void StoreLineSettings(CMemorySettingsStore& store, const CMappedLine& line, int typeCode)
 {
     store.WriteString("Port", line.PortName());
-    store.WriteString("Config", "Config(9600,8,N,1)");
+    store.WriteString("Config", kConfig);
     store.WriteInt("Telegram", typeCode);
 }

@@ -13,15 +13,13 @@
 #include "decoders/FormatTable.h"
 #include "simulation/TelegramGenerator.h"
 #include "tests/acquisition/ControllerSupport.h"
+#include "tests/decoders/CountingDisk.h"
 #include "tests/decoders/DecoderTestSupport.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
-
-constexpr int kNoDecoder = 5;
-const std::string kConfig = "Config(9600,8,N,1)";
 
 std::atomic<int> nextTestPort{300};
 
@@ -87,11 +85,25 @@ protected:
         EXPECT_TRUE(Eventually([&] { return std::filesystem::file_size(rawPath) >= before + bytes.size(); }));
     }
 
+    // Decoders whose logs are synchronised to disk, which fails once failing is set.
+    CTelegramDecoder::DecoderMaker OnFailingDisk()
+    {
+        disk.failure = [this] { return failing ? std::string("Input/output error") : std::string(); };
+        return [this](int code) {
+            std::unique_ptr<CFormatDecoder> decoder = CFormatTable::Create(code);
+            if (decoder)
+                decoder->SetDiskSyncer(disk.Syncer());
+            return decoder;
+        };
+    }
+
     std::unique_ptr<CTelegramGenerator> hpr418F = CTelegramGenerator::Create(kTypeHpr418F);
     CMappedLine line{nextTestPort++};
     CMemorySettingsStore store;
     CRecordingReceiver receiver;
     CTempDir logDir;
+    CCountingDisk disk;
+    std::atomic<bool> failing{false};
     std::unique_ptr<CTelegramDecoder> controller;
 };
 
@@ -475,6 +487,50 @@ TEST_F(ControllerTest, LogWriteFailureStopsLoggingAndIsReported)
     EXPECT_GE(std::stoi(text.substr(number + 18)), 2) << text;
     EXPECT_TRUE(controller->IsLogging());
     EXPECT_EQ(receiver.LogErrors().size(), 1u);
+}
+
+// Closing the logs synchronises them a last time, and the disk may fail
+// then: switching logging off, changing the type and ending the controller
+// each tell it.
+TEST_F(ControllerTest, LogFailuresFoundAsTheLogsCloseAreTold)
+{
+    Start(kTypeHpr418F, OnFailingDisk());
+    const auto toldErrors = [this](std::size_t count) {
+        return Eventually([&] { return receiver.LogErrors().size() == count; });
+    };
+    ASSERT_TRUE(controller->SetLogging(true, logDir.File("off.csv")).Ok());
+    failing = true;
+    controller->SetLogging(false, "");
+    ASSERT_TRUE(toldErrors(1));
+    EXPECT_EQ(receiver.LogErrors().back(), "Input/output error");
+
+    failing = false;
+    ASSERT_TRUE(controller->SetLogging(true, logDir.File("type.csv")).Ok());
+    failing = true;
+    controller->SelectTelegramType(kTypeHpr309);
+    ASSERT_TRUE(toldErrors(2));
+    EXPECT_FALSE(controller->IsLogging());
+
+    failing = false;
+    ASSERT_TRUE(controller->SetLogging(true, logDir.File("end.csv")).Ok());
+    failing = true;
+    controller.reset();
+    EXPECT_EQ(receiver.LogErrors().size(), 3u);
+}
+
+TEST_F(ControllerTest, LogWriteFailureInTheLastPassIsTold)
+{
+    Start(kTypeHpr418F);
+    std::filesystem::create_symlink("/dev/full", logDir.path / "last.raw");
+    ASSERT_TRUE(controller->SetLogging(true, logDir.File("last.csv")).Ok());
+    {
+        // A telegram arrives byte by byte as the controller ends: the read
+        // that has begun runs to its end and its bytes are logged.
+        CTrickle telegram(line.Line().MasterFd(), 40, 10ms);
+        std::this_thread::sleep_for(150ms);
+        controller.reset();
+    }
+    EXPECT_EQ(receiver.LogErrors(), std::vector<std::string>{"No space left on device"});
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // The settings dialog (lists, what it preselects from the stored settings,
-// the timeout check, what OK hands back) and the filter dialog.
+// the timeout check, what OK hands back, a port mapped to a network line)
+// and the filter dialog.
 #include <QComboBox>
 #include <QDir>
 #include <QTemporaryDir>
@@ -17,6 +18,7 @@
 #include "app/TelegramFilterDlg.h"
 #include "simulation/PtyLine.h"
 #include "tests/app/GuiTestSupport.h"
+#include "tests/support/LoopbackPeers.h"
 #include "tests/support/OpenWatch.h"
 
 namespace {
@@ -149,6 +151,55 @@ private slots:
         QCOMPARE(opened, QStringList());
         QVERIFY(content.open(QIODevice::ReadOnly));
         QCOMPARE(content.readAll(), QByteArray("not a line"));
+    }
+
+    void networkPortShowsItsUrlAndKeepsTheStoredFrame()
+    {
+        // The reader holds its UDP port: the dialog must not need it.
+        const CBoundSocket held(SOCK_DGRAM, "127.0.0.1");
+        const QString udp = QString("udp://127.0.0.1:%1").arg(held.Port());
+        const QByteArray ports = qgetenv("VANTREL_PORTS");
+        qputenv("VANTREL_PORTS", PortsOnly({{3, QString::fromStdString(line->SlavePath())},
+                                            {9, udp}, {11, "tcp://127.0.0.1:4001"}}));
+        Open("COM3", "Config(19200,7,O,2)", 6);
+        const QStringList listed = Texts(List(CCommSettingsDlg::kPortList));
+        const bool serialFrameOffered = List(CCommSettingsDlg::kBaudRateList)->isEnabled() &&
+                                        List(CCommSettingsDlg::kFrameList)->isEnabled();
+        QComboBox* portList = List(CCommSettingsDlg::kPortList);
+        portList->setCurrentIndex(portList->findText("COM9"));
+        const QString shownForUdp = dialog->findChild<QLabel*>("devicePath")->text();
+        const bool frameOfferedForUdp = List(CCommSettingsDlg::kBaudRateList)->isEnabled() ||
+                                        List(CCommSettingsDlg::kFrameList)->isEnabled();
+        dialog->accept();
+        const std::string udpPort = dialog->portName;
+        const std::string udpConfig = dialog->configString;
+
+        // The stored port is a TCP line; choosing a serial port offers the frame again.
+        Open("COM11", "Config(9600,8,N,1)", 6);
+        const QString shownForTcp = dialog->findChild<QLabel*>("devicePath")->text();
+        const bool frameOfferedForTcp = List(CCommSettingsDlg::kBaudRateList)->isEnabled();
+        dialog->accept();
+        const std::string tcpConfig = dialog->configString;
+        Open("COM11", "Config(9600,8,N,1)", 6);
+        List(CCommSettingsDlg::kPortList)->setCurrentIndex(List(CCommSettingsDlg::kPortList)->findText("COM3"));
+        const bool frameOfferedAgain = List(CCommSettingsDlg::kBaudRateList)->isEnabled() &&
+                                       List(CCommSettingsDlg::kFrameList)->isEnabled();
+        List(CCommSettingsDlg::kBaudRateList)->setCurrentIndex(0);
+        dialog->accept();
+        qputenv("VANTREL_PORTS", ports);
+
+        QCOMPARE(listed, QStringList({"COM3", "COM9", "COM11"}));
+        QVERIFY(serialFrameOffered);
+        QCOMPARE(shownForUdp, udp);
+        QVERIFY(!frameOfferedForUdp);
+        QCOMPARE(udpPort, std::string("COM9"));
+        QCOMPARE(udpConfig, std::string("Config(19200,7,O,2)"));
+        QCOMPARE(shownForTcp, QString("tcp://127.0.0.1:4001"));
+        QVERIFY(!frameOfferedForTcp);
+        QCOMPARE(tcpConfig, std::string("Config(9600,8,N,1)"));
+        QVERIFY(frameOfferedAgain);
+        QCOMPARE(dialog->portName, std::string("COM3"));
+        QCOMPARE(dialog->configString, std::string("Config(2400,8,N,1)"));
     }
 
     void preselectionFromTheStoredSettings_data()

@@ -1,6 +1,7 @@
 // The whole window on a line: a simulated positioning system writes
 // telegrams into a pseudo-terminal that the controller reads as its port,
 // and the document hands them to the view, the lights and the tool windows.
+#include <QAbstractButton>
 #include <QAction>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -25,9 +26,12 @@
 #include "simulation/PtyLine.h"
 #include "simulation/TelegramSimulator.h"
 #include "tests/app/GuiTestSupport.h"
+#include "simulation/TelegramGenerator.h"
+#include "tests/support/LoopbackPeers.h"
 #include "tests/support/PseudoTerminal.h"
 
 namespace {
+using namespace std::chrono_literals;
 constexpr int kLinePort = 7;
 constexpr int kWait = 10000;  // ms: generous, the machine may be busy
 
@@ -38,6 +42,19 @@ void StoreSettings(const std::string& port, const std::string& config, int type)
     QVERIFY(registry.WriteString("Port", port));
     QVERIFY(registry.WriteString("Config", config));
     QVERIFY(registry.WriteInt("Telegram", type));
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QByteArray ReadFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 int VisibleWindowsOf(const QMetaObject& type)
@@ -314,6 +331,77 @@ private slots:
         QVERIFY(!Checked(CMainFrame::kLogData));
     }
 
+    void logDataAsksOnceBeforeReplacingEitherLogFile()
+    {
+        StartWindow();
+        QTemporaryDir dir;
+        const QString csv = dir.filePath("survey.csv");
+        const QString raw = dir.filePath("survey.raw");
+        // Only the raw log of an earlier survey is left.
+        WriteFile(raw, "earlier bytes");
+        const auto chooseInTheDialog = [](const QString& path) {
+            WhenShown<QFileDialog>([path](QFileDialog* dialog) {
+                // Typed into the name field, as a user would.
+                auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+                QVERIFY(name);
+                name->setText(path);
+                static_cast<QDialog*>(dialog)->accept();  // as the Save button does
+            });
+        };
+        int questions = 0;
+        QString question;
+        // No: nothing is replaced and the dialog comes back; cancelling it leaves logging off.
+        chooseInTheDialog(csv);
+        WhenShown<QMessageBox>(
+            [&](QMessageBox* box) {
+                ++questions;
+                question = box->text();
+                WhenShown<QFileDialog>([](QFileDialog* dialog) { dialog->reject(); });
+                box->button(QMessageBox::No)->click();
+            },
+            "replaceLogs");
+        frame->Action(CMainFrame::kLogData)->trigger();
+        QCOMPARE(questions, 1);
+        QVERIFY2(question.contains(raw) && !question.contains(csv), qPrintable(question));
+        QVERIFY(!Controller().IsLogging());
+        QCOMPARE(ReadFile(raw), QByteArray("earlier bytes"));
+        QVERIFY(!QFile::exists(csv));
+
+        // Yes: logging starts both files afresh.
+        chooseInTheDialog(csv);
+        WhenShown<QMessageBox>([](QMessageBox* box) { box->button(QMessageBox::Yes)->click(); }, "replaceLogs");
+        frame->Action(CMainFrame::kLogData)->trigger();
+        QVERIFY(Controller().IsLogging());
+        QVERIFY(!ReadFile(raw).contains("earlier bytes"));
+        frame->Action(CMainFrame::kLogData)->trigger();  // off again, asking nothing
+        QVERIFY(!Controller().IsLogging());
+
+        // Both files there: one question names both; where neither is, none is asked.
+        chooseInTheDialog(csv);
+        WhenShown<QMessageBox>(
+            [&](QMessageBox* box) {
+                ++questions;
+                question = box->text();
+                box->button(QMessageBox::Yes)->click();
+            },
+            "replaceLogs");
+        frame->Action(CMainFrame::kLogData)->trigger();
+        QCOMPARE(questions, 2);
+        QVERIFY2(question.contains(csv) && question.contains(raw), qPrintable(question));
+        frame->Action(CMainFrame::kLogData)->trigger();
+        chooseInTheDialog(dir.filePath("new.csv"));
+        WhenShown<QMessageBox>(
+            [&](QMessageBox* box) {
+                ++questions;
+                box->button(QMessageBox::No)->click();
+            },
+            "replaceLogs", 1000);
+        frame->Action(CMainFrame::kLogData)->trigger();
+        QVERIFY(Controller().IsLogging());
+        QVERIFY(QFile::exists(dir.filePath("new.csv")));
+        QCOMPARE(questions, 2);
+    }
+
     void logThatCannotBeCreatedIsReported()
     {
         StartWindow();
@@ -348,6 +436,35 @@ private slots:
             messages += widget->isVisible() && widget->objectName() == "documentMessage";
         QCOMPARE(messages, 1);
         VisibleMessage("documentMessage")->close();
+    }
+
+    void logFailureAsTheWindowClosesIsShownBeforeItGoes()
+    {
+        simulator.reset();  // the test plays the line
+        StartWindow();
+        QTemporaryDir dir;
+        QVERIFY(QFile::link("/dev/full", dir.filePath("last.raw")));
+        const QString csv = dir.filePath("last.csv");
+        document->SetLogPathChooser([csv](QWidget*) { return csv; });
+        frame->Action(CMainFrame::kLogData)->trigger();
+        QVERIFY(Controller().IsLogging());
+        QVERIFY(WaitUntilHeldOpen(line->SlavePath()));
+        QStringList shown;
+        WhenShown<QMessageBox>(
+            [&shown](QMessageBox* box) {
+                shown << box->text();
+                box->accept();
+            },
+            "documentMessage");
+        {
+            // A telegram arrives byte by byte as the window closes: its read
+            // runs to its end, and logging it fails.
+            CTrickle telegram(line->MasterFd(), 40, 10ms);
+            QTest::qWait(150);
+            frame->close();
+        }
+        QCOMPARE(shown.size(), 1);
+        QVERIFY2(shown.first().contains("No space left on device"), qPrintable(shown.first()));
     }
 
     void firstStartCreatesTheStoreWithTheTypeOnly()
@@ -418,6 +535,28 @@ private slots:
         for (const QList<QVariant>& flash : flashes)
             QVERIFY(!flash.at(0).toBool());
         QVERIFY2(!view->toPlainText().contains("TIMED OUT"), qPrintable(view->toPlainText()));
+    }
+
+    void networkLineIsReadAndNamedInThePortPane()
+    {
+        // Another program holds the UDP port at first.
+        auto holder = std::make_unique<CBoundSocket>(SOCK_DGRAM, "127.0.0.1");
+        const std::uint16_t port = holder->Port();
+        const std::string url = "udp://127.0.0.1:" + std::to_string(port);
+        CPortMap::SetOverride(9, url);
+        StoreSettings("COM9", "Config(9600,8,N,1)", 4);
+        auto nmea = CTelegramGenerator::Create(4);
+        CUdpFeed feed([&nmea] { return nmea->Next() + nmea->Next(); }, "127.0.0.1", port, std::chrono::milliseconds(100));
+        StartWindow();
+        QTRY_COMPARE_WITH_TIMEOUT(PortPane(), QString("COM9: Address already in use"), kWait);
+
+        holder.reset();
+        QTRY_COMPARE_WITH_TIMEOUT(PortPane(), QString::fromStdString("COM9 " + url), kWait);
+        QTRY_VERIFY_WITH_TIMEOUT(ShownTelegramNumber() >= 4, kWait);
+        QVERIFY2(view->toPlainText().contains("$PSIM"), qPrintable(view->toPlainText()));
+        QVERIFY2(!view->toPlainText().contains("TIMED OUT"), qPrintable(view->toPlainText()));
+        feed.Stop();
+        CPortMap::ClearOverride(9);
     }
 
     void portErrorShownUntilThePortOpens()

@@ -1,11 +1,16 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <regex>
+#include <thread>
 
 #include "clock/Tickwarden.h"
 #include "decoders/FormatTable.h"
+#include "tests/decoders/CountingDisk.h"
 #include "tests/decoders/DecoderTestSupport.h"
 
 namespace {
@@ -160,10 +165,17 @@ TEST(FormatDecoder, TdiffIsClassWideAndSurvivesReopeningTheLogs)
 TEST(FormatDecoder, RawPathRule)
 {
     EXPECT_EQ(CFormatDecoder::RawPathFor("/tmp/log.csv"), "/tmp/log.raw");
-    EXPECT_EQ(CFormatDecoder::RawPathFor("/tmp/a.csv/b.csv"), "/tmp/a.raw/b.raw");
+    EXPECT_EQ(CFormatDecoder::RawPathFor("log.csv"), "log.raw");
+    EXPECT_EQ(CFormatDecoder::RawPathFor("a.csv.csv"), "a.raw.raw");
     EXPECT_EQ(CFormatDecoder::RawPathFor("/tmp/LOG.CSV"), "/tmp/LOG.CSV.raw");
     EXPECT_EQ(CFormatDecoder::RawPathFor("/tmp/log.txt"), "/tmp/log.txt.raw");
     EXPECT_EQ(CFormatDecoder::RawPathFor(""), ".raw");
+    // Folders keep their names: the raw log lies beside the CSV log, never
+    // in another folder whose name differs by ".raw".
+    EXPECT_EQ(CFormatDecoder::RawPathFor("/tmp/a.csv/b.csv"), "/tmp/a.csv/b.raw");
+    EXPECT_EQ(CFormatDecoder::RawPathFor("survey.csv.d/log.csv"), "survey.csv.d/log.raw");
+    EXPECT_EQ(CFormatDecoder::RawPathFor("survey.csv.d/log"), "survey.csv.d/log.raw");
+    EXPECT_EQ(CFormatDecoder::RawPathFor("x.csv/"), "x.csv/.raw");
 }
 
 TEST(FormatDecoder, LogsAreOnDiskAfterEveryTelegram)
@@ -219,6 +231,51 @@ TEST(FormatDecoder, LogsThatCannotBeOpenedSayWhy)
     EXPECT_NO_THROW(DecodeTelegram(decoder, "G1"));
 }
 
+TEST(FormatDecoder, LogsThatCannotBothBeOpenedLeaveEveryFileAsItWas)
+{
+    CTempDir dir;
+    const std::string csv = dir.File("earlier.csv");
+    std::ofstream(csv) << "an earlier survey\n";
+    // Where the raw log should go, a folder stands: it cannot be opened for writing.
+    std::filesystem::create_directory(dir.File("earlier.raw"));
+    std::ofstream(dir.File("earlier.raw/kept")) << "kept";
+    for (const CFormatDecoder::LogMode mode : {CFormatDecoder::LogMode::Restart, CFormatDecoder::LogMode::Continue}) {
+        CRowAfterDecoder decoder(CFormatDecoder::RowShape::AfterDecode);
+        const CLogOpenResult result = decoder.OpenLogs(csv, mode);
+        EXPECT_FALSE(result.Ok());
+        EXPECT_TRUE(result.csv.opened);
+        EXPECT_FALSE(result.raw.opened);
+        EXPECT_EQ(result.raw.error, "Is a directory");
+        EXPECT_FALSE(decoder.IsLogging());
+        DecodeTelegram(decoder, "G1");
+        EXPECT_EQ(ReadWholeFile(csv), "an earlier survey\n");
+        EXPECT_EQ(ReadWholeFile(dir.File("earlier.raw/kept")), "kept");
+    }
+
+    // A CSV log that this attempt created goes again.
+    const std::string fresh = dir.File("fresh.csv");
+    std::filesystem::create_directory(dir.File("fresh.raw"));
+    CRowAfterDecoder decoder(CFormatDecoder::RowShape::AfterDecode);
+    EXPECT_FALSE(decoder.OpenLogs(fresh).Ok());
+    EXPECT_FALSE(std::filesystem::exists(fresh));
+}
+
+TEST(FormatDecoder, RestartEmptiesFilesButLeavesDevicesAlone)
+{
+    if (!std::filesystem::exists("/dev/null"))
+        GTEST_SKIP() << "no /dev/null";
+    CTempDir dir;
+    std::ofstream(dir.File("dev.csv")) << "old rows\n";
+    std::filesystem::create_symlink("/dev/null", dir.path / "dev.raw");
+    CRowAfterDecoder decoder(CFormatDecoder::RowShape::AfterDecode);
+    ASSERT_TRUE(decoder.OpenLogs(dir.File("dev.csv")).Ok());
+    DecodeTelegram(decoder, "G1");
+    decoder.CloseLogs();
+    EXPECT_FALSE(decoder.HasLogWriteError()) << decoder.GetLogWriteError();
+    EXPECT_EQ(SplitLines(ReadWholeFile(dir.File("dev.csv"))).size(), 3u);
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.path / "dev.raw"));
+}
+
 TEST(FormatDecoder, WriteErrorIsRemembered)
 {
     if (!std::filesystem::exists("/dev/full"))
@@ -238,6 +295,66 @@ TEST(FormatDecoder, WriteErrorIsRemembered)
     EXPECT_FALSE(decoder.HasLogWriteError());
     DecodeTelegram(decoder, "G3");
     EXPECT_FALSE(decoder.HasLogWriteError());
+}
+
+TEST(FormatDecoder, LogsAreSynchronisedOnceASecondWhileWrittenAndWhenClosed)
+{
+    using namespace std::chrono_literals;
+    CTempDir dir;
+    CCountingDisk disk;
+    CRowAfterDecoder decoder(CFormatDecoder::RowShape::AfterDecode);
+    decoder.SetDiskSyncer(disk.Syncer());
+    ASSERT_TRUE(decoder.OpenLogs(dir.File("synced.csv")).Ok());
+    const auto start = std::chrono::steady_clock::now();
+    int telegrams = 0;
+    while (std::chrono::steady_clock::now() - start < 3200ms) {
+        DecodeTelegram(decoder, "G1");
+        ++telegrams;
+        std::this_thread::sleep_for(50ms);
+    }
+    // About three seconds of telegrams: about three syncs of each file, not one per telegram.
+    for (int file : {0, 1}) {
+        EXPECT_GE(disk.Syncs(file), 2) << file;
+        EXPECT_LE(disk.Syncs(file), 5) << file << " of " << telegrams << " telegrams";
+    }
+    // A quiet line brings no more syncs once the last telegram is on the disk.
+    std::this_thread::sleep_for(2200ms);
+    const int settled = disk.Syncs(0);
+    std::this_thread::sleep_for(1200ms);
+    EXPECT_EQ(disk.Syncs(0), settled);
+    // Closing syncs both files one last time.
+    decoder.CloseLogs();
+    EXPECT_EQ(disk.Syncs(0), settled + 1);
+    EXPECT_EQ(disk.Syncs(1), disk.Syncs(0));
+    EXPECT_FALSE(decoder.HasLogWriteError());
+}
+
+TEST(FormatDecoder, FailedSyncIsRememberedWhileLoggingAndWhenClosing)
+{
+    using namespace std::chrono_literals;
+    CTempDir dir;
+    CCountingDisk disk;
+    disk.failure = [] { return std::string("Input/output error"); };
+    CRowAfterDecoder decoder(CFormatDecoder::RowShape::AfterDecode);
+    decoder.SetDiskSyncer(disk.Syncer());
+    ASSERT_TRUE(decoder.OpenLogs(dir.File("failing.csv")).Ok());
+    DecodeTelegram(decoder, "G1");
+    const auto start = std::chrono::steady_clock::now();
+    while (!decoder.HasLogWriteError() && std::chrono::steady_clock::now() - start < 10s)
+        std::this_thread::sleep_for(20ms);
+    EXPECT_EQ(decoder.GetLogWriteError(), "Input/output error");
+    decoder.CloseLogs();
+
+    // A disk that fails only as the logs close: the failure is there after closing.
+    std::atomic<bool> closing{false};
+    disk.failure = [&closing] { return closing ? std::string("Disk quota exceeded") : std::string(); };
+    ASSERT_TRUE(decoder.OpenLogs(dir.File("quota.csv")).Ok());
+    DecodeTelegram(decoder, "G2");
+    EXPECT_FALSE(decoder.HasLogWriteError());
+    closing = true;
+    decoder.CloseLogs();
+    EXPECT_EQ(decoder.GetLogWriteError(), "Disk quota exceeded");
+    EXPECT_EQ(SplitLines(ReadWholeFile(dir.File("quota.csv"))).size(), 3u);
 }
 
 TEST(FormatDecoder, TimeTextIsTimeOfDayWithMilliseconds)

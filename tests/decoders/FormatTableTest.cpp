@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -75,6 +76,28 @@ TEST(FormatTable, EveryFormatHasAFuzzTargetWithGoodSeeds)
         }
         EXPECT_GT(seeds, 0);
     }
+}
+
+// A format is line-based when each of its telegrams is one line of text
+// ending in a line end: a network line then cuts datagrams at line ends, so
+// a binary format, whose bytes may hold a line feed anywhere, must not be.
+TEST(FormatTable, LineBasedFormatsAreThoseWhoseTelegramsAreOneLineEach)
+{
+    const fs::path corpus = fs::path(VANTREL_SOURCE_DIR) / "fuzz" / "corpus";
+    for (const CFormatEntry& format : CFormatTable::Formats()) {
+        SCOPED_TRACE(format.name);
+        bool everySeedOneLine = true;
+        for (const auto& seed : fs::directory_iterator(corpus / (std::string(format.key) + "_fuzz"))) {
+            const std::string telegram = ReadFile(seed.path());
+            const std::string end = telegram.size() >= 2 ? telegram.substr(telegram.size() - 2) : "";
+            const bool oneLine = (end == "\r\n" || end == "\n\r") &&
+                                 std::count(telegram.begin(), telegram.end(), '\n') == 1;
+            everySeedOneLine = everySeedOneLine && oneLine;
+        }
+        EXPECT_EQ(format.lineBased, everySeedOneLine);
+        EXPECT_EQ(CFormatTable::IsLineBased(format.code), format.lineBased);
+    }
+    EXPECT_FALSE(CFormatTable::IsLineBased(5));
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 
 #include "tests/decoders/DecoderTestSupport.h"
@@ -32,6 +33,30 @@ inline void ExpectIndex(const CDecodeResult& result, int kind, const std::string
     EXPECT_EQ(result.index.kind, kind);
     EXPECT_EQ(result.index.text, text);
     EXPECT_EQ(result.indexText, indexText);
+}
+
+// The record of one telegram decoded by a fresh decoder.
+template <class TDecoder>
+CTelegramRecord DecodedRecord(const std::string& telegram)
+{
+    TDecoder decoder;
+    DecodeTelegram(decoder, telegram);
+    return decoder.TakeRecord();
+}
+
+// The number in the raw column of the record's field line with this
+// interpretation (the blanks that set it off aside), read after `skip`
+// characters and apart from the decoder; NaN and a failure when no line
+// has that interpretation.
+inline double NumberOnLine(const CTelegramRecord& record, const std::string& interpretation, std::size_t skip = 0)
+{
+    for (const CReportField& field : record.fields) {
+        const std::size_t text = std::min(field.text.find_first_not_of(' '), field.text.size());
+        if (field.text.compare(text, std::string::npos, interpretation) == 0)
+            return std::stod(field.raw.substr(std::min(skip, field.raw.size())));
+    }
+    ADD_FAILURE() << "no field line " << interpretation;
+    return std::nan("");
 }
 
 struct CLoggedDecode {

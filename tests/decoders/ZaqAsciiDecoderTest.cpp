@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <map>
 #include <set>
 
 #include "decoders/FormatTable.h"
@@ -287,6 +288,99 @@ TEST(ZaqAsciiDecoder, GeneratedTelegramsDecodeCleanly)
     EXPECT_TRUE(indexes.count("Ship"));
     EXPECT_GE(indexes.size(), 3u);
     EXPECT_TRUE(sawRiser);
+}
+
+// The number on a field line, after its tag and colon.
+double ShownNumber(const CTelegramRecord& record, const std::string& interpretation)
+{
+    return NumberOnLine(record, interpretation, 2);
+}
+
+// The record's x, y and z are the numbers on the lines whose interpretation
+// names them: a ship's eastings, northings and depth in the grid; a
+// beacon's X and Y, which the telegram does not orient, and its depth.
+TEST(ZaqAsciiRecord, PositionOfBeaconAndShipTelegrams)
+{
+    struct CKind {
+        CPositionFrame frame;
+        const char* lines[3];  // the interpretations of x, y and z
+    };
+    const CKind beacon{CPositionFrame::Unspecified,
+                       {"Beacon X coordinate position (metres)", "Beacon Y coordinate position (metres)",
+                        "Beacon Depth (metres)"}};
+    const CKind ship{CPositionFrame::Grid,
+                     {"Ship's Eastings position (metres)", "Ship's Northings position (metres)",
+                      "Ship's Depth (metres)"}};
+    const struct {
+        const char* what;
+        std::string telegram;
+        const CKind& kind;
+    } cases[] = {
+        {"beacon", "07 Jan 26 14:03:27 B: 12 X:104.6 Y:-37.3 D:310.4 P:1.2 R:-0.4 H:271.9 A:2.1 E:0\r\n", beacon},
+        {"beacon, tags in another order", "07 Jan 26 14:03:27 D: 12.5 Y:-3 X:7 B:4\r\n", beacon},
+        {"beacon with an error status", "07 Jan 26 14:03:27 B:3 X:1.5 Y:2.5 D:3.5 E:7\r\n", beacon},
+        {"ship", "08 Dec 26 23:59:59 B:0 X:456789.5 Y:6543210.5 D:5.1 P:-1.0 R:0.5 H:10.0 E:0\n\r", ship},
+        {"ship with a B tag holding no number", "08 Dec 26 23:59:59 B: X:-12.5 Y:0.5 D:-1.0\r\n", ship},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const CTelegramRecord record = DecodedRecord<CZaqAsciiDecoder>(c.telegram);
+        ASSERT_TRUE(record.position);
+        EXPECT_EQ(record.position->frame, c.kind.frame);
+        EXPECT_NEAR(record.position->x, ShownNumber(record, c.kind.lines[0]), 1e-4);
+        EXPECT_NEAR(record.position->y, ShownNumber(record, c.kind.lines[1]), 1e-4);
+        EXPECT_NEAR(record.position->z, ShownNumber(record, c.kind.lines[2]), 1e-4);
+        // A line of text carries neither a checksum nor a layout of fixed length.
+        EXPECT_FALSE(record.checksumAgrees);
+        EXPECT_FALSE(record.lengthAgrees);
+    }
+}
+
+TEST(ZaqAsciiRecord, NoPositionWithoutThreeReadableNumbers)
+{
+    const struct {
+        const char* what;
+        std::string telegram;
+        TelegramStatus status;
+    } cases[] = {
+        {"X absent", "07 Jan 26 14:03:27 B:3 Y:2.5 D:3.5\r\n", kStatusOk},
+        {"ship without depth", "07 Jan 26 14:03:27 B:0 X:1.5 Y:2.5\r\n", kStatusOk},
+        {"Y holds no number", "07 Jan 26 14:03:27 B:3 X:1.5 Y:abc D:3.5\r\n", kStatusOk},
+        {"D holds only a tag", "07 Jan 26 14:03:27 B:3 X:1.5 Y:2.5 D:\r\n", kStatusOk},
+        {"X infinite", "07 Jan 26 14:03:27 B:3 X:inf Y:2.5 D:3.5\r\n", kStatusOk},
+        {"Y not a number", "07 Jan 26 14:03:27 B:3 X:1.5 Y:nan D:3.5\r\n", kStatusOk},
+        {"D beyond the range of the number", "07 Jan 26 14:03:27 B:0 X:1.5 Y:2.5 D:-1e99\r\n", kStatusOk},
+        {"D after the first CR", "07 Jan 26 14:03:27 B:3 X:1.5 Y:2.5\rD:3.5\r\n", kStatusOk},
+        {"no B tag", "07 Jan 26 14:03:27 X:1.5 Y:2.5 D:3.5\r\n", kStatusOk},
+        {"failed telegram", "07 Jan 26 14:03:27 B:3 X:1.5 Y:2.5 D:3.5\r", kStatusBadData},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const CTelegramRecord record = DecodedRecord<CZaqAsciiDecoder>(c.telegram);
+        EXPECT_EQ(record.status, c.status);
+        EXPECT_FALSE(record.position);
+        EXPECT_FALSE(record.checksumAgrees);
+        EXPECT_FALSE(record.lengthAgrees);
+    }
+}
+
+// The simulated line: every telegram has its position, and every index moves.
+TEST(ZaqAsciiRecord, GeneratedTelegramsCarryMovingPositions)
+{
+    auto generator = CTelegramGenerator::Create(kTypeZaqAscii);
+    CZaqAsciiDecoder decoder;
+    std::map<std::string, std::set<std::pair<double, double>>> fixes;
+    for (int i = 0; i < 24; ++i) {
+        const CDecodeResult result = DecodeTelegram(decoder, generator->Next());
+        const CTelegramRecord record = decoder.TakeRecord();
+        ASSERT_TRUE(record.position) << record.typeText;
+        EXPECT_EQ(record.position->frame,
+                  result.index.kind == 0 ? CPositionFrame::Grid : CPositionFrame::Unspecified);
+        fixes[result.index.text].insert({record.position->x, record.position->y});
+    }
+    EXPECT_TRUE(fixes.count("Ship"));
+    for (const auto& [index, seen] : fixes)
+        EXPECT_GT(seen.size(), 1u) << index;
 }
 
 } // namespace

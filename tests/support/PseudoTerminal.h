@@ -28,6 +28,18 @@ inline bool IsLineHeldOpen(const std::string& path)
     return held;
 }
 
+// Waits until a reader holds the line at path open; false after timeout.
+inline bool WaitUntilHeldOpen(const std::string& path, std::chrono::milliseconds timeout = std::chrono::seconds(10))
+{
+    const auto end = std::chrono::steady_clock::now() + timeout;
+    while (!IsLineHeldOpen(path)) {
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
+}
+
 // Watches, from a thread of its own, whether the reader lets go of the line
 // at path at any moment (closes its port, to open it again, say).
 class CLineWatch {
@@ -59,6 +71,29 @@ private:
     std::atomic<bool> watching{true};
     std::atomic<bool> letGo{false};
     std::thread watcher;
+};
+
+// Sends count bytes one at a time with a pause of gap after each, on a
+// thread of its own: a telegram arriving slowly, whose read goes on until
+// the bytes stop. Joins when destroyed.
+class CTrickle {
+public:
+    CTrickle(int fd, int count, std::chrono::milliseconds gap)
+        : sender([fd, count, gap] {
+              for (int i = 0; i < count; ++i) {
+                  if (::write(fd, "x", 1) < 0 && errno != EINTR)
+                      return;
+                  std::this_thread::sleep_for(gap);
+              }
+          })
+    {
+    }
+    ~CTrickle() { sender.join(); }
+    CTrickle(const CTrickle&) = delete;
+    CTrickle& operator=(const CTrickle&) = delete;
+
+private:
+    std::thread sender;
 };
 
 class CPseudoTerminal {

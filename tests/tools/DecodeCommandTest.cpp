@@ -135,6 +135,20 @@ TEST_F(DecodeCommand, CsvLogHoldsHeaderRowsAndOneRowPerTelegramWithRawBeside)
     EXPECT_EQ(ReadWholeFile(dir.File("run.raw")), telegram);
 }
 
+TEST_F(DecodeCommand, RawLogLiesBesideTheCsvLogInAFolderNamedLikeALog)
+{
+    // Another survey's raw log where a folder name with ".raw" for ".csv" leads.
+    std::filesystem::create_directories(dir.path / "survey.csv.d");
+    std::filesystem::create_directories(dir.path / "survey.raw.d");
+    const std::string other = dir.File("survey.raw.d/log.raw");
+    std::ofstream(other, std::ios::binary) << "another survey";
+    const std::string csv = dir.File("survey.csv.d/log.csv");
+    const CCliResult result = RunCli({"decode", "--type", "6", "--csv", csv, WriteTelegram("t", "bytes")});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(ReadWholeFile(dir.File("survey.csv.d/log.raw")), "bytes");
+    EXPECT_EQ(ReadWholeFile(other), "another survey");
+}
+
 TEST_F(DecodeCommand, LogThatCannotBeCreatedIsReportedWithTheReason)
 {
     const std::string file = WriteTelegram("t", "");

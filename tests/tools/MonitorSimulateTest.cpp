@@ -16,22 +16,13 @@
 #include "tests/decoders/DecoderTestSupport.h"
 #include "tests/support/Eventually.h"
 #include "tests/support/PseudoTerminal.h"
+#include "tests/support/ReportText.h"
 #include "tests/tools/CliProcess.h"
 #include "tests/tools/MonitorTestSupport.h"
 
 namespace {
 
 using namespace std::chrono_literals;
-
-// The telegram status words a valid telegram never shows.
-bool ShowsAStatusError(const std::string& reports)
-{
-    for (const char* word : {"BAD DATA", "EARLT EOT", "TIMED OUT", "CHECKSUM ERROR"}) {
-        if (reports.find(word) != std::string::npos)
-            return true;
-    }
-    return false;
-}
 
 using MonitorSimulateTest = CMonitorTest;
 
@@ -106,6 +97,40 @@ TEST_F(MonitorSimulateTest, CtrlCStopsTheMonitorWithCompleteLogs)
     EXPECT_GE(TelegramRows(csv), shown);
 }
 
+TEST_F(MonitorSimulateTest, RestartedMonitorAppendsToItsLogAndSaysSo)
+{
+    const std::string csvPath = logs.File("service.csv");
+    const std::string rawPath = logs.File("service.raw");
+    const CCliResult first = RunCli({"monitor", "--demo", "--type", "6", "--count", "2", "--csv", csvPath});
+    ASSERT_EQ(first.status, 0) << first.err;
+    EXPECT_EQ(first.err, "");
+    const std::string firstCsv = ReadWholeFile(csvPath);
+    const std::string firstRaw = ReadWholeFile(rawPath);
+    ASSERT_GE(TelegramRows(firstCsv), 2u);
+    ASSERT_FALSE(firstRaw.empty());
+
+    const CCliResult second = RunCli({"monitor", "--demo", "--type", "6", "--count", "2", "--csv", csvPath});
+    ASSERT_EQ(second.status, 0) << second.err;
+    EXPECT_EQ(second.err, "vantrel-cli monitor: appending to the existing log " + csvPath + "\n");
+    const std::string csv = ReadWholeFile(csvPath);
+    const std::string raw = ReadWholeFile(rawPath);
+    ASSERT_EQ(csv.rfind(firstCsv, 0), 0u) << csv;
+    ASSERT_EQ(raw.rfind(firstRaw, 0), 0u);
+    EXPECT_GT(raw.size(), firstRaw.size());
+    // The format's header rows again, then the new rows.
+    const std::string header = firstCsv.substr(0, firstCsv.find("\nBase ->"));
+    EXPECT_EQ(csv.compare(firstCsv.size(), header.size(), header), 0) << csv;
+    EXPECT_GE(TelegramRows(csv), TelegramRows(firstCsv) + 2);
+
+    // A raw log alone is appended to as well, and the CSV log begins afresh beside it.
+    std::filesystem::remove(csvPath);
+    const CCliResult third = RunCli({"monitor", "--demo", "--type", "6", "--count", "1", "--csv", csvPath});
+    ASSERT_EQ(third.status, 0) << third.err;
+    EXPECT_NE(third.err.find("appending"), std::string::npos) << third.err;
+    EXPECT_EQ(ReadWholeFile(rawPath).rfind(raw, 0), 0u);
+    EXPECT_EQ(ReadWholeFile(csvPath).rfind(header, 0), 0u);
+}
+
 TEST_F(MonitorSimulateTest, PortThatCannotBeOpenedIsReportedOnceWithItsReason)
 {
     const std::string missing = logs.File("no-such-tty");
@@ -157,6 +182,25 @@ TEST_F(MonitorSimulateTest, LogThatCannotBeCreatedEndsTheMonitorWithTheReason)
     EXPECT_EQ(result.status, 1);
     EXPECT_NE(result.err.find("cannot create log " + csvPath + ": No such file or directory"), std::string::npos)
         << result.err;
+}
+
+TEST_F(MonitorSimulateTest, LogFailureAsTheMonitorStopsGivesStatus1WithTheReason)
+{
+    CPseudoTerminal line;
+    std::filesystem::create_symlink("/dev/full", logs.path / "last.raw");
+    CChildProcess monitor({"monitor", "--port", "COM251", "--type", "6", "--csv", logs.File("last.csv")},
+                          {ConfigHome(), "VANTREL_PORTS=COM251=" + line.SlavePath()});
+    ASSERT_TRUE(WaitUntilHeldOpen(line.SlavePath())) << monitor.SoFar().err;
+    {
+        // A telegram arrives byte by byte as the monitor is told to stop:
+        // the read that has begun runs to its end, and logging it fails.
+        CTrickle telegram(line.MasterFd(), 40, 10ms);
+        std::this_thread::sleep_for(150ms);
+        monitor.Signal(SIGTERM);
+    }
+    const CCliResult result = monitor.Wait(10s);
+    EXPECT_EQ(result.status, 1) << result.err;
+    EXPECT_NE(result.err.find("No space left on device"), std::string::npos) << result.err;
 }
 
 TEST_F(MonitorSimulateTest, BadUsageIsRefused)

@@ -18,6 +18,11 @@
 
 namespace {
 
+// The plot is drawn again at most this often, however fast telegrams come.
+constexpr int kRefreshMilliseconds = 100;
+// Fading and ages move on even on a silent line.
+constexpr double kAgeRefreshMilliseconds = 1000.0;
+
 // Colours that stay apart from each other on the light plan.
 constexpr std::array<QRgb, 12> kTrackColours = {
     qRgb(31, 119, 180), qRgb(214, 39, 40),  qRgb(44, 160, 44),   qRgb(148, 103, 189),

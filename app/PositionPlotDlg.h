@@ -22,11 +22,6 @@ struct CPlanAxes;
 class CPositionPlotDlg : public CDocumentToolWindow {
     Q_OBJECT
 public:
-    // The plot is drawn again at most this often, however fast telegrams come.
-    static constexpr int kRefreshMilliseconds = 100;
-    // Fading and ages move on even on a silent line.
-    static constexpr int kAgeRefreshMilliseconds = 1000;
-
     explicit CPositionPlotDlg(CVantrelDoc* document, QWidget* parent = nullptr);
 
     // Takes the document's trails into the plan now (the timer does this

@@ -17,6 +17,9 @@
 
 namespace {
 
+// Counts and ages are shown afresh this often.
+constexpr int kRefreshMilliseconds = 500;
+
 QString Count(std::uint64_t value)
 {
     return QString::number(value);
@@ -61,7 +64,6 @@ const CColumn kColumns[] = {
     {"Age (s)", "Age (s)", [](const CStatisticsRow& row, double now) { return Seconds(row.AgeSeconds(now)); }, true},
     {"Rate (/s)", "Rate (/s)", [](const CStatisticsRow& row, double) { return Seconds(row.Rate()); }, true},
 };
-static_assert(std::size(kColumns) == CTelegramStatisticsDlg::kColumnCount);
 
 // A cell of a CSV line: quoted when it holds a comma, a quote or a line
 // break, with its quotes doubled.
@@ -88,6 +90,7 @@ void CTelegramStatisticsDlg::BuildControls()
     sinceLabel = new QLabel(this);
     sinceLabel->setObjectName(QStringLiteral("sinceLabel"));
 
+    static_assert(std::size(kColumns) == kColumnCount);
     table = new QTableWidget(0, kColumnCount, this);
     widestText.fill(0);
     table->setObjectName(QStringLiteral("statisticsTable"));

@@ -16,10 +16,6 @@ class QTableWidget;
 class CTelegramStatisticsDlg : public CDocumentToolWindow {
     Q_OBJECT
 public:
-    // Counts and ages are shown afresh this often.
-    static constexpr int kRefreshMilliseconds = 500;
-    static constexpr int kColumnCount = 13;
-
     explicit CTelegramStatisticsDlg(CVantrelDoc* document, QWidget* parent = nullptr);
 
     // Shows the document's statistics now (the timer does this twice a second).
@@ -31,6 +27,8 @@ public:
     QTableWidget* Table() const { return table; }
 
 private:
+    static constexpr int kColumnCount = 13;
+
     void BuildControls();
     void OnReset();
     void OnCopy();

@@ -4,6 +4,7 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -50,4 +51,19 @@ inline void HandOver(CVantrelDoc& document, const CTelegramIndex& index, const C
     report.Append("Telegram type   : %s", record.typeText.c_str());
     document.OnTelegramDecoded(report, std::string(static_cast<std::size_t>(record.bytes), 'x'), index, record);
     QVERIFY(delivered.wait(5000));
+}
+
+// Opens a tool window of the document through its command, with its ages
+// measured by clock, and shows the document's state in it at once.
+template <typename Window>
+Window* OpenWithClock(CVantrelDoc& document, void (CVantrelDoc::*command)(), Window* (CVantrelDoc::*window)() const,
+                      std::function<double()> clock)
+{
+    (document.*command)();
+    Window* opened = (document.*window)();
+    if (opened) {
+        opened->SetClock(std::move(clock));
+        opened->Refresh();
+    }
+    return opened;
 }

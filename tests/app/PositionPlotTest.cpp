@@ -53,11 +53,8 @@ class CPositionPlotTest : public QObject {
 
     void Open()
     {
-        document->OnPositionPlot();
-        window = document->PlotWindow();
+        window = OpenWithClock(*document, &CVantrelDoc::OnPositionPlot, &CVantrelDoc::PlotWindow, [this] { return now; });
         QVERIFY(window);
-        window->SetClock([this] { return now; });
-        window->Refresh();
     }
     CPlanView& View() { return *window->View(); }
     template <typename Control>

@@ -39,11 +39,9 @@ class CStatisticsWindowTest : public QObject {
 
     void Open()
     {
-        document->OnTelegramStatistics();
-        window = document->StatisticsWindow();
+        window = OpenWithClock(*document, &CVantrelDoc::OnTelegramStatistics, &CVantrelDoc::StatisticsWindow,
+                               [this] { return now; });
         QVERIFY(window);
-        window->SetClock([this] { return now; });
-        window->Refresh();
     }
     // A run of eight reads: three good telegrams of one index (one whose
     // checksum disagrees, one whose length does), one failed read of each

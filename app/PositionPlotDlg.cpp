@@ -48,6 +48,8 @@ void CPositionPlotDlg::BuildControls()
 {
     frameList = new QComboBox(this);
     frameList->setObjectName(QStringLiteral("frameList"));
+    frameList->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    frameList->setMinimumContentsLength(static_cast<int>(FrameTitle(CPositionFrame::Unspecified).size()));
     frameList->setToolTip(QStringLiteral("The frame shown when telegrams give positions in several"));
     indexList = new QComboBox(this);
     indexList->setObjectName(QStringLiteral("indexList"));

@@ -12,6 +12,11 @@ export QT_QPA_PLATFORM=offscreen
 XDG_CONFIG_HOME="$(mktemp -d)"
 export XDG_CONFIG_HOME
 trap 'rm -rf "$XDG_CONFIG_HOME"' EXIT
+# VANTREL_DEMO_TYPE=CODE simulates that telegram type (default: HPR 418F).
+if [ -n "${VANTREL_DEMO_TYPE:-}" ]; then
+  mkdir -p "$XDG_CONFIG_HOME/Quorvane International Ltd"
+  printf '[General]\nTelegram=%d\n' "$VANTREL_DEMO_TYPE" >"$XDG_CONFIG_HOME/Quorvane International Ltd/Vantrel.conf"
+fi
 ticks=$(getconf CLK_TCK)
 
 echo "start-up (5 runs), ms from exec to the window up:"

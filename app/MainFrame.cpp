@@ -124,6 +124,14 @@ void CMainFrame::CreateMenus()
     viewMenu->addAction(AddCommand(kTelegramTiming, "Telegram Timing",
                                    "View the time intervals between telegrams\nTiming information",
                                    [this] { if (document) document->OnTelegramTiming(); }, true));
+    viewMenu->addAction(AddCommand(kPositionPlot, "Position Plot",
+                                   "Show where the telegrams put each index, on a plan\nPosition plot",
+                                   [this] { if (document) document->OnPositionPlot(); }, true));
+    viewMenu->addAction(AddCommand(kTelegramStatistics, "Telegram Statistics",
+                                   "Count the telegrams of each index and how they ended\nTelegram statistics",
+                                   [this] { if (document) document->OnTelegramStatistics(); }, true));
+    actions[kPositionPlot]->setObjectName("positionPlotAction");
+    actions[kTelegramStatistics]->setObjectName("telegramStatisticsAction");
 
     QMenu* vantrel = menuBar()->addMenu("Vantrel");
     vantrel->addAction(AddCommand(kConfigure, "Configure...",
@@ -242,6 +250,8 @@ void CMainFrame::UpdateCommandUi()
     actions[kTelegramFilter]->setChecked(document && document->IsFilterEnabled());
     actions[kHexWindow]->setChecked(document && document->IsHexWindowOpen());
     actions[kTelegramTiming]->setChecked(document && document->IsTimingWindowOpen());
+    actions[kPositionPlot]->setChecked(document && document->IsPlotWindowOpen());
+    actions[kTelegramStatistics]->setChecked(document && document->IsStatisticsWindowOpen());
     if (controller)
         actions[kLogData]->setChecked(controller->IsLogging());
     UpdateFilterPane();

@@ -28,6 +28,8 @@ public:
         kTelegramFilter = 32776,
         kLogData = 32780,
         kTelegramTiming = 32783,
+        kPositionPlot = 32790,
+        kTelegramStatistics = 32791,
         kNewDocument = 57600,
         kPrintSetup = 57606,
         kPrint = 57607,

@@ -278,7 +278,9 @@ void CTimingDiagnosticsDlg::OnApply()
     applyButton->setEnabled(false);
     ShowTimeout();
     SetScale();
-    if (!taken)
+    if (taken)
+        emit positionTimeoutApplied(positionTimeout);
+    else
         ShowUserMessage(this, QStringLiteral("The position timeout must be a number of seconds greater than 0."),
                         QMessageBox::Warning, QStringLiteral("timeoutMessage"));
 }

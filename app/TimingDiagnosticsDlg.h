@@ -50,6 +50,8 @@ public:
 signals:
     // Emitted once, when the window is finally destroyed.
     void closed();
+    // Apply took a new position timeout, in seconds.
+    void positionTimeoutApplied(double seconds);
 
 public slots:
     void done(int result) override;

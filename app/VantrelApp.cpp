@@ -10,8 +10,28 @@
 #include "app/AboutBox.h"
 #include "app/DataMonitorDlg.h"
 #include "app/MainFrame.h"
+#include "app/PositionPlotDlg.h"
+#include "app/TelegramStatisticsDlg.h"
 #include "app/TimingDiagnosticsDlg.h"
 #include "app/VantrelView.h"
+
+namespace {
+// A tool window: its name on the command line and in the screenshot's name,
+// the command that opens it and the window while it is open.
+struct CToolWindow {
+    const char* name;
+    void (CVantrelDoc::*open)();
+    QWidget* (*window)(const CVantrelDoc& document);
+};
+
+const CToolWindow kToolWindows[] = {
+    {"hex", &CVantrelDoc::OnHexWindow, [](const CVantrelDoc& d) -> QWidget* { return d.HexWindow(); }},
+    {"timing", &CVantrelDoc::OnTelegramTiming, [](const CVantrelDoc& d) -> QWidget* { return d.TimingWindow(); }},
+    {"plot", &CVantrelDoc::OnPositionPlot, [](const CVantrelDoc& d) -> QWidget* { return d.PlotWindow(); }},
+    {"stats", &CVantrelDoc::OnTelegramStatistics,
+     [](const CVantrelDoc& d) -> QWidget* { return d.StatisticsWindow(); }},
+};
+} // namespace
 
 CVantrelApp::CVantrelApp(const Options& options) : options(options) {}
 
@@ -25,15 +45,18 @@ CVantrelApp::~CVantrelApp()
 
 QString CVantrelApp::Usage()
 {
-    return "usage: vantrel [--demo] [--demo-rate HZ] [--tool-windows]\n"
+    return "usage: vantrel [--demo] [--demo-rate HZ] [--tool-windows] [--open NAMES]\n"
            "               [--screenshot PATH [--screenshot-delay S]]\n"
            "  --demo              read a simulated line of the stored telegram type; the\n"
            "                      stored port is left as it is\n"
            "  --demo-rate HZ      telegrams per second on the simulated line (default 2)\n"
-           "  --tool-windows      open the hex and timing windows at start\n"
-           "  --screenshot PATH   save a picture of the window as PATH, then quit; with\n"
-           "                      --tool-windows also PATH-hex.png, PATH-timing.png and\n"
-           "                      PATH-about.png (PATH without its .png)\n"
+           "  --tool-windows      open every tool window at start\n"
+           "  --open NAMES        open these tool windows at start, a comma-separated list\n"
+           "                      of hex, timing, plot (the position plot) and stats\n"
+           "                      (the telegram statistics)\n"
+           "  --screenshot PATH   save a picture of the window as PATH, then quit, and one\n"
+           "                      of each open tool window as PATH-NAME.png (PATH without\n"
+           "                      its .png); with --tool-windows also PATH-about.png\n"
            "  --screenshot-delay S  seconds to wait before the picture (default 5)\n"
            "  --print-shown-time  print \"shown MS\" (milliseconds since 1970) once the\n"
            "                      window is up, for measuring the start-up time\n";
@@ -48,7 +71,8 @@ bool CVantrelApp::ParseArguments(const QStringList& arguments, Options& options,
     const QCommandLineOption screenshotDelay("screenshot-delay", "", "S");
     const QCommandLineOption printShownTime("print-shown-time");
     const QCommandLineOption toolWindows("tool-windows");
-    parser.addOptions({demo, demoRate, screenshot, screenshotDelay, printShownTime, toolWindows});
+    const QCommandLineOption open("open", "", "NAMES");
+    parser.addOptions({demo, demoRate, screenshot, screenshotDelay, printShownTime, toolWindows, open});
     if (!parser.parse(arguments)) {
         error = parser.errorText();
         return false;
@@ -67,6 +91,17 @@ bool CVantrelApp::ParseArguments(const QStringList& arguments, Options& options,
     }
     options.printShownTime = parser.isSet(printShownTime);
     options.toolWindows = parser.isSet(toolWindows);
+    options.windows = options.toolWindows ? ToolWindowNames() : QStringList();
+    for (const QString& names : parser.values(open)) {
+        for (const QString& name : names.split(',', Qt::SkipEmptyParts)) {
+            if (!ToolWindowNames().contains(name)) {
+                error = QString("--open takes %1, not '%2'").arg(ToolWindowNames().join(", "), name);
+                return false;
+            }
+            if (!options.windows.contains(name))
+                options.windows << name;
+        }
+    }
     options.screenshotPath = parser.value(screenshot);
     if (parser.isSet(screenshotDelay))
         options.screenshotDelay = parser.value(screenshotDelay).toDouble(&isNumber);
@@ -75,6 +110,14 @@ bool CVantrelApp::ParseArguments(const QStringList& arguments, Options& options,
         return false;
     }
     return true;
+}
+
+QStringList CVantrelApp::ToolWindowNames()
+{
+    QStringList names;
+    for (const CToolWindow& tool : kToolWindows)
+        names << tool.name;
+    return names;
 }
 
 bool CVantrelApp::InitInstance()
@@ -92,9 +135,9 @@ bool CVantrelApp::InitInstance()
     frame->show();
     frame->raise();
     frame->activateWindow();
-    if (options.toolWindows) {
-        document->OnHexWindow();
-        document->OnTelegramTiming();
+    for (const CToolWindow& tool : kToolWindows) {
+        if (options.windows.contains(tool.name))
+            (document.get()->*tool.open)();
     }
 
     if (options.printShownTime) {
@@ -120,14 +163,14 @@ bool CVantrelApp::SavePicture(QWidget* window, const QString& path)
 void CVantrelApp::TakeScreenshot()
 {
     bool saved = SavePicture(frame.get(), options.screenshotPath);
+    QString base = options.screenshotPath;
+    if (base.endsWith(".png"))
+        base.chop(4);
+    for (const CToolWindow& tool : kToolWindows) {
+        if (QWidget* window = tool.window(*document))
+            saved = SavePicture(window, base + "-" + tool.name + ".png") && saved;
+    }
     if (options.toolWindows) {
-        QString base = options.screenshotPath;
-        if (base.endsWith(".png"))
-            base.chop(4);
-        if (document->HexWindow())
-            saved = SavePicture(document->HexWindow(), base + "-hex.png") && saved;
-        if (document->TimingWindow())
-            saved = SavePicture(document->TimingWindow(), base + "-timing.png") && saved;
         CAboutBox about(frame.get());
         about.show();
         saved = SavePicture(&about, base + "-about.png") && saved;

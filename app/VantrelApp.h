@@ -22,12 +22,16 @@ public:
         CVantrelDoc::Options document;
         QString screenshotPath;      // grab the window into this file, then quit
         double screenshotDelay = 5;  // seconds after the window is shown
-        bool toolWindows = false;    // open the hex and timing windows at start
+        bool toolWindows = false;    // open every tool window at start (and picture the about box)
+        QStringList windows;         // the tool windows to open at start, by name (ToolWindowNames)
         bool printShownTime = false; // print the wall clock once the window is up
     };
     // Parses the program's arguments; false (with a message in error) on bad usage.
     static bool ParseArguments(const QStringList& arguments, Options& options, QString& error);
     static QString Usage();
+    // The names of the tool windows, as --open takes them and as the
+    // screenshots of them end: hex, timing, plot, stats.
+    static QStringList ToolWindowNames();
 
     explicit CVantrelApp(const Options& options);
     ~CVantrelApp() override;

@@ -11,6 +11,8 @@
 #include "acquisition/MemorySettingsStore.h"
 #include "acquisition/TelegramDecoder.h"
 #include "app/DataMonitorDlg.h"
+#include "app/PositionPlotDlg.h"
+#include "app/TelegramStatisticsDlg.h"
 #include "app/TimingDiagnosticsDlg.h"
 #include "app/UserMessage.h"
 #include "app/VantrelView.h"
@@ -72,7 +74,8 @@ QString LogFailureText(const CLogOpenResult& result)
 }
 } // namespace
 
-CVantrelDoc::CVantrelDoc(const Options& options, QObject* parent) : QObject(parent), options(options)
+CVantrelDoc::CVantrelDoc(const Options& options, QObject* parent)
+    : QObject(parent), options(options), positionTimeout(CTimingDiagnosticsDlg::kDefaultPositionTimeout)
 {
 }
 
@@ -150,6 +153,10 @@ void CVantrelDoc::OnCloseDocument()
         dataMonitorDlg->close();
     if (timingDlg)
         timingDlg->close();
+    if (plotDlg)
+        plotDlg->close();
+    if (statisticsDlg)
+        statisticsDlg->close();
 }
 
 void CVantrelDoc::SetView(CVantrelView* newView)
@@ -210,6 +217,13 @@ void CVantrelDoc::OnTelegramDecoded(const CReportBuilder& report, const std::str
 
 void CVantrelDoc::Deliver(const CDecodedTelegram& telegram)
 {
+    // Counted and kept whether their windows are open or not, so that they
+    // show the whole run when they are.
+    try {
+        statistics.Add(telegram.index, telegram.record);
+        positionTracks.Add(telegram.index, telegram.record);
+    } catch (const std::exception&) {
+    }
     // A window that the user has closed is no longer shown and gets nothing,
     // even while it waits to be deleted: the main window included, whose
     // view would otherwise still light the lights of a closed frame.
@@ -267,8 +281,8 @@ CTimingDiagnosticsDlg* CVantrelDoc::TimingWindow() const
     return timingDlg;
 }
 
-template <typename Window>
-void CVantrelDoc::OpenToolWindow(QPointer<Window>& window)
+template <typename Window, typename Create>
+void CVantrelDoc::OpenToolWindow(QPointer<Window>& window, Create create)
 {
     // At most one of each: a second command only brings it forward.
     if (window) {
@@ -277,36 +291,72 @@ void CVantrelDoc::OpenToolWindow(QPointer<Window>& window)
         window->activateWindow();
         return;
     }
-    window = new Window(nullptr);
+    window = create();
     window->setAttribute(Qt::WA_DeleteOnClose);
     connect(window.data(), &Window::closed, this, &CVantrelDoc::toolWindowsChanged, Qt::QueuedConnection);
     window->show();
     emit toolWindowsChanged();
 }
 
+CPositionPlotDlg* CVantrelDoc::PlotWindow() const
+{
+    return plotDlg;
+}
+
+CTelegramStatisticsDlg* CVantrelDoc::StatisticsWindow() const
+{
+    return statisticsDlg;
+}
+
 void CVantrelDoc::OnHexWindow()
 {
-    OpenToolWindow(dataMonitorDlg);
+    OpenToolWindow(dataMonitorDlg, [] { return new CDataMonitorDlg(nullptr); });
 }
 
 void CVantrelDoc::OnTelegramTiming()
 {
-    OpenToolWindow(timingDlg);
+    const bool opening = !timingDlg;
+    OpenToolWindow(timingDlg, [] { return new CTimingDiagnosticsDlg(nullptr); });
+    if (!opening)
+        return;
+    // The plot fades fixes by the timeout the timing window shows: the one
+    // it opens with, then every one it applies.
+    SetPositionTimeout(timingDlg->PositionTimeout());
+    connect(timingDlg.data(), &CTimingDiagnosticsDlg::positionTimeoutApplied, this,
+            &CVantrelDoc::SetPositionTimeout);
+}
+
+void CVantrelDoc::OnPositionPlot()
+{
+    OpenToolWindow(plotDlg, [this] { return new CPositionPlotDlg(this); });
+}
+
+void CVantrelDoc::OnTelegramStatistics()
+{
+    OpenToolWindow(statisticsDlg, [this] { return new CTelegramStatisticsDlg(this); });
+}
+
+void CVantrelDoc::SetPositionTimeout(double seconds)
+{
+    if (seconds == positionTimeout)
+        return;
+    positionTimeout = seconds;
+    emit positionTimeoutChanged(seconds);
+}
+
+void CVantrelDoc::ResetStatistics()
+{
+    statistics.Reset();
+    statisticsSince = QDateTime::currentDateTime();
 }
 
 QString CVantrelDoc::AskForLogPath(QWidget* parent)
 {
-    QFileDialog dialog(parent, "save as");
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setDefaultSuffix("csv");
-    dialog.setNameFilter("CSV Files (*.csv)");
-    dialog.setOption(QFileDialog::ReadOnly, false);
+    QFileDialog dialog(parent);
+    PrepareSaveDialog(dialog, {"save as", "CSV Files (*.csv)", "csv", "vantrel"});
     // The dialog's own question would cover the CSV file only; the one
     // asked here covers the raw file beside it too. No chooses again.
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
-    dialog.selectFile("vantrel");
-    dialog.setSizeGripEnabled(true);
     while (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
         const QString path = dialog.selectedFiles().constFirst();
         if (ConfirmReplacingLogs(parent, path))

@@ -1,4 +1,5 @@
 #pragma once
+#include <QDateTime>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -7,14 +8,19 @@
 #include <string>
 
 #include "acquisition/TelegramReceiver.h"
+#include "acquisition/TelegramStatistics.h"
+#include "app/PositionTracks.h"
+#include "app/SaveFileDialog.h"
 #include "decoders/TelegramIndex.h"
 #include "decoders/TelegramRecord.h"
 
 class CDataMonitorDlg;
 class CDemoLine;
 class CMemorySettingsStore;
+class CPositionPlotDlg;
 class CRegistry;
 class CTelegramDecoder;
+class CTelegramStatisticsDlg;
 class CTimingDiagnosticsDlg;
 class CVantrelView;
 class QWidget;
@@ -40,6 +46,10 @@ struct CDocumentOptions {
 // and passes it, on the user-interface thread and in arrival order, to the
 // hex window, the timing window and the view. Holds the display filter and
 // carries the "Hex Window", "Telegram Timing" and "Log Data" commands.
+// Keeps, from the start of the program, the statistics of the telegrams
+// handed over and the trails of their positions, which the statistics
+// window and the position plot show, and the position timeout that the
+// timing window applies and the plot fades old fixes by.
 class CVantrelDoc : public QObject, public CTelegramReceiver {
     Q_OBJECT
 public:
@@ -78,16 +88,38 @@ public:
     void OnHexWindow();
     void OnTelegramTiming();
     void OnLogData();
+    void OnPositionPlot();
+    void OnTelegramStatistics();
     bool IsHexWindowOpen() const { return !dataMonitorDlg.isNull(); }
     bool IsTimingWindowOpen() const { return !timingDlg.isNull(); }
+    bool IsPlotWindowOpen() const { return !plotDlg.isNull(); }
+    bool IsStatisticsWindowOpen() const { return !statisticsDlg.isNull(); }
     bool IsLogging() const;
     CDataMonitorDlg* HexWindow() const;
     CTimingDiagnosticsDlg* TimingWindow() const;
+    CPositionPlotDlg* PlotWindow() const;
+    CTelegramStatisticsDlg* StatisticsWindow() const;
+
+    // The statistics of every telegram handed over since the program
+    // started or the statistics were last reset, and when that was.
+    const CTelegramStatistics& Statistics() const { return statistics; }
+    QDateTime StatisticsSince() const { return statisticsSince; }
+    void ResetStatistics();
+
+    // The trails of the positions of every telegram handed over.
+    const CPositionTracks& PositionTracks() const { return positionTracks; }
+    void SetTrailLength(std::size_t length) { positionTracks.SetTrailLength(length); }
+    void ClearPositions() { positionTracks.Clear(); }
+
+    // Seconds after which an index counts as silent: what the timing window
+    // shows (or showed last); its default until it applies another.
+    double PositionTimeout() const { return positionTimeout; }
+    void SetPositionTimeout(double seconds);
 
     // Where the "Log Data" command asks for the CSV path; empty means the
     // user cancelled. By default a "save as" file dialog that asks before
     // logging replaces an existing CSV file or the raw file beside it.
-    using LogPathChooser = std::function<QString(QWidget* parent)>;
+    using LogPathChooser = CSavePathChooser;
     void SetLogPathChooser(LogPathChooser chooser) { chooseLogPath = std::move(chooser); }
     static QString AskForLogPath(QWidget* parent);
 
@@ -105,14 +137,15 @@ signals:
     void loggingChanged();
     // After every telegram handed on (user-interface thread).
     void telegramDelivered();
+    void positionTimeoutChanged(double seconds);
 
 private:
     void Deliver(const CDecodedTelegram& telegram);
     void ReportLogWriteError(const QString& reason);
     void ShowMessage(const QString& text, bool critical);
     void ShowMessageAndWait(const QString& text);
-    template <typename Window>
-    void OpenToolWindow(QPointer<Window>& window);
+    template <typename Window, typename Create>
+    void OpenToolWindow(QPointer<Window>& window, Create create);
     void CreateStores();
     void CreateController();
 
@@ -125,6 +158,12 @@ private:
     QString filterText = QStringLiteral("0");
     QPointer<CDataMonitorDlg> dataMonitorDlg;
     QPointer<CTimingDiagnosticsDlg> timingDlg;
+    QPointer<CPositionPlotDlg> plotDlg;
+    QPointer<CTelegramStatisticsDlg> statisticsDlg;
+    CTelegramStatistics statistics;
+    QDateTime statisticsSince = QDateTime::currentDateTime();
+    CPositionTracks positionTracks;
+    double positionTimeout;
     QPointer<CVantrelView> view;
     QPointer<QWidget> mainWindow;
     LogPathChooser chooseLogPath;

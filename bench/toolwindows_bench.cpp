@@ -1,18 +1,25 @@
 // Figures for the tool windows: the timing window's tick with many indexes,
 // and the hex view's append and repaint with little and with much stored,
-// plus the memory the process holds with 100 MB in the hex view. Runs
-// offscreen and prints the figures.
+// plus the memory the process holds with 100 MB in the hex view; the
+// position plot's refresh and repaint with 10 indexes of 1,000 fixes, and
+// the statistics window's refresh. Runs offscreen and prints the figures.
+// With VANTREL_BENCH_PLOT=PATH.png it also saves the plot it measured.
 #include <QApplication>
 #include <QImage>
 
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <functional>
 #include <string>
 
+#include "app/PositionPlotDlg.h"
+#include "app/TelegramStatisticsDlg.h"
 #include "app/TimingDiagnosticsDlg.h"
+#include "app/VantrelDoc.h"
 #include "app/widgets/HexEdit.h"
+#include "app/widgets/PlanView.h"
 #include "clock/Tickwarden.h"
 
 namespace {
@@ -97,6 +104,68 @@ void BenchHexView(std::size_t stored, const char* label)
                     label, residentBefore / 1024.0, residentAfter / 1024.0, (residentAfter - residentBefore) / 1024.0);
 }
 
+// Ten transponders circling the ship at different ranges and depths, 1,000
+// fixes each, the older half of them past the position timeout.
+void HandOverTrails(CVantrelDoc& document, CPositionFrame frame, double now)
+{
+    constexpr int kIndexes = 10;
+    constexpr int kFixes = 1000;
+    document.SetTrailLength(kFixes);
+    CReportBuilder report;
+    for (int fix = 0; fix < kFixes; ++fix) {
+        for (int tp = 0; tp < kIndexes; ++tp) {
+            CTelegramIndex index;
+            index.SetIndex(1, "B" + std::to_string(tp + 1));
+            index.receiveTime = now - (kFixes - fix) * 10.0;
+            CTelegramRecord record;
+            record.status = kStatusOk;
+            const double range = 40.0 + 25.0 * tp;
+            const double angle = tp * 0.6 + fix * 0.004;
+            record.position = CTelegramPosition{frame, range * std::cos(angle) + 3.0 * std::sin(fix * 0.05),
+                                                range * std::sin(angle), 50.0 + 10.0 * tp};
+            document.OnTelegramDecoded(report, std::string(), index, record);
+        }
+        if (fix % 50 == 0)
+            QCoreApplication::processEvents();
+    }
+    QCoreApplication::processEvents();
+}
+
+void BenchPlot(CPositionFrame frame, const char* label)
+{
+    CVantrelDoc document;
+    const double now = CTickwarden::GetPCMilliSecs();
+    HandOverTrails(document, frame, now);
+    CPositionPlotDlg window(&document);
+    window.SetClock([now] { return now; });
+    window.resize(560, 560);
+    window.show();
+    QCoreApplication::processEvents();
+    const double refresh = MeanMicroseconds(200, [&] { window.Refresh(); });
+    CPlanView& view = *window.View();
+    QImage image(view.size(), QImage::Format_RGB32);
+    const double repaint = MeanMicroseconds(100, [&] { view.render(&image); });
+    std::printf("position plot, 10 indexes x 1,000 fixes, %s: refresh from the trails %.2f ms, repaint %.2f ms\n",
+                label, refresh / 1000.0, repaint / 1000.0);
+    const QByteArray picture = qgetenv("VANTREL_BENCH_PLOT");
+    if (!picture.isEmpty()) {
+        QString path = QString::fromLocal8Bit(picture);
+        path.insert(path.lastIndexOf('.'), QString("-") + label);
+        window.grab().save(path, "PNG");
+    }
+}
+
+void BenchStatistics()
+{
+    CVantrelDoc document;
+    HandOverTrails(document, CPositionFrame::Vessel, CTickwarden::GetPCMilliSecs());
+    CTelegramStatisticsDlg window(&document);
+    window.show();
+    QCoreApplication::processEvents();
+    const double refresh = MeanMicroseconds(500, [&] { window.Refresh(); });
+    std::printf("statistics window, 10 indexes after 10,000 telegrams: refresh %.0f us\n", refresh);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -107,5 +176,8 @@ int main(int argc, char** argv)
     BenchTimingTick();
     BenchHexView(1000, "1 kB");
     BenchHexView(100 * 1000 * 1000, "100 MB");
+    BenchPlot(CPositionFrame::Vessel, "vessel");
+    BenchPlot(CPositionFrame::Grid, "grid");
+    BenchStatistics();
     return 0;
 }

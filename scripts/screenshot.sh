@@ -2,10 +2,14 @@
 # Takes a picture of the main window reading the simulated line: starts the
 # window under a virtual X display (Xvfb), lets it receive telegrams for a
 # few seconds and saves what it shows as screenshots/vantrel.png, with the
-# hex monitor, the timing window and the about box beside it
-# (vantrel-hex.png, vantrel-timing.png, vantrel-about.png).
+# hex monitor, the timing window, the position plot, the telegram
+# statistics and the about box beside it (vantrel-hex.png,
+# vantrel-timing.png, vantrel-plot.png, vantrel-stats.png, vantrel-about.png).
 #   scripts/screenshot.sh [OUTPUT.png] [SECONDS]
 # VANTREL_BIN names the program (default: build/app/vantrel, built if missing).
+# VANTREL_DEMO_TYPE=CODE simulates that telegram type (0 HPR 309, 1 HPR 418D,
+# 2 ZAQ ASCII, 3 HPR 418 BCD, 4 NMEA SSB/LBP, 6 HPR 418F) with throw-away
+# settings; without it the demo line sends the stored type.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -22,6 +26,14 @@ if ! command -v xvfb-run >/dev/null; then
   exit 1
 fi
 mkdir -p "$(dirname "$output")"
+
+if [ -n "${VANTREL_DEMO_TYPE:-}" ]; then
+  XDG_CONFIG_HOME="$(mktemp -d)"
+  export XDG_CONFIG_HOME
+  trap 'rm -rf "$XDG_CONFIG_HOME"' EXIT
+  mkdir -p "$XDG_CONFIG_HOME/Quorvane International Ltd"
+  printf '[General]\nTelegram=%d\n' "$VANTREL_DEMO_TYPE" >"$XDG_CONFIG_HOME/Quorvane International Ltd/Vantrel.conf"
+fi
 
 # The demo line leaves the stored port alone, so the user's settings are safe.
 xvfb-run --auto-servernum --server-args="-screen 0 1024x768x24" \

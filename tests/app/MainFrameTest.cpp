@@ -4,12 +4,15 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QToolBar>
 #include <QtTest>
 
 #include "app/ControlId.h"
 #include "app/MainFrame.h"
+#include "app/PositionPlotDlg.h"
 #include "app/TelegramFilterDlg.h"
+#include "app/TelegramStatisticsDlg.h"
 #include "app/VantrelDoc.h"
 #include "app/VantrelView.h"
 #include "app/widgets/ColorStatusBar.h"
@@ -246,6 +249,9 @@ private slots:
             {"&File", "E&xit", 57665, "Quit the application; prompts to save documents", "Exit"},
             {"&View", "Hex Window", 32771, "View received data in hex form", "View received data in hex form"},
             {"&View", "Telegram Timing", 32783, "View the time intervals between telegrams", "Timing information"},
+            {"&View", "Position Plot", 32790, "Show where the telegrams put each index, on a plan", "Position plot"},
+            {"&View", "Telegram Statistics", 32791, "Count the telegrams of each index and how they ended",
+             "Telegram statistics"},
             {"Vantrel", "Configure...", 32773, "Change communication settings and telegram type",
              "Change communication settings and telegram type"},
             {"Vantrel", "Telegram Filter...", 32776, "Sets or removes a telegram index filter",
@@ -282,6 +288,45 @@ private slots:
         for (int i = 1; i < Bar().PaneCount(); ++i)
             QCOMPARE(Bar().PaneText(i), panes[i]);
         QCOMPARE(Bar().Pane(CMainFrame::kReceivePane).mode, CStatusPane::kText | CStatusPane::kCentre);
+    }
+
+    void plotAndStatisticsOpenFromTheViewMenuWithACheckMark()
+    {
+        struct Tool {
+            const char* objectName;
+            int id;
+            std::function<QWidget*()> window;
+        };
+        const Tool tools[] = {
+            {"positionPlotAction", CMainFrame::kPositionPlot, [this] { return document->PlotWindow(); }},
+            {"telegramStatisticsAction", CMainFrame::kTelegramStatistics,
+             [this] { return document->StatisticsWindow(); }},
+        };
+        for (const Tool& tool : tools) {
+            QAction* action = frame->findChild<QAction*>(tool.objectName);
+            QCOMPARE(action, frame->Action(tool.id));
+            QVERIFY(action->isCheckable() && !action->isChecked());
+            QVERIFY(!tool.window());
+
+            action->trigger();
+            QPointer<QWidget> window = tool.window();
+            QVERIFY(window && window->isVisible());
+            QVERIFY(action->isChecked());
+            // Chosen again, it brings the same window forward and stays checked.
+            action->trigger();
+            QCOMPARE(tool.window(), window.data());
+            QVERIFY(action->isChecked());
+
+            // Closing the window takes the check mark away; the menu opens it anew.
+            window->close();
+            QTRY_VERIFY(window.isNull());
+            QTRY_VERIFY(!action->isChecked());
+            action->trigger();
+            QVERIFY(tool.window() && tool.window()->isVisible());
+            QVERIFY(action->isChecked());
+            tool.window()->close();
+        }
+        QCOMPARE(frame->MainToolBar()->actions().size(), 9);  // the toolbar stays as it is
     }
 
     void menuPromptsGoToTheStatusBar()

@@ -1,0 +1,209 @@
+#include "app/TelegramStatisticsDlg.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include <iterator>
+
+#include "acquisition/TelegramStatistics.h"
+#include "app/UserMessage.h"
+#include "app/VantrelDoc.h"
+
+namespace {
+
+// Counts and ages are shown afresh this often.
+constexpr int kRefreshMilliseconds = 500;
+
+QString Count(std::uint64_t value)
+{
+    return QString::number(value);
+}
+
+QString Seconds(double value)
+{
+    return QString::number(value, 'f', 3);
+}
+
+// One column of the table: its title (in CSV), its heading in the window
+// and what a row shows in it at clock time now.
+struct CColumn {
+    const char* title;
+    const char* heading;
+    QString (*cell)(const CStatisticsRow& row, double now);
+    bool number;
+};
+
+const CColumn kColumns[] = {
+    {"Kind", "Kind", [](const CStatisticsRow& row, double) { return QString::fromStdString(row.KindText()); }, false},
+    {"Index", "Index",
+     [](const CStatisticsRow& row, double) {
+         const std::string text = row.IndexText();
+         return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+     },
+     false},
+    {"Telegrams", "Telegrams", [](const CStatisticsRow& row, double) { return Count(row.telegrams); }, true},
+    {"OK", "OK", [](const CStatisticsRow& row, double) { return Count(row.ok); }, true},
+    {"BAD DATA", "BAD\nDATA", [](const CStatisticsRow& row, double) { return Count(row.badData); }, true},
+    {"EARLT EOT", "EARLT\nEOT", [](const CStatisticsRow& row, double) { return Count(row.earlyEot); }, true},
+    {"CHECKSUM ERROR", "CHECKSUM\nERROR", [](const CStatisticsRow& row, double) { return Count(row.checksumErrors); },
+     true},
+    {"Checksum mismatches", "Checksum\nmismatches",
+     [](const CStatisticsRow& row, double) { return Count(row.checksumMismatches); }, true},
+    {"Length mismatches", "Length\nmismatches",
+     [](const CStatisticsRow& row, double) { return Count(row.lengthMismatches); }, true},
+    {"Mean interval (s)", "Mean\ninterval (s)",
+     [](const CStatisticsRow& row, double) { return Seconds(row.MeanIntervalSeconds()); }, true},
+    {"Longest interval (s)", "Longest\ninterval (s)",
+     [](const CStatisticsRow& row, double) { return Seconds(row.MaxIntervalSeconds()); }, true},
+    {"Age (s)", "Age (s)", [](const CStatisticsRow& row, double now) { return Seconds(row.AgeSeconds(now)); }, true},
+    {"Rate (/s)", "Rate (/s)", [](const CStatisticsRow& row, double) { return Seconds(row.Rate()); }, true},
+};
+
+// A cell of a CSV line: quoted when it holds a comma, a quote or a line
+// break, with its quotes doubled.
+QString CsvCell(QString text)
+{
+    if (!text.contains(',') && !text.contains('"') && !text.contains('\n') && !text.contains('\r'))
+        return text;
+    text.replace('"', QStringLiteral("\"\""));
+    return '"' + text + '"';
+}
+
+} // namespace
+
+CTelegramStatisticsDlg::CTelegramStatisticsDlg(CVantrelDoc* document, QWidget* parent)
+    : CDocumentToolWindow(document, QStringLiteral("Telegram statistics"), QStringLiteral("telegramStatistics"),
+                          kRefreshMilliseconds, parent)
+{
+    BuildControls();
+    StartRefreshing();
+}
+
+void CTelegramStatisticsDlg::BuildControls()
+{
+    sinceLabel = new QLabel(this);
+    sinceLabel->setObjectName(QStringLiteral("sinceLabel"));
+
+    static_assert(std::size(kColumns) == kColumnCount);
+    table = new QTableWidget(0, kColumnCount, this);
+    widestText.fill(0);
+    table->setObjectName(QStringLiteral("statisticsTable"));
+    QStringList headings;
+    for (const CColumn& column : kColumns)
+        headings << QString::fromLatin1(column.heading);
+    table->setHorizontalHeaderLabels(headings);
+    table->verticalHeader()->hide();
+    table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 4);
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setWordWrap(false);
+    // Columns are fitted to their contents when a text grows longer than
+    // any before it, not on every refresh: measuring every cell is slow.
+    table->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+
+    QPushButton* resetButton = Button(QStringLiteral("&Reset"), "resetButton");
+    QPushButton* copyButton = Button(QStringLiteral("&Copy"), "copyButton");
+    copyButton->setToolTip(QStringLiteral("Copy the table as comma-separated values"));
+    QPushButton* saveButton = Button(QStringLiteral("Save &As..."), "saveButton");
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(sinceLabel);
+    layout->addWidget(table, 1);
+    layout->addLayout(ButtonRow({resetButton, copyButton, saveButton}));
+    resize(860, 320);
+
+    connect(resetButton, &QPushButton::clicked, this, &CTelegramStatisticsDlg::OnReset);
+    connect(copyButton, &QPushButton::clicked, this, &CTelegramStatisticsDlg::OnCopy);
+    connect(saveButton, &QPushButton::clicked, this, &CTelegramStatisticsDlg::OnSaveAs);
+}
+
+void CTelegramStatisticsDlg::Refresh()
+{
+    const CVantrelDoc* document = Document();
+    if (!document)
+        return;
+    sinceLabel->setText(QStringLiteral("Telegrams handed to the window since %1")
+                            .arg(document->StatisticsSince().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))));
+    const std::vector<CStatisticsRow> rows = document->Statistics().Rows();
+    const double now = Now();
+    table->setRowCount(static_cast<int>(rows.size()));
+    bool fitColumns = false;
+    for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
+        const CStatisticsRow& row = rows[static_cast<std::size_t>(r)];
+        const bool total = row.rowKind == CStatisticsRow::Kind::Total;
+        for (int c = 0; c < kColumnCount; ++c) {
+            QTableWidgetItem* item = table->item(r, c);
+            if (!item) {
+                item = new QTableWidgetItem;
+                item->setTextAlignment(kColumns[c].number ? Qt::AlignRight | Qt::AlignVCenter
+                                                          : Qt::AlignLeft | Qt::AlignVCenter);
+                table->setItem(r, c, item);
+            }
+            const QString text = kColumns[c].cell(row, now);
+            if (text != item->text())
+                item->setText(text);
+            if (text.size() > widestText[static_cast<std::size_t>(c)]) {
+                widestText[static_cast<std::size_t>(c)] = text.size();
+                fitColumns = true;
+            }
+            if (item->font().bold() != total) {
+                QFont font = item->font();
+                font.setBold(total);
+                item->setFont(font);
+            }
+        }
+    }
+    if (fitColumns)
+        table->resizeColumnsToContents();
+}
+
+QString CTelegramStatisticsDlg::CsvText() const
+{
+    QStringList lines;
+    QStringList cells;
+    for (const CColumn& column : kColumns)
+        cells << CsvCell(QString::fromLatin1(column.title));
+    lines << cells.join(',');
+    for (int r = 0; r < table->rowCount(); ++r) {
+        cells.clear();
+        for (int c = 0; c < kColumnCount; ++c)
+            cells << CsvCell(table->item(r, c) ? table->item(r, c)->text() : QString());
+        lines << cells.join(',');
+    }
+    return lines.join('\n') + '\n';
+}
+
+void CTelegramStatisticsDlg::OnReset()
+{
+    if (Document())
+        Document()->ResetStatistics();
+    Refresh();
+}
+
+void CTelegramStatisticsDlg::OnCopy()
+{
+    Refresh();
+    QApplication::clipboard()->setText(CsvText());
+}
+
+void CTelegramStatisticsDlg::OnSaveAs()
+{
+    const QString path = ChooseSavePath({QStringLiteral("Save As"), QStringLiteral("CSV Files (*.csv)"),
+                                         QStringLiteral("csv"), QStringLiteral("vantrel-statistics")});
+    if (path.isEmpty())
+        return;
+    Refresh();
+    // The file is replaced only once the whole table is written.
+    QSaveFile file(path);
+    const QByteArray text = CsvText().toUtf8();
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
+        ShowUserMessage(this, QStringLiteral("The statistics could not be saved as %1: %2").arg(path, file.errorString()),
+                        QMessageBox::Warning, QStringLiteral("statisticsMessage"));
+    }
+}

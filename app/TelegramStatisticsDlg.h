@@ -1,0 +1,40 @@
+#pragma once
+// The statistics window: per index how many telegrams came and how they
+// ended, how many disagreed with their checksum or length, how regularly
+// they came and how long ago the last one did; a row for reads without an
+// index and the line's total with its rate. Shows the document's counts,
+// which run from the start of the program (or the last Reset).
+#include <QtGlobal>
+
+#include <array>
+
+#include "app/DocumentToolWindow.h"
+
+class QLabel;
+class QTableWidget;
+
+class CTelegramStatisticsDlg : public CDocumentToolWindow {
+    Q_OBJECT
+public:
+    explicit CTelegramStatisticsDlg(CVantrelDoc* document, QWidget* parent = nullptr);
+
+    // Shows the document's statistics now (the timer does this twice a second).
+    void Refresh() override;
+    // The table as the window shows it, as comma-separated values: a header
+    // line, then one line a row.
+    QString CsvText() const;
+
+    QTableWidget* Table() const { return table; }
+
+private:
+    static constexpr int kColumnCount = 13;
+
+    void BuildControls();
+    void OnReset();
+    void OnCopy();
+    void OnSaveAs();
+
+    QLabel* sinceLabel = nullptr;
+    QTableWidget* table = nullptr;
+    std::array<qsizetype, kColumnCount> widestText{};  // the longest text each column has shown
+};

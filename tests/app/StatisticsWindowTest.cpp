@@ -1,0 +1,176 @@
+// The statistics window: the counts of a scripted run of good, failed and
+// empty reads handed over through the document, their refresh, Reset, and
+// the table as CSV on the clipboard and in a file.
+#include <QApplication>
+#include <QClipboard>
+#include <QFile>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "app/TelegramStatisticsDlg.h"
+#include "app/VantrelDoc.h"
+#include "tests/app/GuiTestSupport.h"
+#include "tests/app/HandedOverTelegrams.h"
+
+namespace {
+
+CTelegramRecord WithChecks(CTelegramRecord record, std::optional<bool> checksum, std::optional<bool> length)
+{
+    record.checksumAgrees = checksum;
+    record.lengthAgrees = length;
+    return record;
+}
+
+const QString kHeader = "Kind,Index,Telegrams,OK,BAD DATA,EARLT EOT,CHECKSUM ERROR,Checksum mismatches,"
+                        "Length mismatches,Mean interval (s),Longest interval (s),Age (s),Rate (/s)";
+
+} // namespace
+
+class CStatisticsWindowTest : public QObject {
+    Q_OBJECT
+
+    double now = 0.0;
+    std::unique_ptr<CVantrelDoc> document;
+    QPointer<CTelegramStatisticsDlg> window;
+
+    void Open()
+    {
+        window = OpenWithClock(*document, &CVantrelDoc::OnTelegramStatistics, &CVantrelDoc::StatisticsWindow,
+                               [this] { return now; });
+        QVERIFY(window);
+    }
+    // A run of eight reads: three good telegrams of one index (one whose
+    // checksum disagrees, one whose length does), one failed read of each
+    // kind and an empty read, and an index whose text needs quoting in CSV.
+    void HandOverScript()
+    {
+        HandOver(*document, IndexOf(1, "B12", 1000), WithChecks(RecordOf(kStatusOk), true, true));
+        HandOver(*document, IndexOf(1, "B12", 2000), WithChecks(RecordOf(kStatusOk), false, true));
+        HandOver(*document, WithoutIndex(2500), RecordOf(kStatusBadData));
+        HandOver(*document, WithoutIndex(3000), RecordOf(kStatusTimedOut));
+        HandOver(*document, IndexOf(1, "B12", 4000), WithChecks(RecordOf(kStatusOk), std::nullopt, false));
+        HandOver(*document, WithoutIndex(4500), RecordOf(kStatusChecksumError));
+        HandOver(*document, WithoutIndex(5000), RecordOf(kStatusEarlyEot));
+        HandOver(*document, IndexOf(0, "x,\"y\"", 6000), RecordOf(kStatusOk));
+    }
+    QStringList Row(int row) const
+    {
+        QStringList cells;
+        for (int column = 0; column < window->Table()->columnCount(); ++column)
+            cells << window->Table()->item(row, column)->text();
+        return cells;
+    }
+    QPushButton* Button(const char* name) const { return window->findChild<QPushButton*>(name); }
+
+private slots:
+    void init()
+    {
+        now = 10000.0;
+        document = std::make_unique<CVantrelDoc>();
+    }
+    void cleanup()
+    {
+        delete window;
+        document.reset();
+    }
+
+    void CountsEveryTelegramSinceTheProgramStarted()
+    {
+        // Handed over before the window opened: the window shows them all.
+        HandOverScript();
+        Open();
+        QCOMPARE(window->windowTitle(), QString("Telegram statistics"));
+        QCOMPARE(window->Table()->rowCount(), 4);
+        QCOMPARE(Row(0), QString("0|x,\"y\"|1|1|0|0|0|0|0|0.000|0.000|4.000|0.000").split('|'));
+        QCOMPARE(Row(1), QString("1|B12|3|3|0|0|0|1|1|1.500|2.000|6.000|0.667").split('|'));
+        QCOMPARE(Row(2), QString("none||4|0|1|1|1|0|0|0.833|1.500|5.000|1.200").split('|'));
+        QCOMPARE(Row(3), QString("total||8|4|1|1|1|1|1|0.714|1.000|4.000|1.400").split('|'));
+        QVERIFY(window->Table()->item(3, 2)->font().bold());
+        QVERIFY(!window->Table()->item(1, 2)->font().bold());
+        QVERIFY(window->findChild<QLabel*>("sinceLabel")->text().contains(
+            document->StatisticsSince().toString("yyyy-MM-dd HH:mm:ss")));
+    }
+
+    void CountsAndAgesMoveOnWhileTheWindowIsOpen()
+    {
+        Open();
+        QCOMPARE(window->Table()->rowCount(), 1);
+        QCOMPARE(Row(0), QString("total||0|0|0|0|0|0|0|0.000|0.000|0.000|0.000").split('|'));
+        HandOverScript();
+        QTRY_COMPARE(window->Table()->rowCount(), 4);
+        QTRY_COMPARE(window->Table()->item(3, 2)->text(), QString("8"));
+        now += 2500;
+        QTRY_COMPARE(window->Table()->item(3, 11)->text(), QString("6.500"));
+        QCOMPARE(window->Table()->item(1, 11)->text(), QString("8.500"));
+    }
+
+    void ResetStartsTheCountAfresh()
+    {
+        HandOverScript();
+        Open();
+        QTest::mouseClick(Button("resetButton"), Qt::LeftButton);
+        QCOMPARE(window->Table()->rowCount(), 1);
+        QCOMPARE(Row(0), QString("total||0|0|0|0|0|0|0|0.000|0.000|0.000|0.000").split('|'));
+        QCOMPARE(document->Statistics().Rows().size(), std::size_t(1));
+        HandOver(*document, IndexOf(1, "B12", 9000), RecordOf(kStatusOk));
+        QTRY_COMPARE(window->Table()->rowCount(), 2);
+        QCOMPARE(Row(0), QString("1|B12|1|1|0|0|0|0|0|0.000|0.000|1.000|0.000").split('|'));
+    }
+
+    void CopyPutsTheTableOnTheClipboardAsCsv()
+    {
+        HandOverScript();
+        Open();
+        QApplication::clipboard()->clear();
+        QTest::mouseClick(Button("copyButton"), Qt::LeftButton);
+        const QStringList lines = QApplication::clipboard()->text().split('\n');
+        QCOMPARE(lines.size(), 6);  // the header, four rows, and the end of the last line
+        QCOMPARE(lines[0], kHeader);
+        // A text with a comma or a quote is quoted, its quotes doubled.
+        QCOMPARE(lines[1], QString("0,\"x,\"\"y\"\"\",1,1,0,0,0,0,0,0.000,0.000,4.000,0.000"));
+        QCOMPARE(lines[2], QString("1,B12,3,3,0,0,0,1,1,1.500,2.000,6.000,0.667"));
+        QCOMPARE(lines[3], QString("none,,4,0,1,1,1,0,0,0.833,1.500,5.000,1.200"));
+        QCOMPARE(lines[4], QString("total,,8,4,1,1,1,1,1,0.714,1.000,4.000,1.400"));
+        QCOMPARE(lines[5], QString());
+    }
+
+    void SaveAsWritesTheCsvFile()
+    {
+        HandOverScript();
+        Open();
+        QTemporaryDir dir;
+        QString path = dir.filePath("statistics.csv");
+        {
+            QFile old(path);
+            QVERIFY(old.open(QIODevice::WriteOnly));
+            old.write(QByteArray(5000, 'z'));  // a longer file is replaced whole
+        }
+        window->SetSavePathChooser([&path](QWidget*) { return path; });
+        QTest::mouseClick(Button("saveButton"), Qt::LeftButton);
+        QFile saved(path);
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        const QByteArray content = saved.readAll();
+        QCOMPARE(content, window->CsvText().toUtf8());
+        QVERIFY(content.startsWith(kHeader.toUtf8() + "\n0,\"x,"));
+        QVERIFY(content.endsWith("total,,8,4,1,1,1,1,1,0.714,1.000,4.000,1.400\n"));
+
+        window->SetSavePathChooser([](QWidget*) { return QString(); });
+        QTest::mouseClick(Button("saveButton"), Qt::LeftButton);
+        QVERIFY(!VisibleMessage("statisticsMessage"));
+
+        path = "/nonexistent-vantrel-dir/statistics.csv";
+        window->SetSavePathChooser([&path](QWidget*) { return path; });
+        QTest::mouseClick(Button("saveButton"), Qt::LeftButton);
+        QMessageBox* message = VisibleMessage("statisticsMessage");
+        QVERIFY(message);
+        QVERIFY(message->text().contains(path));
+        message->close();
+    }
+};
+
+QTEST_MAIN(CStatisticsWindowTest)
+#include "StatisticsWindowTest.moc"

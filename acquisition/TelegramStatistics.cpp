@@ -80,8 +80,8 @@ std::vector<CStatisticsRow> CTelegramStatistics::Rows() const
     rows.reserve(indexes.size() + 2);
     for (const auto& [key, row] : indexes)
         rows.push_back(row);
-    if (withoutIndex.telegrams > 0)
-        rows.push_back(withoutIndex);
+    // Always shown, so that "no failed read" reads as a row of zeros.
+    rows.push_back(withoutIndex);
     rows.push_back(total);
     return rows;
 }

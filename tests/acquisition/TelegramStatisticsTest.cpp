@@ -116,12 +116,15 @@ TEST_F(TelegramStatisticsTest, ResetForgetsEverything)
 {
     statistics.Reset();
     const std::vector<CStatisticsRow> rows = statistics.Rows();
-    ASSERT_EQ(rows.size(), 1u);
-    EXPECT_EQ(rows[0].KindText(), "total");
-    EXPECT_EQ(rows[0].telegrams, 0u);
-    EXPECT_DOUBLE_EQ(rows[0].AgeSeconds(9000), 0.0);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].KindText(), "none");
+    EXPECT_EQ(rows[1].KindText(), "total");
+    for (const CStatisticsRow& row : rows) {
+        EXPECT_EQ(row.telegrams, 0u);
+        EXPECT_DOUBLE_EQ(row.AgeSeconds(9000), 0.0);
+    }
     statistics.Add(Index(1, "3", 9000), Record(kStatusOk));
-    EXPECT_EQ(statistics.Rows().size(), 2u);
+    EXPECT_EQ(statistics.Rows().size(), 3u);
 }
 
 } // namespace

@@ -224,6 +224,13 @@ int KeyCode(const CFieldRule& rule, const CNmeaDecoder::CFieldTexts& texts)
     return rule.secondKey >= 0 ? Pair(keyLetter, Letter(texts[rule.secondKey])) : keyLetter;
 }
 
+// Where the first CR or LF stands (the size when there is none), in one pass.
+std::size_t FirstLineEnd(std::string_view text)
+{
+    const auto isLineEnd = [](char c) { return c == NmeaLayout::kLineEnd[0] || c == NmeaLayout::kLineEnd[1]; };
+    return static_cast<std::size_t>(std::find_if(text.begin(), text.end(), isLineEnd) - text.begin());
+}
+
 // A coordinate or depth: a decimal number (optionally signed, with an
 // optional exponent) and nothing after it but blanks. An empty field, any
 // other text and a number beyond the range of a double read as none.
@@ -328,7 +335,7 @@ struct CNmeaDecoder::CChecksumField {
 
     explicit CChecksumField(std::string_view sentence)
         : calculated(NmeaLayout::Checksum(sentence)),
-          lineEnd(std::min(sentence.size() - NmeaLayout::kLineEnd.size(), sentence.find_first_of(NmeaLayout::kLineEnd))),
+          lineEnd(std::min(sentence.size() - NmeaLayout::kLineEnd.size(), FirstLineEnd(sentence))),
           star(sentence.substr(0, lineEnd).find(NmeaLayout::kChecksumMark))
     {
         if (star == std::string_view::npos)

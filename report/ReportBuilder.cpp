@@ -53,7 +53,12 @@ constexpr std::array<unsigned char, 256> MakeByteTable()
 }
 constexpr std::array<unsigned char, 256> kByteKinds = MakeByteTable();
 
-// Every kind of byte a piece of text holds, in one pass.
+bool IsPlain(char c)
+{
+    return kByteKinds[static_cast<unsigned char>(c)] == 0;
+}
+
+// Every kind of byte a piece of text holds.
 unsigned KindsOf(const std::string& text)
 {
     unsigned kinds = 0;
@@ -162,14 +167,17 @@ void AppendShown(std::string& shown, std::string_view document)
 
 void CReportBuilder::AppendText(const std::string& text)
 {
-    // Most text needs no escape at all: append it without a copy.
-    const unsigned kinds = KindsOf(text);
-    if (kinds & kEscaped)
+    // Most text is plain: found so in one look-up a byte, and appended
+    // without a copy.
+    if (std::all_of(text.begin(), text.end(), IsPlain)) {
+        body += text;
+        return;
+    }
+    line.plain = false;
+    if (KindsOf(text) & kEscaped)
         body += Escape(text);
     else
         body += text;
-    if (kinds != 0)
-        line.plain = false;
 }
 
 void CReportBuilder::AppendAsciiText(const std::string& text)

@@ -16,3 +16,13 @@ std::string AlignRight(const std::string& text, std::size_t width)
 {
     return text.size() < width ? std::string(width - text.size(), ' ') + text : text;
 }
+
+double AsDecimal(float value)
+{
+    char text[32];
+    const auto written = std::to_chars(text, text + sizeof text, value);
+    double widened = value;
+    if (written.ec == std::errc())
+        std::from_chars(text, written.ptr, widened);
+    return widened;
+}

@@ -231,7 +231,7 @@ void CHpr418Decoder::RecordSsblPosition(int posDataForm, CReading x, CReading y,
     static const CPositionFrame kFrames[] = {CPositionFrame::Vessel, CPositionFrame::North};
     if (posDataForm < 0 || posDataForm > 1 || !x || !y || !z)
         return;
-    SetPosition(kFrames[posDataForm], *x, *y, *z);
+    SetPosition(kFrames[posDataForm], AsDecimal(*x), AsDecimal(*y), AsDecimal(*z));
 }
 
 void CHpr418Decoder::WriteReplyStatus(int replyStatus, int tpType)
@@ -308,9 +308,9 @@ void CHpr418Decoder::RecordLblPosition(const CByteView& wire, CReading east, CRe
     if (!east || !north || !depth)
         return;
     if (variantF)
-        SetPosition(CPositionFrame::Grid, wire.F64LE(kLblFPosEast), wire.F64LE(kLblFPosNorth), *depth);
+        SetPosition(CPositionFrame::Grid, wire.F64LE(kLblFPosEast), wire.F64LE(kLblFPosNorth), AsDecimal(*depth));
     else
-        SetPosition(CPositionFrame::Grid, *east, *north, *depth);
+        SetPosition(CPositionFrame::Grid, AsDecimal(*east), AsDecimal(*north), AsDecimal(*depth));
 }
 
 bool CHpr418Decoder::DecodeTrailer(const CByteView& telegram, std::size_t sectionEnd)

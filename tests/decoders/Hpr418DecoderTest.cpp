@@ -652,6 +652,24 @@ TEST(Hpr418Record, SsblPositionIsTheFilteredOneInTheNamedOrientation)
     }
 }
 
+// A float on the line is a decimal its sender rounded: the record keeps
+// that decimal (127.9, as the report's text shows), not the float's binary
+// tail (127.90000152587891), so JSON and plots carry what was sent.
+TEST(Hpr418Record, FloatsAreKeptAsTheDecimalsSent)
+{
+    CSsbl ssbl;
+    ssbl.posDataForm = 1;
+    ssbl.positions[0] = 127.9f;
+    ssbl.positions[1] = -0.1f;
+    ssbl.positions[2] = 1234.56f;
+    CHpr418Decoder decoder(false);
+    DecodeTelegram(decoder, ssbl.Wire());
+    ASSERT_TRUE(decoder.Record().position);
+    EXPECT_EQ(decoder.Record().position->x, 127.9);
+    EXPECT_EQ(decoder.Record().position->y, -0.1);
+    EXPECT_EQ(decoder.Record().position->z, 1234.56);
+}
+
 // An LBL telegram of the variant at a position.
 CLbl LblAt(bool variantF, double east, double north, float depth)
 {
@@ -675,8 +693,9 @@ TEST(Hpr418Record, LblPositionIsEastNorthAndDepthInTheGrid)
     } cases[] = {
         {"D", LblAt(false, 1500.5, 2500.5, 120.5f), CExpectedPosition{CPositionFrame::Grid, 1500.5, 2500.5, 120.5}},
         {"F", LblAt(true, 1500.5, 2500.5, 120.5f), CExpectedPosition{CPositionFrame::Grid, 1500.5, 2500.5, 120.5}},
+        // Sent as the floats 512345.6875 and 6712450.5: the shortest decimals they stand for.
         {"D UTM", LblAt(false, 512345.678, 6712450.37, 87.25f),
-         CExpectedPosition{CPositionFrame::Grid, 512345.6875, 6712450.5, 87.25}},
+         CExpectedPosition{CPositionFrame::Grid, 512345.7, 6712450.5, 87.25}},
         {"F UTM", LblAt(true, 512345.678, 6712450.37, 87.25f),
          CExpectedPosition{CPositionFrame::Grid, 512345.678, 6712450.37, 87.25}},
         {"D negative", LblAt(false, -12.25, -0.5, -3.5f), CExpectedPosition{CPositionFrame::Grid, -12.25, -0.5, -3.5}},

@@ -164,8 +164,14 @@ void CPositionPlotDlg::Refresh()
     const double now = Now();
     const double timeout = document->PositionTimeout();
     const std::vector<CPositionFrame> frames = model.Frames();
-    const bool chosenPresent = chosenFrame && std::find(frames.begin(), frames.end(), *chosenFrame) != frames.end();
-    const std::optional<CPositionFrame> frame = chosenPresent ? chosenFrame : model.LatestFrame();
+    const auto present = [&frames](const std::optional<CPositionFrame>& frame) {
+        return frame && std::find(frames.begin(), frames.end(), *frame) != frames.end();
+    };
+    // The user's choice, else the frame already shown: a line that mixes
+    // frames must not flip the view at every telegram. The latest fix's
+    // frame only starts the plot (and starts it again after Clear).
+    const std::optional<CPositionFrame> frame =
+        present(chosenFrame) ? chosenFrame : present(shownFrame) ? shownFrame : model.LatestFrame();
     if (frame && frame != shownFrame) {
         view->SetAxes(AxesOf(*frame));
         view->Fit();  // another frame has other axes: the old view means nothing there

@@ -197,7 +197,7 @@ private slots:
         QTRY_COMPARE(Labels(View()), QStringList({"1:B12", "1:B13", "1:B14"}));
     }
 
-    void SeveralFramesOfferAChoiceThatDefaultsToTheLatestFix()
+    void SeveralFramesOfferAChoiceThatStartsAtTheLatestFixAndStays()
     {
         Open();
         QVERIFY(!window->ShownFrame());
@@ -212,6 +212,11 @@ private slots:
         QCOMPARE(Labels(View()), QStringList({"0:1"}));
         QVERIFY(!View().Axes().aroundOrigin);
         QCOMPARE(View().Axes().up, QString("northing"));
+
+        // A line that mixes frames does not flip the view at every fix.
+        HandOver(*document, IndexOf(1, "B12", now), FixOf(CPositionFrame::Vessel, 11, 21, 31));
+        window->Refresh();
+        QCOMPARE(window->ShownFrame(), std::optional(CPositionFrame::Grid));
 
         // The user's choice holds while fixes of the other frame come in.
         Choose(frames, frames->findData(static_cast<int>(CPositionFrame::Vessel)));

@@ -93,16 +93,19 @@ std::string CHpr418BcdGenerator::Ssbl(unsigned round, double seconds) const
 
 std::string CHpr418BcdGenerator::Lbl(unsigned round, double seconds) const
 {
-    // The vessel, then ROV 5, then relay 2 (position type 18).
+    // The vessel, then ROV 5, then relay 2 (position type 18), each in its
+    // own place of the grid.
     static const int kPositionTypes[] = {0, 5, 18};
-    const int positionType = kPositionTypes[round % std::size(kPositionTypes)];
+    const unsigned which = round % std::size(kPositionTypes);
+    const int positionType = kPositionTypes[which];
+    const double offset = 30.0 * which;
     std::string telegram = Blank(kLbl);
     Put(telegram, kStatus1, kPositionOk);
     Put(telegram, kStatus2, kUtmGrid);  // UTM grid, transducer 1, transceiver 1
     Put(telegram, kLblPositionType, positionType);
     Put(telegram, kLblArray, 1);
-    Put(telegram, kLblNorthings, 6543210.12 + 0.5 * std::sin(seconds * 0.02));
-    Put(telegram, kLblEastings, 432109.87 + 0.5 * std::cos(seconds * 0.02));
+    Put(telegram, kLblNorthings, 6543210.12 - offset + 0.5 * std::sin(seconds * 0.02 + which));
+    Put(telegram, kLblEastings, 432109.87 + offset + 0.5 * std::cos(seconds * 0.02 + which));
     Put(telegram, kLblDepth, positionType == 0 ? 0.0 : 850.0 + std::sin(seconds * 0.1));
     Put(telegram, kLblHeading, std::fmod(120.0 + seconds * 0.1, 360.0));
     Put(telegram, kLblUpdatePeriod, 1.5);

@@ -95,15 +95,17 @@ public:
     }
 
     // One telegram at a time, sent while the reader waits for it: the time
-    // from the end of each send to its hand-off, in milliseconds. False when
-    // a telegram was not handed off.
+    // from the start of each send to its hand-off, in milliseconds (on the
+    // loopback the reader may take a datagram before the send returns, so
+    // the clock is read before it). False when a telegram was not handed off.
     bool MeasureLatency(const SendTelegram& send, std::vector<double>& latencyMs)
     {
         for (int i = 0; i < kLatencySamples; ++i) {
             std::this_thread::sleep_for(std::chrono::milliseconds(120 + (i * 37) % 80));
             const std::size_t before = Arrivals();
-            send(generator->Next());
+            const std::string telegram = generator->Next();
             const auto sent = Clock::now();
+            send(telegram);
             if (!receiver.WaitFor(before + 1)) {
                 std::fprintf(stderr, "telegram %d was not handed off\n", i + 1);
                 return false;

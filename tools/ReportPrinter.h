@@ -2,6 +2,9 @@
 #include "tools/TelegramPrinter.h"
 
 // Prints a telegram as its report in plain text followed by an empty line.
+// Received characters reach the terminal as UTF-8 (bytes read as Latin-1)
+// and control characters as '?', so a telegram can neither steer the
+// terminal nor break its lines.
 class CReportPrinter : public CTelegramPrinter {
 public:
     std::string Text(const CReportBuilder& report, const std::string& raw, const CTelegramIndex& index,

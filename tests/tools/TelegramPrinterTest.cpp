@@ -15,6 +15,7 @@
 #include "tests/decoders/DecoderTestSupport.h"
 #include "tools/BriefLinePrinter.h"
 #include "tools/JsonLinePrinter.h"
+#include "tools/ReportPrinter.h"
 #include "tools/TelegramText.h"
 
 namespace {
@@ -216,6 +217,21 @@ TEST(BriefLinePrinter, BytesOfTheTelegramNeitherBreakTheLineNorSteerTheTerminal)
         CBriefLinePrinter().Text(CReportBuilder(), "", IndexAt(1000.0, true, "B\t1\r\n\x9b" "2J\xe9\x7f"), record);
     const std::string cells = line.substr(line.find('\t'));
     EXPECT_EQ(cells, "\t17\tOK\tNMEA $?[2J\tB?1???2J\xC3\xA9?\n");
+}
+
+// The report in plain text: received text echoed into it (a ZAQ or NMEA
+// line) reaches the terminal without its control characters (a CR is no
+// line break in the report and is left out).
+TEST(ReportPrinter, BytesOfTheTelegramNeitherBreakTheLinesNorSteerTheTerminal)
+{
+    CReportBuilder report;
+    report.AppendText("Telegram type  : NMEA $\x1b[2J");
+    report.NewLine();
+    report.AppendText("Index          ");
+    report.AppendAsciiText(std::string("B\r1\x9b" "2J\xe9\x7f\0", 9));
+    report.NewLine();
+    const std::string text = CReportPrinter().Text(report, "", IndexAt(1000.0, true, "B1"), PositionRecord());
+    EXPECT_EQ(text, "Telegram type  : NMEA $?[2J\nIndex          B1?2J\xC3\xA9??\n\n");
 }
 
 } // namespace

@@ -34,7 +34,7 @@ int main()
     std::vector<double> latencyMs;
     if (!bench.MeasureLatency(send, latencyMs))
         return 1;
-    handoff::PrintLatency("hand-off latency after the last byte", latencyMs, 60.0);
+    handoff::PrintLatency("hand-off latency after the write of a telegram", latencyMs, 60.0);
     bench.MeasureReaderCpu(send);
     return 0;
 }

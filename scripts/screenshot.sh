@@ -7,9 +7,9 @@
 # vantrel-timing.png, vantrel-plot.png, vantrel-stats.png, vantrel-about.png).
 #   scripts/screenshot.sh [OUTPUT.png] [SECONDS]
 # VANTREL_BIN names the program (default: build/app/vantrel, built if missing).
-# VANTREL_DEMO_TYPE=CODE simulates that telegram type (0 HPR 309, 1 HPR 418D,
-# 2 ZAQ ASCII, 3 HPR 418 BCD, 4 NMEA SSB/LBP, 6 HPR 418F) with throw-away
-# settings; without it the demo line sends the stored type.
+# VANTREL_DEMO_TYPE=CODE simulates that telegram type (the codes of
+# `vantrel-cli decode --help`) with throw-away settings; without it the demo
+# line sends the stored type.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

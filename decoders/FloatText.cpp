@@ -1,6 +1,7 @@
 #include "decoders/FloatText.h"
 
 #include <charconv>
+#include <cmath>
 #include <iterator>
 
 std::string OneDecimal(double value)
@@ -25,4 +26,16 @@ double AsDecimal(float value)
     if (written.ec == std::errc())
         std::from_chars(text, written.ptr, widened);
     return widened;
+}
+
+double RoundedToMicrometre(double metres)
+{
+    // Below 2^53 micrometres every whole number of them is a double, and the
+    // division gives the double nearest to the decimal.
+    constexpr double kMicrometresPerMetre = 1e6;
+    constexpr double kLargestExact = 9007199254740992.0;
+    const double micrometres = std::round(metres * kMicrometresPerMetre);
+    if (!(std::fabs(micrometres) < kLargestExact))
+        return metres;
+    return micrometres / kMicrometresPerMetre;
 }

@@ -69,10 +69,10 @@ CTelegramRecord CFormatDecoder::TakeRecord()
     return std::exchange(record, CTelegramRecord{});
 }
 
-void CFormatDecoder::SetPosition(CPositionFrame frame, double x, double y, double z)
+void CFormatDecoder::SetPosition(CPositionFrame frame, double x, double y, double z, bool fixGood)
 {
     if (std::isfinite(x) && std::isfinite(y) && std::isfinite(z))
-        record.position = CTelegramPosition{frame, x, y, z};
+        record.position = CTelegramPosition{frame, x, y, z, fixGood};
     else
         record.position.reset();
 }
@@ -240,4 +240,21 @@ void CFormatDecoder::CsvText(const char* text)
 void CFormatDecoder::CsvBytes(std::string_view bytes)
 {
     logs.WriteCsv(bytes);
+}
+
+void CFormatDecoder::CsvCell(std::string_view text)
+{
+    constexpr char kQuote = '"';
+    if (text.find_first_of("\",") == std::string_view::npos) {
+        CsvBytes(text);
+        return;
+    }
+    std::string quoted(1, kQuote);
+    for (const char c : text) {
+        if (c == kQuote)
+            quoted += kQuote;
+        quoted += c;
+    }
+    quoted += kQuote;
+    CsvBytes(quoted);
 }

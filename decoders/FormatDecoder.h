@@ -87,9 +87,10 @@ protected:
                  const char* format, ...) VANTREL_PRINTF(6, 7);
     void AsciiField(const char* label, const char* format, ...) VANTREL_PRINTF(3, 4);
     void EndLine() { report->NewLine(); }
-    // The telegram's position for its record, in metres (z positive down);
-    // a value that is not finite leaves the record without one.
-    void SetPosition(CPositionFrame frame, double x, double y, double z);
+    // The telegram's position for its record, in metres (z positive down),
+    // and whether the telegram's own status words call the fix good; a
+    // value that is not finite leaves the record without one.
+    void SetPosition(CPositionFrame frame, double x, double y, double z, bool fixGood);
     // Whether the telegram's checksum and length agree with what it should
     // carry; nullopt where the format has no such check.
     void SetChecks(std::optional<bool> checksumAgrees, std::optional<bool> lengthAgrees);
@@ -103,6 +104,10 @@ protected:
     void CsvText(const char* text);
     // Received bytes written as they stand, embedded NUL bytes included.
     void CsvBytes(std::string_view bytes);
+    // One column of received text: as it stands, or, when it holds a double
+    // quote or a comma, between double quotes with its own quotes doubled,
+    // so that a CSV reader keeps it in one column whatever the bytes.
+    void CsvCell(std::string_view text);
 
     CReportBuilder* report = nullptr;
     int count = 0;

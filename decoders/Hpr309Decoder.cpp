@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "decoders/CodeText.h"
+#include "decoders/FloatText.h"
 #include "decoders/PackedNumber.h"
 
 namespace {
@@ -49,6 +50,23 @@ const CCodeText kTransducerModes[] = {
 bool Bit(std::uint8_t byte, int bit)
 {
     return (byte >> bit) & 1;
+}
+
+// Header bit 1; Status bits 0 and 3.
+constexpr int kTestModeBit = 1;
+constexpr int kNoResponseBit = 0;
+constexpr int kBadAngularDataBit = 3;
+
+// Any of the Timeout byte's bits 0 to 2: a pulse did not arrive.
+bool PulsesMissing(const CByteView& telegram)
+{
+    return (telegram.At(kTimeout) & 0x07) != 0;
+}
+
+// Any of the Test byte's bits 0 to 3.
+bool ComputerFault(const CByteView& telegram)
+{
+    return (telegram.At(kTest) & 0x0F) != 0;
 }
 
 double UnsignedAngle(const CByteView& telegram, std::size_t offset)
@@ -150,13 +168,12 @@ void CHpr309Decoder::DecodeFields(const CByteView& telegram, CTelegramIndex& ind
     index.SetIndex(1, report->indexText);
 
     WritePositionLines(telegram, values);
-    RecordPosition(values);
+    RecordPosition(telegram, values);
     WriteStatusLines(telegram);
     WriteSequenceLine(telegram, values);
     HexLine("Td_angle       ", telegram, kTdAngle, 2, "%6.1f degs is Azimuth of Td tracking head",
             values.tdAngle);
-    HexLine("Test           ", telegram, kTest, 1, "%s",
-            (telegram.At(kTest) & 0x0F) ? "HPR computer fault" : "HPR computer OK   ");
+    HexLine("Test           ", telegram, kTest, 1, "%s", ComputerFault(telegram) ? "HPR computer fault" : "HPR computer OK   ");
     HexLine("Tp_type        ", telegram, kTpType, 1, "Tpdr type is %s",
             LookupText(kTpTypes, telegram.At(kTpType), "Unknown"));
     HexLine("Tp_spec        ", telegram, kTpSpec, 1, "Transponder is %s",
@@ -177,7 +194,7 @@ void CHpr309Decoder::WriteHeaderLines(const CByteView& telegram)
     report->AppendText("Header");
     report->AppendHex("         %02X         ", header);
     AppendFlag(Bit(header, 0), "Running, ");
-    AppendFlag(Bit(header, 1), "Test mode, ");
+    AppendFlag(Bit(header, kTestModeBit), "Test mode, ");
     report->AppendText("Coords: ");
     AppendFlag(Bit(header, 2), "Polar, ", "Cartesian, ");
     AppendFlag(Bit(header, 3), "North up, ", "Ship up, ");
@@ -219,14 +236,20 @@ void CHpr309Decoder::WritePositionLines(const CByteView& telegram, const Values&
 // "Eastings of tpdr" and Y the "Northings to tpdr"; ship up, X is
 // "Athwartships stbd to tpdr" and Y "Alongships fwd to tpdr"; Z is the
 // "Depth of tpdr". Either way from the ship's (main or spare) reference
-// point. A polar telegram carries range and bearing: no position.
-void CHpr309Decoder::RecordPosition(const Values& v)
+// point, in metres to the micrometre. A polar telegram carries range and
+// bearing: no position. The fix is not good when the telegram says "Test
+// mode", "No Response to interrogation", "Bad Tdpr Angular data", "Pulse(s)
+// not received" or "HPR computer fault".
+void CHpr309Decoder::RecordPosition(const CByteView& telegram, const Values& v)
 {
     if (v.polar)
         return;
     const double metres = v.feet ? kMetresPerFoot : 1.0;
-    SetPosition(v.northUp ? CPositionFrame::North : CPositionFrame::Vessel, v.x * metres, v.y * metres,
-                v.z * metres);
+    const std::uint8_t status = telegram.At(kStatus);
+    const bool good = !Bit(v.header, kTestModeBit) && !Bit(status, kNoResponseBit) &&
+                      !Bit(status, kBadAngularDataBit) && !PulsesMissing(telegram) && !ComputerFault(telegram);
+    SetPosition(v.northUp ? CPositionFrame::North : CPositionFrame::Vessel, RoundedToMicrometre(v.x * metres),
+                RoundedToMicrometre(v.y * metres), RoundedToMicrometre(v.z * metres), good);
 }
 
 void CHpr309Decoder::WriteStatusLines(const CByteView& telegram)
@@ -234,12 +257,12 @@ void CHpr309Decoder::WriteStatusLines(const CByteView& telegram)
     const std::uint8_t status = telegram.At(kStatus);
     HexField("Status         ", telegram, kStatus, 1);
     AppendFlag(Bit(status, 1), "SLAVE  : ", "MASTER : ");
-    AppendFlag(Bit(status, 0), "No Response to interrogation, ");
-    AppendFlag(Bit(status, 3), "Bad Tdpr Angular data, ");
+    AppendFlag(Bit(status, kNoResponseBit), "No Response to interrogation, ");
+    AppendFlag(Bit(status, kBadAngularDataBit), "Bad Tdpr Angular data, ");
     AppendFlag(Bit(status, 2), "Reply in outer beam", "Reply in inner beam");
     EndLine();
     HexLine("Timeout        ", telegram, kTimeout, 1, "%s",
-            (telegram.At(kTimeout) & 0x07) ? "Pulse(s) not received" : "All pulses received");
+            PulsesMissing(telegram) ? "Pulse(s) not received" : "All pulses received");
 }
 
 void CHpr309Decoder::WriteSequenceLine(const CByteView& telegram, const Values& values)

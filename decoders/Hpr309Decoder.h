@@ -53,7 +53,7 @@ private:
     void WriteHeaderLines(const CByteView& telegram);
     void WriteAttitudeLines(const CByteView& telegram, const Values& values);
     void WritePositionLines(const CByteView& telegram, const Values& values);
-    void RecordPosition(const Values& values);
+    void RecordPosition(const CByteView& telegram, const Values& values);
     void WriteStatusLines(const CByteView& telegram);
     void WriteSequenceLine(const CByteView& telegram, const Values& values);
     void WriteTransducerLines(const CByteView& telegram, const Values& values);

@@ -3,6 +3,7 @@
 #include <initializer_list>
 
 #include "decoders/CodeText.h"
+#include "decoders/FloatText.h"
 
 namespace {
 
@@ -38,6 +39,19 @@ bool PositionReadable(const CByteView& t, std::initializer_list<CBcdField> coord
         if (!coordinate.IsDecimal(t))
             return false;
     return true;
+}
+
+// The sender's own word on the fix: "Position BAD", or "TRAINING" mode.
+bool FixGood(const CByteView& t)
+{
+    return (t.At(kStatus1) & kPositionOk) != 0 && (t.At(kStatus2) & kTraining) == 0;
+}
+
+// A coordinate as the record keeps it: counts times the field's unit, to
+// the micrometre.
+double Metres(const CByteView& t, const CBcdField& field)
+{
+    return RoundedToMicrometre(field.Value(t));
 }
 
 } // namespace
@@ -150,7 +164,8 @@ void CHpr418BcdDecoder::WriteSsblLines(const CByteView& telegram, CTelegramIndex
     HexLine("Z position     ", telegram, kSsblZ.offset, kSsblZ.length, "%.1f is USBL Depth of tpdr", z);
     // Starboard and forward from the vessel, the depth down.
     if (PositionReadable(telegram, {kSsblX, kSsblY, kSsblZ}))
-        SetPosition(CPositionFrame::Vessel, x, y, z);
+        SetPosition(CPositionFrame::Vessel, Metres(telegram, kSsblX), Metres(telegram, kSsblY),
+                    Metres(telegram, kSsblZ), FixGood(telegram));
     HexLine("Heading        ", telegram, kSsblHeading.offset, kSsblHeading.length, "%.1f degrees is Ship's heading",
             kSsblHeading.Value(telegram));
     WriteSensorLines(telegram);
@@ -224,7 +239,8 @@ void CHpr418BcdDecoder::WriteLblLines(const CByteView& telegram, CTelegramIndex&
     // A grid position, local or UTM, with X the northings and Y the eastings:
     // the record's x is the eastings.
     if (PositionReadable(telegram, {kLblNorthings, kLblEastings, kLblDepth}))
-        SetPosition(CPositionFrame::Grid, eastings, northings, depth);
+        SetPosition(CPositionFrame::Grid, Metres(telegram, kLblEastings), Metres(telegram, kLblNorthings),
+                    Metres(telegram, kLblDepth), FixGood(telegram));
     HexLine("Heading        ", telegram, kLblHeading.offset, kLblHeading.length, "%.1f  degrees is Ship's heading",
             kLblHeading.Value(telegram));
     HexLine("Update period  ", telegram, kLblUpdatePeriod.offset, kLblUpdatePeriod.length,

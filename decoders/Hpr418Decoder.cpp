@@ -13,7 +13,19 @@ using namespace Hpr418Layout;
 // A telegram of 56 bytes or more with neither message type is taken for SSBL.
 constexpr int kShortestSsbl = 56;
 
+// Where the SSBL message keeps what says how good its position is, and
+// where its filtered position ends.
+constexpr std::size_t kOperationModeAt = 7;
+constexpr std::size_t kPosDataFormAt = 11;
+constexpr std::size_t kReplyStatusAt = 12;
+constexpr std::size_t kSsblPositionEnd = 25;
+// The LBL message's pos_east, pos_north and depth end here, in each layout.
+constexpr std::size_t kLblDPositionEnd = 19;
+constexpr std::size_t kLblFPositionEnd = kLblFCommonBytes + 4;
+
+constexpr int kReplyBad = 1;
 constexpr int kRejectedByFilter = 0x08;
+constexpr int kLblTrainingArray = 255;
 
 const CCodeText kSyncModes[] = {{0, "No sychronisation"}};
 const CCodeText kTpTypes[] = {
@@ -48,6 +60,15 @@ const char* TypeName(int messageType, int byteCount)
     if (messageType == kLblMessage)
         return "HPR 418 LBL";
     return byteCount % 256 >= kShortestSsbl ? "HPR 418 SSBL" : "HPR 418 LBL";
+}
+
+// Whether the telegram holds every byte before end ahead of its trailer:
+// the last three bytes of a telegram cut short are its sum and stop
+// character, not the fields at their offsets, and the bytes it lacks read
+// as zero. A position is taken only from bytes that arrived.
+bool Arrived(const CByteView& telegram, std::size_t end)
+{
+    return end + kTrailerSize <= telegram.Size();
 }
 
 // The bytes from offset on; empty when the telegram ends before it.
@@ -161,16 +182,16 @@ std::size_t CHpr418Decoder::DecodeSsbl(const CByteView& telegram, CTelegramIndex
     index.SetIndex(1, report->indexText);
 
     // Any mode but standard navigation is a simulated position, logged as 1.
-    const int operationMode = ByteLine("operation_mode ", telegram, 7) == 0 ? 0 : 1;
+    const int operationMode = ByteLine("operation_mode ", telegram, kOperationModeAt) == 0 ? 0 : 1;
     report->AppendText(operationMode == 0 ? "Standard navigation mode    " : "Simulated position test mode");
     EndLineWithCsv(operationMode);
 
     CodeLine("sync_mode      ", telegram, 8, kSyncModes);
     const int tpType = CodeLine("tp_type        ", telegram, 9, kTpTypes);
     CodeLine("tp_operation   ", telegram, 10, kTpOperations);
-    const int posDataForm = CodeLine("pos_data_form  ", telegram, 11, kPosDataForms);
+    CodeLine("pos_data_form  ", telegram, kPosDataFormAt, kPosDataForms);
 
-    const int replyStatus = ByteLine("reply_status   ", telegram, 12);
+    const int replyStatus = ByteLine("reply_status   ", telegram, kReplyStatusAt);
     WriteReplyStatus(replyStatus, tpType);
     EndLineWithCsv(replyStatus);
 
@@ -182,7 +203,7 @@ std::size_t CHpr418Decoder::DecodeSsbl(const CByteView& telegram, CTelegramIndex
     };
     const auto [filtX, filtY, filtZ, x, y, z, range, course, roll, pitch] =
         FloatLines(kPositionsAndAttitude, telegram);
-    RecordSsblPosition(posDataForm, filtX, filtY, filtZ);
+    RecordSsblPosition(telegram, filtX, filtY, filtZ);
 
     CodeLine("td_beam        ", telegram, 53, kTdBeams);
     CodeLine("td_type        ", telegram, 54, kTdTypes);
@@ -225,13 +246,19 @@ std::size_t CHpr418Decoder::DecodeSsblExtension(const CByteView& telegram, int t
 // oriented, cartesian" (x east, y north), from the vessel; z is the
 // transponder's depth. Any other form is not said to be cartesian, and a
 // value the report does not read (beyond its limit, not a number) is no
-// position either.
-void CHpr418Decoder::RecordSsblPosition(int posDataForm, CReading x, CReading y, CReading z)
+// position either. The fix is not good in "Simulated position test mode",
+// when the "Position reply is BAD " and when the "Position rejected by
+// filter" left the filter to go on alone.
+void CHpr418Decoder::RecordSsblPosition(const CByteView& telegram, CReading x, CReading y, CReading z)
 {
     static const CPositionFrame kFrames[] = {CPositionFrame::Vessel, CPositionFrame::North};
-    if (posDataForm < 0 || posDataForm > 1 || !x || !y || !z)
+    const int posDataForm = telegram.At(kPosDataFormAt);
+    if (posDataForm > 1 || !x || !y || !z || !Arrived(telegram, kSsblPositionEnd))
         return;
-    SetPosition(kFrames[posDataForm], AsDecimal(*x), AsDecimal(*y), AsDecimal(*z));
+    const int replyStatus = telegram.At(kReplyStatusAt);
+    const bool good =
+        telegram.At(kOperationModeAt) == 0 && replyStatus != kReplyBad && (replyStatus & kRejectedByFilter) == 0;
+    SetPosition(kFrames[posDataForm], AsDecimal(*x), AsDecimal(*y), AsDecimal(*z), good);
 }
 
 void CHpr418Decoder::WriteReplyStatus(int replyStatus, int tpType)
@@ -250,7 +277,7 @@ std::size_t CHpr418Decoder::DecodeLbl(const CByteView& wire, CTelegramIndex& ind
     const CByteView telegram = variantF ? CByteView(rebuilt) : wire;
 
     const int tpArray = ByteLine("tp_array       ", telegram, 5);
-    if (tpArray == 255)
+    if (tpArray == kLblTrainingArray)
         report->AppendText("Simulated position; LBL training mode");
     else
         report->Append("for Transponder array %d", tpArray);
@@ -265,7 +292,6 @@ std::size_t CHpr418Decoder::DecodeLbl(const CByteView& wire, CTelegramIndex& ind
     };
     const auto [east, north, depth, errorDirection, errorMajor, errorMinor, depthDeviation] =
         FloatLines(kPositionAndErrors, telegram);
-    RecordLblPosition(wire, east, north, depth);
 
     const int posType = ByteLine("pos_type       ", telegram, 35);
     WritePosType(posType);
@@ -275,6 +301,7 @@ std::size_t CHpr418Decoder::DecodeLbl(const CByteView& wire, CTelegramIndex& ind
     const int posStatus = ByteLine("pos_status     ", telegram, 36);
     report->AppendText(posStatus == 0 ? "position status is GOOD" : "position status is BAD ");
     EndLineWithCsv(posStatus, "%d,,,,");
+    RecordLblPosition(wire, east, north, depth, tpArray != kLblTrainingArray && posStatus == 0);
 
     FloatLine({"p_course       ", 37, 1000}, telegram);
     FloatLine({"p_roll         ", 41, 1000}, telegram);
@@ -302,15 +329,18 @@ void CHpr418Decoder::WritePosType(int posType)
 // and ten million north are UTM's), whether of the vessel, an ROV or a
 // relay. HPR 418F sends east and north as doubles: the report shows them as
 // floats, the record keeps them as sent (a float is half a metre coarse at
-// UTM northings).
-void CHpr418Decoder::RecordLblPosition(const CByteView& wire, CReading east, CReading north, CReading depth)
+// UTM northings). The fix is good unless its "position status is BAD " or
+// it is a "Simulated position; LBL training mode".
+void CHpr418Decoder::RecordLblPosition(const CByteView& wire, CReading east, CReading north, CReading depth,
+                                       bool fixGood)
 {
-    if (!east || !north || !depth)
+    if (!east || !north || !depth || !Arrived(wire, variantF ? kLblFPositionEnd : kLblDPositionEnd))
         return;
     if (variantF)
-        SetPosition(CPositionFrame::Grid, wire.F64LE(kLblFPosEast), wire.F64LE(kLblFPosNorth), AsDecimal(*depth));
+        SetPosition(CPositionFrame::Grid, wire.F64LE(kLblFPosEast), wire.F64LE(kLblFPosNorth), AsDecimal(*depth),
+                    fixGood);
     else
-        SetPosition(CPositionFrame::Grid, AsDecimal(*east), AsDecimal(*north), AsDecimal(*depth));
+        SetPosition(CPositionFrame::Grid, AsDecimal(*east), AsDecimal(*north), AsDecimal(*depth), fixGood);
 }
 
 bool CHpr418Decoder::DecodeTrailer(const CByteView& telegram, std::size_t sectionEnd)

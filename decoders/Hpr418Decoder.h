@@ -76,10 +76,10 @@ private:
     std::size_t DecodeSsbl(const CByteView& telegram, CTelegramIndex& index);
     std::size_t DecodeSsblExtension(const CByteView& telegram, int tpType);
     void WriteReplyStatus(int replyStatus, int tpType);
-    void RecordSsblPosition(int posDataForm, CReading x, CReading y, CReading z);
+    void RecordSsblPosition(const CByteView& telegram, CReading x, CReading y, CReading z);
     std::size_t DecodeLbl(const CByteView& telegram, CTelegramIndex& index);
     void WritePosType(int posType);
-    void RecordLblPosition(const CByteView& wire, CReading east, CReading north, CReading depth);
+    void RecordLblPosition(const CByteView& wire, CReading east, CReading north, CReading depth, bool fixGood);
     // Whether the telegram's sumcheck agrees with the calculated sum.
     bool DecodeTrailer(const CByteView& telegram, std::size_t sectionEnd);
 

@@ -89,6 +89,8 @@ const CCodeText kSecondAdditionalTexts[] = {
 };
 
 enum SsbField {
+    kSsbStatus = 3,
+    kSsbErrorCode = 4,
     kSsbCoordSystem = 5,
     kSsbOrientation = 6,
     kSsbX = 8,
@@ -174,7 +176,7 @@ const CCodeText kLbpYTexts[] = {
     {'E', "Northings of Object in UTM grid"},
 };
 
-enum LbpField { kLbpCoordinates = 5, kLbpX = 6, kLbpY = 7, kLbpDepth = 8 };
+enum LbpField { kLbpStatus = 4, kLbpCoordinates = 5, kLbpX = 6, kLbpY = 7, kLbpDepth = 8 };
 
 // Where the object is: in a local grid or the UTM grid, north or east first.
 const CAxes kLbpAxes[] = {
@@ -204,18 +206,37 @@ const CFieldRule kLbpFields[] = {
     {.label = "Depth_stdev    ", .otherwise = "Depth standard deviation"},
 };
 
+int Letter(std::string_view text)
+{
+    return text.empty() ? 0 : static_cast<std::uint8_t>(text.front());
+}
+
+// Status V is a "Bad Fix and/or Additional data"; an Error_code is an error
+// of the fix (no reply, ambiguity, predicted, rejected by filter, or one
+// unknown), except M, "Missing additional data", which says nothing
+// against the position.
+bool SsbFixGood(const CNmeaDecoder::CFieldTexts& texts)
+{
+    const int error = Letter(texts[kSsbErrorCode]);
+    return Letter(texts[kSsbStatus]) != 'V' && (error == 0 || error == 'M');
+}
+
+// Every Status letter of the table but A ("Good position fix") tells how
+// the fix failed; a letter the table does not know says nothing.
+bool LbpFixGood(const CNmeaDecoder::CFieldTexts& texts)
+{
+    constexpr std::string_view kFailures = "?RNFC";
+    const int status = Letter(texts[kLbpStatus]);
+    return status == 0 || kFailures.find(static_cast<char>(status)) == std::string_view::npos;
+}
+
 // SSB: the beacon code is the index and passes the display filter; the
 // position is the beacon's (measured, filtered or predicted, as SW_filter
 // says: one position per sentence).
 // LBP: the object is the index, kept out of the filter; the position is the
 // object's, vessel, ROV or beacon.
-const CNmeaDecoder::CSentenceRule kSsbSentence{kSsbFields, 2, 1, true, kSsbX, kSsbY, kSsbDepth, kSsbAxes};
-const CNmeaDecoder::CSentenceRule kLbpSentence{kLbpFields, 3, 0, false, kLbpX, kLbpY, kLbpDepth, kLbpAxes};
-
-int Letter(std::string_view text)
-{
-    return text.empty() ? 0 : static_cast<std::uint8_t>(text.front());
-}
+const CNmeaDecoder::CSentenceRule kSsbSentence{kSsbFields, 2, 1, true, kSsbX, kSsbY, kSsbDepth, kSsbAxes, SsbFixGood};
+const CNmeaDecoder::CSentenceRule kLbpSentence{kLbpFields, 3, 0, false, kLbpX, kLbpY, kLbpDepth, kLbpAxes, LbpFixGood};
 
 // The code a field's interpretation is looked up by.
 int KeyCode(const CFieldRule& rule, const CNmeaDecoder::CFieldTexts& texts)
@@ -440,10 +461,11 @@ void CNmeaDecoder::SetPositionFrom(const CSentenceRule& sentence, const CFieldTe
     if (!first || !second || !depth)
         return;
     // The record's x is east (or starboard), its y north (or forwards).
+    const bool good = sentence.fixGood(texts);
     if (axes->northFirst)
-        SetPosition(axes->frame, *second, *first, *depth);
+        SetPosition(axes->frame, *second, *first, *depth, good);
     else
-        SetPosition(axes->frame, *first, *second, *depth);
+        SetPosition(axes->frame, *first, *second, *depth, good);
 }
 
 void CNmeaDecoder::WriteFieldLine(const CFieldRule& rule, const CField& field, const CFieldTexts& texts)
@@ -496,6 +518,24 @@ void CNmeaDecoder::WriteTerminatorLine(const char* label, const char* ordinal, s
     EndLine();
 }
 
+// The sentence's fields as CSV columns: its commas separate them, and a
+// field holding a double quote is quoted.
+void CNmeaDecoder::WriteFieldCells(std::string_view fields)
+{
+    if (fields.find('"') == std::string_view::npos) {
+        CsvBytes(fields);
+        return;
+    }
+    std::size_t start = 0;
+    for (std::size_t comma = fields.find(NmeaLayout::kSeparator); comma != std::string_view::npos;
+         comma = fields.find(NmeaLayout::kSeparator, start)) {
+        CsvCell(fields.substr(start, comma - start));
+        CsvText(",");
+        start = comma + 1;
+    }
+    CsvCell(fields.substr(start));
+}
+
 // The sentence up to its checksum, whose fields become the CSV columns; the
 // received checksum, the calculated one when they differ, and the two end
 // characters. The sentence ends at its first CR or LF, so that a read holding
@@ -508,12 +548,13 @@ void CNmeaDecoder::WriteSentenceCsv(const CByteView& telegram, const CChecksumFi
     std::size_t endAt = checksum.lineEnd;
     CsvText(",");
     if (checksum.star == std::string_view::npos) {
-        CsvBytes(text.substr(0, endAt));
+        WriteFieldCells(text.substr(0, endAt));
         CsvText(",,");
     } else {
-        CsvBytes(text.substr(0, checksum.star));
+        WriteFieldCells(text.substr(0, checksum.star));
         CsvText(",");
-        CsvBytes(checksum.digits);
+        // Two characters after the '*' that may be anything, a comma too.
+        CsvCell(checksum.digits);
         if (checksum.agrees)
             CsvText(",");
         else

@@ -71,6 +71,8 @@ public:
         std::size_t yField;
         std::size_t depthField;
         std::span<const CAxes> axes;
+        // Whether the sentence's status fields leave the fix good.
+        bool (*fixGood)(const CFieldTexts& texts);
     };
 
 protected:
@@ -85,4 +87,5 @@ private:
     void WriteTerminatorLine(const char* label, const char* ordinal, std::uint8_t code);
     struct CChecksumField;
     void WriteSentenceCsv(const CByteView& telegram, const CChecksumField& checksum);
+    void WriteFieldCells(std::string_view fields);
 };

@@ -24,6 +24,9 @@ struct CTelegramPosition {
     double x = 0.0;
     double y = 0.0;
     double z = 0.0;
+    // False when the telegram itself says the fix is not good: a bad or
+    // rejected fix, no reply, simulated or test data.
+    bool valid = true;
 };
 
 // One decoded telegram as data, beside its report: what the plot, the

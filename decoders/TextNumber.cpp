@@ -53,7 +53,7 @@ bool StartsWithAnyCase(std::string_view text, std::string_view word)
            std::equal(word.begin(), word.end(), text.begin(), [](char w, char t) { return w == Lower(t); });
 }
 
-// Whether a number that from_chars found beyond the float range lies beyond
+// Whether a number that from_chars found beyond the double range lies beyond
 // its large end rather than its small one: whether the place of its first
 // significant digit, counted from the point, and its exponent add up to more
 // than zero. Such a number is far from 1 either way, so no rounding matters.
@@ -83,9 +83,9 @@ bool IsTooLarge(std::string_view number, std::chars_format format)
 // as slow again.)
 
 // An unsigned number in decimal or in hexadecimal digits (format), which
-// starts with a digit or a point. Beyond the float range it is the infinity
-// or the zero that the C library gives.
-bool Convert(std::string_view number, std::chars_format format, float& value)
+// starts with a digit or a point. Beyond the double range it is the
+// infinity or the zero that the C library gives.
+bool Convert(std::string_view number, std::chars_format format, double& value)
 {
     const char first = number.empty() ? '\0' : number.front();
     const bool digit = format == std::chars_format::hex ? IsHexDigit(first) : IsDecimalDigit(first);
@@ -97,16 +97,16 @@ bool Convert(std::string_view number, std::chars_format format, float& value)
     if (error != std::errc::result_out_of_range)
         return false;
     const std::string_view read(number.data(), static_cast<std::size_t>(end - number.data()));
-    value = IsTooLarge(read, format) ? std::numeric_limits<float>::infinity() : 0.0f;
+    value = IsTooLarge(read, format) ? std::numeric_limits<double>::infinity() : 0.0;
     return true;
 }
 
 // The digits after "0x". A point without a digit after it still reads as
 // zero, as the C library reads it; no digit and no point is no number.
-bool ConvertHex(std::string_view digits, float& value)
+bool ConvertHex(std::string_view digits, double& value)
 {
     if (digits.starts_with('.') && (digits.size() == 1 || !IsHexDigit(digits[1]))) {
-        value = 0.0f;
+        value = 0.0;
         return true;
     }
     return Convert(digits, std::chars_format::hex, value);
@@ -115,22 +115,22 @@ bool ConvertHex(std::string_view digits, float& value)
 // "nan", "inf" or "infinity" in any case. An "i" after "inf" must go on to
 // "infinity": the scan takes "infi" of "infix" or "infinit" as the start of
 // "infinity", and that start alone is no number.
-bool ConvertWord(std::string_view word, float& value)
+bool ConvertWord(std::string_view word, double& value)
 {
     if (StartsWithAnyCase(word, "nan")) {
-        value = std::numeric_limits<float>::quiet_NaN();
+        value = std::numeric_limits<double>::quiet_NaN();
         return true;
     }
     if (!StartsWithAnyCase(word, "inf"))
         return false;
     if (word.size() > 3 && Lower(word[3]) == 'i' && !StartsWithAnyCase(word, "infinity"))
         return false;
-    value = std::numeric_limits<float>::infinity();
+    value = std::numeric_limits<double>::infinity();
     return true;
 }
 
 // A real number without its sign.
-bool ConvertUnsigned(std::string_view number, float& value)
+bool ConvertUnsigned(std::string_view number, double& value)
 {
     const char first = number.empty() ? '\0' : Lower(number.front());
     if (first == 'i' || first == 'n')
@@ -157,11 +157,11 @@ std::optional<int> CTextNumber::Integer(std::string_view text)
     return static_cast<int>(std::min(value, static_cast<long long>(INT_MAX)));
 }
 
-std::optional<float> CTextNumber::Real(std::string_view text)
+std::optional<double> CTextNumber::Real(std::string_view text)
 {
     std::string_view number = SkipBlanks(text);
     const bool negative = TakeSign(number);
-    float magnitude = 0.0f;
+    double magnitude = 0.0;
     if (!ConvertUnsigned(number, magnitude))
         return std::nullopt;
     return negative ? -magnitude : magnitude;

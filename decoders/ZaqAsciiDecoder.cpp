@@ -65,7 +65,7 @@ std::string_view TagValue(std::string_view text, char tag)
 }
 
 // The number of a real tag; none when the tag is absent or holds no number.
-std::optional<float> RealTag(std::string_view text, char tag)
+std::optional<double> RealTag(std::string_view text, char tag)
 {
     return CTextNumber::Real(TagValue(text, tag));
 }
@@ -131,16 +131,16 @@ void CZaqAsciiDecoder::DecodeFields(const CByteView& telegram, CTelegramIndex& i
 
     WriteDateTime(dateTime);
     WriteIndexLine(beaconIndex, index);
-    WritePosition(text, isBeacon ? kBeaconPosition : kShipPosition);
-    WriteValues(text, kAttitudeLines);
     const int errorStatus = CTextNumber::Integer(TagValue(text, Layout::kErrorTag)).value_or(Layout::kNoError);
+    WritePosition(text, isBeacon ? kBeaconPosition : kShipPosition, errorStatus == Layout::kNoError);
+    WriteValues(text, kAttitudeLines);
     const bool hasRiser = isBeacon && (FindTag(text, Layout::kRiserPitchTag) != kNoTag ||
                                        FindTag(text, Layout::kRiserRollTag) != kNoTag);
     // Both riser lines are shown when either angle was sent; the one missing is 0.0.
     std::string riserColumns = ",,";
     if (hasRiser) {
-        riserColumns = WriteValueLine(kRiserLines[0], RealTag(text, kRiserLines[0].tag).value_or(0.0f)) + ",";
-        riserColumns += WriteValueLine(kRiserLines[1], RealTag(text, kRiserLines[1].tag).value_or(0.0f)) + ",";
+        riserColumns = WriteValueLine(kRiserLines[0], RealTag(text, kRiserLines[0].tag).value_or(0.0)) + ",";
+        riserColumns += WriteValueLine(kRiserLines[1], RealTag(text, kRiserLines[1].tag).value_or(0.0)) + ",";
     }
     WriteErrorStatus(errorStatus);
     Csv("%d,", errorStatus);
@@ -165,8 +165,14 @@ void CZaqAsciiDecoder::WriteDateTime(const CDateTime& at)
     EndField("Date of origin of telegram data");
     AsciiField("Time           ", "%02d:%02d:%02d", at.hour, at.minute, at.second);
     EndField(" Time of origin of telegram data");
-    Csv(",%2d %3s %02d,", at.day, at.month, at.year);
-    Csv("%02d:%02d:%02d,", at.hour, at.minute, at.second);
+    if (!IsCsvOpen())
+        return;
+    // The month is received text: a comma or a quote in it stays in its column.
+    char date[40];
+    std::snprintf(date, sizeof date, "%2d %3s %02d", at.day, at.month, at.year);
+    CsvText(",");
+    CsvCell(date);
+    Csv(",%02d:%02d:%02d,", at.hour, at.minute, at.second);
 }
 
 void CZaqAsciiDecoder::WriteIndexLine(int beaconIndex, CTelegramIndex& index)
@@ -191,21 +197,21 @@ void CZaqAsciiDecoder::WriteValues(std::string_view text, std::span<const CValue
 
 // The position lines and columns; the telegram's position when all three
 // numbers were read (an absent or unreadable one gives none).
-void CZaqAsciiDecoder::WritePosition(std::string_view text, const CPositionLines& position)
+void CZaqAsciiDecoder::WritePosition(std::string_view text, const CPositionLines& position, bool fixGood)
 {
-    const std::optional<float> x = WriteValue(text, position.lines[0]);
-    const std::optional<float> y = WriteValue(text, position.lines[1]);
-    const std::optional<float> depth = WriteValue(text, position.lines[2]);
+    const std::optional<double> x = WriteValue(text, position.lines[0]);
+    const std::optional<double> y = WriteValue(text, position.lines[1]);
+    const std::optional<double> depth = WriteValue(text, position.lines[2]);
     if (x && y && depth)
-        SetPosition(position.frame, *x, *y, *depth);
+        SetPosition(position.frame, *x, *y, *depth, fixGood);
 }
 
 // One number's line and CSV column; absent or unreadable numbers are shown
 // and logged as 0.0. Returns the number read, none when there was none.
-std::optional<float> CZaqAsciiDecoder::WriteValue(std::string_view text, const CValueLine& line)
+std::optional<double> CZaqAsciiDecoder::WriteValue(std::string_view text, const CValueLine& line)
 {
-    const std::optional<float> read = RealTag(text, line.tag);
-    const std::string value = WriteValueLine(line, read.value_or(0.0f));
+    const std::optional<double> read = RealTag(text, line.tag);
+    const std::string value = WriteValueLine(line, read.value_or(0.0));
     if (IsCsvOpen()) {
         CsvBytes(value);
         CsvText(",");
@@ -215,7 +221,7 @@ std::optional<float> CZaqAsciiDecoder::WriteValue(std::string_view text, const C
 
 // The line "X:%7.1f"; returns the value's text for the "%3.1f" CSV column
 // (the same digits: one decimal is never narrower than three characters).
-std::string CZaqAsciiDecoder::WriteValueLine(const CValueLine& line, float value)
+std::string CZaqAsciiDecoder::WriteValueLine(const CValueLine& line, double value)
 {
     const std::string digits = OneDecimal(value);
     const std::string column = std::string{line.tag, Layout::kTagMark} + AlignRight(digits, 7);

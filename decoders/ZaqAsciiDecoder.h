@@ -15,7 +15,9 @@
 //                     beacon X          Y           depth                      error status
 //
 // B is the beacon (transponder) index; B:0 is the ship's own position, and
-// X and Y are then its eastings and northings. A beacon's X and Y are
+// X and Y are then its eastings and northings. The reals are read as doubles
+// (a float is half a metre coarse at UTM northings). An error status other
+// than 0 marks simulated data or an error: the fix is not good. A beacon's X and Y are
 // coordinates whose orientation the telegram does not state. A beacon
 // telegram may add the riser angles of the beacon, A (pitch) and C (roll).
 // A tag is an upper-case letter directly followed by ':'; tags after the
@@ -45,9 +47,9 @@ private:
     void WriteDateTime(const CDateTime& dateTime);
     void WriteIndexLine(int beaconIndex, CTelegramIndex& index);
     void WriteValues(std::string_view text, std::span<const CValueLine> lines);
-    void WritePosition(std::string_view text, const CPositionLines& position);
-    std::optional<float> WriteValue(std::string_view text, const CValueLine& line);
-    std::string WriteValueLine(const CValueLine& line, float value);
+    void WritePosition(std::string_view text, const CPositionLines& position, bool fixGood);
+    std::optional<double> WriteValue(std::string_view text, const CValueLine& line);
+    std::string WriteValueLine(const CValueLine& line, double value);
     void WriteErrorStatus(int errorStatus);
     // Three blanks, the interpretation and the line break that end a field line.
     void EndField(const std::string& interpretation);

@@ -228,11 +228,11 @@ TEST(Hpr309Decoder, EveryGeneratedTelegramIsValid)
 
 // The record's position follows what the position lines say X and Y are:
 // eastings and northings north up, starboard and forward ship up, Z the
-// depth; feet become metres, and range and bearing give none. The telegram
-// holds X count -1, Y 128 and Z 776.
+// depth; feet become metres (to the micrometre), and range and bearing give
+// none. The telegram holds X count -1, Y 128 and Z 776; test mode is no
+// good fix.
 TEST(Hpr309Record, PositionFollowsTheCoordinateMode)
 {
-    constexpr double kFoot = 0.3048;
     const struct {
         int header;
         int transducers;
@@ -243,10 +243,10 @@ TEST(Hpr309Record, PositionFollowsTheCoordinateMode)
         {0x39, 0x05, "metres is Eastings of tpdr", CExpectedPosition{CPositionFrame::North, -0.125, 16.0, 97.0}},
         {0x11, 0x05, "metres is Athwartships stbd to tpdr",
          CExpectedPosition{CPositionFrame::Vessel, -0.125, 16.0, 97.0}},
-        {0x19, 0x25, "feet   is Eastings of tpdr",
-         CExpectedPosition{CPositionFrame::North, -0.4101 * kFoot, 128 * 0.4101 * kFoot, 776 * 0.4101 * kFoot}},
+        {0x19, 0x25, "feet   is Eastings of tpdr", CExpectedPosition{CPositionFrame::North, -0.124998, 15.999805, 96.99882}},
         {0x01, 0x25, "feet   is Athwartships stbd to tpdr",
-         CExpectedPosition{CPositionFrame::Vessel, -0.4101 * kFoot, 128 * 0.4101 * kFoot, 776 * 0.4101 * kFoot}},
+         CExpectedPosition{CPositionFrame::Vessel, -0.124998, 15.999805, 96.99882}},
+        {0x1B, 0x05, "metres is Eastings of tpdr", CExpectedPosition{CPositionFrame::North, -0.125, 16.0, 97.0, false}},
         {0x1D, 0x05, "metres is Range to tpdr", std::nullopt},
         {0x15, 0x25, "feet   is Range to tpdr", std::nullopt},
     };
@@ -256,6 +256,33 @@ TEST(Hpr309Record, PositionFollowsTheCoordinateMode)
         const CDecodeResult result = DecodeTelegram(decoder, Changed({{0, c.header}, {27, c.transducers}}));
         EXPECT_THAT(LineOf(result.text, "X_pos/rng"), testing::EndsWith(c.xMeaning));
         ExpectPosition(decoder.Record().position, c.position);
+    }
+}
+
+// The words of the Status, Timeout and Test lines that say the fix is not
+// good, and bits beside them that do not.
+TEST(Hpr309Record, StatusWordsMarkTheFix)
+{
+    const struct {
+        CByteChanges changes;
+        const char* word;  // in the report
+        bool valid;
+    } cases[] = {
+        {{}, "SLAVE  : Reply in outer beam", true},
+        {{{17, 0x07}}, "No Response to interrogation", false},
+        {{{17, 0x0C}}, "Bad Tdpr Angular data", false},
+        {{{18, 0x04}}, "Pulse(s) not received", false},
+        {{{18, 0x08}}, "All pulses received", true},
+        {{{24, 0x01}}, "HPR computer fault", false},
+        {{{24, 0x10}}, "HPR computer OK", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.word);
+        CHpr309Decoder decoder;
+        const CDecodeResult result = DecodeTelegram(decoder, Changed(c.changes));
+        EXPECT_THAT(result.text, testing::HasSubstr(c.word));
+        ASSERT_TRUE(decoder.Record().position);
+        EXPECT_EQ(decoder.Record().position->valid, c.valid);
     }
 }
 

@@ -340,8 +340,10 @@ TEST(Hpr418BcdDecoder, EveryGeneratedTelegramIsValid)
 
 // The record's position is what the position lines say X, Y and Z are:
 // starboard, forward and depth from the vessel in an SSBL message,
-// northings, eastings and depth in the grid in an LBL one. Numbers the
-// sender could not convert, or packed with a digit above 9, give none.
+// northings, eastings and depth in the grid in an LBL one, the decimals
+// the counts stand for. Numbers the sender could not convert, or packed
+// with a digit above 9, give none; "Position BAD" and "TRAINING" mark the
+// fix as not good, "Predicted" does not.
 TEST(Hpr418BcdRecord, PositionFollowsTheMessage)
 {
     const char* const kStarboard = "is USBL Athwartships (Starboard positive)";
@@ -356,7 +358,13 @@ TEST(Hpr418BcdRecord, PositionFollowsTheMessage)
         {"SSBL", kSsbl, kStarboard, kForward, CExpectedPosition{CPositionFrame::Vessel, -123.4, 1234.5, 256.0}},
         // The nibble A of the kSsbl telegram is in the sensor data, not the position.
         {"SSBL, position BAD and predicted", Changed(kSsbl, {{2, 0x24}}), kStarboard, kForward,
+         CExpectedPosition{CPositionFrame::Vessel, -123.4, 1234.5, 256.0, false}},
+        {"SSBL, predicted", Changed(kSsbl, {{2, 0x05}}), kStarboard, kForward,
          CExpectedPosition{CPositionFrame::Vessel, -123.4, 1234.5, 256.0}},
+        {"SSBL, training", Changed(kSsbl, {{3, 0x35}}), kStarboard, kForward,
+         CExpectedPosition{CPositionFrame::Vessel, -123.4, 1234.5, 256.0, false}},
+        {"SSBL, tenths that a double does not hold", Changed(kSsbl, {{7, 0xD0}, {8, 0x03}, {9, 0x99}}), kStarboard,
+         kForward, CExpectedPosition{CPositionFrame::Vessel, -39.9, 1234.5, 256.0}},
         {"SSBL, conversion error", Changed(kSsbl, {{2, 0x40}}), kStarboard, kForward, std::nullopt},
         {"SSBL, digit A in X", Changed(kSsbl, {{9, 0x3A}}), kStarboard, kForward, std::nullopt},
         {"SSBL, digit F in the sign place of Z", Changed(kSsbl, {{13, 0xF0}}), kStarboard, kForward, std::nullopt},
@@ -364,6 +372,10 @@ TEST(Hpr418BcdRecord, PositionFollowsTheMessage)
          CExpectedPosition{CPositionFrame::Grid, -1234.56, 6543210.12, 850.0}},
         {"LBL, local grid", Changed(kLbl, {{3, 0x00}}), "is Northings", "is Eastings",
          CExpectedPosition{CPositionFrame::Grid, -1234.56, 6543210.12, 850.0}},
+        {"LBL, position BAD", Changed(kLbl, {{2, 0x20}}), "is UTM Northings", "is UTM Eastings",
+         CExpectedPosition{CPositionFrame::Grid, -1234.56, 6543210.12, 850.0, false}},
+        {"LBL, training", Changed(kLbl, {{3, 0x50}}), "is UTM Northings", "is UTM Eastings",
+         CExpectedPosition{CPositionFrame::Grid, -1234.56, 6543210.12, 850.0, false}},
         {"LBL shown as UNKNOWN", Changed(kLbl, {{1, 4}}), "is UTM Northings", "is UTM Eastings",
          CExpectedPosition{CPositionFrame::Grid, -1234.56, 6543210.12, 850.0}},
         {"LBL, conversion error", Changed(kLbl, {{2, 0x61}}), "is UTM Northings", "is UTM Eastings", std::nullopt},

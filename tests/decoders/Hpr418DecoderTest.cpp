@@ -757,6 +757,80 @@ TEST(Hpr418Record, ChecksOfSumAndLength)
     }
 }
 
+// A telegram cut short gives a position only when every byte of it (and
+// of the SSBL message's pos_data_form) came before the sum and the stop
+// character: the bytes it lacks read as zero in the report, and a position
+// made of them would be one the line never carried.
+TEST(Hpr418Record, NoPositionFromBytesThatNeverArrived)
+{
+    const CExpectedPosition ssbl{CPositionFrame::North, 10.5, -20.5, 30.5};
+    const CExpectedPosition lbl{CPositionFrame::Grid, 1500.5, 2500.5, 120.5};
+    const struct {
+        const char* name;
+        bool variantF;
+        int messageType;
+        std::string section;  // cut to the length given
+        std::size_t length;
+        std::optional<CExpectedPosition> position;
+    } cases[] = {
+        {"SSBL, the header alone", false, 1, CSsbl().Section(), 0, std::nullopt},
+        {"SSBL up to its filtered depth", false, 1, CSsbl().Section(), 20, ssbl},
+        {"SSBL, a byte of the filtered depth missing", false, 1, CSsbl().Section(), 19, std::nullopt},
+        {"LBL D, a byte of the depth missing", false, 2, CLbl().Section(), 13, std::nullopt},
+        {"LBL F up to its depth", true, 2, LblAt(true, 1500.5, 2500.5, 120.5f).Section(), 33, lbl},
+        {"LBL F of 30 bytes", true, 2, LblAt(true, 1500.5, 2500.5, 120.5f).Section(), 22, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string raw = Telegram(c.messageType, c.section.substr(0, c.length));
+        ExpectPosition(Record418(c.variantF, raw).position, c.position);
+    }
+}
+
+// The fix is not good in "Simulated position test mode", when the "Position
+// reply is BAD " or "Position rejected by filter" (SSBL), in the
+// "Simulated position; LBL training mode" and when the "position status is
+// BAD " (LBL); bad RAC data says nothing against the position.
+TEST(Hpr418Record, StatusWordsMarkTheFix)
+{
+    const auto ssbl = [](int operationMode, int replyStatus) {
+        CSsbl telegram;
+        telegram.tpType = 2;
+        telegram.operationMode = operationMode;
+        telegram.replyStatus = replyStatus;
+        return telegram.Wire();
+    };
+    const auto lbl = [](bool variantF, int tpArray, int posStatus) {
+        CLbl telegram;
+        telegram.variantF = variantF;
+        telegram.tpArray = tpArray;
+        telegram.posStatus = posStatus;
+        return telegram.Wire();
+    };
+    const struct {
+        const char* word;  // in the report
+        bool variantF;
+        std::string raw;
+        bool valid;
+    } cases[] = {
+        {"Position reply is GOOD, RAC data is GOOD", false, ssbl(0, 0), true},
+        {"Position reply is GOOD, RAC data is BAD", false, ssbl(0, 2), true},
+        {"Position reply is BAD", false, ssbl(0, 1), false},
+        {"Position rejected by filter", true, ssbl(0, 9), false},
+        {"Simulated position test mode", false, ssbl(3, 0), false},
+        {"position status is GOOD", false, lbl(false, 2, 0), true},
+        {"position status is BAD", true, lbl(true, 2, 7), false},
+        {"Simulated position; LBL training mode", false, lbl(false, 255, 0), false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.word) + (c.variantF ? " F" : " D"));
+        CHpr418Decoder decoder(c.variantF);
+        EXPECT_THAT(DecodeTelegram(decoder, c.raw).text, HasSubstr(c.word));
+        ASSERT_TRUE(decoder.Record().position);
+        EXPECT_EQ(decoder.Record().position->valid, c.valid);
+    }
+}
+
 // Both variants' simulated lines give the plot moving SSBL and LBL fixes.
 TEST(Hpr418Record, GeneratedTelegramsCarryMovingPositions)
 {

@@ -232,6 +232,12 @@ TEST(NmeaDecoder, SentenceAndChecksumColumns)
         {"the second sentence checked", "$PSIMSSB,1,B01,A\r\n$PSIMSSB,2,B02,A*00\r\n", "$PSIMSSB,1,B01,A,,,13,10"},
         {"a line feed alone", "$PSIMSSB,1,B01\nA*00\r\n", "$PSIMSSB,1,B01,,,10,65"},
         {"a CR right after the checksum mark", "$PSIMSSB,1,B01*\r\r\n", "$PSIMSSB,1,B01,,37,13,13"},
+        // A field with a double quote is quoted, its quotes doubled, so a
+        // CSV reader keeps every field in its own column.
+        {"a quote opening a field", "$PSIMSSB,1,\"B01,A\r\n", "$PSIMSSB,1,\"\"\"B01\",A,,,13,10"},
+        {"quotes inside a field", "$PSIMLBP,1,2,R\"2\"x,A,,\r\n", "$PSIMLBP,1,2,\"R\"\"2\"\"x\",A,,,,,13,10"},
+        {"a comma and a quote for checksum digits", "$PSIMSSB,1,B01*,\"\r\n",
+         "$PSIMSSB,1,B01,\",\"\"\",37,13,10"},
     };
     for (const auto& c : cases) {
         CNmeaDecoder decoder;
@@ -392,6 +398,33 @@ TEST(NmeaRecord, NoPositionForPolarUnknownOrUnreadableCoordinates)
     };
     for (const auto& c : cases)
         EXPECT_FALSE(DecodedRecord<CNmeaDecoder>(c.sentence).position) << c.what;
+}
+
+// Status V and every Error_code but M ("Missing additional data") mark an
+// SSB fix as not good; every LBP Status but A does. Letters the tables do
+// not know for the status say nothing.
+TEST(NmeaRecord, StatusWordsMarkTheFix)
+{
+    const struct {
+        std::string sentence;
+        bool valid;
+    } cases[] = {
+        {"$PSIMSSB,1,B07,A,,C,H,M,1.0,2.0,3.0,0.5,N,,\r\n", true},
+        {"$PSIMSSB,1,B07,V,,C,H,M,1.0,2.0,3.0,0.5,N,,\r\n", false},
+        {"$PSIMSSB,1,B07,Q,,C,H,M,1.0,2.0,3.0,0.5,N,,\r\n", true},
+        {"$PSIMSSB,1,B07,A,R,C,H,F,1.0,2.0,3.0,0.5,N,,\r\n", false},
+        {"$PSIMSSB,1,B07,A,X,C,H,M,1.0,2.0,3.0,0.5,N,,\r\n", false},
+        {"$PSIMSSB,1,B07,A,M,C,H,M,1.0,2.0,3.0,0.5,I,,\r\n", true},
+        {"$PSIMLBP,1,2,V,A,C,1.0,2.0,3.0,1,1,1,1\r\n", true},
+        {"$PSIMLBP,1,2,V,?,C,1.0,2.0,3.0,1,1,1,1\r\n", false},
+        {"$PSIMLBP,1,2,V,C,C,1.0,2.0,3.0,1,1,1,1\r\n", false},
+        {"$PSIMLBP,1,2,V,Z,C,1.0,2.0,3.0,1,1,1,1\r\n", true},
+    };
+    for (const auto& c : cases) {
+        const CTelegramRecord record = DecodedRecord<CNmeaDecoder>(c.sentence);
+        ASSERT_TRUE(record.position) << c.sentence;
+        EXPECT_EQ(record.position->valid, c.valid) << c.sentence;
+    }
 }
 
 TEST(NmeaRecord, ChecksumAndFieldCount)

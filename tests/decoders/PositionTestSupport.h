@@ -17,9 +17,12 @@
 struct CExpectedPosition {
     CPositionFrame frame;
     double x, y, z;  // metres
+    bool valid = true;
 };
 
-// Values that went through a scale factor are compared to a micrometre.
+// The record holds the decimals the telegram stands for, exactly: values
+// that went through a scale factor are rounded to the micrometre, so that
+// they print without binary noise.
 inline void ExpectPosition(const std::optional<CTelegramPosition>& actual,
                            const std::optional<CExpectedPosition>& expected)
 {
@@ -28,9 +31,10 @@ inline void ExpectPosition(const std::optional<CTelegramPosition>& actual,
     if (!expected)
         return;
     EXPECT_STREQ(FrameName(actual->frame), FrameName(expected->frame));
-    EXPECT_NEAR(actual->x, expected->x, 1e-6);
-    EXPECT_NEAR(actual->y, expected->y, 1e-6);
-    EXPECT_NEAR(actual->z, expected->z, 1e-6);
+    EXPECT_EQ(actual->x, expected->x);
+    EXPECT_EQ(actual->y, expected->y);
+    EXPECT_EQ(actual->z, expected->z);
+    EXPECT_EQ(actual->valid, expected->valid);
 }
 
 // The record's checks, each true, false or none.

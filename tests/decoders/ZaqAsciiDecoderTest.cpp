@@ -80,6 +80,8 @@ TEST(ZaqAsciiDecoder, WholeReportAndRowOfABeaconTelegram)
     EXPECT_EQ(lines[1], "Base ->,secs,10,Text,Date,Time,10,metre,metre,metre,deg,deg,deg,10,deg,deg,10,10");
 }
 
+// The ship's northings are shown and logged as they arrived (a float would
+// make 6543210.2 a 6543210.0).
 TEST(ZaqAsciiDecoder, ShipTelegramKeepsOutOfTheFilterAndIgnoresRiserAngles)
 {
     CZaqAsciiDecoder decoder;
@@ -91,7 +93,7 @@ TEST(ZaqAsciiDecoder, ShipTelegramKeepsOutOfTheFilterAndIgnoresRiserAngles)
     EXPECT_NE(text.find("Telegram type   : ZAQ ASCII SHIP\n"), std::string::npos);
     EXPECT_EQ(LineOf(text, "Tp_index"), "Tp_index       B:      0   Beacon index : Ship");
     EXPECT_EQ(LineOf(text, "East"), "East           X:456789.5   Ship's Eastings position (metres)");
-    EXPECT_EQ(LineOf(text, "North"), "North          Y:6543210.0   Ship's Northings position (metres)");
+    EXPECT_EQ(LineOf(text, "North"), "North          Y:6543210.2   Ship's Northings position (metres)");
     EXPECT_EQ(LineOf(text, "Depth"), "Depth          D:    5.1   Ship's Depth (metres)");
     EXPECT_EQ(LineOf(text, "Ship heading"), "Ship heading   H:    0.0   Ship's heading (degrees)");
     EXPECT_EQ(LineOf(text, "Error status"), "Error status               No error");
@@ -100,7 +102,7 @@ TEST(ZaqAsciiDecoder, ShipTelegramKeepsOutOfTheFilterAndIgnoresRiserAngles)
               "End character  (0a)        First end character of telegram is LINEFEED");
     EXPECT_EQ(LineOf(text, "End character", 1),
               "End character  (0d)        Second end character of telegram is ENTER");
-    EXPECT_EQ(out.row, " 0.00,78,OK, 8 Dec 26,23:59:59,0,456789.5,6543210.0,5.1,-1.0,0.5,0.0,0,,,10,13");
+    EXPECT_EQ(out.row, " 0.00,78,OK, 8 Dec 26,23:59:59,0,456789.5,6543210.2,5.1,-1.0,0.5,0.0,0,,,10,13");
     ExpectIndex(out.result, 0, "Ship", "");
 }
 
@@ -174,15 +176,18 @@ TEST(ZaqAsciiDecoder, RealsInDecimalAndHexadecimal)
     }
 }
 
-// A real is what the C library's scan conversion "%f" stores for the text
+// A real is what the C library's scan conversion "%lf" stores for the text
 // after the colon, in the report and in the log alike; when that conversion
-// fails the value is unread and shows as 0.0. Words beyond the float range,
+// fails the value is unread and shows as 0.0. Words beyond the double range,
 // words that only start like a number and the scan's own quirks.
 TEST(ZaqAsciiDecoder, RealsAreWhatTheCLibraryScanReads)
 {
     const char* words[] = {
-        // beyond the float range: infinities, and zeros that keep their sign
-        "1e99", "-1e99", "3.40282357e38", "-0x1p128", "1e99999999999999999999", "-1e-99", "1e-99", "-1e-40",
+        // decimals a float would not keep
+        "6543210.3", "512345.67", "0.15", "-1234567.891", "3.40282357e38", "-1e99",
+        // beyond the double range: infinities, and zeros that keep their sign
+        "1e999", "-1e999", "1.797693134862315808e308", "-0x1p1024", "1e99999999999999999999", "-1e-999", "1e-999",
+        "-1e-330",
         // words that start like "infinity" or "nan"
         "infix", "infi", "-infinit", "+infin", "inf5", "-INF", "InFiNiTy7", "in", "nan(7)", "-nanx", "na",
         // signs, points, exponents and hexadecimal prefixes
@@ -190,11 +195,11 @@ TEST(ZaqAsciiDecoder, RealsAreWhatTheCLibraryScanReads)
     };
     for (const std::string word : words) {
         const std::string telegram = "07 Jan 26 14:03:27 B:4 X:" + word + " Y:1\r\n";
-        float scanned = 0.0f;
-        if (std::sscanf(telegram.c_str() + telegram.find("X:") + 2, "%f", &scanned) != 1)
-            scanned = 0.0f;
-        char column[64];
-        char logged[64];
+        double scanned = 0.0;
+        if (std::sscanf(telegram.c_str() + telegram.find("X:") + 2, "%lf", &scanned) != 1)
+            scanned = 0.0;
+        char column[400];
+        char logged[400];
         std::snprintf(column, sizeof column, "X:%7.1f", scanned);
         std::snprintf(logged, sizeof logged, "%3.1f", scanned);
 
@@ -223,6 +228,9 @@ TEST(ZaqAsciiDecoder, DateAndTimeScan)
         {"B:1 X:2.0\r\n", "Error in extracting 6 items from datetime, extracted 0", "00     00", "00:00:00",
          " 0     00,00:00:00"},
         {"    \r\n", "Error in extracting 6 items from datetime, extracted 0", "", "", ""},
+        // A comma or a quote in the month stays in the date's column.
+        {"07 J,n 26 14:03:27 B:1\r\n", "", "07 J,n 26", "14:03:27", "\" 7 J,n 26\",14:03:27,"},
+        {"07 \"a\" 26 14:03:27 B:1\r\n", "", "07 \"a\" 26", "14:03:27", "\" 7 \"\"a\"\" 26\",14:03:27,"},
     };
     for (const auto& c : cases) {
         CZaqAsciiDecoder decoder;
@@ -297,8 +305,9 @@ double ShownNumber(const CTelegramRecord& record, const std::string& interpretat
 }
 
 // The record's x, y and z are the numbers on the lines whose interpretation
-// names them: a ship's eastings, northings and depth in the grid; a
-// beacon's X and Y, which the telegram does not orient, and its depth.
+// names them, as they arrived: a ship's eastings, northings and depth in
+// the grid; a beacon's X and Y, which the telegram does not orient, and its
+// depth. An error status marks the fix as not good.
 TEST(ZaqAsciiRecord, PositionOfBeaconAndShipTelegrams)
 {
     struct CKind {
@@ -315,21 +324,24 @@ TEST(ZaqAsciiRecord, PositionOfBeaconAndShipTelegrams)
         const char* what;
         std::string telegram;
         const CKind& kind;
+        bool valid;
     } cases[] = {
-        {"beacon", "07 Jan 26 14:03:27 B: 12 X:104.6 Y:-37.3 D:310.4 P:1.2 R:-0.4 H:271.9 A:2.1 E:0\r\n", beacon},
-        {"beacon, tags in another order", "07 Jan 26 14:03:27 D: 12.5 Y:-3 X:7 B:4\r\n", beacon},
-        {"beacon with an error status", "07 Jan 26 14:03:27 B:3 X:1.5 Y:2.5 D:3.5 E:7\r\n", beacon},
-        {"ship", "08 Dec 26 23:59:59 B:0 X:456789.5 Y:6543210.5 D:5.1 P:-1.0 R:0.5 H:10.0 E:0\n\r", ship},
-        {"ship with a B tag holding no number", "08 Dec 26 23:59:59 B: X:-12.5 Y:0.5 D:-1.0\r\n", ship},
+        {"beacon", "07 Jan 26 14:03:27 B: 12 X:104.6 Y:-37.3 D:310.4 P:1.2 R:-0.4 H:271.9 A:2.1 E:0\r\n", beacon, true},
+        {"beacon, tags in another order", "07 Jan 26 14:03:27 D: 12.5 Y:-3 X:7 B:4\r\n", beacon, true},
+        {"beacon with an error status", "07 Jan 26 14:03:27 B:3 X:1.5 Y:2.5 D:3.5 E:7\r\n", beacon, false},
+        {"ship", "08 Dec 26 23:59:59 B:0 X:456789.7 Y:6543210.3 D:5.1 P:-1.0 R:0.5 H:10.0 E:0\n\r", ship, true},
+        {"ship with a B tag holding no number", "08 Dec 26 23:59:59 B: X:-12.5 Y:0.5 D:-1.0\r\n", ship, true},
+        {"ship with an error status", "08 Dec 26 23:59:59 B:0 X:456789.5 Y:6543210.5 D:5.1 E:-1\r\n", ship, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         const CTelegramRecord record = DecodedRecord<CZaqAsciiDecoder>(c.telegram);
         ASSERT_TRUE(record.position);
         EXPECT_EQ(record.position->frame, c.kind.frame);
-        EXPECT_NEAR(record.position->x, ShownNumber(record, c.kind.lines[0]), 1e-4);
-        EXPECT_NEAR(record.position->y, ShownNumber(record, c.kind.lines[1]), 1e-4);
-        EXPECT_NEAR(record.position->z, ShownNumber(record, c.kind.lines[2]), 1e-4);
+        EXPECT_EQ(record.position->x, ShownNumber(record, c.kind.lines[0]));
+        EXPECT_EQ(record.position->y, ShownNumber(record, c.kind.lines[1]));
+        EXPECT_EQ(record.position->z, ShownNumber(record, c.kind.lines[2]));
+        EXPECT_EQ(record.position->valid, c.valid);
         // A line of text carries neither a checksum nor a layout of fixed length.
         EXPECT_FALSE(record.checksumAgrees);
         EXPECT_FALSE(record.lengthAgrees);
@@ -349,7 +361,7 @@ TEST(ZaqAsciiRecord, NoPositionWithoutThreeReadableNumbers)
         {"D holds only a tag", "07 Jan 26 14:03:27 B:3 X:1.5 Y:2.5 D:\r\n", kStatusOk},
         {"X infinite", "07 Jan 26 14:03:27 B:3 X:inf Y:2.5 D:3.5\r\n", kStatusOk},
         {"Y not a number", "07 Jan 26 14:03:27 B:3 X:1.5 Y:nan D:3.5\r\n", kStatusOk},
-        {"D beyond the range of the number", "07 Jan 26 14:03:27 B:0 X:1.5 Y:2.5 D:-1e99\r\n", kStatusOk},
+        {"D beyond the range of the number", "07 Jan 26 14:03:27 B:0 X:1.5 Y:2.5 D:-1e999\r\n", kStatusOk},
         {"D after the first CR", "07 Jan 26 14:03:27 B:3 X:1.5 Y:2.5\rD:3.5\r\n", kStatusOk},
         {"no B tag", "07 Jan 26 14:03:27 X:1.5 Y:2.5 D:3.5\r\n", kStatusOk},
         {"failed telegram", "07 Jan 26 14:03:27 B:3 X:1.5 Y:2.5 D:3.5\r", kStatusBadData},

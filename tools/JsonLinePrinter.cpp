@@ -44,7 +44,11 @@ Json PositionOf(const CTelegramRecord& record)
     if (!record.position)
         return Json();
     const CTelegramPosition& position = *record.position;
-    return Json{{"frame", FrameName(position.frame)}, {"x", position.x}, {"y", position.y}, {"z", position.z}};
+    return Json{{"frame", FrameName(position.frame)},
+                {"x", position.x},
+                {"y", position.y},
+                {"z", position.z},
+                {"valid", position.valid}};
 }
 
 } // namespace

@@ -12,7 +12,8 @@
 //   number, bytes, status (the status word)
 //   index      {kind, text}, or null without an index
 //   fields     [{label, raw, text}], every field line of the report
-//   position   {frame, x, y, z} in metres, or null
+//   position   {frame, x, y, z, valid}: metres, and false in valid when
+//              the telegram marks the fix as not good; or null
 //   checks     {checksum, length}: true, false or null
 //   raw        the received bytes in hex
 //

@@ -318,8 +318,9 @@ TEST_F(DecodeCommand, JsonLinesParseWhateverBytesTheTextTelegramsHold)
 }
 
 // The position and the checks of the record reach the JSON line: an NMEA
-// beacon position oriented ship's head up (x starboard, y forward), and one
-// north up with north first (its X is north).
+// beacon position oriented ship's head up (x starboard, y forward), one
+// north up with north first (its X is north), and a bad fix, marked not
+// valid.
 TEST_F(DecodeCommand, JsonLineCarriesThePositionAndTheChecks)
 {
     auto sentence = [](const std::string& body) {
@@ -332,19 +333,39 @@ TEST_F(DecodeCommand, JsonLineCarriesThePositionAndTheChecks)
     };
     const std::string headUp = sentence("PSIMSSB,043502.60,B01,A,,C,H,M,38.00,-20.00,120.00,0.40,N,,");
     const std::string northUp = sentence("PSIMSSB,043502.60,B01,A,,C,N,M,38.00,-20.00,120.00,0.40,N,,");
+    const std::string badFix = sentence("PSIMSSB,043502.60,B01,V,,C,H,M,38.00,-20.00,120.00,0.40,N,,");
     std::string spoiled = headUp;
     spoiled[spoiled.size() - 4] ^= 1;  // a checksum that does not agree
     const CCliResult result = RunCli({"decode", "--type", "4", "--json", WriteTelegram("h", headUp),
-                                      WriteTelegram("n", northUp), WriteTelegram("s", spoiled)});
+                                      WriteTelegram("n", northUp), WriteTelegram("s", spoiled),
+                                      WriteTelegram("v", badFix)});
     if (result.status == 2)
         GTEST_SKIP() << "no NMEA decoder in this build";
     ASSERT_EQ(result.status, 0) << result.err;
     const std::vector<Json> lines = JsonLines(result.out);
-    ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[0].at("position"), Json::parse(R"({"frame":"vessel","x":38.0,"y":-20.0,"z":120.0})"));
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[0].at("position"),
+              Json::parse(R"({"frame":"vessel","x":38.0,"y":-20.0,"z":120.0,"valid":true})"));
     EXPECT_EQ(lines[0].at("checks"), Json::parse(R"({"checksum":true,"length":true})"));
-    EXPECT_EQ(lines[1].at("position"), Json::parse(R"({"frame":"north","x":-20.0,"y":38.0,"z":120.0})"));
+    EXPECT_EQ(lines[1].at("position"),
+              Json::parse(R"({"frame":"north","x":-20.0,"y":38.0,"z":120.0,"valid":true})"));
     EXPECT_EQ(lines[2].at("checks").at("checksum"), false) << lines[2].dump();
+    EXPECT_EQ(lines[3].at("position").at("valid"), false) << lines[3].dump();
+}
+
+// A ZAQ ship's UTM position comes out with the decimals that arrived, not
+// those of a float (6543210.5) nor binary noise.
+TEST_F(DecodeCommand, JsonLineCarriesTheDecimalsThatArrived)
+{
+    const CCliResult result =
+        RunCli({"decode", "--type", "2", "--json",
+                WriteTelegram("z", "08 Dec 26 23:59:59 B:0 X:456789.7 Y:6543210.3 D:45.4 E:0\r\n")});
+    if (result.status == 2)
+        GTEST_SKIP() << "no ZAQ ASCII decoder in this build";
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_NE(result.out.find(R"("position":{"frame":"grid","x":456789.7,"y":6543210.3,"z":45.4,"valid":true})"),
+              std::string::npos)
+        << result.out;
 }
 
 } // namespace

@@ -109,7 +109,7 @@ TEST(JsonLinePrinter, EveryKeyInItsOrderWithItsType)
     EXPECT_EQ(line["index"], Json::parse(R"({"kind":1,"text":"7"})"));
     EXPECT_EQ(line["fields"], Json::parse(R"([{"label":"SOT","raw":"02","text":"Start of telegram"},
                                               {"label":"X","raw":"1234","text":"12.34 m starboard"}])"));
-    EXPECT_EQ(line["position"], Json::parse(R"({"frame":"north","x":12.5,"y":-3.25,"z":101.0})"));
+    EXPECT_EQ(line["position"], Json::parse(R"({"frame":"north","x":12.5,"y":-3.25,"z":101.0,"valid":true})"));
     EXPECT_EQ(line["checks"], Json::parse(R"({"checksum":true,"length":false})"));
     EXPECT_EQ(line["raw"], "02AB000D");
 }

@@ -188,7 +188,7 @@ void CPositionPlotDlg::Refresh()
         CPlanTrack plan{IndexLabel(track.kind, track.text), TrackColour(track.colourSlot), {}};
         plan.fixes.reserve(static_cast<qsizetype>(track.fixes.size()));
         for (const CTrackFix& fix : track.fixes)
-            plan.fixes.append({QPointF(fix.x, fix.y), (now - fix.receiveTime) * 0.001 > timeout});
+            plan.fixes.append({QPointF(fix.x, fix.y), (now - fix.receiveTime) * 0.001 > timeout, !fix.valid});
         planTracks.append(std::move(plan));
         shownTracks.push_back(i);
     }

@@ -1,8 +1,9 @@
 #pragma once
 // The position plot: a plan of where the telegrams put each index, with a
 // trail of its latest fixes, fixes older than the position timeout faded,
-// and a readout of the depth and age of the index the user picks. Draws
-// the document's trails, so it shows what came before it was opened.
+// fixes their telegram marks as not good hollow, and a readout of the depth
+// and age of the index the user picks. Draws the document's trails, so it
+// shows what came before it was opened.
 #include <cstdint>
 #include <optional>
 #include <string>

@@ -12,7 +12,7 @@ bool CPositionTracks::Add(const CTelegramIndex& index, const CTelegramRecord& re
         return false;
     CPositionTrack& track = TrackFor(index.valid ? index.kind : -1, index.valid ? index.text : std::string(),
                                      position.frame);
-    track.fixes.push_back({position.x, position.y, position.z, index.receiveTime});
+    track.fixes.push_back({position.x, position.y, position.z, index.receiveTime, position.valid});
     while (track.fixes.size() > trailLength)
         track.fixes.pop_front();
     latestFrame = position.frame;

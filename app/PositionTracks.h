@@ -18,6 +18,7 @@ struct CTrackFix {
     double y = 0.0;
     double z = 0.0;  // depth, positive down
     double receiveTime = 0.0;  // clock milliseconds
+    bool valid = true;         // false: the telegram marked the fix as not good
 };
 
 struct CPositionTrack {

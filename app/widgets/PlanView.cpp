@@ -25,6 +25,10 @@ constexpr double kZoomPerNotch = 1.25;
 constexpr double kClipSlack = 16.0;
 constexpr double kLatestFixRadius = 5.0;
 constexpr double kFixDotSize = 3.0;
+// A hollow fix: the outline of a square this wide, and of the latest fix's
+// circle in a pen this wide.
+constexpr double kHollowDotSize = 4.0;
+constexpr double kHollowPenWidth = 1.5;
 
 // A grid or ring value in metres, with as many decimals as the step needs
 // and never "-0".
@@ -129,20 +133,30 @@ bool CPlanView::HasFixes() const
 
 std::optional<QRectF> CPlanView::FixBounds() const
 {
-    if (!HasFixes())
-        return std::nullopt;
+    const std::optional<QRectF> good = BoundsOf(false);
+    return good ? good : BoundsOf(true);
+}
+
+std::optional<QRectF> CPlanView::BoundsOf(bool withHollow) const
+{
     double left = INFINITY;
     double right = -INFINITY;
     double bottom = INFINITY;
     double top = -INFINITY;
+    bool any = false;
     for (const CPlanTrack& track : tracks) {
         for (const CPlanFix& fix : track.fixes) {
+            if (fix.hollow && !withHollow)
+                continue;
+            any = true;
             left = std::min(left, fix.metres.x());
             right = std::max(right, fix.metres.x());
             bottom = std::min(bottom, fix.metres.y());
             top = std::max(top, fix.metres.y());
         }
     }
+    if (!any)
+        return std::nullopt;
     return QRectF(left, bottom, right - left, top - bottom);
 }
 
@@ -328,9 +342,11 @@ void CPlanView::DrawTrack(QPainter& painter, const CPlanTrack& track) const
         return;
     const QRectF clip = ClipRect();
     const QRectF view(rect());
-    // A segment takes the fading of the newer fix it leads to.
+    // A segment takes the fading of the newer fix it leads to. Dots by
+    // fading, filled or hollow.
     QVector<QLineF> lines[2];
     QVector<QPointF> dots[2];
+    QVector<QRectF> hollowDots[2];
     QPointF previous = mapping.ToPixels(track.fixes.constFirst().metres);
     QPointF lastDot(-1e9, -1e9);
     for (qsizetype i = 0; i < track.fixes.size(); ++i) {
@@ -342,7 +358,11 @@ void CPlanView::DrawTrack(QPainter& painter, const CPlanTrack& track) const
         // latest fix has a mark of its own.
         const bool moved = std::abs(pixel.x() - lastDot.x()) >= 1.0 || std::abs(pixel.y() - lastDot.y()) >= 1.0;
         if (i + 1 < track.fixes.size() && view.contains(pixel) && moved) {
-            dots[fix.faded].append(pixel);
+            if (fix.hollow)
+                hollowDots[fix.faded].append(QRectF(pixel - QPointF(kHollowDotSize, kHollowDotSize) / 2.0,
+                                                    QSizeF(kHollowDotSize, kHollowDotSize)));
+            else
+                dots[fix.faded].append(pixel);
             lastDot = pixel;
         }
         previous = pixel;
@@ -355,14 +375,22 @@ void CPlanView::DrawTrack(QPainter& painter, const CPlanTrack& track) const
         painter.setRenderHint(QPainter::Antialiasing, false);
         painter.setPen(QPen(colour, kFixDotSize, Qt::SolidLine, Qt::SquareCap));
         painter.drawPoints(dots[faded]);
+        painter.setPen(QPen(colour, 1.0));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRects(hollowDots[faded]);
         painter.setRenderHint(QPainter::Antialiasing, true);
     }
     const CPlanFix& latest = track.fixes.constLast();
     const QPointF pixel = mapping.ToPixels(latest.metres);
     if (!clip.contains(pixel))
         return;
-    painter.setPen(QPen(FixColour(kMarkerInk, latest.faded), 1.0));
-    painter.setBrush(FixColour(track.colour, latest.faded));
+    if (latest.hollow) {
+        painter.setPen(QPen(FixColour(track.colour, latest.faded), kHollowPenWidth));
+        painter.setBrush(Qt::NoBrush);
+    } else {
+        painter.setPen(QPen(FixColour(kMarkerInk, latest.faded), 1.0));
+        painter.setBrush(FixColour(track.colour, latest.faded));
+    }
     painter.drawEllipse(pixel, kLatestFixRadius, kLatestFixRadius);
     painter.setBrush(Qt::NoBrush);
     painter.setPen(FixColour(track.colour.darker(140), latest.faded));

@@ -2,7 +2,8 @@
 // A plan of positions: for each track (one transponder, say) its trail of
 // fixes, oldest first, joined by a line, its latest fix marked and labelled.
 // Both axes have the same scale in metres. Fixes may be drawn faded (too old
-// to trust). Around a reference point the plan shows range rings, else a
+// to trust) and hollow (marked as not good); a fit leaves hollow fixes out
+// unless there are no others. Around a reference point the plan shows range rings, else a
 // grid, either labelled in metres. The wheel zooms about the mouse, dragging
 // pans, a click picks the track whose latest fix is under the mouse.
 #include <QColor>
@@ -20,6 +21,7 @@ class QPainter;
 struct CPlanFix {
     QPointF metres;
     bool faded = false;
+    bool hollow = false;
 };
 
 struct CPlanTrack {
@@ -60,9 +62,9 @@ public:
     // Shown while no track has a fix.
     void SetEmptyText(const QString& text);
 
-    // Shows every fix (and the origin, with the origin at the centre, when
-    // the plan is around it), and keeps doing so as tracks change until the
-    // user zooms or pans.
+    // Shows every fix that is not hollow (every fix when all are), and the
+    // origin, with the origin at the centre, when the plan is around it; and
+    // keeps doing so as tracks change until the user zooms or pans.
     void Fit();
     bool IsFollowing() const { return following; }
 
@@ -92,8 +94,9 @@ protected:
 
 private:
     bool HasFixes() const;
-    // The smallest area holding every fix; none without fixes.
+    // The smallest area holding the fixes a fit shows; none without fixes.
     std::optional<QRectF> FixBounds() const;
+    std::optional<QRectF> BoundsOf(bool withHollow) const;
     void FitNow();
     void DrawGrid(QPainter& painter, double step) const;
     void DrawRings(QPainter& painter, double step) const;

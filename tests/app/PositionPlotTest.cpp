@@ -42,6 +42,14 @@ QList<bool> Fading(const CPlanTrack& track)
     return faded;
 }
 
+QList<bool> Hollowness(const CPlanTrack& track)
+{
+    QList<bool> hollow;
+    for (const CPlanFix& fix : track.fixes)
+        hollow << fix.hollow;
+    return hollow;
+}
+
 } // namespace
 
 class CPositionPlotTest : public QObject {
@@ -264,6 +272,18 @@ private slots:
         QCOMPARE(document->PositionTimeout(), CTimingDiagnosticsDlg::kDefaultPositionTimeout);
         QTRY_COMPARE(Fading(View().Tracks()[0]), QList<bool>({true, false, false}));
         document->TimingWindow()->close();
+    }
+
+    void FixesTheirTelegramMarksNotGoodAreHollow()
+    {
+        CTelegramRecord bad = FixOf(CPositionFrame::North, 2, 0, 0);
+        bad.position->valid = false;
+        HandOver(*document, IndexOf(1, "B12", now), FixOf(CPositionFrame::North, 1, 0, 0));
+        HandOver(*document, IndexOf(1, "B12", now), bad);
+        HandOver(*document, IndexOf(1, "B12", now), FixOf(CPositionFrame::North, 3, 0, 0));
+        Open();
+        QCOMPARE(Hollowness(View().Tracks()[0]), QList<bool>({false, true, false}));
+        QCOMPARE(View().Tracks()[0].fixes[1].metres, QPointF(2, 0));
     }
 
     void TheTrailLengthIsSetInTheWindowAndKept()

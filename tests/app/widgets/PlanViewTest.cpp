@@ -185,6 +185,39 @@ private slots:
         QCOMPARE(CPlanView::FixColour(blue, false).alpha(), 255);
     }
 
+    void HollowFixesAreDrawnHollowAndLeftOutOfAFit()
+    {
+        CPlanView view;
+        view.resize(200, 200);
+        const QColor blue(0, 0, 200);
+        // Off the grid lines, which lie 50 m apart through the origin.
+        view.SetTracks({Track("1:good", blue, {{QPointF(-20, 10)}}), Track("1:bad", blue, {{QPointF(20, 10), false, true}})});
+        view.show();  // shown, a picture of it no longer fits the good fix alone
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        view.Mapping().SetCentre(QPointF(0, 0));
+        view.Mapping().SetPixelsPerMetre(2.0);
+        const QImage image = view.grab().toImage();
+        const QPoint good = view.Mapping().ToPixels(QPointF(-20, 10)).toPoint();
+        const QPoint bad = view.Mapping().ToPixels(QPointF(20, 10)).toPoint();
+        QCOMPARE(image.pixelColor(good), blue);
+        // Paper inside the hollow mark, the track's colour on its ring.
+        QCOMPARE(image.pixelColor(bad), image.pixelColor(bad + QPoint(0, 30)));
+        const QColor ring = image.pixelColor(bad + QPoint(5, 0));
+        QVERIFY2(ring.blue() > ring.red() + 60 && ring.blue() > ring.green() + 60, qPrintable(ring.name()));
+
+        // A fit shows the good fixes; hollow ones only when there are no others.
+        view.SetTracks({Track("1:a", Qt::red, {{QPointF(100, 200)}, {QPointF(5000, -5000), false, true},
+                                                 {QPointF(300, 250)}})});
+        view.Fit();
+        QVERIFY(Near(view.Mapping().Centre(), QPointF(200, 225)));
+        view.SetTracks({Track("1:a", Qt::red, {{QPointF(100, 200), false, true}, {QPointF(300, 250), false, true}})});
+        view.Fit();
+        QVERIFY(Near(view.Mapping().Centre(), QPointF(200, 225)));
+        view.SetTracks({Track("1:a", Qt::red, {{QPointF(1000, 2000), false, true}, {QPointF(3000, 2500), false, true}})});
+        view.Fit();
+        QVERIFY(Near(view.Mapping().Centre(), QPointF(2000, 2250)));
+    }
+
     void FollowsTheFixesUntilTheUserMovesThePlan()
     {
         CPlanView view;

@@ -49,6 +49,9 @@ void CTerminalReceiver::PrintWith(std::unique_ptr<CTelegramPrinter> telegramPrin
 void CTerminalReceiver::OnTelegramDecoded(const CReportBuilder& report, const std::string& raw,
                                           const CTelegramIndex& index, const CTelegramRecord& record)
 {
+    // The run ends with the reason logging stopped: nothing comes after it.
+    if (logWriteFailed)
+        return;
     const std::uint64_t number = ++handedOver;
     // Telegrams the reader hands over after the last wanted one are not shown.
     if (limit != 0 && number > limit)
@@ -82,6 +85,9 @@ void CTerminalReceiver::OnLogWriteError(const std::string& reason)
 {
     logWriteFailed = true;
     Tell("vantrel-cli monitor: writing the log failed: " + reason + "; logging stopped\n");
+    // A monitor is run to keep the log: without it, it stops, and a
+    // service manager sees the failure.
+    stop.Wake();
 }
 
 void CTerminalReceiver::Tell(std::string line)

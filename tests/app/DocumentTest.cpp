@@ -430,7 +430,9 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(VisibleMessage("documentMessage") != nullptr, kWait);
         QTRY_VERIFY_WITH_TIMEOUT(!Controller().IsLogging(), kWait);
         QTRY_VERIFY_WITH_TIMEOUT(!Checked(CMainFrame::kLogData), kWait);
+        QSignalSpy delivered(document.get(), &CVantrelDoc::telegramDelivered);
         QTest::qWait(1000);  // further telegrams bring no further messages
+        QVERIFY(delivered.count() >= 3);  // but are shown, ten a second
         int messages = 0;
         for (QWidget* widget : QApplication::topLevelWidgets())
             messages += widget->isVisible() && widget->objectName() == "documentMessage";

@@ -77,7 +77,10 @@ std::string CTerminalReceiver::GapText(std::uint64_t n)
 void CTerminalReceiver::ShowStatistics()
 {
     // After every report the terminal took, and never left out.
-    reports.Offer(statistics->Table(CTickwarden::GetPCMilliSecs(), '\t'), CTerminalWriter::WhenFull::Wait);
+    std::string table = statistics->Table(CTickwarden::GetPCMilliSecs(), '\t');
+    if (const std::uint64_t dropped = statistics->DroppedBySystem(); dropped > 0)
+        table += "dropped by the system\t" + std::to_string(dropped) + "\n";
+    reports.Offer(std::move(table), CTerminalWriter::WhenFull::Wait);
     WaitUntilShown(reports, kReportsAfterSignal);
 }
 
@@ -88,6 +91,17 @@ void CTerminalReceiver::OnLogWriteError(const std::string& reason)
     // A monitor is run to keep the log: without it, it stops, and a
     // service manager sees the failure.
     stop.Wake();
+}
+
+void CTerminalReceiver::OnDroppedBySystem(std::uint64_t count)
+{
+    if (statistics)
+        statistics->AddDroppedBySystem(count);
+    if (dropsTold)
+        return;
+    dropsTold = true;
+    Tell("vantrel-cli monitor: the system dropped " + std::to_string(count) + " datagram" + (count == 1 ? "" : "s") +
+         " of the line: they came faster than they were read\n");
 }
 
 void CTerminalReceiver::Tell(std::string line)

@@ -40,6 +40,8 @@ public:
                            const CTelegramIndex& index, const CTelegramRecord& record) override;
     // Logging failed: the run ends at once, and no telegram is shown after the reason.
     void OnLogWriteError(const std::string& reason) override;
+    // Told once on standard error; the statistics count every one.
+    void OnDroppedBySystem(std::uint64_t count) override;
 
     bool HadLogWriteError() const { return logWriteFailed; }
 
@@ -71,6 +73,7 @@ private:
     CStopSignal& stop;
     std::atomic<std::uint64_t> handedOver{0};
     std::atomic<bool> logWriteFailed{false};
+    bool dropsTold = false;  // on the reader thread only
     std::atomic<int> reportWriteError{0};
     CTerminalWriter messages;
     CTerminalWriter reports;

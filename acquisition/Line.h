@@ -1,6 +1,7 @@
 #pragma once
 #include <chrono>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -57,6 +58,16 @@ public:
     // datagram is then cut after every line end; a byte stream is framed by
     // silence whatever the format, and ignores this.
     virtual void SetLineBasedFormat(bool lineBased) { (void)lineBased; }
+
+    // Whether another telegram can be read at once: a datagram that came
+    // while the last one was handled. The reader then reads it before it
+    // pauses; a byte stream says false, its next read gathers what waits.
+    virtual bool IsTelegramWaiting() { return false; }
+
+    // Datagrams the system dropped since the line was opened, because they
+    // came faster than they were read and its receive buffer was full; 0
+    // for a line that loses nothing this way.
+    virtual std::uint64_t DroppedBySystem() const { return 0; }
 
     // The device path or URL last opened, or tried, as the user is told it.
     virtual std::string Name() const = 0;

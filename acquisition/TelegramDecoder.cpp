@@ -199,6 +199,7 @@ void CTelegramDecoder::SetCommSettings(const std::string& portName, const std::s
     if (reopen) {
         line->Close();
         ClearPortFault();
+        droppedBySystem = 0;
         nextOpening = {};  // other settings are tried at once
     } else if (line->IsOpen()) {
         line->SetTimeouts(ReadTimeouts());  // the next read waits the new timeout
@@ -321,23 +322,32 @@ void CTelegramDecoder::ReaderLoop()
         CTelegramIndex index;
         CTelegramRecord record;
         bool telegram = false;
+        bool moreWaiting = false;
+        std::uint64_t newDrops = 0;
         std::string logError;
         {
             std::lock_guard<std::recursive_timed_mutex> lock(mutex);
             telegram = ReceiveAndDecode(report, raw, index, record);
             logError = TakeLogWriteError();
+            newDrops = TakeNewDrops();
+            moreWaiting = !raw.empty() && line->IsTelegramWaiting();
         }
         // Told even in the last pass, as the controller ends.
         TellLogFailure(logError);
+        if (receiver && newDrops > 0)
+            receiver->OnDroppedBySystem(newDrops);
         if (!stopRequested) {
             if (receiver && telegram && !paused)
                 receiver->OnTelegramDecoded(report, raw, index, record);
             // After bytes, read again almost at once: the read itself took the
             // 60 ms of silence, and a telegram arriving during a long pause
             // would be picked up late and run into the next one. The short
-            // pause still lets the settings pane and the commands take the
-            // lock between two telegrams.
-            WaitUnlessStopping(raw.empty() ? kPassPause : kTelegramYield);
+            // pause lets the settings pane take the lock between two
+            // telegrams. Datagrams already waiting are read first, with no
+            // pause: a burst would overflow the socket's queue meanwhile. The
+            // commands still get in, as a pass gives way to a waiting user.
+            if (!moreWaiting)
+                WaitUnlessStopping(raw.empty() ? kPassPause : kTelegramYield);
         }
     } while (!stopRequested);
     threadRunning = false;
@@ -382,6 +392,17 @@ void CTelegramDecoder::DecodeGuarded(CReportBuilder& report, const std::string& 
     record = decoder->TakeRecord();
 }
 
+std::uint64_t CTelegramDecoder::TakeNewDrops()
+{
+    const std::uint64_t seen = line->DroppedBySystem();
+    if (seen <= lineDropsSeen)
+        return 0;
+    const std::uint64_t fresh = seen - lineDropsSeen;
+    lineDropsSeen = seen;
+    droppedBySystem += fresh;
+    return fresh;
+}
+
 std::string CTelegramDecoder::TakeLogWriteError()
 {
     if (logging && decoder && decoder->HasLogWriteError())
@@ -403,6 +424,7 @@ void CTelegramDecoder::OpenPort()
     // hold them up.
     if (userWaiting > 0)
         return;
+    lineDropsSeen = 0;  // a line opened counts afresh
     try {
         line->Open(address, frame);
         if (!line->IsOpen())

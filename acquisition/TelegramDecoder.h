@@ -3,6 +3,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -84,6 +85,9 @@ public:
     // was lost ("" while the line is read).
     std::string GetPortError() const;
     CPortFault GetPortFault() const;
+    // Datagrams the system dropped on the line since its port was chosen,
+    // because they came faster than they were read; from any thread.
+    std::uint64_t GetDroppedBySystem() const { return droppedBySystem; }
 
 private:
     void ReaderLoop();
@@ -105,6 +109,8 @@ private:
     bool ReadTelegram(std::string& raw, double& receiveTime);
     // Why logging had to stop since the last pass ("" when it did not).
     std::string TakeLogWriteError();
+    // The datagrams the system dropped since the last pass.
+    std::uint64_t TakeNewDrops();
     // Closes the logs; returns why writing, syncing or closing them failed
     // since they were opened ("" when nothing did).
     std::string StopLogging();
@@ -159,6 +165,8 @@ private:
 
     mutable std::mutex portFaultGuard;
     CPortFault portFault;
+    std::uint64_t lineDropsSeen = 0;  // of the line's own count, since it was opened
+    std::atomic<std::uint64_t> droppedBySystem{0};
 
     unsigned char rxBuffer[kRxBufferSize] = {};
     std::thread reader;

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <string>
 
 #include "decoders/TelegramIndex.h"
@@ -24,4 +25,11 @@ public:
     // (switching logging off or on anew, changing the type, destroying the
     // controller), without the controller's lock held.
     virtual void OnLogWriteError(const std::string& reason) { (void)reason; }
+
+    // Called on the reader thread, without the controller's lock held and
+    // before the telegram read with it, when the system dropped datagrams of
+    // a network line that came faster than they were read (its receive
+    // buffer was full): count is how many since the last call. Told whether
+    // or not the display is paused.
+    virtual void OnDroppedBySystem(std::uint64_t count) { (void)count; }
 };

@@ -59,10 +59,16 @@ public:
     // separator (tab or comma); intervals and ages in seconds at clock time now.
     std::string Table(double now, char separator) const;
 
+    // Datagrams the system dropped on the line before they could be read:
+    // a figure of the line, apart from the rows.
+    void AddDroppedBySystem(std::uint64_t count) { droppedBySystem += count; }
+    std::uint64_t DroppedBySystem() const { return droppedBySystem; }
+
 private:
     static void Count(CStatisticsRow& row, double receiveTime, const CTelegramRecord& record);
 
     std::map<std::pair<int, std::string>, CStatisticsRow> indexes;
     CStatisticsRow withoutIndex{CStatisticsRow::Kind::NoIndex};
     CStatisticsRow total{CStatisticsRow::Kind::Total};
+    std::uint64_t droppedBySystem = 0;
 };

@@ -5,6 +5,7 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/uio.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -15,6 +16,8 @@
 namespace {
 
 constexpr std::size_t kLargestDatagram = 65536;
+// A burst of thousands of telegrams waits here while the reader catches up.
+constexpr int kReceiveBufferBytes = 4 << 20;
 
 // The first line of text, with its line end (LF, CR LF, or LF CR as some
 // senders write it), or all of it when it has none.
@@ -41,6 +44,8 @@ void CUdpLine::Open(const CLineAddress& address, const CSerialFrame&)
 {
     BeginOpen(address);
     pendingFrom = pendingTo = 0;
+    systemDropCount = 0;
+    droppedBySystem = 0;
     senders.clear();
     // No address: every IPv4 interface.
     const int family = address.host.empty() ? AF_INET : AF_UNSPEC;
@@ -84,8 +89,21 @@ void CUdpLine::Bind(const CSocketAddress& local)
     // Other programs on this computer may listen to the same group.
     if (local.IsMulticast() && ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) != 0)
         Fail(errno);
+    PrepareReceiveQueue();
     if (::bind(fd, local.Get(), local.length) != 0)
         Fail(errno);
+}
+
+void CUdpLine::PrepareReceiveQueue()
+{
+    // Beyond the system's limit for users (net.core.rmem_max) where allowed,
+    // else as far as that limit. Neither is needed to read the line: a
+    // smaller queue only fills sooner, and what it drops is counted.
+    const int size = kReceiveBufferBytes;
+    if (::setsockopt(fd, SOL_SOCKET, SO_RCVBUFFORCE, &size, sizeof size) != 0)
+        ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &size, sizeof size);
+    const int on = 1;
+    ::setsockopt(fd, SOL_SOCKET, SO_RXQ_OVFL, &on, sizeof on);
 }
 
 unsigned CUdpLine::InterfaceIndex(const std::string& name)
@@ -147,9 +165,16 @@ CLineRead CUdpLine::Read(unsigned char* buffer, std::size_t count)
 bool CUdpLine::ReceiveDatagram()
 {
     sockaddr_storage sender{};
-    socklen_t senderLength = sizeof sender;
-    const ssize_t got = ::recvfrom(fd, datagram.data(), datagram.size(), MSG_DONTWAIT,
-                                   reinterpret_cast<sockaddr*>(&sender), &senderLength);
+    iovec bytes{datagram.data(), datagram.size()};
+    alignas(cmsghdr) unsigned char control[CMSG_SPACE(sizeof(std::uint32_t))];
+    msghdr message{};
+    message.msg_name = &sender;
+    message.msg_namelen = sizeof sender;
+    message.msg_iov = &bytes;
+    message.msg_iovlen = 1;
+    message.msg_control = control;
+    message.msg_controllen = sizeof control;
+    const ssize_t got = ::recvmsg(fd, &message, MSG_DONTWAIT);
     if (got < 0) {
         if (errno == EAGAIN || errno == EWOULDBLOCK)
             return false;
@@ -158,6 +183,7 @@ bool CUdpLine::ReceiveDatagram()
         Fail(errno);
     }
     const double now = CTickwarden::GetPCMilliSecs();
+    NoteDrops(message);
     const bool wanted = senders.empty() || std::any_of(senders.begin(), senders.end(), [&](const CSocketAddress& host) {
                             return host.SameHost(sender);
                         });
@@ -168,6 +194,29 @@ bool CUdpLine::ReceiveDatagram()
         pendingTo = static_cast<std::size_t>(got);
     }
     return true;
+}
+
+void CUdpLine::NoteDrops(msghdr& message)
+{
+    for (cmsghdr* item = CMSG_FIRSTHDR(&message); item != nullptr; item = CMSG_NXTHDR(&message, item)) {
+        if (item->cmsg_level != SOL_SOCKET || item->cmsg_type != SO_RXQ_OVFL ||
+            item->cmsg_len < CMSG_LEN(sizeof(std::uint32_t)))
+            continue;
+        std::uint32_t count = 0;
+        std::memcpy(&count, CMSG_DATA(item), sizeof count);
+        droppedBySystem += static_cast<std::uint32_t>(count - systemDropCount);
+        systemDropCount = count;
+    }
+}
+
+bool CUdpLine::IsTelegramWaiting()
+{
+    if (pendingFrom != pendingTo)
+        return true;
+    if (fd < 0)
+        return false;
+    pollfd watched{fd, POLLIN, 0};
+    return ::poll(&watched, 1, 0) > 0 && (watched.revents & POLLIN) != 0;
 }
 
 CUdpLine::Wait CUdpLine::WaitForDatagram(Clock::time_point deadline, bool hasDeadline)

@@ -5,6 +5,8 @@
 
 #include "acquisition/SocketLine.h"
 
+struct msghdr;
+
 // Telegrams as UDP datagrams: one datagram is one telegram, handed on as it
 // arrives (no silence to wait for) and stamped on arrival. A datagram of
 // more bytes than a read asks for is handed on in pieces of that size, as a
@@ -12,7 +14,9 @@
 // every line of a datagram is a telegram of its own, with its line end (a
 // last piece without one too). The pieces still waiting from a datagram are
 // handed on by the next reads at once. No datagram within the total timeout
-// is an empty read, as on a silent serial line.
+// is an empty read, as on a silent serial line. The socket holds a few MiB
+// of datagrams, so that a burst waits for the reader rather than being
+// dropped; what the system drops all the same is counted.
 class CUdpLine : public CSocketLine {
 public:
     CLineAddress::Kind Kind() const override { return CLineAddress::Kind::Udp; }
@@ -21,6 +25,8 @@ public:
     void Open(const CLineAddress& address, const CSerialFrame& frame) override;
     CLineRead Read(unsigned char* buffer, std::size_t count) override;
     void SetLineBasedFormat(bool on) override { lineBased = on; }
+    bool IsTelegramWaiting() override;
+    std::uint64_t DroppedBySystem() const override { return droppedBySystem; }
 
 private:
     enum class Wait { Datagram, Deadline, Interrupted };
@@ -30,10 +36,14 @@ private:
     // wait for its addresses was interrupted.
     bool FindSenders(const std::string& from, int family);
     void Bind(const CSocketAddress& local);
+    // Room for a burst, and the system's count of the datagrams it dropped.
+    void PrepareReceiveQueue();
     void JoinGroup(const CSocketAddress& group, const std::string& joinInterface);
     unsigned InterfaceIndex(const std::string& name);
     // True when it took a datagram, or dropped one, and should look again.
     bool ReceiveDatagram();
+    // The system's running count of dropped datagrams, as a datagram carries it.
+    void NoteDrops(msghdr& message);
     Wait WaitForDatagram(Clock::time_point deadline, bool hasDeadline);
     std::size_t TakePiece(unsigned char* buffer, std::size_t count);
 
@@ -43,4 +53,6 @@ private:
     double arrival = 0.0;                 // when it came, in Tickwarden milliseconds
     std::vector<CSocketAddress> senders;  // from=: the only hosts read; empty for any
     bool lineBased = false;
+    std::uint32_t systemDropCount = 0;    // the system's count as last seen (it wraps)
+    std::uint64_t droppedBySystem = 0;
 };

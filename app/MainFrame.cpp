@@ -288,13 +288,19 @@ void CMainFrame::UpdatePortPane()
         portTextStale = true;
     }
     const CPortFault fault = controller->GetPortFault();
-    if (!portTextStale && fault.reason == shownPortError && fault.lost == shownLineLost)
+    const std::uint64_t drops = controller->GetDroppedBySystem();
+    if (!portTextStale && fault.reason == shownPortError && fault.lost == shownLineLost && drops == shownDrops)
         return;
     portTextStale = false;
     shownPortError = fault.reason;
     shownLineLost = fault.lost;
+    shownDrops = drops;
     if (fault.reason.empty()) {
-        statusPanes->SetPaneText(kPortPane, PortSettingsText(knownPortName, knownConfigString, knownNetworkUrl));
+        QString text = PortSettingsText(knownPortName, knownConfigString, knownNetworkUrl);
+        // Datagrams that came faster than they were read.
+        if (drops > 0)
+            text += QString(" (%1 dropped by the system)").arg(drops);
+        statusPanes->SetPaneText(kPortPane, text);
         return;
     }
     // The port cannot be opened, or its line was lost: say which and why,

@@ -2,6 +2,7 @@
 #include <QMainWindow>
 #include <QMap>
 #include <QPointer>
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -100,4 +101,5 @@ private:
     std::string knownNetworkUrl;  // the URL the port maps to, "" for a serial port
     std::string shownPortError;
     bool shownLineLost = false;
+    std::uint64_t shownDrops = 0;
 };

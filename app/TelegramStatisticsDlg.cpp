@@ -115,6 +115,10 @@ void CTelegramStatisticsDlg::BuildControls()
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(sinceLabel);
     layout->addWidget(table, 1);
+    droppedLabel = new QLabel(this);
+    droppedLabel->setObjectName(QStringLiteral("droppedLabel"));
+    droppedLabel->hide();
+    layout->addWidget(droppedLabel);
     layout->addLayout(ButtonRow({resetButton, copyButton, saveButton}));
     resize(860, 320);
 
@@ -130,6 +134,9 @@ void CTelegramStatisticsDlg::Refresh()
         return;
     sinceLabel->setText(QStringLiteral("Telegrams handed to the window since %1")
                             .arg(document->StatisticsSince().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))));
+    const std::uint64_t dropped = document->Statistics().DroppedBySystem();
+    droppedLabel->setVisible(dropped > 0);
+    droppedLabel->setText(QStringLiteral("Datagrams dropped by the system: %1").arg(dropped));
     const std::vector<CStatisticsRow> rows = document->Statistics().Rows();
     const double now = Now();
     table->setRowCount(static_cast<int>(rows.size()));

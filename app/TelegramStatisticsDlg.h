@@ -35,6 +35,7 @@ private:
     void OnSaveAs();
 
     QLabel* sinceLabel = nullptr;
+    QLabel* droppedLabel = nullptr;  // datagrams of a network line the system dropped, when there were any
     QTableWidget* table = nullptr;
     std::array<qsizetype, kColumnCount> widestText{};  // the longest text each column has shown
 };

@@ -255,6 +255,11 @@ void CVantrelDoc::OnLogWriteError(const std::string& reason)
     QMetaObject::invokeMethod(this, [this, text] { ReportLogWriteError(text); }, Qt::QueuedConnection);
 }
 
+void CVantrelDoc::OnDroppedBySystem(std::uint64_t count)
+{
+    QMetaObject::invokeMethod(this, [this, count] { statistics.AddDroppedBySystem(count); }, Qt::QueuedConnection);
+}
+
 void CVantrelDoc::ReportLogWriteError(const QString& reason)
 {
     // The controller has already switched logging off.

@@ -130,6 +130,8 @@ public:
     void OnTelegramDecoded(const CReportBuilder& report, const std::string& raw,
                            const CTelegramIndex& index, const CTelegramRecord& record) override;
     void OnLogWriteError(const std::string& reason) override;
+    // Counted in the statistics, on the user-interface thread.
+    void OnDroppedBySystem(std::uint64_t count) override;
 
 signals:
     void filterChanged();

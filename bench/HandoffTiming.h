@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <cstdio>
 #include <functional>
 #include <mutex>
@@ -62,6 +63,12 @@ public:
         changed.notify_all();
     }
 
+    void OnDroppedBySystem(std::uint64_t count) override
+    {
+        std::lock_guard<std::mutex> lock(guard);
+        dropped += count;
+    }
+
     bool WaitFor(std::size_t count)
     {
         std::unique_lock<std::mutex> lock(guard);
@@ -72,6 +79,7 @@ public:
     std::condition_variable changed;
     std::vector<Clock::time_point> arrivals;
     std::vector<double> readerCpu;
+    std::uint64_t dropped = 0;  // datagrams the system dropped before the reader took them
 };
 
 // The controller reading the line mapped to the bench's port, HPR 418F
@@ -138,6 +146,50 @@ public:
         std::printf("reader thread at %d telegrams per second: %zu telegrams in %.1f s\n", kCpuRate,
                     last - first + 1, seconds);
         std::printf("  CPU %.1f us per telegram (%.3f %% of one core)\n", perTelegramUs, cpu / seconds * 100.0);
+    }
+
+    // count telegrams sent rate per second (0: back to back, as fast as the
+    // sender goes): prints how many were handed off and how many the system
+    // dropped, and how long after the last send the last hand-off came.
+    // False when any was lost.
+    bool MeasureDelivery(const char* what, const SendTelegram& send, int rate, int count)
+    {
+        const std::size_t first = Arrivals();
+        const std::uint64_t droppedBefore = Dropped();
+        std::vector<std::string> telegrams;
+        for (int i = 0; i < count; ++i)
+            telegrams.push_back(generator->Next());
+        const auto start = Clock::now();
+        for (int i = 0; i < count; ++i) {
+            if (rate > 0)
+                std::this_thread::sleep_until(start + std::chrono::microseconds(1000000LL * i / rate));
+            send(telegrams[static_cast<std::size_t>(i)]);
+        }
+        const auto lastSent = Clock::now();
+        const std::size_t wanted = first + static_cast<std::size_t>(count);
+        // Waits while telegrams still come.
+        for (std::size_t seen = Arrivals(); !receiver.WaitFor(wanted) && Arrivals() > seen;)
+            seen = Arrivals();
+        std::lock_guard<std::mutex> lock(receiver.guard);
+        const std::size_t handedOff = receiver.arrivals.size() - first;
+        const double sendingSeconds = std::chrono::duration<double>(lastSent - start).count();
+        std::printf("%s: %d sent in %.2f s (%.0f per second)\n", what, count, sendingSeconds,
+                    sendingSeconds > 0 ? count / sendingSeconds : 0.0);
+        std::printf("  handed off %zu, lost %zu, dropped by the system %llu\n", handedOff,
+                    static_cast<std::size_t>(count) - std::min(handedOff, static_cast<std::size_t>(count)),
+                    static_cast<unsigned long long>(receiver.dropped - droppedBefore));
+        if (handedOff > 0) {
+            const double lagMs =
+                std::chrono::duration<double, std::milli>(receiver.arrivals.back() - lastSent).count();
+            std::printf("  last hand-off %.1f ms after the last send\n", lagMs);
+        }
+        return handedOff == static_cast<std::size_t>(count);
+    }
+
+    std::uint64_t Dropped()
+    {
+        std::lock_guard<std::mutex> lock(receiver.guard);
+        return receiver.dropped;
     }
 
     std::size_t Arrivals()

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 
 namespace {
@@ -38,6 +39,21 @@ bool Empty(CLogFileState& state)
     state.opened = false;
     state.error = failure.message();
     return false;
+}
+
+// Whether a file ends within a line: the disk filled, or the program
+// ended, as a row was written. A device or a pipe has no end to read.
+bool EndsWithinALine(const std::string& path)
+{
+    std::error_code ignored;
+    if (!fs::is_regular_file(path, ignored))
+        return false;
+    std::ifstream file(path, std::ios::binary | std::ios::ate);
+    if (!file || file.tellg() <= 0)
+        return false;
+    file.seekg(-1, std::ios::end);
+    char last = '\n';
+    return file.get(last) && last != '\n';
 }
 
 // Closes a log that is not kept; removes it when this attempt created it.
@@ -99,6 +115,12 @@ CLogOpenResult CLogFiles::Open(const std::string& csvPath, Mode mode)
     raw = newRaw;
     if (diskSyncer)
         StartSyncing();
+    // What is appended begins on a line of its own; the cut row stays as it
+    // was. A failure to write it is remembered as any other.
+    if (mode == Mode::Continue && EndsWithinALine(result.csv.path)) {
+        WriteCsv("\n");
+        FlushFile(csv);
+    }
     return result;
 }
 

@@ -62,7 +62,8 @@ public:
     // Closes what is open, then opens both files for appending, creating
     // them where missing. Only when both are open does Restart empty them;
     // when either cannot be opened, both files stay as they were (a file
-    // this attempt created is removed again). Forgets an earlier failure.
+    // this attempt created is removed again). Continue ends a CSV log whose
+    // last row was cut off with a line end first. Forgets an earlier failure.
     CLogOpenResult Open(const std::string& csvPath, Mode mode);
     void Close();
     bool IsOpen() const { return csv != nullptr; }

@@ -64,8 +64,9 @@ const char* const kUsageTemplate =
     "                 reads without an index ('none') and the total; not with\n"
     "                 --json, whose lines must all be JSON\n"
     "\n"
-    "Exit status: 0 stopped; 1 a log could not be created, written or closed,\n"
-    "or the reports could not be written; 2 bad usage, or --demo could not start.\n";
+    "Exit status: 0 stopped; 1 a log could not be created, written or closed\n"
+    "(a log that fails ends the run at once), or the reports could not be\n"
+    "written; 2 bad usage, a type without a decoder, or --demo could not start.\n";
 
 const char* Usage()
 {
@@ -196,9 +197,26 @@ private:
     CPortFault told;
 };
 
+// False, having said so, when the type of this run has no decoder: every
+// read would only be shown as timed out.
+bool TypeHasDecoder(const MonitorOptions& options, CSettingsStore& userStore)
+{
+    const int code = options.typeCode.value_or(StoredTelegramType(userStore));
+    if (CFormatTable::Find(code))
+        return true;
+    if (options.typeCode)
+        std::fprintf(stderr, "vantrel-cli monitor: telegram type %d has no decoder\n", code);
+    else
+        std::fprintf(stderr, "vantrel-cli monitor: the stored telegram type %d has no decoder; choose one with --type\n",
+                     code);
+    return false;
+}
+
 int Monitor(const MonitorOptions& options, CSettingsStore& userStore, CStopSignal& stop,
             CTerminalReceiver& receiver)
 {
+    if (!TypeHasDecoder(options, userStore))
+        return 2;
     std::unique_ptr<CDemoLine> demo;
     if (options.demo) {
         try {

@@ -49,6 +49,9 @@ void CTerminalReceiver::PrintWith(std::unique_ptr<CTelegramPrinter> telegramPrin
 void CTerminalReceiver::OnTelegramDecoded(const CReportBuilder& report, const std::string& raw,
                                           const CTelegramIndex& index, const CTelegramRecord& record)
 {
+    // The run ends with the reason logging stopped: nothing comes after it.
+    if (logWriteFailed)
+        return;
     const std::uint64_t number = ++handedOver;
     // Telegrams the reader hands over after the last wanted one are not shown.
     if (limit != 0 && number > limit)
@@ -74,7 +77,10 @@ std::string CTerminalReceiver::GapText(std::uint64_t n)
 void CTerminalReceiver::ShowStatistics()
 {
     // After every report the terminal took, and never left out.
-    reports.Offer(statistics->Table(CTickwarden::GetPCMilliSecs(), '\t'), CTerminalWriter::WhenFull::Wait);
+    std::string table = statistics->Table(CTickwarden::GetPCMilliSecs(), '\t');
+    if (const std::uint64_t dropped = statistics->DroppedBySystem(); dropped > 0)
+        table += "dropped by the system\t" + std::to_string(dropped) + "\n";
+    reports.Offer(std::move(table), CTerminalWriter::WhenFull::Wait);
     WaitUntilShown(reports, kReportsAfterSignal);
 }
 
@@ -82,6 +88,20 @@ void CTerminalReceiver::OnLogWriteError(const std::string& reason)
 {
     logWriteFailed = true;
     Tell("vantrel-cli monitor: writing the log failed: " + reason + "; logging stopped\n");
+    // A monitor is run to keep the log: without it, it stops, and a
+    // service manager sees the failure.
+    stop.Wake();
+}
+
+void CTerminalReceiver::OnDroppedBySystem(std::uint64_t count)
+{
+    if (statistics)
+        statistics->AddDroppedBySystem(count);
+    if (dropsTold)
+        return;
+    dropsTold = true;
+    Tell("vantrel-cli monitor: the system dropped " + std::to_string(count) + " datagram" + (count == 1 ? "" : "s") +
+         " of the line: they came faster than they were read\n");
 }
 
 void CTerminalReceiver::Tell(std::string line)

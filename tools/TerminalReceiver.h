@@ -20,8 +20,8 @@ class CStopSignal;
 // reads) never holds up reception or logging. Reports it cannot take are
 // left out of the terminal only, and a line in their place says how many.
 // Asks the main thread to stop once the wanted number of telegrams has
-// been handed over (shown or left out), or when the reader of the output
-// has gone.
+// been handed over (shown or left out), when the reader of the output
+// has gone, or when logging failed.
 //
 // Construct it after CStopSignal and before the controller; it must outlive
 // the controller.
@@ -38,7 +38,10 @@ public:
 
     void OnTelegramDecoded(const CReportBuilder& report, const std::string& raw,
                            const CTelegramIndex& index, const CTelegramRecord& record) override;
+    // Logging failed: the run ends at once, and no telegram is shown after the reason.
     void OnLogWriteError(const std::string& reason) override;
+    // Told once on standard error; the statistics count every one.
+    void OnDroppedBySystem(std::uint64_t count) override;
 
     bool HadLogWriteError() const { return logWriteFailed; }
 
@@ -70,6 +73,7 @@ private:
     CStopSignal& stop;
     std::atomic<std::uint64_t> handedOver{0};
     std::atomic<bool> logWriteFailed{false};
+    bool dropsTold = false;  // on the reader thread only
     std::atomic<int> reportWriteError{0};
     CTerminalWriter messages;
     CTerminalWriter reports;

@@ -1,9 +1,10 @@
 // The controller on network lines over the loopback interface: every format
-// as UDP datagrams and as a TCP stream, decoded, counted and logged; a TCP
-// server that goes away and comes back; how often a network line is tried
-// again; a port someone else holds; the receive timeout; a type change that
-// reaches the line; switching between a serial port and a network line; and
-// a connection that does not answer while the user waits.
+// as UDP datagrams and as a TCP stream, decoded, counted and logged; a burst
+// of datagrams; a TCP server that goes away and comes back; how often a
+// network line is tried again; a port someone else holds; the receive
+// timeout; a type change that reaches the line; switching between a serial
+// port and a network line; and a connection that does not answer while the
+// user waits.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -133,6 +134,28 @@ TEST(NetworkControllerTest, EveryFormatOverUdpIsDecodedCountedAndLogged)
         EXPECT_EQ(capture.RawLog(), Joined(sent));
         EXPECT_EQ(capture.controller->GetPortError(), "");
     }
+}
+
+TEST(NetworkControllerTest, BurstOfDatagramsIsReadWholeInOrderAndLogged)
+{
+    if (!UdpQueueHoldsABurst())
+        GTEST_SKIP() << "the system's limit (net.core.rmem_max) leaves no room for a burst";
+    const std::uint16_t port = FreeUdpPort();
+    CNetworkCapture capture(UdpUrl(port), kTypeHpr418F);
+    ASSERT_TRUE(Eventually([&] { return IsUdpPortHeld(port); }));
+    const std::size_t headerRows = capture.StartLogging();
+    auto generator = CTelegramGenerator::Create(kTypeHpr418F);
+    std::vector<std::string> sent;
+    for (int i = 0; i < 1000; ++i)
+        sent.push_back(generator->Next());
+    CUdpSender sender;
+    for (const std::string& telegram : sent)
+        sender.Send(telegram, "127.0.0.1", port);
+    ASSERT_TRUE(capture.receiver.WaitFor(sent.size(), 30s));
+    ExpectDecodedInOrder(capture.receiver.HandOffs(), sent);
+    EXPECT_EQ(capture.Rows(), headerRows + sent.size());
+    EXPECT_EQ(capture.RawLog(), Joined(sent));
+    EXPECT_EQ(capture.controller->GetDroppedBySystem(), 0u);
 }
 
 TEST(NetworkControllerTest, EveryFormatOverTcpIsDecodedCountedAndLogged)

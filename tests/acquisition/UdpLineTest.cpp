@@ -1,7 +1,8 @@
 // The UDP line on the loopback interface: a datagram is a telegram, cut to
 // reads of 256 bytes and, for a line-based format, at every line end; the
 // receive timeout, the sender filter, a port someone else holds, IPv6, a
-// multicast group and the user's interruption.
+// multicast group, the user's interruption, datagrams waiting and a flood
+// whose losses the system counts.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -13,6 +14,7 @@
 #include "clock/Tickwarden.h"
 #include "decoders/FormatTable.h"
 #include "simulation/TelegramGenerator.h"
+#include "tests/support/Eventually.h"
 #include "tests/support/LoopbackPeers.h"
 
 namespace {
@@ -132,6 +134,33 @@ TEST_F(UdpLineTest, LineBasedFormatGetsOneTelegramPerLineWithItsLineEnd)
     line.SetLineBasedFormat(CFormatTable::IsLineBased(kTypeHpr418F));
     Send("one\r\ntwo\r\n");
     EXPECT_EQ(Read().bytes, "one\r\ntwo\r\n");
+}
+
+TEST_F(UdpLineTest, WaitingDatagramsAreToldAndWhatTheSystemDropsIsCounted)
+{
+    OpenOnLoopback("", 100);
+    EXPECT_FALSE(line.IsTelegramWaiting());
+    Send("0123456789");
+    Send("next");
+    ASSERT_TRUE(Eventually([&] { return line.IsTelegramWaiting(); }));
+    unsigned char piece[4];
+    EXPECT_EQ(line.Read(piece, sizeof piece).count, 4u);
+    EXPECT_TRUE(line.IsTelegramWaiting());  // the rest of the datagram, then the next
+    EXPECT_EQ(ReadBytes(2), std::vector<std::string>({"456789", "next"}));
+    EXPECT_FALSE(line.IsTelegramWaiting());
+    EXPECT_EQ(line.DroppedBySystem(), 0u);
+
+    // The count comes with the first datagram queued after the losses.
+    const int flooded = Flood(sender, "127.0.0.1", port);
+    std::size_t floodBytes = 0;
+    for (CTelegram piece = Read(); piece.read.count > 0; piece = Read())
+        floodBytes += piece.read.count;
+    ASSERT_EQ(floodBytes % kFloodDatagramBytes, 0u);
+    Send("after");
+    EXPECT_EQ(Read().bytes, "after");
+    const auto kept = static_cast<int>(floodBytes / kFloodDatagramBytes);
+    EXPECT_GT(kept, 0);
+    EXPECT_EQ(line.DroppedBySystem(), static_cast<std::uint64_t>(flooded - kept));
 }
 
 TEST_F(UdpLineTest, NoDatagramWithinTheTimeoutIsAnEmptyRead)

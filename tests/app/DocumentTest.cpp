@@ -4,6 +4,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QRegularExpression>
 #include <QComboBox>
@@ -16,6 +17,7 @@
 #include "app/ControlId.h"
 #include "app/DataMonitorDlg.h"
 #include "app/MainFrame.h"
+#include "app/TelegramStatisticsDlg.h"
 #include "app/TimingDiagnosticsDlg.h"
 #include "app/VantrelDoc.h"
 #include "app/VantrelView.h"
@@ -430,7 +432,9 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(VisibleMessage("documentMessage") != nullptr, kWait);
         QTRY_VERIFY_WITH_TIMEOUT(!Controller().IsLogging(), kWait);
         QTRY_VERIFY_WITH_TIMEOUT(!Checked(CMainFrame::kLogData), kWait);
+        QSignalSpy delivered(document.get(), &CVantrelDoc::telegramDelivered);
         QTest::qWait(1000);  // further telegrams bring no further messages
+        QVERIFY(delivered.count() >= 3);  // but are shown, ten a second
         int messages = 0;
         for (QWidget* widget : QApplication::topLevelWidgets())
             messages += widget->isVisible() && widget->objectName() == "documentMessage";
@@ -556,6 +560,32 @@ private slots:
         QVERIFY2(view->toPlainText().contains("$PSIM"), qPrintable(view->toPlainText()));
         QVERIFY2(!view->toPlainText().contains("TIMED OUT"), qPrintable(view->toPlainText()));
         feed.Stop();
+        CPortMap::ClearOverride(9);
+    }
+
+    // A flood the line's queue cannot hold, while the display is paused:
+    // the port pane and the statistics say how many datagrams the system dropped.
+    void datagramsTheSystemDropsAreShown()
+    {
+        const std::uint16_t port = FreeUdpPort();
+        const std::string url = "udp://127.0.0.1:" + std::to_string(port);
+        CPortMap::SetOverride(9, url);
+        StoreSettings("COM9", "Config(9600,8,N,1)", 6);
+        StartWindow();
+        QTRY_COMPARE_WITH_TIMEOUT(PortPane(), QString::fromStdString("COM9 " + url), kWait);
+        frame->Action(CMainFrame::kPause)->trigger();
+        Flood(CUdpSender(), "127.0.0.1", port);
+        // The count comes with a datagram queued once there is room again.
+        CUdpFeed feed([] { return std::string("after"); }, "127.0.0.1", port, std::chrono::milliseconds(100));
+        static const QRegularExpression dropped(" \\((\\d+) dropped by the system\\)$");
+        QTRY_VERIFY_WITH_TIMEOUT(dropped.match(PortPane()).hasMatch(), kWait);
+        feed.Stop();
+        document->OnTelegramStatistics();
+        const auto* label = document->StatisticsWindow()->findChild<QLabel*>("droppedLabel");
+        QVERIFY(label);
+        QTRY_VERIFY_WITH_TIMEOUT(label->isVisible(), kWait);
+        QTRY_COMPARE_WITH_TIMEOUT(label->text(),
+                                  "Datagrams dropped by the system: " + dropped.match(PortPane()).captured(1), kWait);
         CPortMap::ClearOverride(9);
     }
 

@@ -217,6 +217,32 @@ TEST(FormatDecoder, RestartTruncatesAndContinueAppendsWithHeaderBeforeFirstRow)
     EXPECT_EQ(ReadWholeFile(dir.File("keep.raw")), "");
 }
 
+// The disk filled, or the program ended, in the middle of a row: what is
+// appended later begins on a line of its own, and the cut row stays.
+TEST(FormatDecoder, ContinuingALogWhoseLastRowWasCutBeginsOnANewLine)
+{
+    const std::pair<std::string, std::string> cases[] = {
+        {"", ""},
+        {"Time,Field\n10:00:00.000,G1\n", "Time,Field\n10:00:00.000,G1\n"},
+        {"Time,Field\n10:00:00.000,G", "Time,Field\n10:00:00.000,G\n"},
+        {"\r", "\r\n"},
+    };
+    CTempDir dir;
+    for (const auto& [before, kept] : cases) {
+        SCOPED_TRACE(before);
+        const std::string csv = dir.File("cut.csv");
+        std::ofstream(csv, std::ios::binary | std::ios::trunc) << before;
+        CRowAfterDecoder decoder(CFormatDecoder::RowShape::AfterDecode);
+        ASSERT_TRUE(decoder.OpenLogs(csv, CFormatDecoder::LogMode::Continue).Ok());
+        DecodeTelegram(decoder, "G2");
+        decoder.CloseLogs();
+        const std::string after = ReadWholeFile(csv);
+        EXPECT_EQ(after.substr(0, kept.size()), kept);
+        EXPECT_EQ(after.substr(kept.size(), 5), "Time,");  // the header rows, then the new row
+        EXPECT_EQ(SplitLines(after.substr(kept.size())).size(), 3u);
+    }
+}
+
 TEST(FormatDecoder, LogsThatCannotBeOpenedSayWhy)
 {
     CTempDir dir;

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdint>
 #include <cstring>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -122,6 +123,27 @@ public:
 private:
     CBoundSocket socket;
 };
+
+// Whether a UDP line's queue holds a burst of a thousand telegrams: root
+// may give it the MiBs it asks for, others as much as the system allows.
+inline bool UdpQueueHoldsABurst()
+{
+    unsigned long limit = 0;
+    std::ifstream("/proc/sys/net/core/rmem_max") >> limit;
+    return ::geteuid() == 0 || limit >= (2ul << 20);
+}
+
+// Far more than a line's queue holds at once, back to back: the system
+// drops most of them. Returns how many were sent.
+constexpr std::size_t kFloodDatagramBytes = 60000;
+inline int Flood(const CUdpSender& sender, const std::string& host, std::uint16_t port)
+{
+    constexpr int kDatagrams = 300;  // 18 MB against a queue of 8 MiB at most
+    const std::string datagram(kFloodDatagramBytes, 'f');
+    for (int i = 0; i < kDatagrams; ++i)
+        sender.Send(datagram, host, port);
+    return kDatagrams;
+}
 
 // Sends one datagram from next() every period until stopped: a feed that
 // goes on whenever its listener starts to listen.

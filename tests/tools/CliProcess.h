@@ -72,16 +72,15 @@ public:
         }
     }
 
-    // Reads standard output until it holds text; false on timeout or end.
+    // Reads standard output, or standard error, until it holds text; false
+    // on timeout or end.
     bool WaitForOutput(const std::string& text, std::chrono::milliseconds timeout)
     {
-        const auto end = std::chrono::steady_clock::now() + timeout;
-        while (result.out.find(text) == std::string::npos) {
-            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
-            if (left.count() <= 0 || !Pump(static_cast<int>(left.count())))
-                return false;
-        }
-        return true;
+        return WaitFor(result.out, text, timeout);
+    }
+    bool WaitForError(const std::string& text, std::chrono::milliseconds timeout)
+    {
+        return WaitFor(result.err, text, timeout);
     }
 
     void Signal(int signalNumber) { kill(pid, signalNumber); }
@@ -131,6 +130,17 @@ public:
     const CCliResult& SoFar() const { return result; }
 
 private:
+    bool WaitFor(const std::string& stream, const std::string& text, std::chrono::milliseconds timeout)
+    {
+        const auto end = std::chrono::steady_clock::now() + timeout;
+        while (stream.find(text) == std::string::npos) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+            if (left.count() <= 0 || !Pump(static_cast<int>(left.count())))
+                return false;
+        }
+        return true;
+    }
+
     // The streams still read: standard output only while it is read.
     bool StreamsOpen() const { return (readingOutput && fds[0] >= 0) || fds[1] >= 0; }
 

@@ -1,7 +1,7 @@
 // vantrel-cli monitor on network lines, as a child process with a settings
-// folder of its own: a UDP feed of packed NMEA sentences, a UDP port that
-// another program holds, and a TCP server that is restarted during a
-// capture.
+// folder of its own: a UDP feed of packed NMEA sentences, a flood of
+// datagrams the system drops, a UDP port that another program holds, and a
+// TCP server that is restarted during a capture.
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -52,6 +52,36 @@ TEST_F(MonitorNetworkTest, UdpFeedOfPackedSentencesGivesATelegramPerSentence)
     EXPECT_NE(result.out.find("$PSIM"), std::string::npos) << result.out;
     EXPECT_FALSE(ShowsAStatusError(result.out)) << result.out;
     EXPECT_GE(TelegramRows(ReadWholeFile(csvPath)), 6u);
+}
+
+// More datagrams than the line's queue holds: what the system drops is told
+// once on standard error, and the statistics count every one.
+TEST_F(MonitorNetworkTest, DatagramsTheSystemDropsAreToldOnceAndCounted)
+{
+    const std::uint16_t port = FreeUdpPort();
+    auto hpr = CTelegramGenerator::Create(kTypeHpr418F);
+    CUdpFeed feed([&hpr] { return hpr->Next(); }, "127.0.0.1", port, 100ms);
+    MapPorts("COM264=" + UdpUrl(port));
+    CChildProcess monitor({"monitor", "--port", "COM264", "--type", "6", "--brief", "--stats"});
+    ASSERT_TRUE(monitor.WaitForOutput("\tOK\t", 10s)) << monitor.SoFar().err;
+    Flood(CUdpSender(), "127.0.0.1", port);
+    // The count comes with the feed's next datagram once the queue has room.
+    const std::string told = "vantrel-cli monitor: the system dropped ";
+    ASSERT_TRUE(monitor.WaitForError(told, 60s)) << monitor.SoFar().err;
+    std::this_thread::sleep_for(300ms);
+    monitor.Signal(SIGTERM);
+    const CCliResult result = monitor.Wait(10s);
+    feed.Stop();
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(Occurrences(result.err, told), 1u) << result.err;
+    const std::uint64_t toldCount = std::stoull(result.err.substr(result.err.find(told) + told.size()));
+    EXPECT_GT(toldCount, 0u);
+    const std::string counted = "\ndropped by the system\t";
+    const std::size_t at = result.out.rfind(counted);
+    ASSERT_NE(at, std::string::npos) << result.out.substr(result.out.size() - std::min<std::size_t>(2000, result.out.size()));
+    // Told as soon as the first were seen: more may have been dropped after those.
+    EXPECT_GE(std::stoull(result.out.substr(at + counted.size())), toldCount);
+    EXPECT_EQ(result.out.back(), '\n');
 }
 
 TEST_F(MonitorNetworkTest, NetworkLineThatCannotBeOpenedIsToldOnceWithItsUrl)

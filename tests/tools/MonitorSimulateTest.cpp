@@ -203,6 +203,21 @@ TEST_F(MonitorSimulateTest, LogFailureAsTheMonitorStopsGivesStatus1WithTheReason
     EXPECT_NE(result.err.find("No space left on device"), std::string::npos) << result.err;
 }
 
+// A monitor is run to keep its log: once it cannot, the run ends at once,
+// long before its count, with the reason last.
+TEST_F(MonitorSimulateTest, LogThatFailsEndsTheRunAtOnce)
+{
+    std::filesystem::create_symlink("/dev/full", logs.path / "full.raw");
+    CChildProcess monitor(
+        {"monitor", "--demo", "--type", "6", "--brief", "--count", "1000", "--csv", logs.File("full.csv")});
+    const CCliResult result = monitor.Wait(30s);
+    EXPECT_EQ(result.status, 1) << result.err;
+    const std::string reason = "vantrel-cli monitor: writing the log failed: No space left on device; logging stopped\n";
+    ASSERT_GE(result.err.size(), reason.size());
+    EXPECT_EQ(result.err.substr(result.err.size() - reason.size()), reason);
+    EXPECT_EQ(result.out.find("\tOK\t"), std::string::npos) << result.out;
+}
+
 TEST_F(MonitorSimulateTest, BadUsageIsRefused)
 {
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
@@ -217,6 +232,27 @@ TEST_F(MonitorSimulateTest, BadUsageIsRefused)
         const CCliResult result = RunCli(args);
         EXPECT_EQ(result.status, 2) << args[0] << " " << args[1] << "\n" << result.err;
         EXPECT_FALSE(result.err.empty());
+    }
+}
+
+// Every read would only show as timed out: the monitor says why it will not
+// listen, as decode does, whether the type is given or stored.
+TEST_F(MonitorSimulateTest, TypeWithoutADecoderIsRefused)
+{
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"monitor", "--type", "5"}, "telegram type 5 has no decoder"},
+        {{"monitor", "--type", "99", "--brief"}, "telegram type 99 has no decoder"},
+        {{"monitor", "--demo", "--type", "5"}, "telegram type 5 has no decoder"},
+        {{"monitor", "--demo"}, "the stored telegram type 5 has no decoder; choose one with --type"},
+    };
+    const std::filesystem::path folder = home.path / "Quorvane International Ltd";
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder / "Vantrel.conf") << "[General]\nTelegram=5\n";
+    for (const auto& [args, reason] : cases) {
+        const CCliResult result = RunCli(args);
+        EXPECT_EQ(result.status, 2) << args[1];
+        EXPECT_EQ(result.err, "vantrel-cli monitor: " + reason + "\n");
+        EXPECT_EQ(result.out, "");
     }
 }
 

@@ -123,7 +123,7 @@ void CTelegramStatisticsDlg::BuildControls()
     layout->addWidget(sinceLabel);
     layout->addWidget(table, 1);
     layout->addLayout(ButtonRow({resetButton, copyButton, saveButton}));
-    resize(860, 320);
+    resize(920, 320);
 
     connect(resetButton, &QPushButton::clicked, this, &CTelegramStatisticsDlg::OnReset);
     connect(copyButton, &QPushButton::clicked, this, &CTelegramStatisticsDlg::OnCopy);

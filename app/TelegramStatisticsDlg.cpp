@@ -10,10 +10,12 @@
 #include <QVBoxLayout>
 
 #include <iterator>
+#include <optional>
 
 #include "acquisition/TelegramStatistics.h"
 #include "app/UserMessage.h"
 #include "app/VantrelDoc.h"
+#include "report/ReceivedText.h"
 
 namespace {
 
@@ -41,16 +43,15 @@ struct CColumn {
 
 const CColumn kColumns[] = {
     {"Kind", "Kind", [](const CStatisticsRow& row, double) { return QString::fromStdString(row.KindText()); }, false},
+    // Received bytes as Latin-1 characters, control characters as '?', as
+    // in the terminal's table: the copied table stays one line a row.
     {"Index", "Index",
-     [](const CStatisticsRow& row, double) {
-         const std::string text = row.IndexText();
-         return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-     },
-     false},
+     [](const CStatisticsRow& row, double) { return QString::fromStdString(TerminalCell(row.IndexText())); }, false},
     {"Telegrams", "Telegrams", [](const CStatisticsRow& row, double) { return Count(row.telegrams); }, true},
     {"OK", "OK", [](const CStatisticsRow& row, double) { return Count(row.ok); }, true},
     {"BAD DATA", "BAD\nDATA", [](const CStatisticsRow& row, double) { return Count(row.badData); }, true},
     {"EARLT EOT", "EARLT\nEOT", [](const CStatisticsRow& row, double) { return Count(row.earlyEot); }, true},
+    {"TIMED OUT", "TIMED\nOUT", [](const CStatisticsRow& row, double) { return Count(row.timedOut); }, true},
     {"CHECKSUM ERROR", "CHECKSUM\nERROR", [](const CStatisticsRow& row, double) { return Count(row.checksumErrors); },
      true},
     {"Checksum mismatches", "Checksum\nmismatches",
@@ -61,7 +62,13 @@ const CColumn kColumns[] = {
      [](const CStatisticsRow& row, double) { return Seconds(row.MeanIntervalSeconds()); }, true},
     {"Longest interval (s)", "Longest\ninterval (s)",
      [](const CStatisticsRow& row, double) { return Seconds(row.MaxIntervalSeconds()); }, true},
-    {"Age (s)", "Age (s)", [](const CStatisticsRow& row, double now) { return Seconds(row.AgeSeconds(now)); }, true},
+    // None before a telegram arrived: a silent line never looks fresh.
+    {"Age (s)", "Age (s)",
+     [](const CStatisticsRow& row, double now) {
+         const std::optional<double> age = row.AgeSeconds(now);
+         return age ? Seconds(*age) : QString();
+     },
+     true},
     {"Rate (/s)", "Rate (/s)", [](const CStatisticsRow& row, double) { return Seconds(row.Rate()); }, true},
 };
 
@@ -120,7 +127,7 @@ void CTelegramStatisticsDlg::BuildControls()
     droppedLabel->hide();
     layout->addWidget(droppedLabel);
     layout->addLayout(ButtonRow({resetButton, copyButton, saveButton}));
-    resize(860, 320);
+    resize(920, 320);
 
     connect(resetButton, &QPushButton::clicked, this, &CTelegramStatisticsDlg::OnReset);
     connect(copyButton, &QPushButton::clicked, this, &CTelegramStatisticsDlg::OnCopy);

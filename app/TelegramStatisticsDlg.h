@@ -27,7 +27,7 @@ public:
     QTableWidget* Table() const { return table; }
 
 private:
-    static constexpr int kColumnCount = 13;
+    static constexpr int kColumnCount = 14;
 
     void BuildControls();
     void OnReset();

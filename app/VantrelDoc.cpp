@@ -242,7 +242,7 @@ void CVantrelDoc::Deliver(const CDecodedTelegram& telegram)
     }
     if (view && view->isVisible()) {
         try {
-            view->ShowReport(telegram.document, telegram.indexText);
+            view->ShowReport(telegram.document, telegram.indexText, telegram.record.status);
         } catch (const std::exception&) {
         }
     }

@@ -81,7 +81,7 @@ void CVantrelView::RenderReport(const std::string& report, QTextDocument& target
     target.clear();
     QTextCursor cursor(&target);
     cursor.beginEditBlock();
-    for (const CRtfRun& run : CRtfReader::Parse(report)) {
+    for (const CRtfRun& run : CRtfReader::Parse(report, CRtfReader::TextLineEnds::Break)) {
         if (run.lineBreak) {
             cursor.insertBlock();
             continue;
@@ -93,9 +93,10 @@ void CVantrelView::RenderReport(const std::string& report, QTextDocument& target
     cursor.endEditBlock();
 }
 
-void CVantrelView::ShowReport(const std::string& report, const std::string& indexText)
+void CVantrelView::ShowReport(const std::string& report, const std::string& indexText, TelegramStatus status)
 {
-    emit flashReceiveLight(report.find("TIMED OUT") != std::string::npos);
+    // The status, not the report's words: a sentence may carry any text.
+    emit flashReceiveLight(status == kStatusTimedOut);
     if (!vantrelDoc)
         return;
     if (vantrelDoc->IsFilterEnabled()) {

@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "decoders/TelegramStatus.h"
+
 class CVantrelDoc;
 class QPrinter;
 class QTextDocument;
@@ -26,8 +28,9 @@ public:
     explicit CVantrelView(CVantrelDoc* owner, QWidget* parent = nullptr);
     ~CVantrelView() override;
 
-    // User-interface thread, once per telegram handed over.
-    void ShowReport(const std::string& report, const std::string& indexText);
+    // User-interface thread, once per telegram handed over, with its
+    // receive status: the receive light flashes red for an empty read.
+    void ShowReport(const std::string& report, const std::string& indexText, TelegramStatus status);
     // Puts a report's text with its colours, weights and sizes into target.
     static void RenderReport(const std::string& report, QTextDocument& target);
 

@@ -15,7 +15,7 @@ struct Attributes {
 
 class Parser {
 public:
-    explicit Parser(const std::string& document) : doc(document) {}
+    Parser(const std::string& document, CRtfReader::TextLineEnds lineEnds) : doc(document), lineEnds(lineEnds) {}
 
     std::vector<CRtfRun> Run()
     {
@@ -34,16 +34,28 @@ public:
                 ++pos;
             } else if (c == '\\') {
                 ReadControl(current);
+            } else if (c == '\r' || c == '\n') {
+                ReadLineEnd(current);
             } else {
                 ++pos;
-                if (c != '\r' && c != '\n')
-                    AddText(current, std::string(1, c));
+                AddText(current, std::string(1, c));
             }
         }
         return std::move(runs);
     }
 
 private:
+    void ReadLineEnd(const Attributes& attrs)
+    {
+        const bool pair = doc.compare(pos, 2, "\r\n") == 0;
+        if (pair && lineEnds == CRtfReader::TextLineEnds::Break && attrs.colour != kRawColumnColour) {
+            AddBreak(attrs);
+            pos += 2;
+            return;
+        }
+        ++pos;
+    }
+
     void ReadControl(Attributes& attrs)
     {
         ++pos;  // the backslash
@@ -137,16 +149,19 @@ private:
         runs.push_back(CRtfRun{"\n", attrs.colour, attrs.bold, attrs.underline, attrs.fontSize, true});
     }
 
+    static constexpr int kRawColumnColour = 1;
+
     const std::string& doc;
+    const CRtfReader::TextLineEnds lineEnds;
     std::size_t pos = 0;
     std::vector<CRtfRun> runs;
 };
 
 } // namespace
 
-std::vector<CRtfRun> CRtfReader::Parse(const std::string& document)
+std::vector<CRtfRun> CRtfReader::Parse(const std::string& document, TextLineEnds lineEnds)
 {
-    return Parser(document).Run();
+    return Parser(document, lineEnds).Run();
 }
 
 std::string CRtfReader::PlainText(const std::vector<CRtfRun>& runs)
@@ -157,7 +172,7 @@ std::string CRtfReader::PlainText(const std::vector<CRtfRun>& runs)
     return text;
 }
 
-std::string CRtfReader::PlainText(const std::string& document)
+std::string CRtfReader::PlainText(const std::string& document, TextLineEnds lineEnds)
 {
-    return PlainText(Parse(document));
+    return PlainText(Parse(document, lineEnds));
 }

@@ -19,9 +19,15 @@ struct CRtfRun {
 // rich-text document and are dropped, as a rich-text viewer would.
 class CRtfReader {
 public:
-    static std::vector<CRtfRun> Parse(const std::string& document);
+    // How CR LF inside the text is read. A decoder's message that ends in
+    // CR LF (a date that cannot be read) means a line break, and the user
+    // is shown one; in the raw column, where a received sentence stands
+    // with its own line end, CR and LF are dropped either way.
+    enum class TextLineEnds { Dropped, Break };
+
+    static std::vector<CRtfRun> Parse(const std::string& document, TextLineEnds lineEnds = TextLineEnds::Dropped);
 
     // The runs' text, each "\line" as a newline.
     static std::string PlainText(const std::vector<CRtfRun>& runs);
-    static std::string PlainText(const std::string& document);
+    static std::string PlainText(const std::string& document, TextLineEnds lineEnds = TextLineEnds::Dropped);
 };

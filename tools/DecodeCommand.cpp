@@ -14,6 +14,7 @@
 #include "decoders/FormatTable.h"
 #include "tools/OptionValues.h"
 #include "tools/TelegramPrinter.h"
+#include "tools/TelegramText.h"
 
 namespace {
 
@@ -159,8 +160,9 @@ void PrintTelegram(const CReportBuilder& report, const std::string& raw, const C
         std::fwrite(text.data(), 1, text.size(), stdout);
     }
     if (options.index) {
-        std::printf("index\t%d\t%d\t%s\t%s\n", index.valid ? 1 : 0, index.kind, index.text.c_str(),
-                    report.indexText.c_str());
+        // Received texts cleaned as in the reports: no tab, line end or escape sequence of theirs.
+        std::printf("index\t%d\t%d\t%s\t%s\n", index.valid ? 1 : 0, index.kind, TerminalCell(index.text).c_str(),
+                    TerminalCell(report.indexText).c_str());
     }
 }
 

@@ -6,7 +6,8 @@
 std::string CReportPrinter::Text(const CReportBuilder& report, const std::string&, const CTelegramIndex&,
                                  const CTelegramRecord&) const
 {
-    const std::string plain = CRtfReader::PlainText(report.GetDocument());
+    // The lines the window shows.
+    const std::string plain = CRtfReader::PlainText(report.GetDocument(), CRtfReader::TextLineEnds::Break);
     std::string text;
     text.reserve(plain.size() + 2);
     for (std::size_t start = 0; start < plain.size();) {

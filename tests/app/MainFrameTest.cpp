@@ -65,12 +65,12 @@ private slots:
     void receiveLightFlashesAndTurnsBack()
     {
         QCOMPARE(ReceiveLight(), Unlit());
-        view->ShowReport(SampleReport("HPR 418 SSBL"), "");
+        view->ShowReport(SampleReport("HPR 418 SSBL"), "", kStatusOk);
         QCOMPARE(ReceiveLight(), CMainFrame::LitGreen());
-        view->ShowReport(SampleReport("TIMED OUT"), "");
+        view->ShowReport(SampleReport("TIMED OUT"), "", kStatusTimedOut);
         QCOMPARE(ReceiveLight(), CMainFrame::LitRed());
         QVERIFY2(view->toPlainText().contains("TIMED OUT"), "a timed-out report is still shown");
-        view->ShowReport(SampleReport("HPR 418 SSBL"), "");
+        view->ShowReport(SampleReport("HPR 418 SSBL"), "", kStatusOk);
         QCOMPARE(ReceiveLight(), CMainFrame::LitGreen());
         QTRY_COMPARE_WITH_TIMEOUT(ReceiveLight(), Unlit(), 1000);
     }
@@ -84,7 +84,7 @@ private slots:
         clock.start();
         int checks = 0;
         while (clock.elapsed() < 600) {
-            view->ShowReport(SampleReport("HPR 418 SSBL"), "");
+            view->ShowReport(SampleReport("HPR 418 SSBL"), "", kStatusOk);
             QElapsedTimer sinceFlash;
             sinceFlash.start();
             QTest::qWait(30);
@@ -101,17 +101,17 @@ private slots:
     void blockLightOnlyWhileFiltering()
     {
         QSignalSpy blockFlashes(view, &CVantrelView::flashBlockLight);
-        view->ShowReport(SampleReport("HPR 418 SSBL"), "2");
+        view->ShowReport(SampleReport("HPR 418 SSBL"), "2", kStatusOk);
         QCOMPARE(blockFlashes.count(), 0);
         QCOMPARE(BlockLight(), Unlit());
 
         document->SetFilterText("1");
         document->SetFilterEnabled(true);
-        view->ShowReport(SampleReport("HPR 418 SSBL", "AAAA0001"), "12");
+        view->ShowReport(SampleReport("HPR 418 SSBL", "AAAA0001"), "12", kStatusOk);
         QCOMPARE(blockFlashes.count(), 1);
         QCOMPARE(blockFlashes.takeLast().at(0).toBool(), false);
         QCOMPARE(BlockLight(), CMainFrame::LitGreen());
-        view->ShowReport(SampleReport("HPR 418 SSBL", "BBBB0002"), "2");
+        view->ShowReport(SampleReport("HPR 418 SSBL", "BBBB0002"), "2", kStatusOk);
         QCOMPARE(blockFlashes.takeLast().at(0).toBool(), true);
         QCOMPARE(BlockLight(), CMainFrame::LitRed());
         QVERIFY2(view->toPlainText().contains("AAAA0001"), "a blocked report leaves the previous one");

@@ -25,7 +25,7 @@ CTelegramRecord WithChecks(CTelegramRecord record, std::optional<bool> checksum,
     return record;
 }
 
-const QString kHeader = "Kind,Index,Telegrams,OK,BAD DATA,EARLT EOT,CHECKSUM ERROR,Checksum mismatches,"
+const QString kHeader = "Kind,Index,Telegrams,OK,BAD DATA,EARLT EOT,TIMED OUT,CHECKSUM ERROR,Checksum mismatches,"
                         "Length mismatches,Mean interval (s),Longest interval (s),Age (s),Rate (/s)";
 
 } // namespace
@@ -45,7 +45,8 @@ class CStatisticsWindowTest : public QObject {
     }
     // A run of eight reads: three good telegrams of one index (one whose
     // checksum disagrees, one whose length does), one failed read of each
-    // kind and an empty read, and an index whose text needs quoting in CSV.
+    // kind and an empty read, and an index whose text needs quoting in CSV
+    // and holds control characters.
     void HandOverScript()
     {
         HandOver(*document, IndexOf(1, "B12", 1000), WithChecks(RecordOf(kStatusOk), true, true));
@@ -55,7 +56,7 @@ class CStatisticsWindowTest : public QObject {
         HandOver(*document, IndexOf(1, "B12", 4000), WithChecks(RecordOf(kStatusOk), std::nullopt, false));
         HandOver(*document, WithoutIndex(4500), RecordOf(kStatusChecksumError));
         HandOver(*document, WithoutIndex(5000), RecordOf(kStatusEarlyEot));
-        HandOver(*document, IndexOf(0, "x,\"y\"", 6000), RecordOf(kStatusOk));
+        HandOver(*document, IndexOf(0, "x,\"y\"\t\r\n\x1b", 6000), RecordOf(kStatusOk));
     }
     QStringList Row(int row) const
     {
@@ -85,10 +86,11 @@ private slots:
         Open();
         QCOMPARE(window->windowTitle(), QString("Telegram statistics"));
         QCOMPARE(window->Table()->rowCount(), 4);
-        QCOMPARE(Row(0), QString("0|x,\"y\"|1|1|0|0|0|0|0|0.000|0.000|4.000|0.000").split('|'));
-        QCOMPARE(Row(1), QString("1|B12|3|3|0|0|0|1|1|1.500|2.000|6.000|0.667").split('|'));
-        QCOMPARE(Row(2), QString("none||4|0|1|1|1|0|0|0.833|1.500|5.000|1.200").split('|'));
-        QCOMPARE(Row(3), QString("total||8|4|1|1|1|1|1|0.714|1.000|4.000|1.400").split('|'));
+        QCOMPARE(Row(0), QString("0|x,\"y\"????|1|1|0|0|0|0|0|0|0.000|0.000|4.000|0.000").split('|'));
+        QCOMPARE(Row(1), QString("1|B12|3|3|0|0|0|0|1|1|1.500|2.000|6.000|0.667").split('|'));
+        // Every read in one status column; the times are those of the reads that brought bytes.
+        QCOMPARE(Row(2), QString("none||4|0|1|1|1|1|0|0|1.250|2.000|5.000|0.800").split('|'));
+        QCOMPARE(Row(3), QString("total||8|4|1|1|1|1|1|1|0.833|1.500|4.000|1.200").split('|'));
         QVERIFY(window->Table()->item(3, 2)->font().bold());
         QVERIFY(!window->Table()->item(1, 2)->font().bold());
         QVERIFY(window->findChild<QLabel*>("sinceLabel")->text().contains(
@@ -99,14 +101,15 @@ private slots:
     {
         Open();
         QCOMPARE(window->Table()->rowCount(), 2);
-        QCOMPARE(Row(0), QString("none||0|0|0|0|0|0|0|0.000|0.000|0.000|0.000").split('|'));
-        QCOMPARE(Row(1), QString("total||0|0|0|0|0|0|0|0.000|0.000|0.000|0.000").split('|'));
+        // No age before a telegram arrived.
+        QCOMPARE(Row(0), QString("none||0|0|0|0|0|0|0|0|0.000|0.000||0.000").split('|'));
+        QCOMPARE(Row(1), QString("total||0|0|0|0|0|0|0|0|0.000|0.000||0.000").split('|'));
         HandOverScript();
         QTRY_COMPARE(window->Table()->rowCount(), 4);
         QTRY_COMPARE(window->Table()->item(3, 2)->text(), QString("8"));
         now += 2500;
-        QTRY_COMPARE(window->Table()->item(3, 11)->text(), QString("6.500"));
-        QCOMPARE(window->Table()->item(1, 11)->text(), QString("8.500"));
+        QTRY_COMPARE(window->Table()->item(3, 12)->text(), QString("6.500"));
+        QCOMPARE(window->Table()->item(1, 12)->text(), QString("8.500"));
     }
 
     void ResetStartsTheCountAfresh()
@@ -115,11 +118,11 @@ private slots:
         Open();
         QTest::mouseClick(Button("resetButton"), Qt::LeftButton);
         QCOMPARE(window->Table()->rowCount(), 2);
-        QCOMPARE(Row(1), QString("total||0|0|0|0|0|0|0|0.000|0.000|0.000|0.000").split('|'));
+        QCOMPARE(Row(1), QString("total||0|0|0|0|0|0|0|0|0.000|0.000||0.000").split('|'));
         QCOMPARE(document->Statistics().Rows().size(), std::size_t(2));
         HandOver(*document, IndexOf(1, "B12", 9000), RecordOf(kStatusOk));
         QTRY_COMPARE(window->Table()->rowCount(), 3);
-        QCOMPARE(Row(0), QString("1|B12|1|1|0|0|0|0|0|0.000|0.000|1.000|0.000").split('|'));
+        QCOMPARE(Row(0), QString("1|B12|1|1|0|0|0|0|0|0|0.000|0.000|1.000|0.000").split('|'));
     }
 
     void CopyPutsTheTableOnTheClipboardAsCsv()
@@ -131,11 +134,12 @@ private slots:
         const QStringList lines = QApplication::clipboard()->text().split('\n');
         QCOMPARE(lines.size(), 6);  // the header, four rows, and the end of the last line
         QCOMPARE(lines[0], kHeader);
-        // A text with a comma or a quote is quoted, its quotes doubled.
-        QCOMPARE(lines[1], QString("0,\"x,\"\"y\"\"\",1,1,0,0,0,0,0,0.000,0.000,4.000,0.000"));
-        QCOMPARE(lines[2], QString("1,B12,3,3,0,0,0,1,1,1.500,2.000,6.000,0.667"));
-        QCOMPARE(lines[3], QString("none,,4,0,1,1,1,0,0,0.833,1.500,5.000,1.200"));
-        QCOMPARE(lines[4], QString("total,,8,4,1,1,1,1,1,0.714,1.000,4.000,1.400"));
+        // A text with a comma or a quote is quoted, its quotes doubled; its
+        // control characters are shown as '?', so a row stays one line.
+        QCOMPARE(lines[1], QString("0,\"x,\"\"y\"\"????\",1,1,0,0,0,0,0,0,0.000,0.000,4.000,0.000"));
+        QCOMPARE(lines[2], QString("1,B12,3,3,0,0,0,0,1,1,1.500,2.000,6.000,0.667"));
+        QCOMPARE(lines[3], QString("none,,4,0,1,1,1,1,0,0,1.250,2.000,5.000,0.800"));
+        QCOMPARE(lines[4], QString("total,,8,4,1,1,1,1,1,1,0.833,1.500,4.000,1.200"));
         QCOMPARE(lines[5], QString());
     }
 
@@ -157,7 +161,7 @@ private slots:
         const QByteArray content = saved.readAll();
         QCOMPARE(content, window->CsvText().toUtf8());
         QVERIFY(content.startsWith(kHeader.toUtf8() + "\n0,\"x,"));
-        QVERIFY(content.endsWith("total,,8,4,1,1,1,1,1,0.714,1.000,4.000,1.400\n"));
+        QVERIFY(content.endsWith("total,,8,4,1,1,1,1,1,1,0.833,1.500,4.000,1.200\n"));
 
         window->SetSavePathChooser([](QWidget*) { return QString(); });
         QTest::mouseClick(Button("saveButton"), Qt::LeftButton);

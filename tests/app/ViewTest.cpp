@@ -15,6 +15,7 @@
 
 #include "app/VantrelDoc.h"
 #include "app/VantrelView.h"
+#include "decoders/FormatTable.h"
 #include "report/RtfReader.h"
 #include "tests/app/GuiTestSupport.h"
 
@@ -57,7 +58,7 @@ private slots:
     void showsPlainTextColoursAndWeights()
     {
         const std::string report = SampleReport("HPR 418 SSBL");
-        view->ShowReport(report, "");
+        view->ShowReport(report, "", kStatusOk);
         QCOMPARE(view->toPlainText(), QString::fromStdString(CRtfReader::PlainText(report)));
         QCOMPARE(view->document()->blockCount(), 5);
 
@@ -77,7 +78,7 @@ private slots:
         // The report's columns line up only when every character it shows,
         // in normal and bold weight, moves the pen by the same width; the
         // user's notes are typed in the view's own font.
-        view->ShowReport(SampleReport("HPR 418 SSBL"), "");
+        view->ShowReport(SampleReport("HPR 418 SSBL"), "", kStatusOk);
         for (const char* text : {"Telegram type", "Tgram field", "1C68EB43", "470.8"})
             QVERIFY2(AdvancesEvenly(FormatAt(text).font()), qPrintable(text));
         QVERIFY(AdvancesEvenly(view->font()));
@@ -91,14 +92,59 @@ private slots:
     {
         CReportBuilder report;
         report.AppendAsciiText(std::string("$PSIM\xe9\x01\0end", 11));
-        view->ShowReport(report.GetDocument(), "");
+        view->ShowReport(report.GetDocument(), "", kStatusOk);
         QCOMPARE(view->toPlainText(), QString::fromLatin1("$PSIM\xe9\x01", 7) + QChar(0) + "end");
+    }
+
+    void receiveLightFollowsTheReceiveStatus_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<bool>("red");
+        QTest::newRow("empty read") << "" << int(kStatusTimedOut) << true;
+        // A sentence may carry any words in a field: it was received all the same.
+        QTest::newRow("words in a field") << "TIMED OUT" << int(kStatusOk) << false;
+        QTest::newRow("failed read") << "TIMED OUT" << int(kStatusBadData) << false;
+    }
+
+    void receiveLightFollowsTheReceiveStatus()
+    {
+        QFETCH(QString, field);
+        QFETCH(int, status);
+        QFETCH(bool, red);
+        QSignalSpy flashes(view.get(), &CVantrelView::flashReceiveLight);
+        view->ShowReport(SampleReport("NMEA $PSIMSSB", field.toStdString()), "", static_cast<TelegramStatus>(status));
+        QCOMPARE(flashes.count(), 1);
+        QCOMPARE(flashes.at(0).at(0).toBool(), red);
+    }
+
+    void decoderMessageLineEndsShowAsLineBreaks()
+    {
+        // A date the decoder cannot read is told in a message ending in CR
+        // LF; the received sentence in the raw column keeps to its own line.
+        const std::unique_ptr<CFormatDecoder> decoder = CFormatTable::Create(kTypeZaqAscii);
+        QVERIFY(decoder);
+        CReportBuilder report;
+        CTelegramIndex index;
+        double receiveTime = 1000.0;
+        decoder->Decode("07 Jan B:1\r\n", report, receiveTime, index);
+        view->ShowReport(report.GetDocument(), report.indexText, kStatusOk);
+        const QString shown = view->toPlainText();
+        QVERIFY2(shown.startsWith("Error in extracting 6 items from datetime, extracted 2\n"
+                                  "Telegram type   : ZAQ ASCII TPDR\n"),
+                 qPrintable(shown));
+        QVERIFY2(shown.contains("\n07 Jan B:1\n\nTgram field"), qPrintable(shown));
+        view->OnSendToNotepad();
+        QFile snapshot(openedSnapshots.last());
+        QVERIFY(snapshot.open(QIODevice::ReadOnly));
+        QCOMPARE(QString::fromUtf8(snapshot.readAll()), shown);
+        QFile::remove(openedSnapshots.last());
     }
 
     void newReportReplacesTheOldOne()
     {
-        view->ShowReport(SampleReport("HPR 418 SSBL", "AAAA"), "");
-        view->ShowReport(SampleReport("HPR 418 LBL", "BBBB"), "");
+        view->ShowReport(SampleReport("HPR 418 SSBL", "AAAA"), "", kStatusOk);
+        view->ShowReport(SampleReport("HPR 418 LBL", "BBBB"), "", kStatusOk);
         QVERIFY(!view->toPlainText().contains("AAAA"));
         QVERIFY(view->toPlainText().contains("BBBB"));
     }
@@ -107,7 +153,7 @@ private slots:
     {
         // A paused report can be annotated before it is printed or sent to
         // the text editor; undo takes back the user's typing, never the report.
-        view->ShowReport(SampleReport("HPR 418 SSBL", "AAAA"), "");
+        view->ShowReport(SampleReport("HPR 418 SSBL", "AAAA"), "", kStatusOk);
         view->moveCursor(QTextCursor::End);
         QTest::keyClicks(view.get(), "checked by ROV");
         QVERIFY(view->toPlainText().endsWith("checked by ROV"));
@@ -120,7 +166,7 @@ private slots:
         QVERIFY(!view->toPlainText().contains("checked by ROV"));
         QVERIFY(view->toPlainText().contains("AAAA"));
 
-        view->ShowReport(SampleReport("HPR 418 SSBL", "BBBB"), "");
+        view->ShowReport(SampleReport("HPR 418 SSBL", "BBBB"), "", kStatusOk);
         QVERIFY(!view->document()->isUndoAvailable());
         view->undo();
         QVERIFY(view->toPlainText().contains("BBBB"));
@@ -151,11 +197,11 @@ private slots:
         QFETCH(QString, filter);
         QFETCH(QString, indexText);
         QFETCH(bool, shown);
-        view->ShowReport(SampleReport("previous", "PREV"), "");
+        view->ShowReport(SampleReport("previous", "PREV"), "", kStatusOk);
         document->SetFilterText(filter);
         document->SetFilterEnabled(true);
         QSignalSpy blockFlashes(view.get(), &CVantrelView::flashBlockLight);
-        view->ShowReport(SampleReport("next", "NEXT"), indexText.toLatin1().toStdString());
+        view->ShowReport(SampleReport("next", "NEXT"), indexText.toLatin1().toStdString(), kStatusOk);
         QCOMPARE(view->toPlainText().contains("NEXT"), shown);
         QCOMPARE(view->toPlainText().contains("PREV"), !shown);
         QCOMPARE(blockFlashes.count(), 1);
@@ -164,7 +210,7 @@ private slots:
 
     void snapshotForTheTextEditor()
     {
-        view->ShowReport(SampleReport("HPR 418 SSBL"), "");
+        view->ShowReport(SampleReport("HPR 418 SSBL"), "", kStatusOk);
         view->OnSendToNotepad();
         QCOMPARE(openedSnapshots.size(), 1);
         const QString path = openedSnapshots.first();
@@ -190,7 +236,7 @@ private slots:
         // The editor reads a snapshot after the command, so every one stays
         // while the program runs, also one whose editor did not start; none
         // outlives the view, which lives as long as the program's window.
-        view->ShowReport(SampleReport("HPR 418 SSBL"), "");
+        view->ShowReport(SampleReport("HPR 418 SSBL"), "", kStatusOk);
         view->OnSendToNotepad();
         view->moveCursor(QTextCursor::End);
         QTest::keyClicks(view.get(), "seen twice");
@@ -258,7 +304,7 @@ private slots:
 
     void printsTheReportToPdf()
     {
-        view->ShowReport(SampleReport("HPR 418 SSBL"), "");
+        view->ShowReport(SampleReport("HPR 418 SSBL"), "", kStatusOk);
         QTemporaryDir dir;
         const QString path = dir.filePath("report.pdf");
         QPrinter& printer = view->Printer();
@@ -306,7 +352,7 @@ private slots:
             report.Append("line%03d", line);
             report.NewLine();
         }
-        view->ShowReport(report.GetDocument(), "");
+        view->ShowReport(report.GetDocument(), "", kStatusOk);
         QTemporaryDir dir;
         // The words each page shows inside its margins (a line cut off at a
         // page's foot is clipped there and shown whole on the next page).

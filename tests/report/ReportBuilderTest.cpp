@@ -215,6 +215,37 @@ TEST(RtfReader, EveryByteRoundTrips)
     }
 }
 
+// Shown to the user, a CR LF in a decoder's message is a line break; the
+// raw column's CR and LF (a received sentence's line end), a CR or LF alone,
+// and every line end of the document as a rich-text viewer reads it are none.
+TEST(RtfReader, MessageLineEndsBreakTheLineWhereTheUserIsShownThem)
+{
+    const struct {
+        const char* text;
+        bool rawColumn;
+        const char* shown;
+    } cases[] = {
+        {"extracted 2\r\nNo index!, ", false, "extracted 2\nNo index!, "},
+        {"a\r\n", false, "a\n"},
+        {"a\r\n\r\nb", false, "a\n\nb"},
+        {"$PSIMSSB,1*00\r\n", true, "$PSIMSSB,1*00"},
+        {"a\rb\nc\n\rd", false, "abcd"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        CReportBuilder report;
+        if (c.rawColumn)
+            report.AppendAsciiText(c.text);
+        else
+            report.AppendText(c.text);
+        const std::string document = report.GetDocument();
+        EXPECT_EQ(CRtfReader::PlainText(document, CRtfReader::TextLineEnds::Break), c.shown);
+        std::string dropped = c.text;
+        std::erase_if(dropped, [](char ch) { return ch == '\r' || ch == '\n'; });
+        EXPECT_EQ(CRtfReader::PlainText(document), dropped);
+    }
+}
+
 TEST(RtfReader, EmptyReportHasNoText)
 {
     CReportBuilder report;

@@ -149,6 +149,23 @@ TEST_F(DecodeCommand, EmptyFileIsATimedOutReadAndTelegramsAreNumbered)
               "index\t0\t0\t\t\n");
 }
 
+// Whatever an index field holds, the --index line keeps its five cells and
+// the terminal shows it as text (Latin-1 as UTF-8, control characters as '?').
+TEST_F(DecodeCommand, IndexLineHoldsReceivedTextsCleaned)
+{
+    const std::string field = std::string("B\0\x01\x1b[2J\t\"q\"\\\x7f\x80\xe9\xff", 16);
+    const std::string sentence = "$PSIMSSB,043502.60," + field + ",A,,C,H,M,38.00,-20.00,120.00,0.40,N,,*44\r\n";
+    const CCliResult result = RunCli({"decode", "--type", "4", "--index", WriteTelegram("sentence", sentence)});
+    if (result.status == 2)
+        GTEST_SKIP() << "no NMEA decoder in this build";
+    ASSERT_EQ(result.status, 0) << result.err;
+    const std::vector<std::string> lines = SplitLines(result.out);
+    ASSERT_FALSE(lines.empty());
+    const std::string shown = "B???[2J?\"q\"\\??\u00e9\u00ff";
+    EXPECT_EQ(lines.back(), "index\t1\t1\t" + shown + "\t" + shown);
+    EXPECT_EQ(result.out.find('\x1b'), std::string::npos);
+}
+
 TEST_F(DecodeCommand, RtfOutputIsTheDocumentOfEachTelegramInOrder)
 {
     const std::string telegram = DefaultTelegram();

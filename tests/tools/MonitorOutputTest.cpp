@@ -23,7 +23,7 @@ using namespace std::chrono_literals;
 using ::testing::HasSubstr;
 
 const std::string kStatisticsHeader =
-    "kind\tindex\ttelegrams\tok\tbad data\tearly eot\tchecksum errors\tchecksum mismatches\t"
+    "kind\tindex\ttelegrams\tok\tbad data\tearly eot\ttimed out\tchecksum errors\tchecksum mismatches\t"
     "length mismatches\tmean interval s\tmax interval s\tlast age s";
 
 // time, number, status, type, index, and the position's frame and x, y, z when there is one.
@@ -52,7 +52,8 @@ std::vector<std::string> StatisticsTable(const std::string& out)
     return {};
 }
 
-// Checks the table adds up to its total line and returns that line's telegram count.
+// Checks the table adds up to its total line, and each line's status
+// columns to its telegrams, and returns the total line's telegram count.
 std::uint64_t CheckedTotal(const std::vector<std::string>& table)
 {
     std::uint64_t sum = 0;
@@ -60,9 +61,13 @@ std::uint64_t CheckedTotal(const std::vector<std::string>& table)
     std::size_t totals = 0;
     for (std::size_t i = 1; i < table.size(); ++i) {
         const std::vector<std::string> cells = Cells(table[i]);
-        EXPECT_EQ(cells.size(), 12u) << table[i];
-        if (cells.size() != 12)
+        EXPECT_EQ(cells.size(), 13u) << table[i];
+        if (cells.size() != 13)
             continue;
+        std::uint64_t statuses = 0;
+        for (std::size_t column = 3; column <= 7; ++column)
+            statuses += std::stoull(cells[column]);
+        EXPECT_EQ(statuses, std::stoull(cells[2])) << table[i];
         if (cells[0] == "total") {
             total = std::stoull(cells[2]);
             ++totals;

@@ -1,4 +1,4 @@
-#include "tools/TelegramText.h"
+#include "report/ReceivedText.h"
 
 namespace {
 

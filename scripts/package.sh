@@ -21,7 +21,7 @@ while [ $# -gt 0 ]; do
   case "$1" in
     --build-dir) build_dir=${2:?--build-dir takes a folder}; shift 2 ;;
     --output) output_dir=${2:?--output takes a folder}; shift 2 ;;
-    -h|--help) sed -n '2,14p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h|--help) sed -n '2,13p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) echo "package.sh: unknown argument '$1'" >&2; exit 2 ;;
   esac
 done

@@ -3,8 +3,12 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <charconv>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <mutex>
@@ -168,4 +172,25 @@ void CPortMap::ClearOverride(int portNumber)
 std::string CPortMap::UserFilePath()
 {
     return ConfigHome() + "/Quorvane International Ltd/Vantrel-ports.conf";
+}
+
+std::string CPortMap::StableName(const std::string& devicePath, const std::string& folder)
+{
+    struct stat device {};
+    if (devicePath.empty() || ::stat(devicePath.c_str(), &device) != 0 || !S_ISCHR(device.st_mode))
+        return {};
+    std::vector<std::string> names;
+    std::error_code error;
+    for (std::filesystem::directory_iterator entry(folder, error), end; !error && entry != end;
+         entry.increment(error)) {
+        const std::string name = entry->path().string();
+        struct stat target {};
+        if (::stat(name.c_str(), &target) == 0 && S_ISCHR(target.st_mode) && target.st_rdev == device.st_rdev)
+            names.push_back(name);
+    }
+    // Several names for one device: the same one every time.
+    std::sort(names.begin(), names.end());
+    if (names.empty() || std::find(names.begin(), names.end(), devicePath) != names.end())
+        return {};
+    return names.front();
 }

@@ -39,4 +39,13 @@ public:
 
     // Where the per-user file is looked for.
     static std::string UserFilePath();
+
+    // The stable name the system gives the device at devicePath: the entry
+    // of folder (udev's /dev/serial/by-id, "usb-FTDI_FT232R_USB_UART_A5...-if00-port0")
+    // that leads to the same device, which keeps its name whichever USB
+    // socket the adapter is plugged into, while /dev/ttyUSB0 may become
+    // /dev/ttyUSB1. "" when the folder has none, or devicePath is one of its
+    // entries itself. Such a name maps a port as any path does.
+    static std::string StableName(const std::string& devicePath,
+                                  const std::string& folder = "/dev/serial/by-id");
 };

@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "acquisition/PortMap.h"
+#include "acquisition/SerialPortAccess.h"
 #include "acquisition/StreamRead.h"
 
 namespace {
@@ -47,6 +48,23 @@ void RequireCharacterDevice(const std::string& path)
         ThrowSerialError();
     if (!S_ISCHR(status.st_mode))
         throw CSerialException(ENOTTY, path + " is not a character device (" + KindOf(status.st_mode) + ")");
+}
+
+// The line is only listened to: the device is opened for reading alone, so
+// not a byte can reach the line through it, whatever else goes wrong.
+int OpenForReading(const std::string& path)
+{
+    return ::open(path.c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+}
+
+// A refusal for permission says whose the device is and what to do; any
+// other failure to open is told by the system's text.
+[[noreturn]] void ThrowOpenError(const std::string& path)
+{
+    const int error = errno;
+    if (error == EACCES)
+        throw CSerialException(EACCES, CSerialPortAccess::PermissionRefusal(path));
+    ThrowSerialError(error);
 }
 
 void CloseQuietly(int& fd)
@@ -215,9 +233,9 @@ void CSerialPort::Open(int portNumber, unsigned baudRate, int parity, std::uint8
     if (devicePath.empty())
         ThrowSerialError(ENOENT);
     RequireCharacterDevice(devicePath);
-    int device = ::open(devicePath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    int device = OpenForReading(devicePath);
     if (device < 0)
-        ThrowSerialError();
+        ThrowOpenError(devicePath);
     // Nobody else may open the line while we listen: TIOCEXCL keeps other
     // users out, the lock keeps out the administrator and this process too.
     if (ioctl(device, TIOCEXCL) != 0 || flock(device, LOCK_EX | LOCK_NB) != 0) {
@@ -241,7 +259,7 @@ bool CSerialPort::Probe(const std::string& path)
     struct stat status {};
     if (path.empty() || ::stat(path.c_str(), &status) != 0 || !S_ISCHR(status.st_mode))
         return false;
-    int device = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    int device = OpenForReading(path);
     if (device < 0)
         return false;
     // Offered only when it could be had for ourselves alone: a port that

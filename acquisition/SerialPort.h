@@ -43,8 +43,9 @@ struct COMMTIMEOUTS {
     std::uint32_t WriteTotalTimeoutConstant = 0;
 };
 
-// One serial port of the system, opened exclusively and only read from.
-// Every failing system call throws CSerialException with errno.
+// One serial port of the system, opened exclusively and for reading only.
+// Every failing system call throws CSerialException with errno; a device
+// refused for permission says whose it is and what the user can do.
 class CSerialPort {
 public:
     enum Parity { kParityEven = 0, kParityMark = 1, kParityNone = 2, kParityOdd = 3, kParitySpace = 4 };

@@ -10,8 +10,11 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <filesystem>
+
 #include "acquisition/PortMap.h"
 #include "acquisition/SerialPort.h"
+#include "acquisition/SerialPortAccess.h"
 #include "app/ControlId.h"
 #include "app/UserMessage.h"
 #include "decoders/FormatTable.h"
@@ -51,6 +54,16 @@ CCommSettingsDlg::CCommSettingsDlg(QWidget* parent) : QDialog(parent)
     portList = MakeList(portGroup, kPortList);
     devicePathLabel = new QLabel(portGroup);
     devicePathLabel->setObjectName("devicePath");
+    stableNameLabel = new QLabel(portGroup);
+    stableNameLabel->setObjectName("stableName");
+    stableNameLabel->setTextFormat(Qt::PlainText);
+    stableNameLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    deniedPortsLabel = new QLabel(portGroup);
+    deniedPortsLabel->setObjectName("deniedPorts");
+    deniedPortsLabel->setWordWrap(true);
+    deniedPortsLabel->setTextFormat(Qt::PlainText);
+    deniedPortsLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    deniedPortsLabel->hide();
     baudRateList = MakeList(portGroup, kBaudRateList);
     frameList = MakeList(portGroup, kFrameList);
     auto* okButton = WithControlId(new QPushButton("OK", this), kOk);
@@ -71,8 +84,10 @@ CCommSettingsDlg::CCommSettingsDlg(QWidget* parent) : QDialog(parent)
     portGrid->addWidget(devicePathLabel, 0, 2);
     portGrid->addWidget(new QLabel("Baud rate", portGroup), 1, 0);
     portGrid->addWidget(baudRateList, 1, 1);
+    portGrid->addWidget(stableNameLabel, 1, 2);
     portGrid->addWidget(new QLabel("Parity, Data, Stop bits", portGroup), 2, 0);
     portGrid->addWidget(frameList, 2, 1);
+    portGrid->addWidget(deniedPortsLabel, 3, 0, 1, 3);
     portGrid->setColumnStretch(2, 1);
 
     auto* buttons = new QHBoxLayout;
@@ -125,6 +140,7 @@ void CCommSettingsDlg::FillPortList()
     QApplication::setOverrideCursor(Qt::WaitCursor);
     portList->clear();
     const QString current = QString::fromStdString(portName);
+    std::vector<int> deniedPorts;
     for (int number = 1; number <= kHighestPortNumber; ++number) {
         const QString name = QString("COM%1").arg(number);
         // The port in use is always offered: the reader may hold it open
@@ -134,7 +150,10 @@ void CCommSettingsDlg::FillPortList()
         const std::string entry = CPortMap::DevicePath(number);
         if (name == current || CLineAddress::Parse(entry).IsNetwork() || CSerialPort::Probe(entry))
             portList->addItem(name, number);
+        if (CSerialPortAccess::IsDenied(entry))
+            deniedPorts.push_back(number);
     }
+    ShowDeniedPorts(deniedPorts);
     // The current port outside COM1..COM49 (the demo line's, or a name the
     // user stored by hand) is offered as well, so OK does not lose it.
     if (!current.isEmpty() && portList->findText(current) < 0)
@@ -156,8 +175,42 @@ void CCommSettingsDlg::ShowDevicePath()
     const std::string entry = SelectedPortEntry();
     devicePathLabel->setText(entry.empty() ? QString("(no device)") : QString::fromStdString(entry));
     networkLineSelected = CLineAddress::Parse(entry).IsNetwork();
+    std::string otherName;
+    if (!networkLineSelected && !entry.empty()) {
+        otherName = CPortMap::StableName(entry);
+        std::error_code error;
+        if (otherName.empty() && std::filesystem::is_symlink(entry, error))
+            otherName = std::filesystem::canonical(entry, error).string();
+    }
+    stableNameLabel->setText(QString::fromStdString(otherName));
     baudRateList->setEnabled(!networkLineSelected);
     frameList->setEnabled(!networkLineSelected);
+}
+
+void CCommSettingsDlg::ShowDeniedPorts(const std::vector<int>& deniedPorts)
+{
+    // Serial ports of one group share their reason: it is told once.
+    QStringList reasons;
+    QStringList lines;
+    QList<int> alike;
+    for (const int number : deniedPorts) {
+        const std::string path = CPortMap::DevicePath(number);
+        const QString why = QString::fromStdString(CSerialPortAccess::Why(path));
+        const qsizetype known = reasons.indexOf(why);
+        if (known >= 0) {
+            ++alike[known];
+            continue;
+        }
+        reasons << why;
+        alike << 0;
+        lines << QString("COM%1: %2").arg(number).arg(QString::fromStdString(CSerialPortAccess::PermissionRefusal(path)));
+    }
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (alike[i] > 0)
+            lines[i] += QString(" (%1 more %2 likewise)").arg(alike[i]).arg(alike[i] == 1 ? "port" : "ports");
+    }
+    deniedPortsLabel->setText(lines.join('\n'));
+    deniedPortsLabel->setVisible(!lines.isEmpty());
 }
 
 void CCommSettingsDlg::FillFrameList()

@@ -1,6 +1,7 @@
 #pragma once
 #include <QDialog>
 #include <string>
+#include <vector>
 
 class QComboBox;
 class QLabel;
@@ -47,9 +48,14 @@ private:
     void FillFrameList();
     void FillBaudRateList();
     void FillTelegramTypeList();
-    // Shows the device path or URL of the selected port, and offers the
-    // frame only for a serial port.
+    // Shows the device path or URL of the selected port, beside it the
+    // adapter's stable name where the system gives one (or, for a port
+    // mapped to such a name, the device it leads to), and offers the frame
+    // only for a serial port.
     void ShowDevicePath();
+    // Tells, below the ports, which ports are not open to the user, why and
+    // what to do: one line for each reason, naming the first such port.
+    void ShowDeniedPorts(const std::vector<int>& deniedPorts);
     std::string SelectedPortEntry() const;
     bool TakeReceiveTimeout();
 
@@ -57,6 +63,8 @@ private:
     QLineEdit* receiveTimeoutEdit;
     QComboBox* portList;
     QLabel* devicePathLabel;
+    QLabel* stableNameLabel;
+    QLabel* deniedPortsLabel;
     QComboBox* baudRateList;
     QComboBox* frameList;
     bool listsFilled = false;

@@ -14,6 +14,7 @@
 #include "app/TelegramStatisticsDlg.h"
 #include "app/TimingDiagnosticsDlg.h"
 #include "app/VantrelView.h"
+#include "app/VersionInfo.h"
 
 namespace {
 // A tool window: its name on the command line and in the screenshot's name,
@@ -43,10 +44,16 @@ CVantrelApp::~CVantrelApp()
     frame.reset();
 }
 
+QString CVantrelApp::VersionText()
+{
+    return "vantrel " + CVersionInfo::Version();
+}
+
 QString CVantrelApp::Usage()
 {
     return "usage: vantrel [--demo] [--demo-rate HZ] [--tool-windows] [--open NAMES]\n"
            "               [--screenshot PATH [--screenshot-delay S]]\n"
+           "       vantrel --version | --help\n"
            "  --demo              read a simulated line of the stored telegram type; the\n"
            "                      stored port is left as it is\n"
            "  --demo-rate HZ      telegrams per second on the simulated line (default 2)\n"
@@ -124,6 +131,8 @@ bool CVantrelApp::InitInstance()
 {
     QCoreApplication::setOrganizationName("Quorvane International Ltd");
     QCoreApplication::setApplicationName("Vantrel");
+    // The desktop finds the menu entry and its icon for the window by this name.
+    QGuiApplication::setDesktopFileName(CVersionInfo::DesktopEntryName());
 
     // The document first: it opens the settings and starts the line.
     document = std::make_unique<CVantrelDoc>(options.document);

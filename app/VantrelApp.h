@@ -29,6 +29,8 @@ public:
     // Parses the program's arguments; false (with a message in error) on bad usage.
     static bool ParseArguments(const QStringList& arguments, Options& options, QString& error);
     static QString Usage();
+    // "vantrel VERSION", as --version prints it.
+    static QString VersionText();
     // The names of the tool windows, as --open takes them and as the
     // screenshots of them end: hex, timing, plot, stats.
     static QStringList ToolWindowNames();

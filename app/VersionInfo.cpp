@@ -7,7 +7,7 @@ CVersionTexts CVersionInfo::Texts()
     CVersionTexts texts;
     texts.companyName = QStringLiteral(VANTREL_COMPANY_NAME);
     texts.productName = QStringLiteral(VANTREL_PRODUCT_NAME);
-    texts.versionLine = QStringLiteral("Version: ") + QStringLiteral(VANTREL_FILE_VERSION);
+    texts.versionLine = QStringLiteral("Version: ") + Version();
     texts.legalLine = QStringLiteral(VANTREL_LEGAL_LINE);
     texts.licenceNotice = QStringLiteral(
         "Licensed for testing and monitoring the telegrams of the positioning "
@@ -20,4 +20,14 @@ CVersionTexts CVersionInfo::Texts()
 QString CVersionInfo::WebAddress()
 {
     return QStringLiteral(VANTREL_WEB_ADDRESS);
+}
+
+QString CVersionInfo::Version()
+{
+    return QStringLiteral(VANTREL_FILE_VERSION);
+}
+
+QString CVersionInfo::DesktopEntryName()
+{
+    return QStringLiteral(VANTREL_APP_ID);
 }

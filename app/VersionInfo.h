@@ -14,4 +14,6 @@ class CVersionInfo {
 public:
     static CVersionTexts Texts();
     static QString WebAddress();
+    static QString Version();           // "1.0.0"
+    static QString DesktopEntryName();  // the desktop entry's name, without ".desktop"
 };

@@ -10,6 +10,8 @@ packages=(
   nlohmann-json3-dev
   clang libclang-rt-14-dev
   xvfb xauth poppler-utils fonts-dejavu-core
+  dpkg-dev lintian desktop-file-utils appstream man-db
+  mosquitto mosquitto-clients logrotate
 )
 
 missing=()

@@ -13,7 +13,8 @@ void PrintUsage(std::FILE* out)
                "  decode    decode telegrams held in files\n"
                "  monitor   listen on the serial line and print every telegram\n"
                "  simulate  write generated telegrams to a line or the network\n"
-               "Run 'vantrel-cli COMMAND --help' for the options of a command.\n",
+               "Run 'vantrel-cli COMMAND --help' for the options of a command,\n"
+               "'vantrel-cli --version' for the version.\n",
                out);
 }
 } // namespace
@@ -31,6 +32,10 @@ int main(int argc, char** argv)
         return RunMonitorCommand(argc - 1, argv + 1);
     if (std::strcmp(command, "simulate") == 0)
         return RunSimulateCommand(argc - 1, argv + 1);
+    if (std::strcmp(command, "--version") == 0) {
+        std::printf("vantrel-cli %s\n", VANTREL_VERSION);
+        return 0;
+    }
     if (std::strcmp(command, "--help") == 0 || std::strcmp(command, "-h") == 0) {
         PrintUsage(stdout);
         return 0;

@@ -11,6 +11,9 @@
 #include <string>
 
 #include "acquisition/PortMap.h"
+#include "acquisition/SerialPort.h"
+#include "tests/decoders/DecoderTestSupport.h"
+#include "tests/support/PseudoTerminal.h"
 #include "tests/support/TestConfigHome.h"
 
 namespace {
@@ -140,3 +143,45 @@ TEST_F(PortMapTest, UserFileLivesBesideTheSettings)
 }
 
 }  // namespace
+
+TEST_F(PortMapTest, AdaptersStableNamesAreFoundAndMapAsAnyPath)
+{
+    // A folder as udev keeps /dev/serial/by-id: one link per adapter.
+    const CPseudoTerminal adapter;
+    const CPseudoTerminal another;
+    CTempDir byId;
+    const std::string stable = byId.File("usb-Quorvane_USB_Serial_A50285BI-if00-port0");
+    std::filesystem::create_symlink(adapter.SlavePath(), stable);
+    std::filesystem::create_symlink("/nonexistent/ttyUSB9", byId.File("usb-gone-if00-port0"));
+    std::ofstream(byId.File("not-a-device")) << "x";
+
+    const struct {
+        std::string devicePath;
+        std::string folder;
+        std::string stableName;
+    } cases[] = {
+        {adapter.SlavePath(), byId.path.string(), stable},
+        {another.SlavePath(), byId.path.string(), ""},        // no name of its own
+        {stable, byId.path.string(), ""},                     // it is the stable name
+        {"/nonexistent/ttyUSB9", byId.path.string(), ""},
+        {byId.File("not-a-device"), byId.path.string(), ""},
+        {adapter.SlavePath(), "/nonexistent/by-id", ""},      // no adapters plugged in
+    };
+    for (const auto& [devicePath, folder, stableName] : cases)
+        EXPECT_EQ(CPortMap::StableName(devicePath, folder), stableName) << devicePath;
+
+    // Names as udev makes them (':' and '=' included) map a port as any path does.
+    const std::string byPath = "/dev/serial/by-path/pci-0000:00:14.0-usb-0:2:1.0-port0";
+    WriteUserFile("COM33=" + stable + "\n");
+    SetEnvironment("COM34=" + byPath + ";COM35=/dev/serial/by-id/usb-FTDI_x=y-if00-port0");
+    EXPECT_EQ(CPortMap::DevicePath(33), stable);
+    EXPECT_EQ(CPortMap::DevicePath(34), byPath);
+    EXPECT_EQ(CPortMap::DevicePath(35), "/dev/serial/by-id/usb-FTDI_x=y-if00-port0");
+    EXPECT_FALSE(CPortMap::LineAddress(34).IsNetwork());
+
+    // Opened through its stable name, the adapter is held against its kernel name too.
+    CSerialPort port;
+    port.Open(33, 9600, CSerialPort::kParityNone, 8, CSerialPort::kStopBitsOne, CSerialPort::kFlowNone);
+    EXPECT_TRUE(port.IsOpen());
+    EXPECT_TRUE(adapter.IsHeldOpen());
+}

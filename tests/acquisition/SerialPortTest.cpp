@@ -3,6 +3,8 @@
 // interrupting a read. Timings are checked with wide margins only.
 #include <gtest/gtest.h>
 
+#include <grp.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <termios.h>
 
@@ -15,9 +17,11 @@
 
 #include "acquisition/PortMap.h"
 #include "acquisition/SerialPort.h"
+#include "acquisition/SerialPortAccess.h"
 #include "tests/decoders/DecoderTestSupport.h"
 #include "tests/support/OpenWatch.h"
 #include "tests/support/PseudoTerminal.h"
+#include "tests/support/Unprivileged.h"
 
 namespace {
 
@@ -250,6 +254,114 @@ TEST(SerialPortRefusalTest, MappedPathThatIsNotACharacterDeviceIsRefusedUnopened
     CPortMap::ClearOverride(kTestPort);
     EXPECT_EQ(watch.Opened(), std::vector<std::string>());
     EXPECT_EQ(ReadWholeFile(file), "not a line");
+}
+
+// The descriptors of this process open on path.
+std::vector<int> DescriptorsOn(const std::string& path)
+{
+    std::vector<int> found;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+        std::error_code error;
+        if (std::filesystem::read_symlink(entry.path(), error).string() == path)
+            found.push_back(std::stoi(entry.path().filename().string()));
+    }
+    return found;
+}
+
+TEST_F(SerialPortTest, DeviceIsOpenedForReadingOnlyAndForUsAlone)
+{
+    OpenPort();
+    const std::vector<int> descriptors = DescriptorsOn(line.SlavePath());
+    ASSERT_EQ(descriptors.size(), 1u);
+    // Not a byte can reach the line through the port's descriptor.
+    errno = 0;
+    EXPECT_EQ(::write(descriptors[0], "x", 1), -1);
+    EXPECT_EQ(errno, EBADF);
+    pollfd master{line.MasterFd(), POLLIN, 0};
+    EXPECT_EQ(::poll(&master, 1, 200), 0) << "the line received something";
+    // The line still has its frame (set on the read-only descriptor) and is read.
+    const termios state = StateOfLine();
+    EXPECT_EQ(cfgetispeed(&state), static_cast<speed_t>(B9600));
+    line.Write("$PSIM\r\n");
+    EXPECT_EQ(TimedRead(port).bytes, "$PSIM\r\n");
+
+    // Another user is kept out by the exclusive mode, as well as by the lock.
+    ASSERT_TRUE(CUnprivileged::HandOver(line.SlavePath(), 0, 0666) || geteuid() != 0);
+    const CUnprivileged nobody;
+    if (nobody.Active()) {
+        const int other = ::open(line.SlavePath().c_str(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+        EXPECT_EQ(other, -1);
+        EXPECT_EQ(errno, EBUSY);
+        if (other >= 0)
+            ::close(other);
+    }
+}
+
+TEST_F(SerialPortTest, DeviceNotOpenToTheUserSaysWhoseItIsAndWhatToDo)
+{
+    const group* dialout = getgrnam("dialout");
+    const group* nogroup = getgrgid(CUnprivileged::kNobody);
+    if (geteuid() != 0 || dialout == nullptr || nogroup == nullptr)
+        GTEST_SKIP() << "needs root, and the groups dialout and nogroup, to hand a device to a group nobody is not in";
+    const std::string path = line.SlavePath();
+    const std::string dialoutName = dialout->gr_name;
+    const std::string nogroupName = nogroup->gr_name;
+    const struct {
+        gid_t deviceGroup;
+        mode_t mode;
+        gid_t processGroup;  // the user's own group stays nobody's unless given
+        std::string why;     // "" when the user may open it
+    } cases[] = {
+        // Joining the group lets the user in: the command that does it.
+        {dialout->gr_gid, 0660, CUnprivileged::kNobody,
+         "it belongs to group " + dialoutName + "; run: sudo usermod -aG " + dialoutName +
+             " $USER, then log out and in"},
+        {dialout->gr_gid, 0640, CUnprivileged::kNobody,
+         "it belongs to group " + dialoutName + "; run: sudo usermod -aG " + dialoutName +
+             " $USER, then log out and in"},
+        // The user is in the group already, but not in this session.
+        {nogroup->gr_gid, 0660, 0,
+         "it belongs to group " + nogroupName + ", which you joined after logging in; log out and in"},
+        // The group may not read it: joining it would not help.
+        {dialout->gr_gid, 0620, CUnprivileged::kNobody,
+         "permission denied (owner root, group " + dialoutName + ", mode 0620)"},
+        {dialout->gr_gid, 0600, CUnprivileged::kNobody,
+         "permission denied (owner root, group " + dialoutName + ", mode 0600)"},
+        // In the group, or open to all: no refusal.
+        {dialout->gr_gid, 0660, dialout->gr_gid, ""},
+        {0, 0604, CUnprivileged::kNobody, ""},
+    };
+    for (const auto& [deviceGroup, mode, processGroup, why] : cases) {
+        SCOPED_TRACE(why.empty() ? "open to the user" : why);
+        ASSERT_TRUE(CUnprivileged::HandOver(path, deviceGroup, mode));
+        std::string reason;
+        std::uint32_t error = 0;
+        bool denied = false;
+        bool opened = false;
+        {
+            const CUnprivileged user(processGroup);
+            ASSERT_TRUE(user.Active()) << user.Why();
+            denied = CSerialPortAccess::IsDenied(path);
+            try {
+                port.Open(kTestPort, 9600, CSerialPort::kParityNone, 8, CSerialPort::kStopBitsOne,
+                          CSerialPort::kFlowNone);
+            } catch (const CSerialException& failure) {
+                error = failure.errorCode;
+                reason = failure.what();
+            }
+            opened = port.IsOpen();
+            port.Close();
+        }
+        if (why.empty()) {
+            EXPECT_FALSE(denied);
+            EXPECT_TRUE(opened) << reason;
+        } else {
+            EXPECT_TRUE(denied);
+            EXPECT_FALSE(opened);
+            EXPECT_EQ(error, static_cast<std::uint32_t>(EACCES));
+            EXPECT_EQ(reason, path + " is not open to you: " + why);
+        }
+    }
 }
 
 TEST_F(SerialPortTest, FramesOfTheTwoLineSettingsAreApplied)

@@ -16,6 +16,7 @@
 #include "simulation/TelegramGenerator.h"
 #include "tests/support/Eventually.h"
 #include "tests/support/LoopbackPeers.h"
+#include "tests/support/LoopbackSockets.h"
 
 namespace {
 
@@ -94,6 +95,7 @@ TEST_F(UdpLineTest, EachDatagramIsOneTelegramStampedOnArrival)
     EXPECT_GE(second.read.receiveTime, first.read.receiveTime);
     EXPECT_LE(second.read.receiveTime, CTickwarden::GetPCMilliSecs());
     EXPECT_FALSE(first.read.interrupted);
+    EXPECT_FALSE(Readable(sender.Fd(), 200ms));  // the line only listens: nothing comes back
 }
 
 TEST_F(UdpLineTest, LongDatagramIsHandedOnInPiecesOfAReadEachWithItsArrival)

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QtTest>
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -20,6 +21,8 @@
 #include "tests/app/GuiTestSupport.h"
 #include "tests/support/LoopbackPeers.h"
 #include "tests/support/OpenWatch.h"
+#include "tests/support/PseudoTerminal.h"
+#include "tests/support/Unprivileged.h"
 
 namespace {
 QStringList Texts(const QComboBox* list)
@@ -151,6 +154,68 @@ private slots:
         QCOMPARE(opened, QStringList());
         QVERIFY(content.open(QIODevice::ReadOnly));
         QCOMPARE(content.readAll(), QByteArray("not a line"));
+    }
+
+    void portsNotOpenToTheUserAreToldWithWhatToDo()
+    {
+        const group* dialout = getgrnam("dialout");
+        if (geteuid() != 0 || dialout == nullptr)
+            QSKIP("needs root and the group dialout, to hand devices to a group nobody is not in");
+        const CPseudoTerminal open, refused, alike, closed;
+        QVERIFY(CUnprivileged::HandOver(open.SlavePath(), 0, 0666));
+        QVERIFY(CUnprivileged::HandOver(refused.SlavePath(), dialout->gr_gid, 0660));
+        QVERIFY(CUnprivileged::HandOver(alike.SlavePath(), dialout->gr_gid, 0660));
+        QVERIFY(CUnprivileged::HandOver(closed.SlavePath(), dialout->gr_gid, 0600));
+        const QByteArray ports = qgetenv("VANTREL_PORTS");
+        qputenv("VANTREL_PORTS", PortsOnly({{3, QString::fromStdString(open.SlavePath())},
+                                            {4, QString::fromStdString(refused.SlavePath())},
+                                            {6, QString::fromStdString(alike.SlavePath())},
+                                            {8, QString::fromStdString(closed.SlavePath())}}));
+        QStringList listed;
+        QString told;
+        bool toldShown = false;
+        {
+            const CUnprivileged user;
+            QVERIFY2(user.Active(), user.Why().c_str());
+            Open("COM3", "", 6);
+            listed = Texts(List(CCommSettingsDlg::kPortList));
+            told = dialog->findChild<QLabel*>("deniedPorts")->text();
+            toldShown = dialog->findChild<QLabel*>("deniedPorts")->isVisibleTo(dialog.get());
+        }
+        Open("COM3", "", 6);
+        const bool shownToRoot = dialog->findChild<QLabel*>("deniedPorts")->isVisibleTo(dialog.get());
+        qputenv("VANTREL_PORTS", ports);
+
+        QCOMPARE(listed, QStringList({"COM3"}));
+        const QString group = dialout->gr_name;
+        QCOMPARE(told, QString("COM4: %1 is not open to you: it belongs to group %2; run: sudo usermod -aG %2 $USER, "
+                               "then log out and in (1 more port likewise)\n"
+                               "COM8: %3 is not open to you: permission denied (owner root, group %2, mode 0600)")
+                           .arg(QString::fromStdString(refused.SlavePath()), group,
+                                QString::fromStdString(closed.SlavePath())));
+        QVERIFY(toldShown);
+        QVERIFY(!shownToRoot);
+    }
+
+    void portMappedToAStableNameShowsTheDeviceItLeadsTo()
+    {
+        QTemporaryDir byId;
+        const QString stable = byId.filePath("usb-Quorvane_USB_Serial_A50285BI-if00-port0");
+        QVERIFY(QFile::link(QString::fromStdString(line->SlavePath()), stable));
+        const QByteArray ports = qgetenv("VANTREL_PORTS");
+        qputenv("VANTREL_PORTS", PortsOnly({{3, QString::fromStdString(line->SlavePath())}, {33, stable}}));
+        Open("COM33", "", 6);
+        const QStringList listed = Texts(List(CCommSettingsDlg::kPortList));
+        const QString path = dialog->findChild<QLabel*>("devicePath")->text();
+        const QString leadsTo = dialog->findChild<QLabel*>("stableName")->text();
+        List(CCommSettingsDlg::kPortList)->setCurrentIndex(0);
+        const QString kernelNameOnly = dialog->findChild<QLabel*>("stableName")->text();
+        qputenv("VANTREL_PORTS", ports);
+
+        QCOMPARE(listed, QStringList({"COM3", "COM33"}));
+        QCOMPARE(path, stable);
+        QCOMPARE(leadsTo, QString::fromStdString(line->SlavePath()));
+        QCOMPARE(kernelNameOnly, QString());
     }
 
     void networkPortShowsItsUrlAndKeepsTheStoredFrame()

@@ -4,6 +4,7 @@
 // complete logs, and what the user is told when a port or a log fails.
 #include <gtest/gtest.h>
 
+#include <grp.h>
 #include <signal.h>
 
 #include <filesystem>
@@ -17,6 +18,7 @@
 #include "tests/support/Eventually.h"
 #include "tests/support/PseudoTerminal.h"
 #include "tests/support/ReportText.h"
+#include "tests/support/Unprivileged.h"
 #include "tests/tools/CliProcess.h"
 #include "tests/tools/MonitorTestSupport.h"
 
@@ -141,6 +143,32 @@ TEST_F(MonitorSimulateTest, PortThatCannotBeOpenedIsReportedOnceWithItsReason)
     EXPECT_EQ(result.status, 0);
     EXPECT_EQ(result.err, "vantrel-cli monitor: cannot open COM250 (" + missing + "): No such file or directory\n");
     EXPECT_EQ(result.out, "");
+}
+
+TEST_F(MonitorSimulateTest, PortNotOpenToTheUserIsToldWithItsGroupAndTheRemedy)
+{
+    const group* dialout = getgrnam("dialout");
+    if (geteuid() != 0 || dialout == nullptr)
+        GTEST_SKIP() << "needs root and the group dialout, to hand a device to a group nobody is not in";
+    const CPseudoTerminal line;
+    ASSERT_TRUE(CUnprivileged::HandOver(line.SlavePath(), dialout->gr_gid, 0660));
+    std::unique_ptr<CChildProcess> monitor;
+    {
+        // The monitor runs as an ordinary user outside the group.
+        const CUnprivileged user;
+        ASSERT_TRUE(user.Active()) << user.Why();
+        monitor = std::make_unique<CChildProcess>(std::vector<std::string>{"monitor", "--port", "COM252"},
+                                                  std::vector<std::string>{"VANTREL_PORTS=COM252=" + line.SlavePath()});
+    }
+    std::this_thread::sleep_for(1500ms);  // several attempts to open
+    monitor->Signal(SIGTERM);
+    const CCliResult result = monitor->Wait(10s);
+    if (result.status == 127)
+        GTEST_SKIP() << "the user nobody cannot run " << VANTREL_CLI_PATH;
+    const std::string group = dialout->gr_name;
+    EXPECT_EQ(result.err, "vantrel-cli monitor: cannot open COM252 (" + line.SlavePath() + "): " + line.SlavePath() +
+                              " is not open to you: it belongs to group " + group + "; run: sudo usermod -aG " +
+                              group + " $USER, then log out and in\n");
 }
 
 TEST_F(MonitorSimulateTest, LineUnpluggedAndBackIsToldOnceAndLeavesNoFalseRow)

@@ -188,9 +188,13 @@ public:
         if (fault.reason.empty())
             return;
         const std::string device = fault.devicePath.empty() ? "no device" : fault.devicePath;
+        // A reason that names the device itself ("/dev/ttyUSB0 is not open
+        // to you: ...") is not preceded by its name once more.
+        const bool reasonNamesDevice = !fault.devicePath.empty() && fault.reason.starts_with(fault.devicePath + " ");
+        const std::string where = reasonNamesDevice ? "" : " (" + device + ")";
         // Through the terminal's own thread: a paused terminal must not hold up the monitor.
         terminal.Tell("vantrel-cli monitor: " + std::string(fault.lost ? "lost " : "cannot open ") + fault.portName +
-                      " (" + device + "): " + fault.reason + "\n");
+                      where + ": " + fault.reason + "\n");
     }
 
 private:

@@ -211,7 +211,7 @@ void CVantrelDoc::OnTelegramDecoded(const CReportBuilder& report, const std::str
     // Reader thread: copy everything, because the report, the bytes and the
     // record end with this call, and let the user-interface thread show it.
     auto telegram = std::make_shared<const CDecodedTelegram>(
-        CDecodedTelegram{report.GetDocument(), report.indexText, raw, index, record});
+        CDecodedTelegram{report.GetDocument(), index.IndexText(), raw, index, record});
     QMetaObject::invokeMethod(this, [this, telegram] { Deliver(*telegram); }, Qt::QueuedConnection);
 }
 

@@ -164,8 +164,7 @@ void CHpr309Decoder::DecodeFields(const CByteView& telegram, CTelegramIndex& ind
     HexLine("Tp_index       ", telegram, kTpIndex, 1, "Telegram for transponder on channel %d", channel);
     char channelText[8];
     std::snprintf(channelText, sizeof channelText, "%02d", channel);
-    report->indexText = channelText;
-    index.SetIndex(1, report->indexText);
+    index.SetReportIndex(1, channelText);
 
     WritePositionLines(telegram, values);
     RecordPosition(telegram, values);

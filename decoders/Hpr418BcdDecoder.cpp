@@ -153,8 +153,7 @@ void CHpr418BcdDecoder::WriteSsblLines(const CByteView& telegram, CTelegramIndex
     const int tpIndex = Bcd(telegram, kSsblTpIndex);
     HexLine("TP index       ", telegram, kSsblTpIndex.offset, kSsblTpIndex.length, "Telegram for TP index %d",
             tpIndex);
-    report->indexText = std::to_string(tpIndex);
-    index.SetIndex(1, report->indexText);
+    index.SetReportIndex(1, std::to_string(tpIndex));
     const double x = kSsblX.Value(telegram);
     const double y = kSsblY.Value(telegram);
     const double z = kSsblZ.Value(telegram);

@@ -178,8 +178,7 @@ std::size_t CHpr418Decoder::DecodeSsbl(const CByteView& telegram, CTelegramIndex
     const int tpIndex = WordLine("tp_index       ", telegram, 5, 11);
     report->Append("for Transponder index %d", tpIndex);
     EndLineWithCsv(tpIndex);
-    report->indexText = std::to_string(tpIndex);
-    index.SetIndex(1, report->indexText);
+    index.SetReportIndex(1, std::to_string(tpIndex));
 
     // Any mode but standard navigation is a simulated position, logged as 1.
     const int operationMode = ByteLine("operation_mode ", telegram, kOperationModeAt) == 0 ? 0 : 1;

@@ -422,10 +422,10 @@ void CNmeaDecoder::DecodeFields(const CByteView& telegram, CTelegramIndex& index
         texts[number] = field.text;
         WriteFieldLine(sentence.fields[number], field, texts);
         if (number == sentence.indexField) {
-            const std::string indexText(field.text);
             if (sentence.indexTextFiltered)
-                report->indexText = indexText;
-            index.SetIndex(sentence.indexKind, indexText);
+                index.SetReportIndex(sentence.indexKind, std::string(field.text));
+            else
+                index.SetIndex(sentence.indexKind, std::string(field.text));
         }
         separator = field.terminator;
     }

@@ -179,9 +179,8 @@ void CZaqAsciiDecoder::WriteIndexLine(int beaconIndex, CTelegramIndex& index)
 {
     AsciiField("Tp_index       ", "%c%c     %2d", Layout::kBeaconTag, Layout::kTagMark, beaconIndex);
     if (beaconIndex != Layout::kShipBeacon) {
-        report->indexText = std::to_string(beaconIndex);
-        index.SetIndex(1, report->indexText);
-        EndField("Beacon index : Transponder " + report->indexText);
+        index.SetReportIndex(1, std::to_string(beaconIndex));
+        EndField("Beacon index : Transponder " + index.text);
     } else {
         index.SetIndex(0, "Ship");
         EndField("Beacon index : Ship");

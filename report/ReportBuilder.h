@@ -106,9 +106,6 @@ public:
     // Hands the field lines over, leaving none.
     CReportFields TakeFields();
 
-    // The telegram's index text, examined by the display filter.
-    std::string indexText;
-
     static const char* const kPrologue;
 
 private:

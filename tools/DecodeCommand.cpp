@@ -162,7 +162,7 @@ void PrintTelegram(const CReportBuilder& report, const std::string& raw, const C
     if (options.index) {
         // Received texts cleaned as in the reports: no tab, line end or escape sequence of theirs.
         std::printf("index\t%d\t%d\t%s\t%s\n", index.valid ? 1 : 0, index.kind, TerminalCell(index.text).c_str(),
-                    TerminalCell(report.indexText).c_str());
+                    TerminalCell(index.IndexText()).c_str());
     }
 }
 

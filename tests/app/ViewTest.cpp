@@ -128,7 +128,7 @@ private slots:
         CTelegramIndex index;
         double receiveTime = 1000.0;
         decoder->Decode("07 Jan B:1\r\n", report, receiveTime, index);
-        view->ShowReport(report.GetDocument(), report.indexText, kStatusOk);
+        view->ShowReport(report.GetDocument(), "", kStatusOk);
         const QString shown = view->toPlainText();
         QVERIFY2(shown.startsWith("Error in extracting 6 items from datetime, extracted 2\n"
                                   "Telegram type   : ZAQ ASCII TPDR\n"),

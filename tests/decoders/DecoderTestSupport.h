@@ -29,7 +29,7 @@ inline CDecodeResult DecodeTelegram(CFormatDecoder& decoder, const std::string& 
     decoder.Decode(raw, report, receiveTime, result.index);
     result.document = report.GetDocument();
     result.text = CRtfReader::PlainText(result.document);
-    result.indexText = report.indexText;
+    result.indexText = result.index.IndexText();
     return result;
 }
 

@@ -24,7 +24,6 @@ TEST(ReportBuilder, EmptyDocumentIsPrologueFontSizeAndBrace)
 {
     CReportBuilder report;
     EXPECT_EQ(report.GetDocument(), kPrologue + "\\fs20 }");
-    EXPECT_TRUE(report.indexText.empty());
 }
 
 TEST(ReportBuilder, GetDocumentTwiceIsTheSameAndAppendsNothing)

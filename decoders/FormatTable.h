@@ -4,6 +4,7 @@
 #include <string>
 
 #include "decoders/FormatDecoder.h"
+#include "decoders/TelegramFramer.h"
 
 // Telegram type codes, as stored in the settings and given to --type.
 // Codes 5 and every code the table below does not list select no decoder.
@@ -27,6 +28,8 @@ struct CFormatEntry {
     // holds several lines holds several telegrams.
     bool lineBased;
     std::unique_ptr<CFormatDecoder> (*makeDecoder)();
+    // Cuts the line's byte stream into telegrams when framing by content.
+    std::unique_ptr<CTelegramFramer> (*makeFramer)();
 };
 
 // The one table of telegram formats: a format is registered here and
@@ -41,6 +44,8 @@ public:
 
     // The decoder for a type code, or null when the code has none.
     static std::unique_ptr<CFormatDecoder> Create(int typeCode);
+    // The framer for a type code, or null when the code has no format.
+    static std::unique_ptr<CTelegramFramer> CreateFramer(int typeCode);
     // Whether the telegrams of a type code are lines of text (false for a
     // code without a format).
     static bool IsLineBased(int typeCode);

@@ -43,8 +43,10 @@ public:
     // The next read after a brief quiet: the next complete one, or else a
     // telegram that only waited for a byte that may extend it.
     std::optional<std::string> TakeProvisional();
-    // The next read when no more bytes are to come: the next complete one,
-    // or else what is there, as it is. Empty only when nothing is left.
+    // The next read when no more bytes are to come: what is there, parted
+    // by the frames it shows as if a telegram began it (one whose check
+    // fails is a read of its own still), the rest as it is. Empty only when
+    // nothing is left.
     std::optional<std::string> TakeRest();
 
     std::size_t Buffered() const { return buffer.size() - front; }

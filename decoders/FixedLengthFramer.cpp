@@ -6,11 +6,6 @@ CFixedLengthFramer::CFixedLengthFramer(std::size_t telegramLength, std::optional
 {
 }
 
-CBinaryFramer::CVerdict CFixedLengthFramer::Confirmed(std::string_view) const
-{
-    return Found(length);
-}
-
 CBinaryFramer::CVerdict CFixedLengthFramer::Judge(std::string_view bytes, Start start) const
 {
     const CByteView view(bytes);
@@ -20,8 +15,8 @@ CBinaryFramer::CVerdict CFixedLengthFramer::Judge(std::string_view bytes, Start 
         return Maybe();
     if (endByte && view.At(length - 1) != *endByte)
         return None();
-    const bool checksOut = ChecksOut(CByteView(bytes.substr(0, length)));
-    if (start == Start::AfterTelegram)
-        return checksOut || startByte || endByte ? Found(length) : None();
-    return checksOut ? Confirmed(bytes) : None();
+    // After a telegram the frame suffices; elsewhere the check must hold too.
+    if (start == Start::AfterTelegram || ChecksOut(CByteView(bytes.substr(0, length))))
+        return Found(length);
+    return None();
 }

@@ -1,21 +1,20 @@
 #pragma once
 #include "decoders/FixedLengthFramer.h"
 
-// HPR 309 telegrams: 32 bytes with no start byte, the check byte and an end
-// marker last; the format leaves the marker's value to the sender (the
-// decoder reads any), but a sender ends every telegram with the same one.
-// The check byte frames a telegram: 32 bytes are one where their XOR comes
-// out right. It cannot tell the phase, though: the 32 bytes that begin one
-// byte early, with the end marker of the telegram before, have the same
-// XOR. So where no telegram is expected (the first bytes of a line, within
-// noise) a telegram is sure only when the one right after it checks out
-// too and ends in the same marker; one byte off, the two end in their
-// check bytes instead. After a telegram the next is taken by its check.
+// HPR 309 telegrams: 32 bytes with no start byte, the check byte and the
+// end marker last. The check byte alone cannot tell where a telegram
+// begins: 32 bytes that begin a byte or two late have the same XOR as the
+// telegram whenever its first bytes are the same as those of the telegram
+// after it (the header, the high bits of roll and pitch), as they mostly
+// are. So the end marker frames a telegram. After a telegram the marker 32
+// bytes on frames the next, its check byte right or not (the decoder
+// reports a wrong one); elsewhere 32 bytes are a telegram only where they
+// end in the marker and their XOR comes out right, sought one byte further
+// at a time.
 class CHpr309Framer : public CFixedLengthFramer {
 public:
     CHpr309Framer();
 
 protected:
     bool ChecksOut(const CByteView& telegram) const override;
-    CVerdict Confirmed(std::string_view bytes) const override;
 };

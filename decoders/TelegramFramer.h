@@ -27,9 +27,7 @@
 // frame (start, length, end) even when its check fails, for the decoder to
 // report. Anywhere else (the first bytes of a line, the bytes after noise,
 // and every place within noise where a telegram is sought) the framer
-// takes a telegram only where it is sure of it: its check holds as well,
-// and where a frame alone cannot tell at which byte a telegram begins, the
-// telegram that follows it confirms that.
+// takes a telegram only where its check holds as well.
 //
 // A cut never takes more bytes than it is given, and never looks beyond
 // them. Cut is stateless: the same bytes from the same start give the same
@@ -44,8 +42,6 @@ public:
         enum class Kind { Telegram, Noise, NeedMore, Provisional };
         Kind kind;
         std::size_t length;
-
-        bool operator==(const CCut&) const = default;
     };
 
     // Where the bytes given to Cut begin.

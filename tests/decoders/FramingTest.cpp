@@ -66,8 +66,6 @@ CPiece Changed(int telegram, std::vector<std::pair<int, int>> changes)
 }
 CPiece Raw(std::string bytes) { return {-1, std::move(bytes), 0, std::string::npos, {}}; }
 
-const std::string kLfCr = "\n\r";
-
 struct CFramingCase {
     int code;
     const char* name;
@@ -78,8 +76,8 @@ struct CFramingCase {
 
 const CFramingCase kCases[] = {
     {kTypeHpr309, "starts within a telegram", {Part(3, 20, 32), T(0), T(1)}, {{0}, {1}, {2}}},
-    {kTypeHpr309, "wrong check byte", {T(0), T(1), Changed(2, {{30, 0x7F}}), T(3), T(4)},
-     {{0}, {1}, {2}, {3}, {4}}},
+    {kTypeHpr309, "a byte spoiled, the check wrong", {T(0), Changed(1, {{1, 0x3F}}), T(2), T(3)},
+     {{0}, {1}, {2}, {3}}},
     {kTypeHpr309, "cut short", {Part(0, 0, 20), T(1), T(2)}, {{0}, {1}, {2}}},
     {kTypeHpr309, "truncated at the end", {T(0), T(1), Part(2, 0, 20)}, {{0}, {1}}, {{2}}},
     {kTypeHpr309, "read limit", {Raw(std::string(256, 0)), Raw(std::string(44, 0)), T(0), T(1)},

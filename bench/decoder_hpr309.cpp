@@ -1,6 +1,6 @@
 // Decoding speed of the HPR 309 transponder telegram, report and CSV row.
 #include "bench/BenchSupport.h"
-#include "simulation/Hpr309Generator.h"
+#include "decoders/Hpr309Generator.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "bench/BenchSupport.h"
-#include "simulation/Hpr418Generator.h"
+#include "decoders/Hpr418Generator.h"
 
 namespace {
 

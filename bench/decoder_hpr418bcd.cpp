@@ -2,7 +2,7 @@
 #include <string>
 
 #include "bench/BenchSupport.h"
-#include "simulation/Hpr418BcdGenerator.h"
+#include "decoders/Hpr418BcdGenerator.h"
 
 namespace {
 

@@ -2,9 +2,11 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "decoders/FormatDecoder.h"
 #include "decoders/TelegramFramer.h"
+#include "decoders/TelegramGenerator.h"
 
 // Telegram type codes, as stored in the settings and given to --type.
 // Codes 5 and every code the table below does not list select no decoder.
@@ -19,6 +21,8 @@ enum TelegramTypeCode : int {
 };
 
 // One telegram format: what the rest of the system needs to know of it.
+// Rows of the table name their columns (.code = ..., .makeDecoder = ...),
+// in the order declared here.
 struct CFormatEntry {
     int code;
     const char* name;          // shown to the user: "HPR 418F"
@@ -28,19 +32,25 @@ struct CFormatEntry {
     // holds several lines holds several telegrams.
     bool lineBased;
     std::unique_ptr<CFormatDecoder> (*makeDecoder)();
+    // Plays the positioning system: the simulator, the demo line, the
+    // tests and the benchmarks.
+    std::unique_ptr<CTelegramGenerator> (*makeGenerator)();
     // Cuts the line's byte stream into telegrams when framing by content.
     std::unique_ptr<CTelegramFramer> (*makeFramer)();
 };
 
 // The one table of telegram formats: a format is registered here and
-// nowhere else. The settings dialog's list, the command-line help and the
-// decoder of the reader thread all come from it.
+// nowhere else. The settings dialog's list, the command-line help, the
+// decoder of the reader thread, the simulator's generator, the fuzz targets
+// and the benchmarks all come from it.
 class CFormatTable {
 public:
     // Every format, in the order the settings dialog lists them.
     static std::span<const CFormatEntry> Formats();
     // The format of a type code, or null for a code without one.
     static const CFormatEntry* Find(int typeCode);
+    // The format of a key ("hpr418f"), or null for a key without one.
+    static const CFormatEntry* FindByKey(std::string_view key);
 
     // The decoder for a type code, or null when the code has none.
     static std::unique_ptr<CFormatDecoder> Create(int typeCode);

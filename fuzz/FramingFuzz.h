@@ -23,10 +23,10 @@ inline void FuzzTakeRead(const std::optional<std::string>& read, std::string& ou
     out += *read;
 }
 
-inline int FuzzFraming(int typeCode, const std::uint8_t* data, std::size_t size)
+inline int FuzzFraming(const CFormatEntry& format, const std::uint8_t* data, std::size_t size)
 {
     const std::string_view input(reinterpret_cast<const char*>(data), size);
-    CContentFraming framing(CFormatTable::CreateFramer(typeCode));
+    CContentFraming framing(format.makeFramer());
     std::string out;
     for (std::size_t at = 0; at < size;) {
         // The byte at the cut says how many follow it in this piece, and what comes after.
@@ -49,6 +49,6 @@ inline int FuzzFraming(int typeCode, const std::uint8_t* data, std::size_t size)
     }
     if (out != input)
         std::abort();
-    CContentFraming::CountTelegrams(*CFormatTable::CreateFramer(typeCode), input);
+    CContentFraming::CountTelegrams(*format.makeFramer(), input);
     return 0;
 }

@@ -7,13 +7,12 @@
 
 #include "decoders/ContentFraming.h"
 #include "decoders/FormatTable.h"
-#include "simulation/TelegramGenerator.h"
 
 namespace {
 
 std::vector<std::string> Generated(int code, int count = 6)
 {
-    const auto generator = CTelegramGenerator::Create(code);
+    const auto generator = CFormatTable::Find(code)->makeGenerator();
     std::vector<std::string> telegrams;
     for (int i = 0; i < count; ++i)
         telegrams.push_back(generator->Next());

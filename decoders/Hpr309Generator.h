@@ -1,7 +1,8 @@
 #pragma once
 #include <string>
+#include <vector>
 
-#include "simulation/TelegramGenerator.h"
+#include "decoders/TelegramGenerator.h"
 
 // HPR 309 transponder telegrams for four channels in turn, cartesian and
 // north up, with the vessel rolling gently, turning slowly, and the
@@ -9,9 +10,8 @@
 // byte and the end marker.
 class CHpr309Generator : public CTelegramGenerator {
 public:
-    static constexpr char kEndMarker = 0x0D;
-
     std::string Next() override;
+    std::vector<CGeneratedKind> MessageKinds() const override;
 
 private:
     unsigned sequence = 0;

@@ -23,24 +23,6 @@ constexpr auto kOpenSettleTime = 100ms;  // before every open of the port
 constexpr auto kSettingsWait = 100ms;    // the most the status pane waits for the settings
 constexpr std::uint32_t kByteGapMs = 60; // silence that ends a telegram
 
-// What the report says when a decoder faulted on a telegram; every line
-// feed becomes a line of the report.
-const char* const kDecodeFaultMessage =
-    "\nDecode of telegram caused internal error.\n\nUse the 'Hex Window' to view received data\n";
-
-void AppendLines(CReportBuilder& report, const std::string& text)
-{
-    std::size_t start = 0;
-    for (std::size_t end = text.find('\n'); end != std::string::npos; end = text.find('\n', start)) {
-        if (end > start)
-            report.AppendText(text.substr(start, end - start));
-        report.NewLine();
-        start = end + 1;
-    }
-    if (start < text.size())
-        report.AppendText(text.substr(start));
-}
-
 std::uint32_t TotalTimeoutMs(int receiveTimeoutSeconds)
 {
     const long long ms = static_cast<long long>(receiveTimeoutSeconds) * 1000;
@@ -317,20 +299,16 @@ void CTelegramDecoder::ReaderLoop()
 {
     threadRunning = true;
     do {
-        CReportBuilder report;
-        std::string raw;
-        CTelegramIndex index;
-        CTelegramRecord record;
-        bool telegram = false;
+        CSharedTelegram telegram;
         bool moreWaiting = false;
         std::uint64_t newDrops = 0;
         std::string logError;
         {
             std::lock_guard<std::recursive_timed_mutex> lock(mutex);
-            telegram = ReceiveAndDecode(report, raw, index, record);
+            telegram = ReceiveAndDecode();
             logError = TakeLogWriteError();
             newDrops = TakeNewDrops();
-            moreWaiting = !raw.empty() && line->IsTelegramWaiting();
+            moreWaiting = telegram && !telegram->raw.empty() && line->IsTelegramWaiting();
         }
         // Told even in the last pass, as the controller ends.
         TellLogFailure(logError);
@@ -338,7 +316,7 @@ void CTelegramDecoder::ReaderLoop()
             receiver->OnDroppedBySystem(newDrops);
         if (!stopRequested) {
             if (receiver && telegram && !paused)
-                receiver->OnTelegramDecoded(report, raw, index, record);
+                receiver->OnTelegramDecoded(telegram);
             // After bytes, read again almost at once: the read itself took the
             // 60 ms of silence, and a telegram arriving during a long pause
             // would be picked up late and run into the next one. The short
@@ -347,49 +325,32 @@ void CTelegramDecoder::ReaderLoop()
             // pause: a burst would overflow the socket's queue meanwhile. The
             // commands still get in, as a pass gives way to a waiting user.
             if (!moreWaiting)
-                WaitUnlessStopping(raw.empty() ? kPassPause : kTelegramYield);
+                WaitUnlessStopping(telegram && !telegram->raw.empty() ? kTelegramYield : kPassPause);
         }
     } while (!stopRequested);
     threadRunning = false;
 }
 
-bool CTelegramDecoder::ReceiveAndDecode(CReportBuilder& report, std::string& raw, CTelegramIndex& index,
-                                        CTelegramRecord& record)
+CSharedTelegram CTelegramDecoder::ReceiveAndDecode()
 {
     if (!line->IsOpen()) {
         // A network line that failed is tried about once a second, not at
         // every pass; the passes go on meanwhile, without the lock held.
         if (std::chrono::steady_clock::now() < nextOpening)
-            return false;
+            return nullptr;
         OpenPort();
         if (!line->IsOpen())
-            return false;
+            return nullptr;
     }
     // The user is waiting for the controller (to switch logging on, say):
     // let them go first; what the line sent waits in the driver meanwhile.
     if (userWaiting > 0)
-        return false;
+        return nullptr;
+    std::string raw;
     double receiveTime = 0.0;
     if (!ReadTelegram(raw, receiveTime))
-        return false;
-    index.receiveTime = receiveTime;
-    DecodeGuarded(report, raw, receiveTime, index, record);
-    return true;
-}
-
-void CTelegramDecoder::DecodeGuarded(CReportBuilder& report, const std::string& raw, double& receiveTime,
-                                     CTelegramIndex& index, CTelegramRecord& record)
-{
-    if (!decoder)
-        return;
-    try {
-        decoder->CountTelegram();
-        decoder->WriteRaw(raw);
-        decoder->Decode(raw, report, receiveTime, index);
-    } catch (...) {
-        AppendLines(report, kDecodeFaultMessage);
-    }
-    record = decoder->TakeRecord();
+        return nullptr;
+    return DecodeRead(decoder.get(), std::move(raw), receiveTime);
 }
 
 std::uint64_t CTelegramDecoder::TakeNewDrops()

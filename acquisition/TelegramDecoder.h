@@ -10,6 +10,7 @@
 #include <string>
 #include <thread>
 
+#include "acquisition/DecodedTelegram.h"
 #include "acquisition/LineAddress.h"
 #include "decoders/FormatDecoder.h"
 
@@ -91,11 +92,8 @@ public:
 
 private:
     void ReaderLoop();
-    // True when a read took place, so the pass has a telegram to hand over.
-    bool ReceiveAndDecode(CReportBuilder& report, std::string& raw, CTelegramIndex& index,
-                          CTelegramRecord& record);
-    void DecodeGuarded(CReportBuilder& report, const std::string& raw, double& receiveTime,
-                       CTelegramIndex& index, CTelegramRecord& record);
+    // The read of this pass, decoded; null when no read took place.
+    CSharedTelegram ReceiveAndDecode();
     // Returns why the logs had to stop ("" when they did not).
     std::string ReplaceDecoder(int code);
     void CopyCommSettings(std::string& portName, std::string& configString, int& receiveTimeout) const;

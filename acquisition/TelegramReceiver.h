@@ -2,9 +2,7 @@
 #include <cstdint>
 #include <string>
 
-#include "decoders/TelegramIndex.h"
-#include "decoders/TelegramRecord.h"
-#include "report/ReportBuilder.h"
+#include "acquisition/DecodedTelegram.h"
 
 // Who the acquisition controller hands every telegram to: the document of
 // the window, or the terminal monitor. Both receive telegrams the same way.
@@ -13,11 +11,10 @@ public:
     virtual ~CTelegramReceiver() = default;
 
     // Called on the reader thread, without the controller's lock held, once
-    // per telegram while the display is not paused. The arguments are valid
-    // only during the call: a receiver copies what it keeps. record is the
-    // telegram as data (empty when the type has no decoder).
-    virtual void OnTelegramDecoded(const CReportBuilder& report, const std::string& raw,
-                                   const CTelegramIndex& index, const CTelegramRecord& record) = 0;
+    // per read while the display is not paused, with the read decoded (its
+    // record empty when the type has no decoder). The value is shared, never
+    // changed: a receiver keeps the pointer for as long as it needs it.
+    virtual void OnTelegramDecoded(const CSharedTelegram& telegram) = 0;
 
     // Called when writing, synchronising or closing the logs failed; logging
     // has been switched off. reason is the system's error text. Called on the

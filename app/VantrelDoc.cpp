@@ -205,13 +205,10 @@ bool CVantrelDoc::IsLogging() const
 
 // ---------------------------------------------------------------- hand-off
 
-void CVantrelDoc::OnTelegramDecoded(const CReportBuilder& report, const std::string& raw,
-                                    const CTelegramIndex& index, const CTelegramRecord& record)
+void CVantrelDoc::OnTelegramDecoded(const CSharedTelegram& telegram)
 {
-    // Reader thread: copy everything, because the report, the bytes and the
-    // record end with this call, and let the user-interface thread show it.
-    auto telegram = std::make_shared<const CDecodedTelegram>(
-        CDecodedTelegram{report.GetDocument(), index.IndexText(), raw, index, record});
+    // Reader thread: the value travels to the user-interface thread as it
+    // is, shared, and is shown there in arrival order.
     QMetaObject::invokeMethod(this, [this, telegram] { Deliver(*telegram); }, Qt::QueuedConnection);
 }
 
@@ -242,7 +239,7 @@ void CVantrelDoc::Deliver(const CDecodedTelegram& telegram)
     }
     if (view && view->isVisible()) {
         try {
-            view->ShowReport(telegram.document, telegram.indexText, telegram.record.status);
+            view->ShowReport(telegram.report, telegram.IndexText(), telegram.Status());
         } catch (const std::exception&) {
         }
     }

@@ -25,16 +25,6 @@ class CTimingDiagnosticsDlg;
 class CVantrelView;
 class QWidget;
 
-// One telegram as the reader thread handed it over, copied so that it can
-// travel to the user-interface thread and outlive the reader's pass.
-struct CDecodedTelegram {
-    std::string document;   // the report's rich text
-    std::string indexText;  // what the display filter examines
-    std::string raw;        // the bytes of the read
-    CTelegramIndex index;
-    CTelegramRecord record; // the telegram as data
-};
-
 // How the document reaches the line.
 struct CDocumentOptions {
     bool demo = false;      // read a simulated line instead of the stored port
@@ -127,8 +117,7 @@ public:
     void SetMainWindow(QWidget* window);
 
     // Reader thread.
-    void OnTelegramDecoded(const CReportBuilder& report, const std::string& raw,
-                           const CTelegramIndex& index, const CTelegramRecord& record) override;
+    void OnTelegramDecoded(const CSharedTelegram& telegram) override;
     void OnLogWriteError(const std::string& reason) override;
     // Counted in the statistics, on the user-interface thread.
     void OnDroppedBySystem(std::uint64_t count) override;

@@ -111,19 +111,17 @@ void HandOverTrails(CVantrelDoc& document, CPositionFrame frame, double now)
     constexpr int kIndexes = 10;
     constexpr int kFixes = 1000;
     document.SetTrailLength(kFixes);
-    CReportBuilder report;
     for (int fix = 0; fix < kFixes; ++fix) {
         for (int tp = 0; tp < kIndexes; ++tp) {
-            CTelegramIndex index;
-            index.SetIndex(1, "B" + std::to_string(tp + 1));
-            index.receiveTime = now - (kFixes - fix) * 10.0;
-            CTelegramRecord record;
-            record.status = kStatusOk;
+            auto telegram = std::make_shared<CDecodedTelegram>();
+            telegram->index.SetIndex(1, "B" + std::to_string(tp + 1));
+            telegram->index.receiveTime = now - (kFixes - fix) * 10.0;
+            telegram->record.status = kStatusOk;
             const double range = 40.0 + 25.0 * tp;
             const double angle = tp * 0.6 + fix * 0.004;
-            record.position = CTelegramPosition{frame, range * std::cos(angle) + 3.0 * std::sin(fix * 0.05),
-                                                range * std::sin(angle), 50.0 + 10.0 * tp};
-            document.OnTelegramDecoded(report, std::string(), index, record);
+            telegram->record.position = CTelegramPosition{
+                frame, range * std::cos(angle) + 3.0 * std::sin(fix * 0.05), range * std::sin(angle), 50.0 + 10.0 * tp};
+            document.OnTelegramDecoded(telegram);
         }
         if (fix % 50 == 0)
             QCoreApplication::processEvents();

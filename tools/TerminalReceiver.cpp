@@ -46,8 +46,7 @@ void CTerminalReceiver::PrintWith(std::unique_ptr<CTelegramPrinter> telegramPrin
     printer = std::move(telegramPrinter);
 }
 
-void CTerminalReceiver::OnTelegramDecoded(const CReportBuilder& report, const std::string& raw,
-                                          const CTelegramIndex& index, const CTelegramRecord& record)
+void CTerminalReceiver::OnTelegramDecoded(const CSharedTelegram& telegram)
 {
     // The run ends with the reason logging stopped: nothing comes after it.
     if (logWriteFailed)
@@ -58,8 +57,8 @@ void CTerminalReceiver::OnTelegramDecoded(const CReportBuilder& report, const st
         return;
     // Counted whether or not the terminal takes it.
     if (statistics)
-        statistics->Add(index, record);
-    reports.Offer(printer->Text(report, raw, index, record));
+        statistics->Add(telegram->index, telegram->record);
+    reports.Offer(printer->Text(*telegram));
     if (number == limit)
         stop.Wake();
 }

@@ -36,8 +36,7 @@ public:
     // tab-separated lines; before the controller starts.
     void KeepStatistics() { statistics.emplace(); }
 
-    void OnTelegramDecoded(const CReportBuilder& report, const std::string& raw,
-                           const CTelegramIndex& index, const CTelegramRecord& record) override;
+    void OnTelegramDecoded(const CSharedTelegram& telegram) override;
     // Logging failed: the run ends at once, and no telegram is shown after the reason.
     void OnLogWriteError(const std::string& reason) override;
     // Told once on standard error; the statistics count every one.

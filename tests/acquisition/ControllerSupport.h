@@ -33,11 +33,10 @@ struct CHandOff {
 
 class CRecordingReceiver : public CTelegramReceiver {
 public:
-    void OnTelegramDecoded(const CReportBuilder& report, const std::string& raw,
-                           const CTelegramIndex& index, const CTelegramRecord& record) override
+    void OnTelegramDecoded(const CSharedTelegram& telegram) override
     {
         std::lock_guard<std::mutex> lock(guard);
-        handOffs.push_back({CRtfReader::PlainText(report.GetDocument()), raw, index, record});
+        handOffs.push_back({CRtfReader::PlainText(telegram->report), telegram->raw, telegram->index, telegram->record});
         changed.notify_all();
     }
 

@@ -42,14 +42,21 @@ inline CTelegramRecord FixOf(CPositionFrame frame, double x, double y, double z)
     return RecordOf(kStatusOk, CTelegramPosition{frame, x, y, z});
 }
 
+// A telegram with its report, as the reader thread hands it over.
+inline CSharedTelegram TelegramOf(const CTelegramIndex& index, const CTelegramRecord& record)
+{
+    CReportBuilder report;
+    report.Append("Telegram type   : %s", record.typeText.c_str());
+    return std::make_shared<const CDecodedTelegram>(CDecodedTelegram{
+        std::string(static_cast<std::size_t>(record.bytes), 'x'), report.GetDocument(), index, record});
+}
+
 // Hands one telegram to the document from this thread, as the reader does,
 // and waits until the document has passed it on.
 inline void HandOver(CVantrelDoc& document, const CTelegramIndex& index, const CTelegramRecord& record)
 {
     QSignalSpy delivered(&document, &CVantrelDoc::telegramDelivered);
-    CReportBuilder report;
-    report.Append("Telegram type   : %s", record.typeText.c_str());
-    document.OnTelegramDecoded(report, std::string(static_cast<std::size_t>(record.bytes), 'x'), index, record);
+    document.OnTelegramDecoded(TelegramOf(index, record));
     QVERIFY(delivered.wait(5000));
 }
 

@@ -216,14 +216,16 @@ private slots:
         QSignalSpy delivered(document.get(), &CVantrelDoc::telegramDelivered);
         CReportBuilder early;
         early.Append("early telegram");
-        document->OnTelegramDecoded(early, "E", CTelegramIndex{}, CTelegramRecord{});
+        document->OnTelegramDecoded(
+            std::make_shared<const CDecodedTelegram>(CDecodedTelegram{"E", early.GetDocument(), {}, {}}));
         QTRY_COMPARE(delivered.count(), 1);
         QVERIFY(view->toPlainText().contains("early telegram"));
         QCOMPARE(flashes.count(), 1);
 
         CReportBuilder late;
         late.Append("late telegram");
-        document->OnTelegramDecoded(late, "L", CTelegramIndex{}, CTelegramRecord{});
+        document->OnTelegramDecoded(
+            std::make_shared<const CDecodedTelegram>(CDecodedTelegram{"L", late.GetDocument(), {}, {}}));
         frame->close();
         QTRY_COMPARE(delivered.count(), 2);
         QCOMPARE(flashes.count(), 1);

@@ -72,7 +72,7 @@ CTelegramDecoder::CTelegramDecoder(CTelegramReceiver* telegramReceiver, CSetting
 
 CTelegramDecoder::CTelegramDecoder(CTelegramReceiver* telegramReceiver, CSettingsStore* store,
                                    DecoderMaker maker)
-    : receiver(telegramReceiver), registry(store), makeDecoder(std::move(maker))
+    : receiver(telegramReceiver), registry(store), makeDecoder(std::move(maker)), handOff(telegramReceiver)
 {
     settings = std::make_unique<CommSettings>(registry);
     line = CLine::Create(CLineAddress::Kind::Device);
@@ -170,22 +170,26 @@ void CTelegramDecoder::CopyCommSettings(std::string& portName, std::string& conf
 void CTelegramDecoder::SetCommSettings(const std::string& portName, const std::string& configString,
                                        int receiveTimeout)
 {
-    CInterruptingLock lock(*this);
-    // Only another device or another frame needs the port opened again:
-    // what waits in the driver's buffer would be lost with it.
-    const bool reopen = portName != settings->GetPortName() ||
-                        CommSettings::FrameFor(configString) != CommSettings::FrameFor(settings->GetConfig());
-    settings->SetPortName(portName);
-    settings->SetConfig(configString);
-    settings->SetReceiveTimeout(receiveTimeout);
-    if (reopen) {
-        line->Close();
-        ClearPortFault();
-        droppedBySystem = 0;
-        nextOpening = {};  // other settings are tried at once
-    } else if (line->IsOpen()) {
-        line->SetTimeouts(ReadTimeouts());  // the next read waits the new timeout
+    {
+        CInterruptingLock lock(*this);
+        // Only another device or another frame needs the port opened again:
+        // what waits in the driver's buffer would be lost with it.
+        const bool reopen = portName != settings->GetPortName() ||
+                            CommSettings::FrameFor(configString) != CommSettings::FrameFor(settings->GetConfig());
+        settings->SetPortName(portName);
+        settings->SetConfig(configString);
+        settings->SetReceiveTimeout(receiveTimeout);
+        if (reopen) {
+            line->Close();
+            portFault = {};
+            QueueLineEvent(CLineEvent::Kind::Replaced);
+            nextOpening = {};  // other settings are tried at once
+        } else if (line->IsOpen()) {
+            line->SetTimeouts(ReadTimeouts());  // the next read waits the new timeout
+        }
     }
+    // The receiver learns of the new line at once, after what came before it.
+    handOff.HandOver(!stopRequested);
 }
 
 void CTelegramDecoder::ClosePort()
@@ -234,37 +238,38 @@ CLogOpenResult CTelegramDecoder::SetLogging(bool on, const std::string& csvPath,
     return result;
 }
 
-std::string CTelegramDecoder::GetPortError() const
+void CTelegramDecoder::QueueLineEvent(CLineEvent::Kind kind, const std::string& reason, std::uint64_t count)
 {
-    return GetPortFault().reason;
-}
-
-CPortFault CTelegramDecoder::GetPortFault() const
-{
-    std::lock_guard<std::mutex> guard(portFaultGuard);
-    return portFault;
+    handOff.Queue(CLineEvent{kind, settings->GetPortName(), line->Name(), reason, count});
 }
 
 void CTelegramDecoder::RecordPortFault(const std::string& reason, bool lost)
 {
-    std::lock_guard<std::mutex> guard(portFaultGuard);
-    if (!portFault.lost)
-        portFault = {settings->GetPortName(), line->Name(), reason, lost};
+    // A lost line stays lost, with its first reason, whatever its reopenings meet.
+    if (portFault.lost || (portFault.reason == reason && !lost))
+        return;
+    portFault = {reason, lost};
+    QueueLineEvent(lost ? CLineEvent::Kind::Lost : CLineEvent::Kind::Refused, reason);
 }
 
 void CTelegramDecoder::OnPortOpened()
 {
     // A port that opens again may still fail at its first read: the loss is
     // over only once the line has been read.
-    std::lock_guard<std::mutex> guard(portFaultGuard);
-    if (!portFault.lost)
+    if (portFault.lost) {
+        QueueLineEvent(CLineEvent::Kind::Reconnecting);
+    } else if (!portFault.reason.empty()) {
         portFault = {};
+        QueueLineEvent(CLineEvent::Kind::Back);
+    }
 }
 
-void CTelegramDecoder::ClearPortFault()
+void CTelegramDecoder::OnLineRead()
 {
-    std::lock_guard<std::mutex> guard(portFaultGuard);
+    if (portFault.reason.empty())
+        return;
     portFault = {};
+    QueueLineEvent(CLineEvent::Kind::Back);
 }
 
 std::string CTelegramDecoder::StopLogging()
@@ -299,24 +304,24 @@ void CTelegramDecoder::ReaderLoop()
 {
     threadRunning = true;
     do {
-        CSharedTelegram telegram;
+        bool bytesRead = false;
         bool moreWaiting = false;
-        std::uint64_t newDrops = 0;
         std::string logError;
         {
             std::lock_guard<std::recursive_timed_mutex> lock(mutex);
-            telegram = ReceiveAndDecode();
+            const CSharedTelegram telegram = ReceiveAndDecode();
             logError = TakeLogWriteError();
-            newDrops = TakeNewDrops();
-            moreWaiting = telegram && !telegram->raw.empty() && line->IsTelegramWaiting();
+            // The datagrams dropped before it came are told first.
+            QueueNewDrops();
+            if (telegram && !paused)
+                handOff.Queue(telegram);
+            bytesRead = telegram && !telegram->raw.empty();
+            moreWaiting = bytesRead && line->IsTelegramWaiting();
         }
-        // Told even in the last pass, as the controller ends.
+        // Told even in the last pass, as the controller ends; its telegram is not.
         TellLogFailure(logError);
-        if (receiver && newDrops > 0)
-            receiver->OnDroppedBySystem(newDrops);
+        handOff.HandOver(!stopRequested);
         if (!stopRequested) {
-            if (receiver && telegram && !paused)
-                receiver->OnTelegramDecoded(telegram);
             // After bytes, read again almost at once: the read itself took the
             // 60 ms of silence, and a telegram arriving during a long pause
             // would be picked up late and run into the next one. The short
@@ -325,7 +330,7 @@ void CTelegramDecoder::ReaderLoop()
             // pause: a burst would overflow the socket's queue meanwhile. The
             // commands still get in, as a pass gives way to a waiting user.
             if (!moreWaiting)
-                WaitUnlessStopping(telegram && !telegram->raw.empty() ? kTelegramYield : kPassPause);
+                WaitUnlessStopping(bytesRead ? kTelegramYield : kPassPause);
         }
     } while (!stopRequested);
     threadRunning = false;
@@ -353,15 +358,14 @@ CSharedTelegram CTelegramDecoder::ReceiveAndDecode()
     return DecodeRead(decoder.get(), std::move(raw), receiveTime);
 }
 
-std::uint64_t CTelegramDecoder::TakeNewDrops()
+void CTelegramDecoder::QueueNewDrops()
 {
     const std::uint64_t seen = line->DroppedBySystem();
     if (seen <= lineDropsSeen)
-        return 0;
+        return;
     const std::uint64_t fresh = seen - lineDropsSeen;
     lineDropsSeen = seen;
-    droppedBySystem += fresh;
-    return fresh;
+    QueueLineEvent(CLineEvent::Kind::DroppedBySystem, std::string(), fresh);
 }
 
 std::string CTelegramDecoder::TakeLogWriteError()
@@ -440,7 +444,7 @@ bool CTelegramDecoder::ReadTelegram(std::string& raw, double& receiveTime)
     if (read.interrupted)
         return false;
     receiveTime = read.receiveTime;
-    ClearPortFault();
+    OnLineRead();
     raw.assign(reinterpret_cast<const char*>(rxBuffer), read.count);
     return true;
 }

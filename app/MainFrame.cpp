@@ -11,6 +11,7 @@
 #include <QToolButton>
 
 #include "acquisition/CommSettings.h"
+#include "acquisition/LineEvent.h"
 #include "acquisition/PortMap.h"
 #include "acquisition/TelegramDecoder.h"
 #include "app/AboutBox.h"
@@ -74,6 +75,7 @@ CMainFrame::CMainFrame(CVantrelDoc* document, CVantrelView* view, QWidget* paren
         connect(document, &CVantrelDoc::filterChanged, this, &CMainFrame::UpdateCommandUi);
         connect(document, &CVantrelDoc::toolWindowsChanged, this, &CMainFrame::UpdateCommandUi);
         connect(document, &CVantrelDoc::loggingChanged, this, &CMainFrame::UpdateCommandUi);
+        connect(document, &CVantrelDoc::lineEvent, this, &CMainFrame::OnLineEvent);
     }
 
     // Check marks and panes follow the state the way an idle update would.
@@ -287,29 +289,48 @@ void CMainFrame::UpdatePortPane()
         portSettingsKnown = true;
         portTextStale = true;
     }
-    const CPortFault fault = controller->GetPortFault();
-    const std::uint64_t drops = controller->GetDroppedBySystem();
-    if (!portTextStale && fault.reason == shownPortError && fault.lost == shownLineLost && drops == shownDrops)
+    if (!portTextStale)
         return;
     portTextStale = false;
-    shownPortError = fault.reason;
-    shownLineLost = fault.lost;
-    shownDrops = drops;
-    if (fault.reason.empty()) {
+    if (lineFault.reason.empty()) {
         QString text = PortSettingsText(knownPortName, knownConfigString, knownNetworkUrl);
         // Datagrams that came faster than they were read.
-        if (drops > 0)
-            text += QString(" (%1 dropped by the system)").arg(drops);
+        if (droppedBySystem > 0)
+            text += QString(" (%1 dropped by the system)").arg(droppedBySystem);
         statusPanes->SetPaneText(kPortPane, text);
         return;
     }
     // The port cannot be opened, or its line was lost: say which and why,
     // until the line is read again.
-    QString text = QString::fromStdString(fault.reason);
-    if (fault.lost)
+    QString text = QString::fromStdString(lineFault.reason);
+    if (lineFault.lost)
         text.prepend("line lost: ");
-    text.prepend(QString::fromStdString(fault.portName) + ": ");
+    text.prepend(QString::fromStdString(lineFault.portName) + ": ");
     statusPanes->SetPaneText(kPortPane, text);
+}
+
+void CMainFrame::OnLineEvent(const CLineEvent& event)
+{
+    switch (event.kind) {
+    case CLineEvent::Kind::Refused:
+    case CLineEvent::Kind::Lost:
+        lineFault = {event.portName, event.reason, event.kind == CLineEvent::Kind::Lost};
+        break;
+    case CLineEvent::Kind::Back:
+        lineFault = {};
+        break;
+    case CLineEvent::Kind::Replaced:
+        lineFault = {};
+        droppedBySystem = 0;
+        break;
+    case CLineEvent::Kind::DroppedBySystem:
+        droppedBySystem += event.count;
+        break;
+    case CLineEvent::Kind::Reconnecting:
+        return;  // still lost until it has been read
+    }
+    portTextStale = true;
+    UpdatePortPane();
 }
 
 void CMainFrame::OnNewDocument()

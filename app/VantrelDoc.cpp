@@ -252,9 +252,16 @@ void CVantrelDoc::OnLogWriteError(const std::string& reason)
     QMetaObject::invokeMethod(this, [this, text] { ReportLogWriteError(text); }, Qt::QueuedConnection);
 }
 
-void CVantrelDoc::OnDroppedBySystem(std::uint64_t count)
+void CVantrelDoc::OnLineEvent(const CLineEvent& event)
 {
-    QMetaObject::invokeMethod(this, [this, count] { statistics.AddDroppedBySystem(count); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this,
+        [this, event] {
+            if (event.kind == CLineEvent::Kind::DroppedBySystem)
+                statistics.AddDroppedBySystem(event.count);
+            emit lineEvent(event);
+        },
+        Qt::QueuedConnection);
 }
 
 void CVantrelDoc::ReportLogWriteError(const QString& reason)

@@ -119,8 +119,9 @@ public:
     // Reader thread.
     void OnTelegramDecoded(const CSharedTelegram& telegram) override;
     void OnLogWriteError(const std::string& reason) override;
-    // Counted in the statistics, on the user-interface thread.
-    void OnDroppedBySystem(std::uint64_t count) override;
+    // Passed on, on the user-interface thread and in order with the
+    // telegrams, as lineEvent (dropped datagrams are counted first).
+    void OnLineEvent(const CLineEvent& event) override;
 
 signals:
     void filterChanged();
@@ -128,6 +129,8 @@ signals:
     void loggingChanged();
     // After every telegram handed on (user-interface thread).
     void telegramDelivered();
+    // What happened to the line (user-interface thread).
+    void lineEvent(const CLineEvent& event);
     void positionTimeoutChanged(double seconds);
 
 private:

@@ -62,10 +62,11 @@ public:
         changed.notify_all();
     }
 
-    void OnDroppedBySystem(std::uint64_t count) override
+    void OnLineEvent(const CLineEvent& event) override
     {
         std::lock_guard<std::mutex> lock(guard);
-        dropped += count;
+        if (event.kind == CLineEvent::Kind::DroppedBySystem)
+            dropped += event.count;
     }
 
     bool WaitFor(std::size_t count)

@@ -92,8 +92,15 @@ void CTerminalReceiver::OnLogWriteError(const std::string& reason)
     stop.Wake();
 }
 
-void CTerminalReceiver::OnDroppedBySystem(std::uint64_t count)
+void CTerminalReceiver::OnLineEvent(const CLineEvent& event)
 {
+    // Through the terminal's own thread: a paused terminal must not hold up the monitor.
+    if (event.kind != CLineEvent::Kind::DroppedBySystem) {
+        if (std::string line = portErrors.LineFor(event); !line.empty())
+            Tell(std::move(line));
+        return;
+    }
+    const std::uint64_t count = event.count;
     if (statistics)
         statistics->AddDroppedBySystem(count);
     if (dropsTold)

@@ -6,6 +6,7 @@
 
 #include "acquisition/TelegramReceiver.h"
 #include "acquisition/TelegramStatistics.h"
+#include "tools/PortErrorReporter.h"
 #include "tools/TelegramPrinter.h"
 #include "tools/TerminalWriter.h"
 
@@ -13,7 +14,9 @@ class CStopSignal;
 
 // The monitor's terminal: prints every telegram the controller hands over
 // (as its report in plain text followed by an empty line, unless another
-// printer is chosen), and the monitor's messages on standard error; with
+// printer is chosen), and the monitor's messages on standard error, among
+// them what happens to the line: a port that cannot be opened, once per
+// reason, a line lost, datagrams the system dropped; with
 // statistics, it counts every telegram handed over and ends the output
 // with their table. The reader thread only hands the text over:
 // a terminal that does not keep up (paused with Ctrl-S, a pipe nobody
@@ -39,8 +42,10 @@ public:
     void OnTelegramDecoded(const CSharedTelegram& telegram) override;
     // Logging failed: the run ends at once, and no telegram is shown after the reason.
     void OnLogWriteError(const std::string& reason) override;
-    // Told once on standard error; the statistics count every one.
-    void OnDroppedBySystem(std::uint64_t count) override;
+    // A refused port, a lost line (see CPortErrorReporter) and the first
+    // dropped datagrams are told on standard error; the statistics count
+    // every dropped datagram.
+    void OnLineEvent(const CLineEvent& event) override;
 
     bool HadLogWriteError() const { return logWriteFailed; }
 
@@ -72,7 +77,9 @@ private:
     CStopSignal& stop;
     std::atomic<std::uint64_t> handedOver{0};
     std::atomic<bool> logWriteFailed{false};
-    bool dropsTold = false;  // on the reader thread only
+    // Taken one event at a time, in order.
+    bool dropsTold = false;
+    CPortErrorReporter portErrors;
     std::atomic<int> reportWriteError{0};
     CTerminalWriter messages;
     CTerminalWriter reports;

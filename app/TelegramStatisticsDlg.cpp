@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDateTime>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
@@ -9,10 +10,10 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <chrono>
 #include <iterator>
 #include <optional>
 
-#include "acquisition/TelegramStatistics.h"
 #include "app/UserMessage.h"
 #include "app/VantrelDoc.h"
 #include "report/ReceivedText.h"
@@ -139,12 +140,15 @@ void CTelegramStatisticsDlg::Refresh()
     const CVantrelDoc* document = Document();
     if (!document)
         return;
+    const CTelegramStatistics& statistics = document->Models()->Statistics();
+    const auto since = std::chrono::duration_cast<std::chrono::milliseconds>(statistics.Since().time_since_epoch());
     sinceLabel->setText(QStringLiteral("Telegrams handed to the window since %1")
-                            .arg(document->StatisticsSince().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))));
-    const std::uint64_t dropped = document->Statistics().DroppedBySystem();
+                            .arg(QDateTime::fromMSecsSinceEpoch(since.count())
+                                     .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))));
+    const std::uint64_t dropped = statistics.DroppedBySystem();
     droppedLabel->setVisible(dropped > 0);
     droppedLabel->setText(QStringLiteral("Datagrams dropped by the system: %1").arg(dropped));
-    const std::vector<CStatisticsRow> rows = document->Statistics().Rows();
+    const std::vector<CStatisticsRow> rows = statistics.Rows();
     const double now = Now();
     table->setRowCount(static_cast<int>(rows.size()));
     bool fitColumns = false;
@@ -196,7 +200,7 @@ QString CTelegramStatisticsDlg::CsvText() const
 void CTelegramStatisticsDlg::OnReset()
 {
     if (Document())
-        Document()->ResetStatistics();
+        Document()->Models()->Statistics().Reset();
     Refresh();
 }
 

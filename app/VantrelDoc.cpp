@@ -74,10 +74,7 @@ QString LogFailureText(const CLogOpenResult& result)
 }
 } // namespace
 
-CVantrelDoc::CVantrelDoc(const Options& options, QObject* parent)
-    : QObject(parent), options(options), positionTimeout(CTimingDiagnosticsDlg::kDefaultPositionTimeout)
-{
-}
+CVantrelDoc::CVantrelDoc(const Options& options, QObject* parent) : QObject(parent), options(options) {}
 
 CVantrelDoc::~CVantrelDoc()
 {
@@ -217,8 +214,7 @@ void CVantrelDoc::Deliver(const CDecodedTelegram& telegram)
     // Counted and kept whether their windows are open or not, so that they
     // show the whole run when they are.
     try {
-        statistics.Add(telegram.index, telegram.record);
-        positionTracks.Add(telegram.index, telegram.record);
+        models->Add(telegram);
     } catch (const std::exception&) {
     }
     // A window that the user has closed is no longer shown and gets nothing,
@@ -228,13 +224,6 @@ void CVantrelDoc::Deliver(const CDecodedTelegram& telegram)
         try {
             dataMonitorDlg->AppendBytes(telegram.raw);
         } catch (const std::exception&) {
-        }
-    }
-    if (timingDlg && timingDlg->isVisible()) {
-        try {
-            timingDlg->ReceiveTimingRecord(telegram.index);
-        } catch (const std::exception&) {
-            timingDlg->close();
         }
     }
     if (view && view->isVisible()) {
@@ -257,8 +246,7 @@ void CVantrelDoc::OnLineEvent(const CLineEvent& event)
     QMetaObject::invokeMethod(
         this,
         [this, event] {
-            if (event.kind == CLineEvent::Kind::DroppedBySystem)
-                statistics.AddDroppedBySystem(event.count);
+            models->OnLineEvent(event);
             emit lineEvent(event);
         },
         Qt::QueuedConnection);
@@ -324,15 +312,12 @@ void CVantrelDoc::OnHexWindow()
 
 void CVantrelDoc::OnTelegramTiming()
 {
-    const bool opening = !timingDlg;
-    OpenToolWindow(timingDlg, [] { return new CTimingDiagnosticsDlg(nullptr); });
-    if (!opening)
-        return;
-    // The plot fades fixes by the timeout the timing window shows: the one
-    // it opens with, then every one it applies.
-    SetPositionTimeout(timingDlg->PositionTimeout());
-    connect(timingDlg.data(), &CTimingDiagnosticsDlg::positionTimeoutApplied, this,
-            &CVantrelDoc::SetPositionTimeout);
+    OpenToolWindow(timingDlg, [this] {
+        // The window opens empty, with the default timeout, as a fresh look
+        // at the line: the ages start again with it.
+        models->Timing().Restart();
+        return new CTimingDiagnosticsDlg(std::shared_ptr<CTimingAges>(models, &models->Timing()));
+    });
 }
 
 void CVantrelDoc::OnPositionPlot()
@@ -343,20 +328,6 @@ void CVantrelDoc::OnPositionPlot()
 void CVantrelDoc::OnTelegramStatistics()
 {
     OpenToolWindow(statisticsDlg, [this] { return new CTelegramStatisticsDlg(this); });
-}
-
-void CVantrelDoc::SetPositionTimeout(double seconds)
-{
-    if (seconds == positionTimeout)
-        return;
-    positionTimeout = seconds;
-    emit positionTimeoutChanged(seconds);
-}
-
-void CVantrelDoc::ResetStatistics()
-{
-    statistics.Reset();
-    statisticsSince = QDateTime::currentDateTime();
 }
 
 QString CVantrelDoc::AskForLogPath(QWidget* parent)

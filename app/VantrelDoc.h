@@ -1,5 +1,4 @@
 #pragma once
-#include <QDateTime>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -8,11 +7,8 @@
 #include <string>
 
 #include "acquisition/TelegramReceiver.h"
-#include "acquisition/TelegramStatistics.h"
-#include "app/PositionTracks.h"
 #include "app/SaveFileDialog.h"
-#include "decoders/TelegramIndex.h"
-#include "decoders/TelegramRecord.h"
+#include "models/LineModels.h"
 
 class CDataMonitorDlg;
 class CDemoLine;
@@ -34,12 +30,10 @@ struct CDocumentOptions {
 // The one document of the window: owns the settings store and the
 // acquisition controller, receives every telegram from the reader thread
 // and passes it, on the user-interface thread and in arrival order, to the
-// hex window, the timing window and the view. Holds the display filter and
+// line's models, the hex window and the view. Holds the display filter and
 // carries the "Hex Window", "Telegram Timing" and "Log Data" commands.
-// Keeps, from the start of the program, the statistics of the telegrams
-// handed over and the trails of their positions, which the statistics
-// window and the position plot show, and the position timeout that the
-// timing window applies and the plot fades old fixes by.
+// Keeps, from the start of the program, the line's models (statistics,
+// position trails, timing ages) that the tool windows draw.
 class CVantrelDoc : public QObject, public CTelegramReceiver {
     Q_OBJECT
 public:
@@ -90,21 +84,10 @@ public:
     CPositionPlotDlg* PlotWindow() const;
     CTelegramStatisticsDlg* StatisticsWindow() const;
 
-    // The statistics of every telegram handed over since the program
-    // started or the statistics were last reset, and when that was.
-    const CTelegramStatistics& Statistics() const { return statistics; }
-    QDateTime StatisticsSince() const { return statisticsSince; }
-    void ResetStatistics();
-
-    // The trails of the positions of every telegram handed over.
-    const CPositionTracks& PositionTracks() const { return positionTracks; }
-    void SetTrailLength(std::size_t length) { positionTracks.SetTrailLength(length); }
-    void ClearPositions() { positionTracks.Clear(); }
-
-    // Seconds after which an index counts as silent: what the timing window
-    // shows (or showed last); its default until it applies another.
-    double PositionTimeout() const { return positionTimeout; }
-    void SetPositionTimeout(double seconds);
+    // What is known of the line since the program started, from every
+    // telegram handed over: its statistics, the trails of its positions and
+    // the ages of its indexes. Shared with the tool windows that draw it.
+    const std::shared_ptr<CLineModels>& Models() const { return models; }
 
     // Where the "Log Data" command asks for the CSV path; empty means the
     // user cancelled. By default a "save as" file dialog that asks before
@@ -131,7 +114,6 @@ signals:
     void telegramDelivered();
     // What happened to the line (user-interface thread).
     void lineEvent(const CLineEvent& event);
-    void positionTimeoutChanged(double seconds);
 
 private:
     void Deliver(const CDecodedTelegram& telegram);
@@ -154,10 +136,7 @@ private:
     QPointer<CTimingDiagnosticsDlg> timingDlg;
     QPointer<CPositionPlotDlg> plotDlg;
     QPointer<CTelegramStatisticsDlg> statisticsDlg;
-    CTelegramStatistics statistics;
-    QDateTime statisticsSince = QDateTime::currentDateTime();
-    CPositionTracks positionTracks;
-    double positionTimeout;
+    std::shared_ptr<CLineModels> models = std::make_shared<CLineModels>();
     QPointer<CVantrelView> view;
     QPointer<QWidget> mainWindow;
     LogPathChooser chooseLogPath;

@@ -58,21 +58,22 @@ std::string Telegram(std::size_t size, int seed)
 
 void BenchTimingTick()
 {
-    CTimingDiagnosticsDlg window;
+    auto ages = std::make_shared<CTimingAges>();
+    CTimingDiagnosticsDlg window(ages);
     window.show();
     const double now = CTickwarden::GetPCMilliSecs();
     for (int i = 0; i < 1000; ++i) {
         CTelegramIndex record;
         record.SetIndex(i % 2, std::to_string(i));
         record.receiveTime = now - i * 7.0;
-        window.ReceiveTimingRecord(record);
+        ages->Add(record);
     }
     const double tick = MeanMicroseconds(2000, [&] { window.Tick(); });
     CTelegramIndex last;
     last.SetIndex(1, "999");
     const double receive = MeanMicroseconds(20000, [&] {
         last.receiveTime = CTickwarden::GetPCMilliSecs();
-        window.ReceiveTimingRecord(last);
+        ages->Add(last);
     });
     std::printf("timing window, 1,000 indexes tracked: tick %.1f us, record for the last index %.2f us\n", tick,
                 receive);
@@ -110,7 +111,7 @@ void HandOverTrails(CVantrelDoc& document, CPositionFrame frame, double now)
 {
     constexpr int kIndexes = 10;
     constexpr int kFixes = 1000;
-    document.SetTrailLength(kFixes);
+    document.Models()->Tracks().SetTrailLength(kFixes);
     for (int fix = 0; fix < kFixes; ++fix) {
         for (int tp = 0; tp < kIndexes; ++tp) {
             auto telegram = std::make_shared<CDecodedTelegram>();

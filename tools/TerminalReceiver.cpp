@@ -56,8 +56,8 @@ void CTerminalReceiver::OnTelegramDecoded(const CSharedTelegram& telegram)
     if (limit != 0 && number > limit)
         return;
     // Counted whether or not the terminal takes it.
-    if (statistics)
-        statistics->Add(telegram->index, telegram->record);
+    if (models)
+        models->Add(*telegram);
     reports.Offer(printer->Text(*telegram));
     if (number == limit)
         stop.Wake();
@@ -76,8 +76,9 @@ std::string CTerminalReceiver::GapText(std::uint64_t n)
 void CTerminalReceiver::ShowStatistics()
 {
     // After every report the terminal took, and never left out.
-    std::string table = statistics->Table(CTickwarden::GetPCMilliSecs(), '\t');
-    if (const std::uint64_t dropped = statistics->DroppedBySystem(); dropped > 0)
+    const CTelegramStatistics& statistics = models->Statistics();
+    std::string table = statistics.Table(CTickwarden::GetPCMilliSecs(), '\t');
+    if (const std::uint64_t dropped = statistics.DroppedBySystem(); dropped > 0)
         table += "dropped by the system\t" + std::to_string(dropped) + "\n";
     reports.Offer(std::move(table), CTerminalWriter::WhenFull::Wait);
     WaitUntilShown(reports, kReportsAfterSignal);
@@ -95,14 +96,14 @@ void CTerminalReceiver::OnLogWriteError(const std::string& reason)
 void CTerminalReceiver::OnLineEvent(const CLineEvent& event)
 {
     // Through the terminal's own thread: a paused terminal must not hold up the monitor.
+    if (models)
+        models->OnLineEvent(event);
     if (event.kind != CLineEvent::Kind::DroppedBySystem) {
         if (std::string line = portErrors.LineFor(event); !line.empty())
             Tell(std::move(line));
         return;
     }
     const std::uint64_t count = event.count;
-    if (statistics)
-        statistics->AddDroppedBySystem(count);
     if (dropsTold)
         return;
     dropsTold = true;
@@ -130,7 +131,7 @@ void CTerminalReceiver::OnReportWriteFailure(int error)
 int CTerminalReceiver::Finish(int status)
 {
     WaitUntilShown(reports, kReportsAfterSignal);
-    if (statistics)
+    if (models)
         ShowStatistics();
     const std::uint64_t untold = reports.Close();
     const int writeError = reportWriteError;

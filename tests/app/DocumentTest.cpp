@@ -167,10 +167,12 @@ private slots:
         QSignalSpy delivered(document.get(), &CVantrelDoc::telegramDelivered);
         QTRY_VERIFY_WITH_TIMEOUT(delivered.count() >= 2, kWait);
 
-        // Reopened, the hex window starts afresh.
+        // Reopened, the hex window and the timing window start afresh.
         document->OnHexWindow();
         QVERIFY(document->HexWindow() != nullptr);
         QVERIFY(document->HexWindow()->HexView()->StoredByteCount() < 50);
+        document->OnTelegramTiming();
+        QCOMPARE(document->TimingWindow()->TrackedIndexCount(), std::size_t(0));
     }
 
     void pauseHoldsTheDisplay()

@@ -52,12 +52,14 @@ inline CSharedTelegram TelegramOf(const CTelegramIndex& index, const CTelegramRe
 }
 
 // Hands one telegram to the document from this thread, as the reader does,
-// and waits until the document has passed it on.
-inline void HandOver(CVantrelDoc& document, const CTelegramIndex& index, const CTelegramRecord& record)
+// and waits until the document has passed it on; returns the telegram.
+inline CSharedTelegram HandOver(CVantrelDoc& document, const CTelegramIndex& index, const CTelegramRecord& record)
 {
     QSignalSpy delivered(&document, &CVantrelDoc::telegramDelivered);
-    document.OnTelegramDecoded(TelegramOf(index, record));
-    QVERIFY(delivered.wait(5000));
+    CSharedTelegram telegram = TelegramOf(index, record);
+    document.OnTelegramDecoded(telegram);
+    [&] { QVERIFY(delivered.wait(5000)); }();
+    return telegram;
 }
 
 // Opens a tool window of the document through its command, with its ages

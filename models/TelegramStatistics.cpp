@@ -1,4 +1,4 @@
-#include "acquisition/TelegramStatistics.h"
+#include "models/TelegramStatistics.h"
 
 #include <algorithm>
 #include <cstdio>

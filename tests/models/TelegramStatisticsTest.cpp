@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "acquisition/TelegramStatistics.h"
+#include "models/TelegramStatistics.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "app/PositionTracks.h"
+#include "models/PositionTracks.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,5 @@
 #pragma once
+#include <chrono>
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -65,7 +66,10 @@ struct CIndexOrder {
 class CTelegramStatistics {
 public:
     void Add(const CTelegramIndex& index, const CTelegramRecord& record);
+    // Starts counting afresh, from now.
     void Reset();
+    // When counting began: at the start, or at the last Reset.
+    std::chrono::system_clock::time_point Since() const { return since; }
 
     // The rows of indexes in CIndexOrder, then the row of reads without an
     // index, then the total.
@@ -90,4 +94,5 @@ private:
     CStatisticsRow withoutIndex{CStatisticsRow::Kind::NoIndex};
     CStatisticsRow total{CStatisticsRow::Kind::Total};
     std::uint64_t droppedBySystem = 0;
+    std::chrono::system_clock::time_point since = std::chrono::system_clock::now();
 };

@@ -15,6 +15,7 @@
 #include "acquisition/PortMap.h"
 #include "acquisition/TelegramDecoder.h"
 #include "app/AboutBox.h"
+#include "app/ToolWindowTable.h"
 #include "app/VantrelDoc.h"
 #include "app/VantrelView.h"
 #include "app/widgets/ColorStatusBar.h"
@@ -120,20 +121,15 @@ void CMainFrame::CreateMenus()
                                [this] { close(); }));
 
     QMenu* viewMenu = menuBar()->addMenu("&View");
-    viewMenu->addAction(AddCommand(kHexWindow, "Hex Window",
-                                   "View received data in hex form\nView received data in hex form",
-                                   [this] { if (document) document->OnHexWindow(); }, true));
-    viewMenu->addAction(AddCommand(kTelegramTiming, "Telegram Timing",
-                                   "View the time intervals between telegrams\nTiming information",
-                                   [this] { if (document) document->OnTelegramTiming(); }, true));
-    viewMenu->addAction(AddCommand(kPositionPlot, "Position Plot",
-                                   "Show where the telegrams put each index, on a plan\nPosition plot",
-                                   [this] { if (document) document->OnPositionPlot(); }, true));
-    viewMenu->addAction(AddCommand(kTelegramStatistics, "Telegram Statistics",
-                                   "Count the telegrams of each index and how they ended\nTelegram statistics",
-                                   [this] { if (document) document->OnTelegramStatistics(); }, true));
-    actions[kPositionPlot]->setObjectName("positionPlotAction");
-    actions[kTelegramStatistics]->setObjectName("telegramStatisticsAction");
+    for (const CToolWindowEntry& tool : CToolWindowTable::Entries()) {
+        const int id = tool.commandId;
+        QAction* action = AddCommand(id, tool.menuText, tool.prompt, [this, id] {
+            if (document)
+                document->OnToolWindow(id);
+        }, true);
+        action->setObjectName(tool.actionName);
+        viewMenu->addAction(action);
+    }
 
     QMenu* vantrel = menuBar()->addMenu("Vantrel");
     vantrel->addAction(AddCommand(kConfigure, "Configure...",
@@ -250,10 +246,8 @@ void CMainFrame::UpdateCommandUi()
     const CTelegramDecoder* controller = document ? document->telegramDecoder() : nullptr;
     actions[kPause]->setChecked(controller && controller->IsPaused());
     actions[kTelegramFilter]->setChecked(document && document->IsFilterEnabled());
-    actions[kHexWindow]->setChecked(document && document->IsHexWindowOpen());
-    actions[kTelegramTiming]->setChecked(document && document->IsTimingWindowOpen());
-    actions[kPositionPlot]->setChecked(document && document->IsPlotWindowOpen());
-    actions[kTelegramStatistics]->setChecked(document && document->IsStatisticsWindowOpen());
+    for (const CToolWindowEntry& tool : CToolWindowTable::Entries())
+        actions[tool.commandId]->setChecked(document && document->IsToolWindowOpen(tool.commandId));
     if (controller)
         actions[kLogData]->setChecked(controller->IsLogging());
     UpdateFilterPane();

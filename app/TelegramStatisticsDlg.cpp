@@ -15,7 +15,6 @@
 #include <optional>
 
 #include "app/UserMessage.h"
-#include "app/VantrelDoc.h"
 #include "report/ReceivedText.h"
 
 namespace {
@@ -85,9 +84,10 @@ QString CsvCell(QString text)
 
 } // namespace
 
-CTelegramStatisticsDlg::CTelegramStatisticsDlg(CVantrelDoc* document, QWidget* parent)
-    : CDocumentToolWindow(document, QStringLiteral("Telegram statistics"), QStringLiteral("telegramStatistics"),
-                          kRefreshMilliseconds, parent)
+CTelegramStatisticsDlg::CTelegramStatisticsDlg(std::shared_ptr<CTelegramStatistics> lineStatistics, QWidget* parent)
+    : CToolWindow(QStringLiteral("Telegram statistics"), QStringLiteral("telegramStatistics"), kRefreshMilliseconds,
+                  parent)
+    , statistics(std::move(lineStatistics))
 {
     BuildControls();
     StartRefreshing();
@@ -137,18 +137,14 @@ void CTelegramStatisticsDlg::BuildControls()
 
 void CTelegramStatisticsDlg::Refresh()
 {
-    const CVantrelDoc* document = Document();
-    if (!document)
-        return;
-    const CTelegramStatistics& statistics = document->Models()->Statistics();
-    const auto since = std::chrono::duration_cast<std::chrono::milliseconds>(statistics.Since().time_since_epoch());
+    const auto since = std::chrono::duration_cast<std::chrono::milliseconds>(statistics->Since().time_since_epoch());
     sinceLabel->setText(QStringLiteral("Telegrams handed to the window since %1")
                             .arg(QDateTime::fromMSecsSinceEpoch(since.count())
                                      .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))));
-    const std::uint64_t dropped = statistics.DroppedBySystem();
+    const std::uint64_t dropped = statistics->DroppedBySystem();
     droppedLabel->setVisible(dropped > 0);
     droppedLabel->setText(QStringLiteral("Datagrams dropped by the system: %1").arg(dropped));
-    const std::vector<CStatisticsRow> rows = statistics.Rows();
+    const std::vector<CStatisticsRow> rows = statistics->Rows();
     const double now = Now();
     table->setRowCount(static_cast<int>(rows.size()));
     bool fitColumns = false;
@@ -199,8 +195,7 @@ QString CTelegramStatisticsDlg::CsvText() const
 
 void CTelegramStatisticsDlg::OnReset()
 {
-    if (Document())
-        Document()->Models()->Statistics().Reset();
+    statistics->Reset();
     Refresh();
 }
 

@@ -5,7 +5,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -21,7 +20,6 @@
 #include "app/DialogUnits.h"
 #include "app/UserMessage.h"
 #include "app/widgets/LedBar.h"
-#include "clock/Tickwarden.h"
 
 namespace {
 
@@ -80,19 +78,11 @@ QString OneDecimal(double value)
 } // namespace
 
 CTimingDiagnosticsDlg::CTimingDiagnosticsDlg(std::shared_ptr<CTimingAges> timingAges, QWidget* parent)
-    : QDialog(parent)
+    : CToolWindow(QStringLiteral("Timing diagnostics"), QStringLiteral("timingDiagnostics"), kTickMilliseconds, parent)
     , ages(std::move(timingAges))
-    , clock(&CTickwarden::GetPCMilliSecs)
 {
-    setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(QStringLiteral("Timing diagnostics"));
     setProperty(kControlIdProperty, 142);
     BuildControls();
-
-    tickTimer = new QTimer(this);
-    tickTimer->setSingleShot(true);
-    tickTimer->setInterval(kTickMilliseconds);
-    connect(tickTimer, &QTimer::timeout, this, &CTimingDiagnosticsDlg::Tick);
 
     connect(timeoutEdit, &QLineEdit::textChanged, this, &CTimingDiagnosticsDlg::OnTimeoutTextChanged);
     connect(resetButton, &QPushButton::clicked, this, &CTimingDiagnosticsDlg::OnReset);
@@ -102,12 +92,7 @@ CTimingDiagnosticsDlg::CTimingDiagnosticsDlg(std::shared_ptr<CTimingAges> timing
     ShowTimeout();
     SetScale();
     LayOutRows();
-    tickTimer->start();
-}
-
-CTimingDiagnosticsDlg::~CTimingDiagnosticsDlg()
-{
-    emit closed();
+    StartRefreshing();
 }
 
 void CTimingDiagnosticsDlg::BuildControls()
@@ -162,9 +147,8 @@ void CTimingDiagnosticsDlg::BuildControls()
     resize(CDialogUnits::X(232), CDialogUnits::Y(266));
 }
 
-void CTimingDiagnosticsDlg::Tick()
+void CTimingDiagnosticsDlg::Refresh()
 {
-    tickTimer->stop();
     const std::vector<CTimingRow>& entries = ages->Rows();
     if (entries.size() != laidOutRows)
         LayOutRows();
@@ -172,17 +156,11 @@ void CTimingDiagnosticsDlg::Tick()
     const std::size_t shown = std::min(entries.size(), static_cast<std::size_t>(kDisplayedRows));
     for (std::size_t i = 0; i < shown; ++i) {
         const CTimingRow& entry = entries[i];
-        const double now = clock();
+        const double now = Now();
         UpdateRow(static_cast<int>(i), QString::fromStdString(entry.text), CTimingAges::AgeSeconds(entry, now));
         staleFlags[i] = ages->IsStale(entry, now);
     }
     PaintStaleRows();
-    tickTimer->start();
-}
-
-void CTimingDiagnosticsDlg::SetClock(Clock newClock)
-{
-    clock = std::move(newClock);
 }
 
 bool CTimingDiagnosticsDlg::IsRowStale(int row) const
@@ -254,7 +232,7 @@ void CTimingDiagnosticsDlg::OnApply()
     double seconds = 0.0;
     const bool taken = ParseTimeout(timeoutEdit->text(), seconds);
     if (taken)
-        ages->SetPositionTimeout(seconds, clock());
+        ages->SetPositionTimeout(seconds, Now());
     applyButton->setEnabled(false);
     ShowTimeout();
     SetScale();
@@ -274,8 +252,3 @@ void CTimingDiagnosticsDlg::OnReset()
     SetScale();
 }
 
-void CTimingDiagnosticsDlg::done(int result)
-{
-    tickTimer->stop();
-    QDialog::done(result);
-}

@@ -5,51 +5,37 @@
 // silent for longer than the timeout and stays red until Reset. It draws
 // the timing ages it is given; Reset and Apply change them.
 #include <QColor>
-#include <QDialog>
 #include <QPalette>
 
 #include <array>
 #include <cstddef>
-#include <functional>
 #include <memory>
 
+#include "app/ToolWindow.h"
 #include "models/TimingAges.h"
 
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QTimer;
 class CiLedBarX;
 
-class CTimingDiagnosticsDlg : public QDialog {
+class CTimingDiagnosticsDlg : public CToolWindow {
     Q_OBJECT
 public:
     static constexpr int kDisplayedRows = 10;
     static constexpr int kTickMilliseconds = 50;
 
     explicit CTimingDiagnosticsDlg(std::shared_ptr<CTimingAges> ages, QWidget* parent = nullptr);
-    ~CTimingDiagnosticsDlg() override;
 
     // One refresh of the rows, every row's text, age and bar and the red
     // age boxes; the 50 ms timer runs it.
-    void Tick();
-
-    // Where ages are measured from: the system clock unless told otherwise.
-    using Clock = std::function<double()>;
-    void SetClock(Clock clock);
+    void Refresh() override;
 
     double PositionTimeout() const { return ages->PositionTimeout(); }
     std::size_t TrackedIndexCount() const { return ages->Rows().size(); }
     // Whether the row's age box is red.
     bool IsRowStale(int row) const;
     static QColor StaleColour() { return QColor(255, 100, 100); }
-
-signals:
-    // Emitted once, when the window is finally destroyed.
-    void closed();
-
-public slots:
-    void done(int result) override;
 
 private slots:
     void OnReset();
@@ -73,7 +59,6 @@ private:
     std::shared_ptr<CTimingAges> ages;
     std::size_t laidOutRows = 0;  // the rows of ages shown
     std::array<bool, kDisplayedRows> staleFlags{};
-    Clock clock;
 
     std::array<CRowControls, kDisplayedRows> rows{};
     QPalette defaultAgePalette;
@@ -82,5 +67,4 @@ private:
     QPushButton* resetButton = nullptr;
     QPushButton* applyButton = nullptr;
     QPushButton* closeButton = nullptr;
-    QTimer* tickTimer = nullptr;
 };

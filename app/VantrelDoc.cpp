@@ -10,10 +10,7 @@
 
 #include "acquisition/MemorySettingsStore.h"
 #include "acquisition/TelegramDecoder.h"
-#include "app/DataMonitorDlg.h"
-#include "app/PositionPlotDlg.h"
-#include "app/TelegramStatisticsDlg.h"
-#include "app/TimingDiagnosticsDlg.h"
+#include "app/ToolWindowTable.h"
 #include "app/UserMessage.h"
 #include "app/VantrelView.h"
 #include "decoders/FormatTable.h"
@@ -146,14 +143,10 @@ void CVantrelDoc::OnCloseDocument()
         registry->Close();
         registry.reset();
     }
-    if (dataMonitorDlg)
-        dataMonitorDlg->close();
-    if (timingDlg)
-        timingDlg->close();
-    if (plotDlg)
-        plotDlg->close();
-    if (statisticsDlg)
-        statisticsDlg->close();
+    for (const auto& [command, window] : toolWindows) {
+        if (window)
+            window->close();
+    }
 }
 
 void CVantrelDoc::SetView(CVantrelView* newView)
@@ -211,21 +204,13 @@ void CVantrelDoc::OnTelegramDecoded(const CSharedTelegram& telegram)
 
 void CVantrelDoc::Deliver(const CDecodedTelegram& telegram)
 {
-    // Counted and kept whether their windows are open or not, so that they
-    // show the whole run when they are.
-    try {
-        models->Add(telegram);
-    } catch (const std::exception&) {
-    }
-    // A window that the user has closed is no longer shown and gets nothing,
-    // even while it waits to be deleted: the main window included, whose
-    // view would otherwise still light the lights of a closed frame.
-    if (dataMonitorDlg && dataMonitorDlg->isVisible()) {
-        try {
-            dataMonitorDlg->AppendBytes(telegram.raw);
-        } catch (const std::exception&) {
-        }
-    }
+    // The line's models count and keep it whether their windows are open or
+    // not, so that they show the whole run when they are; the hex window's
+    // store takes its bytes while it is open.
+    toolWindowModels.Add(telegram);
+    // A main window that the user has closed is no longer shown and gets
+    // nothing, even while it waits to be deleted: its view would otherwise
+    // still light the lights of a closed frame.
     if (view && view->isVisible()) {
         try {
             view->ShowReport(telegram.report, telegram.IndexText(), telegram.Status());
@@ -246,7 +231,7 @@ void CVantrelDoc::OnLineEvent(const CLineEvent& event)
     QMetaObject::invokeMethod(
         this,
         [this, event] {
-            models->OnLineEvent(event);
+            toolWindowModels.OnLineEvent(event);
             emit lineEvent(event);
         },
         Qt::QueuedConnection);
@@ -268,66 +253,28 @@ void CVantrelDoc::ReportLogWriteError(const QString& reason)
 
 // ---------------------------------------------------------------- commands
 
-CDataMonitorDlg* CVantrelDoc::HexWindow() const
+CToolWindow* CVantrelDoc::ToolWindow(int commandId) const
 {
-    return dataMonitorDlg;
+    const auto found = toolWindows.find(commandId);
+    return found != toolWindows.end() ? found->second.data() : nullptr;
 }
 
-CTimingDiagnosticsDlg* CVantrelDoc::TimingWindow() const
+void CVantrelDoc::OnToolWindow(int commandId)
 {
-    return timingDlg;
-}
-
-template <typename Window, typename Create>
-void CVantrelDoc::OpenToolWindow(QPointer<Window>& window, Create create)
-{
-    // At most one of each: a second command only brings it forward.
-    if (window) {
-        window->show();
-        window->raise();
-        window->activateWindow();
+    const CToolWindowEntry* entry = CToolWindowTable::Find(commandId);
+    if (!entry)
+        return;
+    if (CToolWindow* open = ToolWindow(commandId)) {
+        open->show();
+        open->raise();
+        open->activateWindow();
         return;
     }
-    window = create();
-    window->setAttribute(Qt::WA_DeleteOnClose);
-    connect(window.data(), &Window::closed, this, &CVantrelDoc::toolWindowsChanged, Qt::QueuedConnection);
+    CToolWindow* window = entry->open(toolWindowModels);
+    toolWindows[commandId] = window;
+    connect(window, &CToolWindow::closed, this, &CVantrelDoc::toolWindowsChanged, Qt::QueuedConnection);
     window->show();
     emit toolWindowsChanged();
-}
-
-CPositionPlotDlg* CVantrelDoc::PlotWindow() const
-{
-    return plotDlg;
-}
-
-CTelegramStatisticsDlg* CVantrelDoc::StatisticsWindow() const
-{
-    return statisticsDlg;
-}
-
-void CVantrelDoc::OnHexWindow()
-{
-    OpenToolWindow(dataMonitorDlg, [] { return new CDataMonitorDlg(nullptr); });
-}
-
-void CVantrelDoc::OnTelegramTiming()
-{
-    OpenToolWindow(timingDlg, [this] {
-        // The window opens empty, with the default timeout, as a fresh look
-        // at the line: the ages start again with it.
-        models->Timing().Restart();
-        return new CTimingDiagnosticsDlg(std::shared_ptr<CTimingAges>(models, &models->Timing()));
-    });
-}
-
-void CVantrelDoc::OnPositionPlot()
-{
-    OpenToolWindow(plotDlg, [this] { return new CPositionPlotDlg(this); });
-}
-
-void CVantrelDoc::OnTelegramStatistics()
-{
-    OpenToolWindow(statisticsDlg, [this] { return new CTelegramStatisticsDlg(this); });
 }
 
 QString CVantrelDoc::AskForLogPath(QWidget* parent)

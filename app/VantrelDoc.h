@@ -3,21 +3,19 @@
 #include <QPointer>
 #include <QString>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 
 #include "acquisition/TelegramReceiver.h"
 #include "app/SaveFileDialog.h"
-#include "models/LineModels.h"
+#include "app/ToolWindow.h"
+#include "app/ToolWindowModels.h"
 
-class CDataMonitorDlg;
 class CDemoLine;
 class CMemorySettingsStore;
-class CPositionPlotDlg;
 class CRegistry;
 class CTelegramDecoder;
-class CTelegramStatisticsDlg;
-class CTimingDiagnosticsDlg;
 class CVantrelView;
 class QWidget;
 
@@ -28,10 +26,11 @@ struct CDocumentOptions {
 };
 
 // The one document of the window: owns the settings store and the
-// acquisition controller, receives every telegram from the reader thread
-// and passes it, on the user-interface thread and in arrival order, to the
-// line's models, the hex window and the view. Holds the display filter and
-// carries the "Hex Window", "Telegram Timing" and "Log Data" commands.
+// acquisition controller, receives every telegram and line event from the
+// reader thread and passes it, on the user-interface thread and in arrival
+// order, to the models of the tool windows and to the view. Holds the
+// display filter and carries the "Log Data" command and the commands of the
+// tool windows of CToolWindowTable ("Hex Window", "Telegram Timing", ...).
 // Keeps, from the start of the program, the line's models (statistics,
 // position trails, timing ages) that the tool windows draw.
 class CVantrelDoc : public QObject, public CTelegramReceiver {
@@ -69,25 +68,24 @@ public:
                            int receiveTimeout, int telegramType);
 
     // Commands.
-    void OnHexWindow();
-    void OnTelegramTiming();
     void OnLogData();
-    void OnPositionPlot();
-    void OnTelegramStatistics();
-    bool IsHexWindowOpen() const { return !dataMonitorDlg.isNull(); }
-    bool IsTimingWindowOpen() const { return !timingDlg.isNull(); }
-    bool IsPlotWindowOpen() const { return !plotDlg.isNull(); }
-    bool IsStatisticsWindowOpen() const { return !statisticsDlg.isNull(); }
     bool IsLogging() const;
-    CDataMonitorDlg* HexWindow() const;
-    CTimingDiagnosticsDlg* TimingWindow() const;
-    CPositionPlotDlg* PlotWindow() const;
-    CTelegramStatisticsDlg* StatisticsWindow() const;
+    // The command of a tool window of the table: opens it, or brings the
+    // open one forward (at most one of each).
+    void OnToolWindow(int commandId);
+    // The open tool window of a command, until it is finally destroyed; null when none is open.
+    CToolWindow* ToolWindow(int commandId) const;
+    bool IsToolWindowOpen(int commandId) const { return ToolWindow(commandId) != nullptr; }
+    template <typename Window>
+    Window* ToolWindowOf(int commandId) const
+    {
+        return qobject_cast<Window*>(ToolWindow(commandId));
+    }
 
     // What is known of the line since the program started, from every
     // telegram handed over: its statistics, the trails of its positions and
     // the ages of its indexes. Shared with the tool windows that draw it.
-    const std::shared_ptr<CLineModels>& Models() const { return models; }
+    const std::shared_ptr<CLineModels>& Models() const { return toolWindowModels.Line(); }
 
     // Where the "Log Data" command asks for the CSV path; empty means the
     // user cancelled. By default a "save as" file dialog that asks before
@@ -120,8 +118,6 @@ private:
     void ReportLogWriteError(const QString& reason);
     void ShowMessage(const QString& text, bool critical);
     void ShowMessageAndWait(const QString& text);
-    template <typename Window, typename Create>
-    void OpenToolWindow(QPointer<Window>& window, Create create);
     void CreateStores();
     void CreateController();
 
@@ -132,11 +128,8 @@ private:
     std::unique_ptr<CTelegramDecoder> controller;
     bool filterEnabled = false;
     QString filterText = QStringLiteral("0");
-    QPointer<CDataMonitorDlg> dataMonitorDlg;
-    QPointer<CTimingDiagnosticsDlg> timingDlg;
-    QPointer<CPositionPlotDlg> plotDlg;
-    QPointer<CTelegramStatisticsDlg> statisticsDlg;
-    std::shared_ptr<CLineModels> models = std::make_shared<CLineModels>();
+    CToolWindowModels toolWindowModels;
+    std::map<int, QPointer<CToolWindow>> toolWindows;  // by command
     QPointer<CVantrelView> view;
     QPointer<QWidget> mainWindow;
     LogPathChooser chooseLogPath;

@@ -68,7 +68,7 @@ void BenchTimingTick()
         record.receiveTime = now - i * 7.0;
         ages->Add(record);
     }
-    const double tick = MeanMicroseconds(2000, [&] { window.Tick(); });
+    const double tick = MeanMicroseconds(2000, [&] { window.Refresh(); });
     CTelegramIndex last;
     last.SetIndex(1, "999");
     const double receive = MeanMicroseconds(20000, [&] {
@@ -135,7 +135,7 @@ void BenchPlot(CPositionFrame frame, const char* label)
     CVantrelDoc document;
     const double now = CTickwarden::GetPCMilliSecs();
     HandOverTrails(document, frame, now);
-    CPositionPlotDlg window(&document);
+    CPositionPlotDlg window(document.Models());
     window.SetClock([now] { return now; });
     window.resize(560, 560);
     window.show();
@@ -158,7 +158,7 @@ void BenchStatistics()
 {
     CVantrelDoc document;
     HandOverTrails(document, CPositionFrame::Vessel, CTickwarden::GetPCMilliSecs());
-    CTelegramStatisticsDlg window(&document);
+    CTelegramStatisticsDlg window(std::shared_ptr<CTelegramStatistics>(document.Models(), &document.Models()->Statistics()));
     window.show();
     QCoreApplication::processEvents();
     const double refresh = MeanMicroseconds(500, [&] { window.Refresh(); });

@@ -65,11 +65,10 @@ inline CSharedTelegram HandOver(CVantrelDoc& document, const CTelegramIndex& ind
 // Opens a tool window of the document through its command, with its ages
 // measured by clock, and shows the document's state in it at once.
 template <typename Window>
-Window* OpenWithClock(CVantrelDoc& document, void (CVantrelDoc::*command)(), Window* (CVantrelDoc::*window)() const,
-                      std::function<double()> clock)
+Window* OpenWithClock(CVantrelDoc& document, int command, std::function<double()> clock)
 {
-    (document.*command)();
-    Window* opened = (document.*window)();
+    document.OnToolWindow(command);
+    Window* opened = document.ToolWindowOf<Window>(command);
     if (opened) {
         opened->SetClock(std::move(clock));
         opened->Refresh();

@@ -16,11 +16,12 @@
 #include <limits>
 
 #include "app/ControlId.h"
+#include "app/MainFrame.h"
 #include "app/PositionPlotDlg.h"
-#include "models/PositionTracks.h"
 #include "app/TimingDiagnosticsDlg.h"
 #include "app/VantrelDoc.h"
 #include "app/widgets/PlanView.h"
+#include "models/PositionTracks.h"
 #include "tests/app/GuiTestSupport.h"
 #include "tests/app/HandedOverTelegrams.h"
 
@@ -61,7 +62,7 @@ class CPositionPlotTest : public QObject {
 
     void Open()
     {
-        window = OpenWithClock(*document, &CVantrelDoc::OnPositionPlot, &CVantrelDoc::PlotWindow, [this] { return now; });
+        window = OpenWithClock<CPositionPlotDlg>(*document, CMainFrame::kPositionPlot, [this] { return now; });
         QVERIFY(window);
     }
     CPlanView& View() { return *window->View(); }
@@ -253,8 +254,8 @@ private slots:
         QCOMPARE(document->Models()->Timing().PositionTimeout(), CTimingAges::kDefaultPositionTimeout);
         QCOMPARE(Fading(View().Tracks()[0]), QList<bool>({true, false, false}));
 
-        document->OnTelegramTiming();
-        CTimingDiagnosticsDlg* timing = document->TimingWindow();
+        document->OnToolWindow(CMainFrame::kTelegramTiming);
+        CTimingDiagnosticsDlg* timing = document->ToolWindowOf<CTimingDiagnosticsDlg>(CMainFrame::kTelegramTiming);
         FindControl<QLineEdit>(timing, 1036)->setText("2");
         QTest::mouseClick(FindControl<QPushButton>(timing, 1060), Qt::LeftButton);
         QCOMPARE(document->Models()->Timing().PositionTimeout(), 2.0);
@@ -267,11 +268,11 @@ private slots:
 
         // A timing window opened again starts at its default, and so does the fading.
         timing->close();
-        QTRY_VERIFY(!document->IsTimingWindowOpen());
-        document->OnTelegramTiming();
+        QTRY_VERIFY(!document->IsToolWindowOpen(CMainFrame::kTelegramTiming));
+        document->OnToolWindow(CMainFrame::kTelegramTiming);
         QCOMPARE(document->Models()->Timing().PositionTimeout(), CTimingAges::kDefaultPositionTimeout);
         QTRY_COMPARE(Fading(View().Tracks()[0]), QList<bool>({true, false, false}));
-        document->TimingWindow()->close();
+        document->ToolWindowOf<CTimingDiagnosticsDlg>(CMainFrame::kTelegramTiming)->close();
     }
 
     void FixesTheirTelegramMarksNotGoodAreHollow()
@@ -301,7 +302,7 @@ private slots:
         QCOMPARE(View().Tracks()[0].fixes.last().metres.x(), 19.0);
 
         window->close();
-        QTRY_VERIFY(!document->IsPlotWindowOpen());
+        QTRY_VERIFY(!document->IsToolWindowOpen(CMainFrame::kPositionPlot));
         Open();
         QCOMPARE(Find<QSpinBox>("trailLength")->value(), 5);
     }

@@ -19,6 +19,7 @@
 
 #include <chrono>
 
+#include "app/MainFrame.h"
 #include "app/TelegramStatisticsDlg.h"
 #include "app/VantrelDoc.h"
 #include "tests/app/GuiTestSupport.h"
@@ -49,7 +50,7 @@ class CStatisticsWindowTest : public QObject {
 
     void Open()
     {
-        window = OpenWithClock(*document, &CVantrelDoc::OnTelegramStatistics, &CVantrelDoc::StatisticsWindow,
+        window = OpenWithClock<CTelegramStatisticsDlg>(*document, CMainFrame::kTelegramStatistics,
                                [this] { return now; });
         QVERIFY(window);
     }

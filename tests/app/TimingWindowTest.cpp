@@ -106,14 +106,14 @@ private slots:
     {
         ages->Add(Record(1, "07", now - 1500));
         // The row shows with the next tick.
-        window->Tick();
+        window->Refresh();
         QCOMPARE(VisibleRows(window), 1);
         QVERIFY(!Waiting(window)->isVisible());
         QCOMPARE(IndexBox(window, 0)->text(), QString("07"));
 
         ages->Add(Record(0, "Ship", now - 250));
         ages->Add(Record(1, "07", now - 100));  // renews row 0, no new row
-        window->Tick();
+        window->Refresh();
         QCOMPARE(VisibleRows(window), 2);
         QCOMPARE(window->TrackedIndexCount(), std::size_t(2));
         QCOMPARE(IndexBox(window, 0)->text(), QString("07"));
@@ -129,7 +129,7 @@ private slots:
         ages->Add(Record(0, "12", now));
         ages->Add(Record(0, "ship", now));
         ages->Add(Record(0, "Ship", now));
-        window->Tick();
+        window->Refresh();
         QCOMPARE(window->TrackedIndexCount(), std::size_t(4));
         QCOMPARE(VisibleRows(window), 4);
     }
@@ -140,7 +140,7 @@ private slots:
         unidentified.text = "07";
         unidentified.receiveTime = now;
         ages->Add(unidentified);
-        window->Tick();
+        window->Refresh();
         QCOMPARE(window->TrackedIndexCount(), std::size_t(0));
         QVERIFY(Waiting(window)->isVisible());
     }
@@ -150,7 +150,7 @@ private slots:
         for (int i = 0; i < 11; ++i)
             ages->Add(Record(1, QByteArray::number(i + 1).constData(), now - 1000 * i));
         ages->Add(Record(1, "11", now));
-        window->Tick();
+        window->Refresh();
         QCOMPARE(window->TrackedIndexCount(), std::size_t(11));
         QCOMPARE(VisibleRows(window), 10);
         for (int row = 0; row < 10; ++row)
@@ -161,7 +161,7 @@ private slots:
     {
         ages->Add(Record(1, "01", now - 5000.0));
         ages->Add(Record(1, "02", now - 5000.5));
-        window->Tick();
+        window->Refresh();
         QCOMPARE(AgeBox(window, 0)->text(), QString("5.0"));
         QVERIFY(!window->IsRowStale(0));
         QVERIFY(AgeBox(window, 0)->palette().color(QPalette::Base) != CTimingDiagnosticsDlg::StaleColour());
@@ -173,13 +173,13 @@ private slots:
     {
         ages->Add(Record(1, "03", now - 9000));
         ages->Add(Record(1, "04", now));
-        window->Tick();
+        window->Refresh();
         QVERIFY(window->IsRowStale(0));
         QVERIFY(!window->IsRowStale(1));
 
         now += 1000;
         ages->Add(Record(1, "03", now - 200));
-        window->Tick();
+        window->Refresh();
         QCOMPARE(AgeBox(window, 0)->text(), QString("0.2"));
         QVERIFY(window->IsRowStale(0));
         QCOMPARE(AgeBox(window, 0)->palette().color(QPalette::Base), CTimingDiagnosticsDlg::StaleColour());
@@ -195,7 +195,7 @@ private slots:
 
         // After Reset the next index takes the first row again.
         ages->Add(Record(1, "04", now));
-        window->Tick();
+        window->Refresh();
         QCOMPARE(IndexBox(window, 0)->text(), QString("04"));
     }
 
@@ -258,7 +258,7 @@ private slots:
         }
         // The new timeout counts for staleness too: 6 s is no longer stale.
         ages->Add(Record(1, "05", now - 6000));
-        window->Tick();
+        window->Refresh();
         QVERIFY(!window->IsRowStale(0));
     }
 

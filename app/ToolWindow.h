@@ -1,27 +1,27 @@
 #pragma once
-// A tool window that shows what the document keeps (the trails of the
-// positions, the statistics): modeless, deleting itself when closed and
-// saying so, refreshed by a timer from the document, with ages measured by
-// a clock a test can replace and files saved where a test can say.
+// A tool window: modeless, deleting itself when closed and saying so, it
+// draws a model it is given (a shared one, so the window may close at any
+// moment and the model outlive it, or the model the window) and refreshes
+// itself from it on a timer; ages are measured by a clock a test can
+// replace, and files saved where a test can say. The table of tool windows
+// (CToolWindowTable) opens them.
 #include <QDialog>
-#include <QPointer>
 
 #include <functional>
 #include <initializer_list>
 
 #include "app/SaveFileDialog.h"
 
-class CVantrelDoc;
 class QHBoxLayout;
 class QPushButton;
 class QTimer;
 
-class CDocumentToolWindow : public QDialog {
+class CToolWindow : public QDialog {
     Q_OBJECT
 public:
-    ~CDocumentToolWindow() override;
+    ~CToolWindow() override;
 
-    // Shows what the document holds now.
+    // Shows what the model holds now.
     virtual void Refresh() = 0;
 
     // Where ages are measured from: the system clock unless told otherwise.
@@ -38,8 +38,8 @@ public slots:
     void done(int result) override;
 
 protected:
-    CDocumentToolWindow(CVantrelDoc* document, const QString& title, const QString& objectName,
-                        int refreshMilliseconds, QWidget* parent);
+    // The next refresh comes refreshMilliseconds after the last one ended.
+    CToolWindow(const QString& title, const QString& objectName, int refreshMilliseconds, QWidget* parent);
 
     // Runs on every tick of the refresh timer; by default Refresh.
     virtual void Tick();
@@ -47,7 +47,6 @@ protected:
     // window's construction.
     void StartRefreshing();
 
-    CVantrelDoc* Document() const { return document; }
     double Now() const { return clock(); }
     // The path to save to (empty when the user cancelled).
     QString ChooseSavePath(const CSaveFileRequest& request);
@@ -57,7 +56,8 @@ protected:
     QHBoxLayout* ButtonRow(std::initializer_list<QPushButton*> buttons);
 
 private:
-    QPointer<CVantrelDoc> document;
+    void OnRefreshTimer();
+
     Clock clock;
     CSavePathChooser chooseSavePath;
     QTimer* refreshTimer = nullptr;

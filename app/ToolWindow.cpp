@@ -1,65 +1,69 @@
-#include "app/DocumentToolWindow.h"
+#include "app/ToolWindow.h"
 
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QTimer>
 
-#include "app/VantrelDoc.h"
 #include "clock/Tickwarden.h"
 
-CDocumentToolWindow::CDocumentToolWindow(CVantrelDoc* document, const QString& title, const QString& objectName,
-                                         int refreshMilliseconds, QWidget* parent)
+CToolWindow::CToolWindow(const QString& title, const QString& objectName, int refreshMilliseconds, QWidget* parent)
     : QDialog(parent)
-    , document(document)
     , clock(&CTickwarden::GetPCMilliSecs)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(title);
     setObjectName(objectName);
     refreshTimer = new QTimer(this);
+    refreshTimer->setSingleShot(true);
     refreshTimer->setInterval(refreshMilliseconds);
-    connect(refreshTimer, &QTimer::timeout, this, &CDocumentToolWindow::Tick);
+    connect(refreshTimer, &QTimer::timeout, this, &CToolWindow::OnRefreshTimer);
 }
 
-CDocumentToolWindow::~CDocumentToolWindow()
+CToolWindow::~CToolWindow()
 {
     emit closed();
 }
 
-void CDocumentToolWindow::SetClock(Clock newClock)
+void CToolWindow::SetClock(Clock newClock)
 {
     clock = std::move(newClock);
 }
 
-void CDocumentToolWindow::SetSavePathChooser(CSavePathChooser chooser)
+void CToolWindow::SetSavePathChooser(CSavePathChooser chooser)
 {
     chooseSavePath = std::move(chooser);
 }
 
-void CDocumentToolWindow::Tick()
+void CToolWindow::Tick()
 {
     Refresh();
 }
 
-void CDocumentToolWindow::StartRefreshing()
+void CToolWindow::OnRefreshTimer()
 {
+    Tick();
     refreshTimer->start();
-    Refresh();
 }
 
-QString CDocumentToolWindow::ChooseSavePath(const CSaveFileRequest& request)
+void CToolWindow::StartRefreshing()
+{
+    Refresh();
+    refreshTimer->start();
+}
+
+QString CToolWindow::ChooseSavePath(const CSaveFileRequest& request)
 {
     return chooseSavePath ? chooseSavePath(this) : AskForSavePath(this, request);
 }
 
-QPushButton* CDocumentToolWindow::Button(const QString& text, const char* objectName)
+QPushButton* CToolWindow::Button(const QString& text, const char* objectName)
 {
     auto* button = new QPushButton(text, this);
     button->setObjectName(QString::fromLatin1(objectName));
     return button;
 }
 
-QHBoxLayout* CDocumentToolWindow::ButtonRow(std::initializer_list<QPushButton*> buttons)
+QHBoxLayout* CToolWindow::ButtonRow(std::initializer_list<QPushButton*> buttons)
 {
     auto* row = new QHBoxLayout;
     for (QPushButton* button : buttons)
@@ -71,7 +75,7 @@ QHBoxLayout* CDocumentToolWindow::ButtonRow(std::initializer_list<QPushButton*> 
     return row;
 }
 
-void CDocumentToolWindow::done(int result)
+void CToolWindow::done(int result)
 {
     refreshTimer->stop();
     QDialog::done(result);

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "decoders/FormatTable.h"
-#include "simulation/TelegramGenerator.h"
+#include "decoders/TelegramGenerator.h"
 #include "tests/decoders/DecoderTestSupport.h"
 
 using CByteChanges = std::initializer_list<std::pair<std::size_t, int>>;

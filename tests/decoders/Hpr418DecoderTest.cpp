@@ -10,7 +10,7 @@
 
 #include "decoders/FormatTable.h"
 #include "decoders/Hpr418Decoder.h"
-#include "simulation/TelegramGenerator.h"
+#include "decoders/TelegramGenerator.h"
 #include "tests/decoders/DecoderTestSupport.h"
 #include "tests/decoders/PositionTestSupport.h"
 

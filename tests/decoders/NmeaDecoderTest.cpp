@@ -5,7 +5,7 @@
 
 #include "decoders/FormatTable.h"
 #include "decoders/NmeaDecoder.h"
-#include "simulation/NmeaGenerator.h"
+#include "decoders/NmeaGenerator.h"
 #include "tests/decoders/LoggedDecodeSupport.h"
 
 namespace {

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "decoders/FormatTable.h"
+#include "decoders/TelegramGenerator.h"
 #include "report/RtfReader.h"
-#include "simulation/TelegramGenerator.h"
 #include "tests/decoders/DecoderTestSupport.h"
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include "decoders/FormatTable.h"
 #include "decoders/ZaqAsciiDecoder.h"
-#include "simulation/ZaqAsciiGenerator.h"
+#include "decoders/ZaqAsciiGenerator.h"
 #include "tests/decoders/LoggedDecodeSupport.h"
 
 namespace {

@@ -1,7 +1,8 @@
 #pragma once
 #include <string>
+#include <vector>
 
-#include "simulation/TelegramGenerator.h"
+#include "decoders/TelegramGenerator.h"
 
 // NMEA SSB/LBP sentences stamped with the clock's time of day: $PSIMSSB for
 // beacons B01, B02 and C12 (C12 with inclinometer angles), then a $PSIMLBP
@@ -10,6 +11,7 @@
 class CNmeaGenerator : public CTelegramGenerator {
 public:
     std::string Next() override;
+    std::vector<CGeneratedKind> MessageKinds() const override;
 
 private:
     unsigned sequence = 0;

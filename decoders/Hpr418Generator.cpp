@@ -1,4 +1,4 @@
-#include "simulation/Hpr418Generator.h"
+#include "decoders/Hpr418Generator.h"
 
 #include <cmath>
 
@@ -13,6 +13,8 @@ constexpr int kStartChar = 0x55;
 constexpr int kDestination = 1;
 constexpr int kTranspondersInTurn = 4;
 constexpr int kMessageKinds = 5;  // SSBL with tp_type 0 to 3, then LBL
+constexpr int kLblKind = 4;
+constexpr unsigned kInclinometerSsblKind = 2;  // among the longest SSBL replies
 constexpr double kSecondsPerTelegram = 0.5;
 
 // One telegram being written: the header first, the section field by
@@ -74,13 +76,18 @@ CAttitude VesselAttitude(double seconds)
 
 CHpr418Generator::CHpr418Generator(bool isVariantF) : variantF(isVariantF) {}
 
+std::vector<CGeneratedKind> CHpr418Generator::MessageKinds() const
+{
+    return {{"Ssbl", kInclinometerSsblKind}, {"Lbl", kLblKind}};
+}
+
 std::string CHpr418Generator::Next()
 {
     const int kind = static_cast<int>(sequence % kMessageKinds);
     const int tpIndex = 1 + static_cast<int>(sequence % kTranspondersInTurn);
     const double seconds = kSecondsPerTelegram * sequence;
     ++sequence;
-    return kind < 4 ? Ssbl(tpIndex, kind, seconds) : Lbl(tpIndex, seconds);
+    return kind < kLblKind ? Ssbl(tpIndex, kind, seconds) : Lbl(tpIndex, seconds);
 }
 
 std::string CHpr418Generator::Ssbl(int tpIndex, int tpType, double seconds) const

@@ -1,4 +1,4 @@
-#include "simulation/NmeaGenerator.h"
+#include "decoders/NmeaGenerator.h"
 
 #include <cmath>
 #include <iterator>
@@ -10,6 +10,7 @@ namespace {
 
 constexpr const char* kBeaconsInTurn[] = {"B01", "B02", "C12"};
 constexpr const char* kObjectsInTurn[] = {"T3", "R2", "V"};
+constexpr unsigned kInclinometerBeacon = 2;  // C12: the longest $PSIMSSB
 constexpr unsigned kSentencesInTurn = std::size(kBeaconsInTurn) + 1;
 constexpr double kSecondsPerSentence = 0.5;
 
@@ -67,6 +68,11 @@ std::string LbpSentence(unsigned round, double seconds)
 }
 
 } // namespace
+
+std::vector<CGeneratedKind> CNmeaGenerator::MessageKinds() const
+{
+    return {{"Ssb", kInclinometerBeacon}, {"Lbp", std::size(kBeaconsInTurn)}};
+}
 
 std::string CNmeaGenerator::Next()
 {

@@ -1,4 +1,4 @@
-#include "simulation/ZaqAsciiGenerator.h"
+#include "decoders/ZaqAsciiGenerator.h"
 
 #include <cmath>
 #include <iterator>
@@ -12,6 +12,8 @@ namespace Layout = ZaqAsciiLayout;
 
 constexpr int kBeaconsInTurn[] = {1, 4, 12, Layout::kShipBeacon};
 constexpr int kBeaconWithRiser = 12;
+constexpr unsigned kRiserTurn = 2;  // where kBeaconWithRiser comes in kBeaconsInTurn
+constexpr unsigned kShipTurn = 3;
 constexpr double kSecondsPerTelegram = 0.5;
 
 const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
@@ -61,6 +63,12 @@ std::string DateTime()
 }
 
 } // namespace
+
+std::vector<CGeneratedKind> CZaqAsciiGenerator::MessageKinds() const
+{
+    static_assert(kBeaconsInTurn[kRiserTurn] == kBeaconWithRiser && kBeaconsInTurn[kShipTurn] == Layout::kShipBeacon);
+    return {{"Beacon", kRiserTurn}, {"Ship", kShipTurn}};
+}
 
 std::string CZaqAsciiGenerator::Next()
 {

@@ -1,4 +1,4 @@
-#include "simulation/Hpr309Generator.h"
+#include "decoders/Hpr309Generator.h"
 
 #include <cmath>
 #include <iterator>
@@ -44,6 +44,11 @@ int AvailableChannels()
 }
 
 } // namespace
+
+std::vector<CGeneratedKind> CHpr309Generator::MessageKinds() const
+{
+    return {{"Transponder", 0}};
+}
 
 std::string CHpr309Generator::Next()
 {

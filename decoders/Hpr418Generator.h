@@ -1,7 +1,8 @@
 #pragma once
 #include <string>
+#include <vector>
 
-#include "simulation/TelegramGenerator.h"
+#include "decoders/TelegramGenerator.h"
 
 // HPR 418 binary telegrams (HPR 418D, or HPR 418F when variantF is set):
 // SSBL replies of an ordinary, a depth, an inclinometer and a differential
@@ -13,6 +14,7 @@ public:
     explicit CHpr418Generator(bool variantF);
 
     std::string Next() override;
+    std::vector<CGeneratedKind> MessageKinds() const override;
 
 private:
     std::string Ssbl(int tpIndex, int tpType, double seconds) const;

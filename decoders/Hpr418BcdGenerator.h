@@ -1,7 +1,8 @@
 #pragma once
 #include <string>
+#include <vector>
 
-#include "simulation/TelegramGenerator.h"
+#include "decoders/TelegramGenerator.h"
 
 // HPR 418 BCD telegrams: an SSBL transponder position, an LBL position of
 // the vessel or an ROV, and a transponder sequence, in turn. Transponders
@@ -11,6 +12,7 @@
 class CHpr418BcdGenerator : public CTelegramGenerator {
 public:
     std::string Next() override;
+    std::vector<CGeneratedKind> MessageKinds() const override;
 
 private:
     std::string Ssbl(unsigned round, double seconds) const;

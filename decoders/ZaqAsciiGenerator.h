@@ -1,7 +1,8 @@
 #pragma once
 #include <string>
+#include <vector>
 
-#include "simulation/TelegramGenerator.h"
+#include "decoders/TelegramGenerator.h"
 
 // ZAQ ASCII telegrams stamped with the clock's date and time: beacon
 // positions for beacons 1, 4 and 12 (beacon 12 with riser angles), then the
@@ -10,6 +11,7 @@
 class CZaqAsciiGenerator : public CTelegramGenerator {
 public:
     std::string Next() override;
+    std::vector<CGeneratedKind> MessageKinds() const override;
 
 private:
     unsigned sequence = 0;

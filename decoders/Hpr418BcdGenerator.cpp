@@ -1,4 +1,4 @@
-#include "simulation/Hpr418BcdGenerator.h"
+#include "decoders/Hpr418BcdGenerator.h"
 
 #include <cmath>
 #include <iterator>
@@ -50,17 +50,25 @@ std::string Sealed(std::string telegram)
     return telegram;
 }
 
+// The messages of one round, in the order they are sent.
+enum RoundMessage : unsigned { kSsblMessage, kLblMessage, kSequenceMessage, kMessagesInRound };
+
 } // namespace
+
+std::vector<CGeneratedKind> CHpr418BcdGenerator::MessageKinds() const
+{
+    return {{"Ssbl", kSsblMessage}, {"Lbl", kLblMessage}, {"Sequence", kSequenceMessage}};
+}
 
 std::string CHpr418BcdGenerator::Next()
 {
-    const unsigned round = sequence / 3;
+    const unsigned round = sequence / kMessagesInRound;
     const double seconds = sequence * 0.5;
-    const unsigned message = sequence % 3;
+    const unsigned message = sequence % kMessagesInRound;
     ++sequence;
-    if (message == 0)
+    if (message == kSsblMessage)
         return Ssbl(round, seconds);
-    if (message == 1)
+    if (message == kLblMessage)
         return Lbl(round, seconds);
     return Sequence(round);
 }

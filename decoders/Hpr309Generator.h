@@ -1,7 +1,8 @@
 #pragma once
 #include <string>
+#include <vector>
 
-#include "simulation/TelegramGenerator.h"
+#include "decoders/TelegramGenerator.h"
 
 // HPR 309 transponder telegrams for four channels in turn, cartesian and
 // north up, with the vessel rolling gently, turning slowly, and the
@@ -12,6 +13,7 @@ public:
     static constexpr char kEndMarker = 0x0D;
 
     std::string Next() override;
+    std::vector<CGeneratedKind> MessageKinds() const override;
 
 private:
     unsigned sequence = 0;

@@ -21,7 +21,7 @@
 #include "acquisition/TelegramDecoder.h"
 #include "acquisition/TelegramReceiver.h"
 #include "decoders/FormatTable.h"
-#include "simulation/TelegramGenerator.h"
+#include "decoders/TelegramGenerator.h"
 
 namespace handoff {
 

@@ -11,7 +11,7 @@
 
 #include "clock/Tickwarden.h"
 #include "decoders/FormatTable.h"
-#include "simulation/TelegramGenerator.h"
+#include "decoders/TelegramGenerator.h"
 #include "tools/JsonLinePrinter.h"
 
 namespace {

@@ -26,7 +26,7 @@
 #include "acquisition/DiskSync.h"
 #include "clock/Tickwarden.h"
 #include "decoders/FormatTable.h"
-#include "simulation/TelegramGenerator.h"
+#include "decoders/TelegramGenerator.h"
 
 namespace {
 

@@ -4,26 +4,42 @@
 #include <vector>
 
 #include "decoders/Hpr309Decoder.h"
+#include "decoders/Hpr309Generator.h"
 #include "decoders/Hpr418BcdDecoder.h"
+#include "decoders/Hpr418BcdGenerator.h"
 #include "decoders/Hpr418Decoder.h"
+#include "decoders/Hpr418Generator.h"
 #include "decoders/NmeaDecoder.h"
+#include "decoders/NmeaGenerator.h"
 #include "decoders/ZaqAsciiDecoder.h"
+#include "decoders/ZaqAsciiGenerator.h"
 
 namespace {
 
-template <class Decoder, auto... arguments>
-std::unique_ptr<CFormatDecoder> Make()
+template <class Base, class Made, auto... arguments>
+std::unique_ptr<Base> Make()
 {
-    return std::make_unique<Decoder>(arguments...);
+    return std::make_unique<Made>(arguments...);
 }
 
+template <class Decoder, auto... arguments>
+constexpr auto kDecoder = &Make<CFormatDecoder, Decoder, arguments...>;
+template <class Generator, auto... arguments>
+constexpr auto kGenerator = &Make<CTelegramGenerator, Generator, arguments...>;
+
 const CFormatEntry kFormats[] = {
-    {kTypeHpr418D, "HPR 418D", "hpr418d", true, false, &Make<CHpr418Decoder, false>},
-    {kTypeHpr418F, "HPR 418F", "hpr418f", true, false, &Make<CHpr418Decoder, true>},
-    {kTypeHpr309, "HPR 309", "hpr309", true, false, &Make<CHpr309Decoder>},
-    {kTypeZaqAscii, "ZAQ ASCII", "zaq", true, true, &Make<CZaqAsciiDecoder>},
-    {kTypeHpr418Bcd, "HPR 418 BCD", "hpr418bcd", true, false, &Make<CHpr418BcdDecoder>},
-    {kTypeNmea, "NMEA SSB/LBP", "nmea", true, true, &Make<CNmeaDecoder>},
+    {.code = kTypeHpr418D, .name = "HPR 418D", .key = "hpr418d", .listedInSettings = true, .lineBased = false,
+     .makeDecoder = kDecoder<CHpr418Decoder, false>, .makeGenerator = kGenerator<CHpr418Generator, false>},
+    {.code = kTypeHpr418F, .name = "HPR 418F", .key = "hpr418f", .listedInSettings = true, .lineBased = false,
+     .makeDecoder = kDecoder<CHpr418Decoder, true>, .makeGenerator = kGenerator<CHpr418Generator, true>},
+    {.code = kTypeHpr309, .name = "HPR 309", .key = "hpr309", .listedInSettings = true, .lineBased = false,
+     .makeDecoder = kDecoder<CHpr309Decoder>, .makeGenerator = kGenerator<CHpr309Generator>},
+    {.code = kTypeZaqAscii, .name = "ZAQ ASCII", .key = "zaq", .listedInSettings = true, .lineBased = true,
+     .makeDecoder = kDecoder<CZaqAsciiDecoder>, .makeGenerator = kGenerator<CZaqAsciiGenerator>},
+    {.code = kTypeHpr418Bcd, .name = "HPR 418 BCD", .key = "hpr418bcd", .listedInSettings = true, .lineBased = false,
+     .makeDecoder = kDecoder<CHpr418BcdDecoder>, .makeGenerator = kGenerator<CHpr418BcdGenerator>},
+    {.code = kTypeNmea, .name = "NMEA SSB/LBP", .key = "nmea", .listedInSettings = true, .lineBased = true,
+     .makeDecoder = kDecoder<CNmeaDecoder>, .makeGenerator = kGenerator<CNmeaGenerator>},
 };
 
 } // namespace
@@ -37,6 +53,14 @@ const CFormatEntry* CFormatTable::Find(int typeCode)
 {
     for (const CFormatEntry& format : kFormats)
         if (format.code == typeCode)
+            return &format;
+    return nullptr;
+}
+
+const CFormatEntry* CFormatTable::FindByKey(std::string_view key)
+{
+    for (const CFormatEntry& format : kFormats)
+        if (key == format.key)
             return &format;
     return nullptr;
 }

@@ -2,8 +2,10 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "decoders/FormatDecoder.h"
+#include "decoders/TelegramGenerator.h"
 
 // Telegram type codes, as stored in the settings and given to --type.
 // Codes 5 and every code the table below does not list select no decoder.
@@ -18,6 +20,8 @@ enum TelegramTypeCode : int {
 };
 
 // One telegram format: what the rest of the system needs to know of it.
+// Rows of the table name their columns (.code = ..., .makeDecoder = ...),
+// in the order declared here.
 struct CFormatEntry {
     int code;
     const char* name;          // shown to the user: "HPR 418F"
@@ -27,17 +31,23 @@ struct CFormatEntry {
     // holds several lines holds several telegrams.
     bool lineBased;
     std::unique_ptr<CFormatDecoder> (*makeDecoder)();
+    // Plays the positioning system: the simulator, the demo line, the
+    // tests and the benchmarks.
+    std::unique_ptr<CTelegramGenerator> (*makeGenerator)();
 };
 
 // The one table of telegram formats: a format is registered here and
-// nowhere else. The settings dialog's list, the command-line help and the
-// decoder of the reader thread all come from it.
+// nowhere else. The settings dialog's list, the command-line help, the
+// decoder of the reader thread, the simulator's generator, the fuzz targets
+// and the benchmarks all come from it.
 class CFormatTable {
 public:
     // Every format, in the order the settings dialog lists them.
     static std::span<const CFormatEntry> Formats();
     // The format of a type code, or null for a code without one.
     static const CFormatEntry* Find(int typeCode);
+    // The format of a key ("hpr418f"), or null for a key without one.
+    static const CFormatEntry* FindByKey(std::string_view key);
 
     // The decoder for a type code, or null when the code has none.
     static std::unique_ptr<CFormatDecoder> Create(int typeCode);

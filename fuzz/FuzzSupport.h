@@ -1,9 +1,10 @@
 #pragma once
-// Feeds one fuzz input through a decoder as the reader thread would:
-// CountTelegram, WriteRaw and Decode, with the CSV log open.
+// Feeds one fuzz input through a format's decoder as the reader thread
+// would: CountTelegram, WriteRaw and Decode, with the CSV log open.
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <string>
 #include <unistd.h>
@@ -11,33 +12,36 @@
 #include "decoders/FormatTable.h"
 #include "report/RtfReader.h"
 
-inline CFormatDecoder& FuzzDecoder(int typeCode)
+// The decoder of a format, kept from one input to the next as on the line.
+inline CFormatDecoder& FuzzDecoder(const CFormatEntry& format)
 {
-    static std::unique_ptr<CFormatDecoder> decoders[8];
-    static unsigned long inputs[8];
-    std::unique_ptr<CFormatDecoder>& decoder = decoders[typeCode & 7];
-    if (!decoder)
-        decoder = CFormatTable::Create(typeCode);
+    struct CFuzzedDecoder {
+        std::unique_ptr<CFormatDecoder> decoder;
+        unsigned long inputs = 0;
+    };
+    static std::map<int, CFuzzedDecoder> decoders;
+    CFuzzedDecoder& fuzzed = decoders[format.code];
+    if (!fuzzed.decoder)
+        fuzzed.decoder = format.makeDecoder();
     // Start the logs afresh now and then so a long run does not fill the disk.
-    if (inputs[typeCode & 7]++ % 4096 == 0) {
+    if (fuzzed.inputs++ % 4096 == 0) {
         const std::string csvPath = (std::filesystem::temp_directory_path() /
-                                     ("vantrel-fuzz-" + std::to_string(getpid()) + "-" +
-                                      std::to_string(typeCode) + ".csv"))
+                                     ("vantrel-fuzz-" + std::to_string(getpid()) + "-" + format.key + ".csv"))
                                         .string();
-        decoder->OpenLogs(csvPath);
+        fuzzed.decoder->OpenLogs(csvPath);
         // Unlinked at once: the open files keep working and nothing is left behind.
         std::filesystem::remove(csvPath);
         std::filesystem::remove(CFormatDecoder::RawPathFor(csvPath));
     }
-    return *decoder;
+    return *fuzzed.decoder;
 }
 
-inline int FuzzOneTelegram(int typeCode, const std::uint8_t* data, std::size_t size)
+inline int FuzzOneTelegram(const CFormatEntry& format, const std::uint8_t* data, std::size_t size)
 {
     if (size > 256)
         size = 256;
     const std::string raw(reinterpret_cast<const char*>(data), size);
-    CFormatDecoder& decoder = FuzzDecoder(typeCode);
+    CFormatDecoder& decoder = FuzzDecoder(format);
     CReportBuilder report;
     CTelegramIndex index;
     double receiveTime = 1000.0 + static_cast<double>(size);

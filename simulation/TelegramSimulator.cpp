@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "decoders/TelegramGenerator.h"
 #include "simulation/LineWriter.h"
-#include "simulation/TelegramGenerator.h"
 
 namespace {
 using Clock = std::chrono::steady_clock;

@@ -31,7 +31,7 @@ Json IndexOf(const CTelegramIndex& index)
 Json FieldsOf(const CTelegramRecord& record)
 {
     Json fields = Json::array();
-    for (const CReportField& field : record.fields) {
+    for (const CTelegramField& field : record.fields) {
         fields.push_back(Json{{"label", Latin1ToUtf8(field.label)},
                               {"raw", Latin1ToUtf8(field.raw)},
                               {"text", Latin1ToUtf8(field.text)}});

@@ -11,7 +11,7 @@
 
 #include "clock/Tickwarden.h"
 #include "decoders/FormatTable.h"
-#include "simulation/TelegramGenerator.h"
+#include "decoders/TelegramGenerator.h"
 #include "tests/acquisition/ControllerSupport.h"
 #include "tests/decoders/CountingDisk.h"
 #include "tests/decoders/DecoderTestSupport.h"

@@ -12,7 +12,7 @@
 
 #include "acquisition/TcpLine.h"
 #include "decoders/FormatTable.h"
-#include "simulation/TelegramGenerator.h"
+#include "decoders/TelegramGenerator.h"
 #include "tests/acquisition/ControllerSupport.h"
 #include "tests/decoders/DecoderTestSupport.h"
 #include "tests/support/LoopbackPeers.h"

@@ -13,7 +13,7 @@
 #include "acquisition/UdpLine.h"
 #include "clock/Tickwarden.h"
 #include "decoders/FormatTable.h"
-#include "simulation/TelegramGenerator.h"
+#include "decoders/TelegramGenerator.h"
 #include "tests/support/Eventually.h"
 #include "tests/support/LoopbackPeers.h"
 #include "tests/support/LoopbackSockets.h"

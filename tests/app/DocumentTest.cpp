@@ -23,12 +23,12 @@
 #include "app/VantrelView.h"
 #include "app/widgets/ColorStatusBar.h"
 #include "app/widgets/HexEdit.h"
+#include "decoders/TelegramGenerator.h"
 #include "settings/Registry.h"
 #include "simulation/DemoLine.h"
 #include "simulation/PtyLine.h"
 #include "simulation/TelegramSimulator.h"
 #include "tests/app/GuiTestSupport.h"
-#include "simulation/TelegramGenerator.h"
 #include "tests/support/LoopbackPeers.h"
 #include "tests/support/PseudoTerminal.h"
 

@@ -10,8 +10,8 @@
 #include <utility>
 
 #include "decoders/FormatTable.h"
+#include "decoders/TelegramGenerator.h"
 #include "decoders/TelegramRecord.h"
-#include "simulation/TelegramGenerator.h"
 #include "tests/decoders/DecoderTestSupport.h"
 
 struct CExpectedPosition {

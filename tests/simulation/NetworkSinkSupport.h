@@ -5,7 +5,7 @@
 #include <string>
 
 #include "decoders/FormatTable.h"
-#include "simulation/TelegramGenerator.h"
+#include "decoders/TelegramGenerator.h"
 #include "simulation/TelegramSimulator.h"
 #include "tests/decoders/DecoderTestSupport.h"
 

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "decoders/FormatTable.h"
+#include "decoders/TelegramGenerator.h"
 #include "simulation/PtyLine.h"
-#include "simulation/TelegramGenerator.h"
 #include "simulation/TelegramSimulator.h"
 #include "tests/decoders/DecoderTestSupport.h"
 

@@ -8,7 +8,7 @@
 #include <fstream>
 
 #include "decoders/FormatTable.h"
-#include "simulation/TelegramGenerator.h"
+#include "decoders/TelegramGenerator.h"
 #include "tests/decoders/DecoderTestSupport.h"
 #include "tests/tools/CliProcess.h"
 

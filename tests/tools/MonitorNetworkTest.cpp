@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "decoders/FormatTable.h"
-#include "simulation/TelegramGenerator.h"
+#include "decoders/TelegramGenerator.h"
 #include "tests/decoders/DecoderTestSupport.h"
 #include "tests/support/Eventually.h"
 #include "tests/support/LoopbackPeers.h"

@@ -13,7 +13,7 @@
 #include <string>
 
 #include "decoders/FormatTable.h"
-#include "simulation/TelegramGenerator.h"
+#include "decoders/TelegramGenerator.h"
 #include "tests/decoders/DecoderTestSupport.h"
 #include "tests/support/Eventually.h"
 #include "tests/support/PseudoTerminal.h"
@@ -68,11 +68,10 @@ TEST_F(MonitorSimulateTest, SimulatorEndsByItselfAfterItsCount)
 
 TEST_F(MonitorSimulateTest, DemoLineOfEveryFormatGivesValidReportsAndStoresNothing)
 {
-    for (int type : {kTypeHpr309, kTypeHpr418D, kTypeZaqAscii, kTypeHpr418Bcd, kTypeNmea, kTypeHpr418F}) {
-        if (!CTelegramGenerator::Create(type) || !CFormatTable::Create(type))
-            continue;  // that format is not simulated yet
-        SCOPED_TRACE(CFormatTable::TypeName(type));
-        CChildProcess monitor({"monitor", "--demo", "--type", std::to_string(type), "--count", "2"}, {ConfigHome()});
+    for (const CFormatEntry& format : CFormatTable::Formats()) {
+        SCOPED_TRACE(format.name);
+        CChildProcess monitor({"monitor", "--demo", "--type", std::to_string(format.code), "--count", "2"},
+                              {ConfigHome()});
         const CCliResult result = monitor.Wait(30s);
         EXPECT_EQ(result.status, 0) << result.err;
         EXPECT_NE(result.out.find("Telegram number : 1\n"), std::string::npos) << result.out;

@@ -19,8 +19,8 @@
 #include <thread>
 
 #include "decoders/FormatTable.h"
+#include "decoders/TelegramGenerator.h"
 #include "simulation/PtyLine.h"
-#include "simulation/TelegramGenerator.h"
 #include "tests/tools/CliProcess.h"
 #include "tests/tools/MonitorTestSupport.h"
 

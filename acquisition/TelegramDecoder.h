@@ -21,7 +21,8 @@ class CLine;
 class CommSettings;
 struct COMMTIMEOUTS;
 
-// The acquisition controller: owns the line (the serial port or network
+// Not a decoder, despite the name it has always had: the acquisition
+// controller. It owns the line (the serial port or network
 // line the port map names for the selected port), the communication
 // settings, the decoder of the selected telegram type and the reader thread
 // that receives, decodes, logs and hands over every telegram, and tells the
@@ -30,7 +31,7 @@ struct COMMTIMEOUTS;
 // them called from one (user-interface) thread.
 class CTelegramDecoder {
 public:
-    // Reads the settings from registry, selects the stored telegram type and
+    // Reads the settings from the settings store (registry), selects the stored telegram type and
     // starts the reader thread. receiver and registry must outlive the controller.
     CTelegramDecoder(CTelegramReceiver* receiver, CSettingsStore* registry);
     // Makes the decoder of a type code (null: none); by default the decoder of

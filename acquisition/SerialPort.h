@@ -8,7 +8,8 @@
 
 #include "acquisition/ReadInterrupt.h"
 
-// A failed call on the serial port, or on a network line, carrying the
+// Thrown by every line, not only the serial port: a failed call on the
+// serial port or on a network line, carrying the
 // system's error number, and a text of its own where the system's would not
 // say what went wrong.
 class CSerialException : public std::exception {

@@ -23,24 +23,6 @@ constexpr auto kOpenSettleTime = 100ms;  // before every open of the port
 constexpr auto kSettingsWait = 100ms;    // the most the status pane waits for the settings
 constexpr std::uint32_t kByteGapMs = 60; // silence that ends a telegram
 
-// What the report says when a decoder faulted on a telegram; every line
-// feed becomes a line of the report.
-const char* const kDecodeFaultMessage =
-    "\nDecode of telegram caused internal error.\n\nUse the 'Hex Window' to view received data\n";
-
-void AppendLines(CReportBuilder& report, const std::string& text)
-{
-    std::size_t start = 0;
-    for (std::size_t end = text.find('\n'); end != std::string::npos; end = text.find('\n', start)) {
-        if (end > start)
-            report.AppendText(text.substr(start, end - start));
-        report.NewLine();
-        start = end + 1;
-    }
-    if (start < text.size())
-        report.AppendText(text.substr(start));
-}
-
 std::uint32_t TotalTimeoutMs(int receiveTimeoutSeconds)
 {
     const long long ms = static_cast<long long>(receiveTimeoutSeconds) * 1000;
@@ -90,7 +72,7 @@ CTelegramDecoder::CTelegramDecoder(CTelegramReceiver* telegramReceiver, CSetting
 
 CTelegramDecoder::CTelegramDecoder(CTelegramReceiver* telegramReceiver, CSettingsStore* store,
                                    DecoderMaker maker)
-    : receiver(telegramReceiver), registry(store), makeDecoder(std::move(maker))
+    : receiver(telegramReceiver), registry(store), makeDecoder(std::move(maker)), handOff(telegramReceiver)
 {
     settings = std::make_unique<CommSettings>(registry);
     line = CLine::Create(CLineAddress::Kind::Device);
@@ -188,22 +170,26 @@ void CTelegramDecoder::CopyCommSettings(std::string& portName, std::string& conf
 void CTelegramDecoder::SetCommSettings(const std::string& portName, const std::string& configString,
                                        int receiveTimeout)
 {
-    CInterruptingLock lock(*this);
-    // Only another device or another frame needs the port opened again:
-    // what waits in the driver's buffer would be lost with it.
-    const bool reopen = portName != settings->GetPortName() ||
-                        CommSettings::FrameFor(configString) != CommSettings::FrameFor(settings->GetConfig());
-    settings->SetPortName(portName);
-    settings->SetConfig(configString);
-    settings->SetReceiveTimeout(receiveTimeout);
-    if (reopen) {
-        line->Close();
-        ClearPortFault();
-        droppedBySystem = 0;
-        nextOpening = {};  // other settings are tried at once
-    } else if (line->IsOpen()) {
-        line->SetTimeouts(ReadTimeouts());  // the next read waits the new timeout
+    {
+        CInterruptingLock lock(*this);
+        // Only another device or another frame needs the port opened again:
+        // what waits in the driver's buffer would be lost with it.
+        const bool reopen = portName != settings->GetPortName() ||
+                            CommSettings::FrameFor(configString) != CommSettings::FrameFor(settings->GetConfig());
+        settings->SetPortName(portName);
+        settings->SetConfig(configString);
+        settings->SetReceiveTimeout(receiveTimeout);
+        if (reopen) {
+            line->Close();
+            portFault = {};
+            QueueLineEvent(CLineEvent::Kind::Replaced);
+            nextOpening = {};  // other settings are tried at once
+        } else if (line->IsOpen()) {
+            line->SetTimeouts(ReadTimeouts());  // the next read waits the new timeout
+        }
     }
+    // The receiver learns of the new line at once, after what came before it.
+    handOff.HandOver(!stopRequested);
 }
 
 void CTelegramDecoder::ClosePort()
@@ -252,37 +238,38 @@ CLogOpenResult CTelegramDecoder::SetLogging(bool on, const std::string& csvPath,
     return result;
 }
 
-std::string CTelegramDecoder::GetPortError() const
+void CTelegramDecoder::QueueLineEvent(CLineEvent::Kind kind, const std::string& reason, std::uint64_t count)
 {
-    return GetPortFault().reason;
-}
-
-CPortFault CTelegramDecoder::GetPortFault() const
-{
-    std::lock_guard<std::mutex> guard(portFaultGuard);
-    return portFault;
+    handOff.Queue(CLineEvent{kind, settings->GetPortName(), line->Name(), reason, count});
 }
 
 void CTelegramDecoder::RecordPortFault(const std::string& reason, bool lost)
 {
-    std::lock_guard<std::mutex> guard(portFaultGuard);
-    if (!portFault.lost)
-        portFault = {settings->GetPortName(), line->Name(), reason, lost};
+    // A lost line stays lost, with its first reason, whatever its reopenings meet.
+    if (portFault.lost || (portFault.reason == reason && !lost))
+        return;
+    portFault = {reason, lost};
+    QueueLineEvent(lost ? CLineEvent::Kind::Lost : CLineEvent::Kind::Refused, reason);
 }
 
 void CTelegramDecoder::OnPortOpened()
 {
     // A port that opens again may still fail at its first read: the loss is
     // over only once the line has been read.
-    std::lock_guard<std::mutex> guard(portFaultGuard);
-    if (!portFault.lost)
+    if (portFault.lost) {
+        QueueLineEvent(CLineEvent::Kind::Reconnecting);
+    } else if (!portFault.reason.empty()) {
         portFault = {};
+        QueueLineEvent(CLineEvent::Kind::Back);
+    }
 }
 
-void CTelegramDecoder::ClearPortFault()
+void CTelegramDecoder::OnLineRead()
 {
-    std::lock_guard<std::mutex> guard(portFaultGuard);
+    if (portFault.reason.empty())
+        return;
     portFault = {};
+    QueueLineEvent(CLineEvent::Kind::Back);
 }
 
 std::string CTelegramDecoder::StopLogging()
@@ -317,28 +304,24 @@ void CTelegramDecoder::ReaderLoop()
 {
     threadRunning = true;
     do {
-        CReportBuilder report;
-        std::string raw;
-        CTelegramIndex index;
-        CTelegramRecord record;
-        bool telegram = false;
+        bool bytesRead = false;
         bool moreWaiting = false;
-        std::uint64_t newDrops = 0;
         std::string logError;
         {
             std::lock_guard<std::recursive_timed_mutex> lock(mutex);
-            telegram = ReceiveAndDecode(report, raw, index, record);
+            const CSharedTelegram telegram = ReceiveAndDecode();
             logError = TakeLogWriteError();
-            newDrops = TakeNewDrops();
-            moreWaiting = !raw.empty() && line->IsTelegramWaiting();
+            // The datagrams dropped before it came are told first.
+            QueueNewDrops();
+            if (telegram && !paused)
+                handOff.Queue(telegram);
+            bytesRead = telegram && !telegram->raw.empty();
+            moreWaiting = bytesRead && line->IsTelegramWaiting();
         }
-        // Told even in the last pass, as the controller ends.
+        // Told even in the last pass, as the controller ends; its telegram is not.
         TellLogFailure(logError);
-        if (receiver && newDrops > 0)
-            receiver->OnDroppedBySystem(newDrops);
+        handOff.HandOver(!stopRequested);
         if (!stopRequested) {
-            if (receiver && telegram && !paused)
-                receiver->OnTelegramDecoded(report, raw, index, record);
             // After bytes, read again almost at once: the read itself took the
             // 60 ms of silence, and a telegram arriving during a long pause
             // would be picked up late and run into the next one. The short
@@ -347,60 +330,42 @@ void CTelegramDecoder::ReaderLoop()
             // pause: a burst would overflow the socket's queue meanwhile. The
             // commands still get in, as a pass gives way to a waiting user.
             if (!moreWaiting)
-                WaitUnlessStopping(raw.empty() ? kPassPause : kTelegramYield);
+                WaitUnlessStopping(bytesRead ? kTelegramYield : kPassPause);
         }
     } while (!stopRequested);
     threadRunning = false;
 }
 
-bool CTelegramDecoder::ReceiveAndDecode(CReportBuilder& report, std::string& raw, CTelegramIndex& index,
-                                        CTelegramRecord& record)
+CSharedTelegram CTelegramDecoder::ReceiveAndDecode()
 {
     if (!line->IsOpen()) {
         // A network line that failed is tried about once a second, not at
         // every pass; the passes go on meanwhile, without the lock held.
         if (std::chrono::steady_clock::now() < nextOpening)
-            return false;
+            return nullptr;
         OpenPort();
         if (!line->IsOpen())
-            return false;
+            return nullptr;
     }
     // The user is waiting for the controller (to switch logging on, say):
     // let them go first; what the line sent waits in the driver meanwhile.
     if (userWaiting > 0)
-        return false;
+        return nullptr;
+    std::string raw;
     double receiveTime = 0.0;
     if (!ReadTelegram(raw, receiveTime))
-        return false;
-    index.receiveTime = receiveTime;
-    DecodeGuarded(report, raw, receiveTime, index, record);
-    return true;
+        return nullptr;
+    return DecodeRead(decoder.get(), std::move(raw), receiveTime);
 }
 
-void CTelegramDecoder::DecodeGuarded(CReportBuilder& report, const std::string& raw, double& receiveTime,
-                                     CTelegramIndex& index, CTelegramRecord& record)
-{
-    if (!decoder)
-        return;
-    try {
-        decoder->CountTelegram();
-        decoder->WriteRaw(raw);
-        decoder->Decode(raw, report, receiveTime, index);
-    } catch (...) {
-        AppendLines(report, kDecodeFaultMessage);
-    }
-    record = decoder->TakeRecord();
-}
-
-std::uint64_t CTelegramDecoder::TakeNewDrops()
+void CTelegramDecoder::QueueNewDrops()
 {
     const std::uint64_t seen = line->DroppedBySystem();
     if (seen <= lineDropsSeen)
-        return 0;
+        return;
     const std::uint64_t fresh = seen - lineDropsSeen;
     lineDropsSeen = seen;
-    droppedBySystem += fresh;
-    return fresh;
+    QueueLineEvent(CLineEvent::Kind::DroppedBySystem, std::string(), fresh);
 }
 
 std::string CTelegramDecoder::TakeLogWriteError()
@@ -479,7 +444,7 @@ bool CTelegramDecoder::ReadTelegram(std::string& raw, double& receiveTime)
     if (read.interrupted)
         return false;
     receiveTime = read.receiveTime;
-    ClearPortFault();
+    OnLineRead();
     raw.assign(reinterpret_cast<const char*>(rxBuffer), read.count);
     return true;
 }

@@ -10,6 +10,8 @@
 #include <string>
 #include <thread>
 
+#include "acquisition/DecodedTelegram.h"
+#include "acquisition/HandOffQueue.h"
 #include "acquisition/LineAddress.h"
 #include "decoders/FormatDecoder.h"
 
@@ -19,28 +21,17 @@ class CLine;
 class CommSettings;
 struct COMMTIMEOUTS;
 
-// Why the line is not being read, as the user is told it.
-struct CPortFault {
-    std::string portName;    // the port the fault is about
-    // The device lost, or the one that could not be opened ("" when
-    // unmapped); for a network line its URL.
-    std::string devicePath;
-    std::string reason;      // the system's text; "" while the line is read
-    // The line was open and its device went away (unplugged, hung up). A
-    // lost line stays lost, with the reason it was lost for, through the
-    // attempts to open it again, until a read succeeds.
-    bool lost = false;
-};
-
-// The acquisition controller: owns the line (the serial port or network
+// Not a decoder, despite the name it has always had: the acquisition
+// controller. It owns the line (the serial port or network
 // line the port map names for the selected port), the communication
 // settings, the decoder of the selected telegram type and the reader thread
-// that receives, decodes, logs and hands over every telegram. The window and
+// that receives, decodes, logs and hands over every telegram, and tells the
+// receiver what happens to the line (CLineEvent) in order with them. The window and
 // the terminal monitor talk to it only through the operations below, all of
 // them called from one (user-interface) thread.
 class CTelegramDecoder {
 public:
-    // Reads the settings from registry, selects the stored telegram type and
+    // Reads the settings from the settings store (registry), selects the stored telegram type and
     // starts the reader thread. receiver and registry must outlive the controller.
     CTelegramDecoder(CTelegramReceiver* receiver, CSettingsStore* registry);
     // Makes the decoder of a type code (null: none); by default the decoder of
@@ -62,8 +53,9 @@ public:
     // Ends an idle read to take the controller, as the user's commands do,
     // so it never waits out a receive timeout.
     void ReadCommSettings(std::string& portName, std::string& configString, int& receiveTimeout);
-    // The port is opened again only for another port name or frame; a new
-    // receive timeout applies from the next read on.
+    // The port is opened again only for another port name or frame (the
+    // receiver is told that the line was replaced); a new receive timeout
+    // applies from the next read on.
     void SetCommSettings(const std::string& portName, const std::string& configString, int receiveTimeout);
     void ClosePort();
 
@@ -81,21 +73,10 @@ public:
     CLogOpenResult SetLogging(bool on, const std::string& csvPath,
                               CFormatDecoder::LogMode mode = CFormatDecoder::LogMode::Restart);
 
-    // Why the port could not be opened at the last attempt, or why its line
-    // was lost ("" while the line is read).
-    std::string GetPortError() const;
-    CPortFault GetPortFault() const;
-    // Datagrams the system dropped on the line since its port was chosen,
-    // because they came faster than they were read; from any thread.
-    std::uint64_t GetDroppedBySystem() const { return droppedBySystem; }
-
 private:
     void ReaderLoop();
-    // True when a read took place, so the pass has a telegram to hand over.
-    bool ReceiveAndDecode(CReportBuilder& report, std::string& raw, CTelegramIndex& index,
-                          CTelegramRecord& record);
-    void DecodeGuarded(CReportBuilder& report, const std::string& raw, double& receiveTime,
-                       CTelegramIndex& index, CTelegramRecord& record);
+    // The read of this pass, decoded; null when no read took place.
+    CSharedTelegram ReceiveAndDecode();
     // Returns why the logs had to stop ("" when they did not).
     std::string ReplaceDecoder(int code);
     void CopyCommSettings(std::string& portName, std::string& configString, int& receiveTimeout) const;
@@ -109,8 +90,8 @@ private:
     bool ReadTelegram(std::string& raw, double& receiveTime);
     // Why logging had to stop since the last pass ("" when it did not).
     std::string TakeLogWriteError();
-    // The datagrams the system dropped since the last pass.
-    std::uint64_t TakeNewDrops();
+    // Tells of the datagrams the system dropped since the last pass.
+    void QueueNewDrops();
     // Closes the logs; returns why writing, syncing or closing them failed
     // since they were opened ("" when nothing did).
     std::string StopLogging();
@@ -120,9 +101,11 @@ private:
     // The port faults the reader meets (a lost line stays lost, with the
     // reason it was lost for, through the attempts to open it again), and
     // what ends them: an opening, a read, settings that name another line.
+    // Each change is queued for the receiver as a line event.
     void RecordPortFault(const std::string& reason, bool lost);
     void OnPortOpened();
-    void ClearPortFault();
+    void OnLineRead();
+    void QueueLineEvent(CLineEvent::Kind kind, const std::string& reason = std::string(), std::uint64_t count = 0);
     // Sleeps unless the controller is being destroyed; false when it is.
     bool WaitUnlessStopping(std::chrono::milliseconds duration);
 
@@ -163,10 +146,14 @@ private:
     std::mutex stopGuard;
     std::condition_variable stopSignal;
 
-    mutable std::mutex portFaultGuard;
+    // What the receiver was last told of the line's fault, under the lock.
+    struct CPortFault {
+        std::string reason;  // "" while the line is read
+        bool lost = false;   // the line was open and went away
+    };
     CPortFault portFault;
     std::uint64_t lineDropsSeen = 0;  // of the line's own count, since it was opened
-    std::atomic<std::uint64_t> droppedBySystem{0};
+    CHandOffQueue handOff;
 
     unsigned char rxBuffer[kRxBufferSize] = {};
     std::thread reader;

@@ -1,23 +1,30 @@
 #pragma once
-#include <cstdint>
 #include <string>
 
-#include "decoders/TelegramIndex.h"
-#include "decoders/TelegramRecord.h"
-#include "report/ReportBuilder.h"
+#include "acquisition/DecodedTelegram.h"
+#include "acquisition/LineEvent.h"
 
-// Who the acquisition controller hands every telegram to: the document of
-// the window, or the terminal monitor. Both receive telegrams the same way.
+// Who the acquisition controller hands every telegram and every line event
+// to: the document of the window, or the terminal monitor. Both receive
+// them the same way.
+//
+// Telegrams and line events come in the order they happened, one call at a
+// time, without the controller's lock held: on the reader thread, or on the
+// thread of a user-interface operation that changed the line (which hands
+// over what was waiting, then its own event).
 class CTelegramReceiver {
 public:
     virtual ~CTelegramReceiver() = default;
 
-    // Called on the reader thread, without the controller's lock held, once
-    // per telegram while the display is not paused. The arguments are valid
-    // only during the call: a receiver copies what it keeps. record is the
-    // telegram as data (empty when the type has no decoder).
-    virtual void OnTelegramDecoded(const CReportBuilder& report, const std::string& raw,
-                                   const CTelegramIndex& index, const CTelegramRecord& record) = 0;
+    // Once per read while the display is not paused, with the read decoded
+    // (its record empty when the type has no decoder). The value is shared,
+    // never changed: a receiver keeps the pointer for as long as it needs it.
+    virtual void OnTelegramDecoded(const CSharedTelegram& telegram) = 0;
+
+    // Whenever the line is refused, lost, reconnecting, back or replaced,
+    // or the system dropped datagrams of it; told whether or not the
+    // display is paused.
+    virtual void OnLineEvent(const CLineEvent& event) { (void)event; }
 
     // Called when writing, synchronising or closing the logs failed; logging
     // has been switched off. reason is the system's error text. Called on the
@@ -25,11 +32,4 @@ public:
     // (switching logging off or on anew, changing the type, destroying the
     // controller), without the controller's lock held.
     virtual void OnLogWriteError(const std::string& reason) { (void)reason; }
-
-    // Called on the reader thread, without the controller's lock held and
-    // before the telegram read with it, when the system dropped datagrams of
-    // a network line that came faster than they were read (its receive
-    // buffer was full): count is how many since the last call. Told whether
-    // or not the display is paused.
-    virtual void OnDroppedBySystem(std::uint64_t count) { (void)count; }
 };

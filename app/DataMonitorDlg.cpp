@@ -12,19 +12,20 @@ namespace {
 
 constexpr int kHexEditId = 1022;
 constexpr int kOkId = 1;
+// What came is shown this often, however fast telegrams come.
+constexpr int kRefreshMilliseconds = 100;
 // Ten bytes on a line fit the window's width without scrolling across.
 constexpr int kBytesPerLine = 10;
 
 } // namespace
 
-CDataMonitorDlg::CDataMonitorDlg(QWidget* parent)
-    : QDialog(parent)
+CDataMonitorDlg::CDataMonitorDlg(std::shared_ptr<CHexByteStore> bytes, QWidget* parent)
+    : CToolWindow(QStringLiteral("Data monitor window"), QStringLiteral("dataMonitor"), kRefreshMilliseconds, parent)
 {
-    setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(QStringLiteral("Data monitor window"));
     setProperty(kControlIdProperty, 135);
 
     hexEdit = WithControlId(new CHexEdit(this), kHexEditId);
+    hexEdit->SetStore(std::move(bytes));
     hexEdit->setMinimumSize(CDialogUnits::X(235), CDialogUnits::Y(150));
     auto* okButton = WithControlId(new QPushButton(QStringLiteral("OK"), this), kOkId);
     okButton->setMinimumWidth(CDialogUnits::X(50));
@@ -44,14 +45,15 @@ CDataMonitorDlg::CDataMonitorDlg(QWidget* parent)
     // Every opening starts with a single zero byte, so the user sees at once
     // that the window is alive.
     AppendBytes(std::string(1, '\0'));
-}
-
-CDataMonitorDlg::~CDataMonitorDlg()
-{
-    emit closed();
+    StartRefreshing();
 }
 
 void CDataMonitorDlg::AppendBytes(const std::string& block)
 {
     hexEdit->AppendBytes(block);
+}
+
+void CDataMonitorDlg::Refresh()
+{
+    hexEdit->Sync();
 }

@@ -11,9 +11,11 @@
 #include <QToolButton>
 
 #include "acquisition/CommSettings.h"
+#include "acquisition/LineEvent.h"
 #include "acquisition/PortMap.h"
 #include "acquisition/TelegramDecoder.h"
 #include "app/AboutBox.h"
+#include "app/ToolWindowTable.h"
 #include "app/VantrelDoc.h"
 #include "app/VantrelView.h"
 #include "app/widgets/ColorStatusBar.h"
@@ -74,6 +76,7 @@ CMainFrame::CMainFrame(CVantrelDoc* document, CVantrelView* view, QWidget* paren
         connect(document, &CVantrelDoc::filterChanged, this, &CMainFrame::UpdateCommandUi);
         connect(document, &CVantrelDoc::toolWindowsChanged, this, &CMainFrame::UpdateCommandUi);
         connect(document, &CVantrelDoc::loggingChanged, this, &CMainFrame::UpdateCommandUi);
+        connect(document, &CVantrelDoc::lineEvent, this, &CMainFrame::OnLineEvent);
     }
 
     // Check marks and panes follow the state the way an idle update would.
@@ -118,20 +121,15 @@ void CMainFrame::CreateMenus()
                                [this] { close(); }));
 
     QMenu* viewMenu = menuBar()->addMenu("&View");
-    viewMenu->addAction(AddCommand(kHexWindow, "Hex Window",
-                                   "View received data in hex form\nView received data in hex form",
-                                   [this] { if (document) document->OnHexWindow(); }, true));
-    viewMenu->addAction(AddCommand(kTelegramTiming, "Telegram Timing",
-                                   "View the time intervals between telegrams\nTiming information",
-                                   [this] { if (document) document->OnTelegramTiming(); }, true));
-    viewMenu->addAction(AddCommand(kPositionPlot, "Position Plot",
-                                   "Show where the telegrams put each index, on a plan\nPosition plot",
-                                   [this] { if (document) document->OnPositionPlot(); }, true));
-    viewMenu->addAction(AddCommand(kTelegramStatistics, "Telegram Statistics",
-                                   "Count the telegrams of each index and how they ended\nTelegram statistics",
-                                   [this] { if (document) document->OnTelegramStatistics(); }, true));
-    actions[kPositionPlot]->setObjectName("positionPlotAction");
-    actions[kTelegramStatistics]->setObjectName("telegramStatisticsAction");
+    for (const CToolWindowEntry& tool : CToolWindowTable::Entries()) {
+        const int id = tool.commandId;
+        QAction* action = AddCommand(id, tool.menuText, tool.prompt, [this, id] {
+            if (document)
+                document->OnToolWindow(id);
+        }, true);
+        action->setObjectName(tool.actionName);
+        viewMenu->addAction(action);
+    }
 
     QMenu* vantrel = menuBar()->addMenu("Vantrel");
     vantrel->addAction(AddCommand(kConfigure, "Configure...",
@@ -248,10 +246,8 @@ void CMainFrame::UpdateCommandUi()
     const CTelegramDecoder* controller = document ? document->telegramDecoder() : nullptr;
     actions[kPause]->setChecked(controller && controller->IsPaused());
     actions[kTelegramFilter]->setChecked(document && document->IsFilterEnabled());
-    actions[kHexWindow]->setChecked(document && document->IsHexWindowOpen());
-    actions[kTelegramTiming]->setChecked(document && document->IsTimingWindowOpen());
-    actions[kPositionPlot]->setChecked(document && document->IsPlotWindowOpen());
-    actions[kTelegramStatistics]->setChecked(document && document->IsStatisticsWindowOpen());
+    for (const CToolWindowEntry& tool : CToolWindowTable::Entries())
+        actions[tool.commandId]->setChecked(document && document->IsToolWindowOpen(tool.commandId));
     if (controller)
         actions[kLogData]->setChecked(controller->IsLogging());
     UpdateFilterPane();
@@ -287,29 +283,48 @@ void CMainFrame::UpdatePortPane()
         portSettingsKnown = true;
         portTextStale = true;
     }
-    const CPortFault fault = controller->GetPortFault();
-    const std::uint64_t drops = controller->GetDroppedBySystem();
-    if (!portTextStale && fault.reason == shownPortError && fault.lost == shownLineLost && drops == shownDrops)
+    if (!portTextStale)
         return;
     portTextStale = false;
-    shownPortError = fault.reason;
-    shownLineLost = fault.lost;
-    shownDrops = drops;
-    if (fault.reason.empty()) {
+    if (lineFault.reason.empty()) {
         QString text = PortSettingsText(knownPortName, knownConfigString, knownNetworkUrl);
         // Datagrams that came faster than they were read.
-        if (drops > 0)
-            text += QString(" (%1 dropped by the system)").arg(drops);
+        if (droppedBySystem > 0)
+            text += QString(" (%1 dropped by the system)").arg(droppedBySystem);
         statusPanes->SetPaneText(kPortPane, text);
         return;
     }
     // The port cannot be opened, or its line was lost: say which and why,
     // until the line is read again.
-    QString text = QString::fromStdString(fault.reason);
-    if (fault.lost)
+    QString text = QString::fromStdString(lineFault.reason);
+    if (lineFault.lost)
         text.prepend("line lost: ");
-    text.prepend(QString::fromStdString(fault.portName) + ": ");
+    text.prepend(QString::fromStdString(lineFault.portName) + ": ");
     statusPanes->SetPaneText(kPortPane, text);
+}
+
+void CMainFrame::OnLineEvent(const CLineEvent& event)
+{
+    switch (event.kind) {
+    case CLineEvent::Kind::Refused:
+    case CLineEvent::Kind::Lost:
+        lineFault = {event.portName, event.reason, event.kind == CLineEvent::Kind::Lost};
+        break;
+    case CLineEvent::Kind::Back:
+        lineFault = {};
+        break;
+    case CLineEvent::Kind::Replaced:
+        lineFault = {};
+        droppedBySystem = 0;
+        break;
+    case CLineEvent::Kind::DroppedBySystem:
+        droppedBySystem += event.count;
+        break;
+    case CLineEvent::Kind::Reconnecting:
+        return;  // still lost until it has been read
+    }
+    portTextStale = true;
+    UpdatePortPane();
 }
 
 void CMainFrame::OnNewDocument()

@@ -8,6 +8,7 @@
 
 class CColorStatusBar;
 class CVantrelDoc;
+struct CLineEvent;
 class CVantrelView;
 class QAction;
 class QTimer;
@@ -63,6 +64,8 @@ public:
 public slots:
     void OnFlashReceiveLight(bool timedOut);
     void OnFlashBlockLight(bool blocked);
+    // The port pane follows what happens to the line.
+    void OnLineEvent(const CLineEvent& event);
     // Refreshes the check marks and the filter and port panes.
     void UpdateCommandUi();
 
@@ -99,7 +102,12 @@ private:
     std::string knownPortName;
     std::string knownConfigString;
     std::string knownNetworkUrl;  // the URL the port maps to, "" for a serial port
-    std::string shownPortError;
-    bool shownLineLost = false;
-    std::uint64_t shownDrops = 0;
+    // Why the line is not read, as the controller told it ("" while it is read).
+    struct CLineFault {
+        std::string portName;
+        std::string reason;
+        bool lost = false;
+    };
+    CLineFault lineFault;
+    std::uint64_t droppedBySystem = 0;  // datagrams of the line since its port was chosen
 };

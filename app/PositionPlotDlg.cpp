@@ -13,7 +13,6 @@
 #include <array>
 
 #include "app/UserMessage.h"
-#include "app/VantrelDoc.h"
 #include "app/widgets/PlanView.h"
 
 namespace {
@@ -36,9 +35,9 @@ QString Metres(double value, int decimals)
 
 } // namespace
 
-CPositionPlotDlg::CPositionPlotDlg(CVantrelDoc* document, QWidget* parent)
-    : CDocumentToolWindow(document, QStringLiteral("Position plot"), QStringLiteral("positionPlot"),
-                          kRefreshMilliseconds, parent)
+CPositionPlotDlg::CPositionPlotDlg(std::shared_ptr<CLineModels> lineModels, QWidget* parent)
+    : CToolWindow(QStringLiteral("Position plot"), QStringLiteral("positionPlot"), kRefreshMilliseconds, parent)
+    , models(std::move(lineModels))
 {
     BuildControls();
     StartRefreshing();
@@ -59,8 +58,7 @@ void CPositionPlotDlg::BuildControls()
     trailLength->setObjectName(QStringLiteral("trailLength"));
     trailLength->setRange(1, static_cast<int>(CPositionTracks::kMaxTrailLength));
     trailLength->setToolTip(QStringLiteral("How many of the latest fixes of each index are drawn"));
-    if (Document())
-        trailLength->setValue(static_cast<int>(Document()->PositionTracks().TrailLength()));
+    trailLength->setValue(static_cast<int>(models->Tracks().TrailLength()));
 
     auto* choices = new QHBoxLayout;
     for (const auto& [text, control] : {std::pair<const char*, QWidget*>{"&Frame", frameList},
@@ -93,8 +91,7 @@ void CPositionPlotDlg::BuildControls()
     connect(frameList, &QComboBox::activated, this, &CPositionPlotDlg::OnFrameChosen);
     connect(indexList, &QComboBox::activated, this, &CPositionPlotDlg::OnIndexChosen);
     connect(trailLength, &QSpinBox::valueChanged, this, [this](int length) {
-        if (Document())
-            Document()->SetTrailLength(static_cast<std::size_t>(length));
+        models->Tracks().SetTrailLength(static_cast<std::size_t>(length));
         Refresh();
     });
     connect(view, &CPlanView::trackClicked, this, &CPositionPlotDlg::OnTrackClicked);
@@ -146,23 +143,17 @@ QColor CPositionPlotDlg::TrackColour(std::size_t slot)
 
 void CPositionPlotDlg::Tick()
 {
-    const CVantrelDoc* document = Document();
-    if (!document)
-        return;
-    const bool changed = document->PositionTracks().Revision() != shownRevision ||
-                         document->PositionTimeout() != shownTimeout;
+    const bool changed = models->Tracks().Revision() != shownRevision ||
+                         models->Timing().PositionTimeout() != shownTimeout;
     if (changed || Now() - lastRefresh >= kAgeRefreshMilliseconds)
         Refresh();
 }
 
 void CPositionPlotDlg::Refresh()
 {
-    const CVantrelDoc* document = Document();
-    if (!document)
-        return;
-    const CPositionTracks& model = document->PositionTracks();
+    const CPositionTracks& model = models->Tracks();
+    const CTimingAges& ages = models->Timing();
     const double now = Now();
-    const double timeout = document->PositionTimeout();
     const std::vector<CPositionFrame> frames = model.Frames();
     const auto present = [&frames](const std::optional<CPositionFrame>& frame) {
         return frame && std::find(frames.begin(), frames.end(), *frame) != frames.end();
@@ -188,14 +179,14 @@ void CPositionPlotDlg::Refresh()
         CPlanTrack plan{IndexLabel(track.kind, track.text), TrackColour(track.colourSlot), {}};
         plan.fixes.reserve(static_cast<qsizetype>(track.fixes.size()));
         for (const CTrackFix& fix : track.fixes)
-            plan.fixes.append({QPointF(fix.x, fix.y), (now - fix.receiveTime) * 0.001 > timeout, !fix.valid});
+            plan.fixes.append({QPointF(fix.x, fix.y), ages.IsOlderThanTimeout(fix.receiveTime, now), !fix.valid});
         planTracks.append(std::move(plan));
         shownTracks.push_back(i);
     }
     view->SetTracks(std::move(planTracks));
     UpdateIndexList();
     shownRevision = model.Revision();
-    shownTimeout = timeout;
+    shownTimeout = ages.PositionTimeout();
     lastRefresh = now;
     UpdateReadout();
 }
@@ -218,9 +209,7 @@ void CPositionPlotDlg::UpdateFrameList(const std::vector<CPositionFrame>& frames
 
 void CPositionPlotDlg::UpdateIndexList()
 {
-    if (!Document())
-        return;
-    const CPositionTracks& model = Document()->PositionTracks();
+    const CPositionTracks& model = models->Tracks();
     QStringList labels{QStringLiteral("(none)")};
     int selectedItem = 0;
     for (std::size_t i = 0; i < shownTracks.size(); ++i) {
@@ -244,9 +233,9 @@ void CPositionPlotDlg::UpdateIndexList()
 const CPositionTrack* CPositionPlotDlg::SelectedTrack() const
 {
     const int track = view->SelectedTrack();
-    if (!Document() || track < 0 || track >= static_cast<int>(shownTracks.size()))
+    if (track < 0 || track >= static_cast<int>(shownTracks.size()))
         return nullptr;
-    return &Document()->PositionTracks().Tracks()[shownTracks[static_cast<std::size_t>(track)]];
+    return &models->Tracks().Tracks()[shownTracks[static_cast<std::size_t>(track)]];
 }
 
 QString CPositionPlotDlg::SelectedIndex() const
@@ -273,7 +262,7 @@ void CPositionPlotDlg::UpdateReadout()
     QString text = QStringLiteral("%1: depth %2, age %3 s (%4 %5, %6 %7)")
                        .arg(IndexLabel(track->kind, track->text), Metres(fix.z, 1), QString::number(age, 'f', 1),
                             axes.right, Metres(fix.x, 2), axes.up, Metres(fix.y, 2));
-    if (Document() && age > Document()->PositionTimeout())
+    if (models->Timing().IsOlderThanTimeout(fix.receiveTime, Now()))
         text += QStringLiteral(", older than the position timeout");
     readout->setText(text);
 }
@@ -294,8 +283,8 @@ void CPositionPlotDlg::OnIndexChosen(int item)
 void CPositionPlotDlg::OnTrackClicked(int track)
 {
     selectedIndex.reset();
-    if (Document() && track >= 0 && track < static_cast<int>(shownTracks.size())) {
-        const CPositionTrack& picked = Document()->PositionTracks().Tracks()[shownTracks[static_cast<std::size_t>(track)]];
+    if (track >= 0 && track < static_cast<int>(shownTracks.size())) {
+        const CPositionTrack& picked = models->Tracks().Tracks()[shownTracks[static_cast<std::size_t>(track)]];
         selectedIndex = std::make_pair(picked.kind, picked.text);
     }
     UpdateIndexList();
@@ -304,8 +293,7 @@ void CPositionPlotDlg::OnTrackClicked(int track)
 
 void CPositionPlotDlg::OnClear()
 {
-    if (Document())
-        Document()->ClearPositions();
+    models->Tracks().Clear();
     chosenFrame.reset();
     selectedIndex.reset();
     view->Fit();

@@ -2,16 +2,19 @@
 // The position plot: a plan of where the telegrams put each index, with a
 // trail of its latest fixes, fixes older than the position timeout faded,
 // fixes their telegram marks as not good hollow, and a readout of the depth
-// and age of the index the user picks. Draws the document's trails, so it
+// and age of the index the user picks. Draws the line's models it is given
+// (the trails of the whole run, the timeout of the timing ages), so it
 // shows what came before it was opened.
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "app/DocumentToolWindow.h"
+#include "app/ToolWindow.h"
 #include "decoders/TelegramRecord.h"
+#include "models/LineModels.h"
 
 class CPlanView;
 struct CPositionTrack;
@@ -20,12 +23,12 @@ class QLabel;
 class QSpinBox;
 struct CPlanAxes;
 
-class CPositionPlotDlg : public CDocumentToolWindow {
+class CPositionPlotDlg : public CToolWindow {
     Q_OBJECT
 public:
-    explicit CPositionPlotDlg(CVantrelDoc* document, QWidget* parent = nullptr);
+    explicit CPositionPlotDlg(std::shared_ptr<CLineModels> models, QWidget* parent = nullptr);
 
-    // Takes the document's trails into the plan now (the timer does this
+    // Takes the trails into the plan now (the timer does this
     // when they changed, or when a second has passed).
     void Refresh() override;
 
@@ -58,6 +61,8 @@ private:
     void UpdateIndexList();
     void UpdateReadout();
     const CPositionTrack* SelectedTrack() const;
+
+    std::shared_ptr<CLineModels> models;
 
     std::optional<CPositionFrame> chosenFrame;  // picked by the user; else the latest fix's
     std::optional<CPositionFrame> shownFrame;

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDateTime>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
@@ -9,12 +10,11 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <chrono>
 #include <iterator>
 #include <optional>
 
-#include "acquisition/TelegramStatistics.h"
 #include "app/UserMessage.h"
-#include "app/VantrelDoc.h"
 #include "report/ReceivedText.h"
 
 namespace {
@@ -84,9 +84,10 @@ QString CsvCell(QString text)
 
 } // namespace
 
-CTelegramStatisticsDlg::CTelegramStatisticsDlg(CVantrelDoc* document, QWidget* parent)
-    : CDocumentToolWindow(document, QStringLiteral("Telegram statistics"), QStringLiteral("telegramStatistics"),
-                          kRefreshMilliseconds, parent)
+CTelegramStatisticsDlg::CTelegramStatisticsDlg(std::shared_ptr<CTelegramStatistics> lineStatistics, QWidget* parent)
+    : CToolWindow(QStringLiteral("Telegram statistics"), QStringLiteral("telegramStatistics"), kRefreshMilliseconds,
+                  parent)
+    , statistics(std::move(lineStatistics))
 {
     BuildControls();
     StartRefreshing();
@@ -136,15 +137,14 @@ void CTelegramStatisticsDlg::BuildControls()
 
 void CTelegramStatisticsDlg::Refresh()
 {
-    const CVantrelDoc* document = Document();
-    if (!document)
-        return;
+    const auto since = std::chrono::duration_cast<std::chrono::milliseconds>(statistics->Since().time_since_epoch());
     sinceLabel->setText(QStringLiteral("Telegrams handed to the window since %1")
-                            .arg(document->StatisticsSince().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))));
-    const std::uint64_t dropped = document->Statistics().DroppedBySystem();
+                            .arg(QDateTime::fromMSecsSinceEpoch(since.count())
+                                     .toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))));
+    const std::uint64_t dropped = statistics->DroppedBySystem();
     droppedLabel->setVisible(dropped > 0);
     droppedLabel->setText(QStringLiteral("Datagrams dropped by the system: %1").arg(dropped));
-    const std::vector<CStatisticsRow> rows = document->Statistics().Rows();
+    const std::vector<CStatisticsRow> rows = statistics->Rows();
     const double now = Now();
     table->setRowCount(static_cast<int>(rows.size()));
     bool fitColumns = false;
@@ -195,8 +195,7 @@ QString CTelegramStatisticsDlg::CsvText() const
 
 void CTelegramStatisticsDlg::OnReset()
 {
-    if (Document())
-        Document()->ResetStatistics();
+    statistics->Reset();
     Refresh();
 }
 

@@ -2,23 +2,25 @@
 // The statistics window: per index how many telegrams came and how they
 // ended, how many disagreed with their checksum or length, how regularly
 // they came and how long ago the last one did; a row for reads without an
-// index and the line's total with its rate. Shows the document's counts,
-// which run from the start of the program (or the last Reset).
+// index and the line's total with its rate. Draws the statistics it is
+// given, which run from the start of the program (or the last Reset).
 #include <QtGlobal>
 
 #include <array>
+#include <memory>
 
-#include "app/DocumentToolWindow.h"
+#include "app/ToolWindow.h"
+#include "models/TelegramStatistics.h"
 
 class QLabel;
 class QTableWidget;
 
-class CTelegramStatisticsDlg : public CDocumentToolWindow {
+class CTelegramStatisticsDlg : public CToolWindow {
     Q_OBJECT
 public:
-    explicit CTelegramStatisticsDlg(CVantrelDoc* document, QWidget* parent = nullptr);
+    explicit CTelegramStatisticsDlg(std::shared_ptr<CTelegramStatistics> statistics, QWidget* parent = nullptr);
 
-    // Shows the document's statistics now (the timer does this twice a second).
+    // Shows the statistics now (the timer does this twice a second).
     void Refresh() override;
     // The table as the window shows it, as comma-separated values: a header
     // line, then one line a row.
@@ -33,6 +35,8 @@ private:
     void OnReset();
     void OnCopy();
     void OnSaveAs();
+
+    std::shared_ptr<CTelegramStatistics> statistics;
 
     QLabel* sinceLabel = nullptr;
     QLabel* droppedLabel = nullptr;  // datagrams of a network line the system dropped, when there were any

@@ -5,7 +5,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -21,7 +20,6 @@
 #include "app/DialogUnits.h"
 #include "app/UserMessage.h"
 #include "app/widgets/LedBar.h"
-#include "clock/Tickwarden.h"
 
 namespace {
 
@@ -79,19 +77,12 @@ QString OneDecimal(double value)
 
 } // namespace
 
-CTimingDiagnosticsDlg::CTimingDiagnosticsDlg(QWidget* parent)
-    : QDialog(parent)
-    , clock(&CTickwarden::GetPCMilliSecs)
+CTimingDiagnosticsDlg::CTimingDiagnosticsDlg(std::shared_ptr<CTimingAges> timingAges, QWidget* parent)
+    : CToolWindow(QStringLiteral("Timing diagnostics"), QStringLiteral("timingDiagnostics"), kTickMilliseconds, parent)
+    , ages(std::move(timingAges))
 {
-    setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(QStringLiteral("Timing diagnostics"));
     setProperty(kControlIdProperty, 142);
     BuildControls();
-
-    tickTimer = new QTimer(this);
-    tickTimer->setSingleShot(true);
-    tickTimer->setInterval(kTickMilliseconds);
-    connect(tickTimer, &QTimer::timeout, this, &CTimingDiagnosticsDlg::Tick);
 
     connect(timeoutEdit, &QLineEdit::textChanged, this, &CTimingDiagnosticsDlg::OnTimeoutTextChanged);
     connect(resetButton, &QPushButton::clicked, this, &CTimingDiagnosticsDlg::OnReset);
@@ -101,12 +92,7 @@ CTimingDiagnosticsDlg::CTimingDiagnosticsDlg(QWidget* parent)
     ShowTimeout();
     SetScale();
     LayOutRows();
-    tickTimer->start();
-}
-
-CTimingDiagnosticsDlg::~CTimingDiagnosticsDlg()
-{
-    emit closed();
+    StartRefreshing();
 }
 
 void CTimingDiagnosticsDlg::BuildControls()
@@ -161,52 +147,20 @@ void CTimingDiagnosticsDlg::BuildControls()
     resize(CDialogUnits::X(232), CDialogUnits::Y(266));
 }
 
-void CTimingDiagnosticsDlg::ReceiveTimingRecord(const CTelegramIndex& record)
+void CTimingDiagnosticsDlg::Refresh()
 {
-    if (!record.valid)
-        return;
-    std::lock_guard lock(entriesLock);
-    const auto sameIndex = [&record](const CTelegramIndex& entry) {
-        return entry.kind == record.kind && entry.text == record.text;
-    };
-    const auto found = std::find_if(entries.begin(), entries.end(), sameIndex);
-    if (found != entries.end()) {
-        *found = record;
-        return;
-    }
-    entries.push_back(record);
-    LayOutRows();
-}
-
-void CTimingDiagnosticsDlg::Tick()
-{
-    tickTimer->stop();
-    {
-        std::lock_guard lock(entriesLock);
-        for (std::size_t i = 0; i < entries.size(); ++i) {
-            // Indexes beyond the tenth are tracked but have no row.
-            if (i >= static_cast<std::size_t>(kDisplayedRows))
-                break;
-            const CTelegramIndex& entry = entries[i];
-            const double ageSeconds = (clock() - entry.receiveTime) * 0.001;
-            UpdateRow(static_cast<int>(i), QString::fromStdString(entry.text), ageSeconds);
-            if (ageSeconds > positionTimeout)
-                staleFlags[i] = true;
-        }
+    const std::vector<CTimingRow>& entries = ages->Rows();
+    if (entries.size() != laidOutRows)
+        LayOutRows();
+    // Indexes beyond the tenth are tracked but have no row.
+    const std::size_t shown = std::min(entries.size(), static_cast<std::size_t>(kDisplayedRows));
+    for (std::size_t i = 0; i < shown; ++i) {
+        const CTimingRow& entry = entries[i];
+        const double now = Now();
+        UpdateRow(static_cast<int>(i), QString::fromStdString(entry.text), CTimingAges::AgeSeconds(entry, now));
+        staleFlags[i] = ages->IsStale(entry, now);
     }
     PaintStaleRows();
-    tickTimer->start();
-}
-
-void CTimingDiagnosticsDlg::SetClock(Clock newClock)
-{
-    clock = std::move(newClock);
-}
-
-std::size_t CTimingDiagnosticsDlg::TrackedIndexCount() const
-{
-    std::lock_guard lock(entriesLock);
-    return entries.size();
 }
 
 bool CTimingDiagnosticsDlg::IsRowStale(int row) const
@@ -216,6 +170,7 @@ bool CTimingDiagnosticsDlg::IsRowStale(int row) const
 
 void CTimingDiagnosticsDlg::SetScale()
 {
+    const double positionTimeout = ages->PositionTimeout();
     for (const CRowControls& controls : rows) {
         controls.bar->SetProperty(CiLedBarX::kMinimum, 0.0);
         controls.bar->SetProperty(CiLedBarX::kMaximum, positionTimeout);
@@ -226,8 +181,8 @@ void CTimingDiagnosticsDlg::SetScale()
 
 void CTimingDiagnosticsDlg::LayOutRows()
 {
-    std::lock_guard lock(entriesLock);
-    const std::size_t count = entries.size();
+    const std::size_t count = ages->Rows().size();
+    laidOutRows = count;
     waitingLabel->setVisible(count == 0);
     for (std::size_t row = 0; row < rows.size(); ++row) {
         const bool shown = count > row;
@@ -262,7 +217,7 @@ void CTimingDiagnosticsDlg::PaintStaleRows()
 
 void CTimingDiagnosticsDlg::ShowTimeout()
 {
-    const QString text = OneDecimal(positionTimeout);
+    const QString text = OneDecimal(ages->PositionTimeout());
     if (timeoutEdit->text() != text)
         timeoutEdit->setText(text);
 }
@@ -274,23 +229,21 @@ void CTimingDiagnosticsDlg::OnTimeoutTextChanged()
 
 void CTimingDiagnosticsDlg::OnApply()
 {
-    const bool taken = ParseTimeout(timeoutEdit->text(), positionTimeout);
+    double seconds = 0.0;
+    const bool taken = ParseTimeout(timeoutEdit->text(), seconds);
+    if (taken)
+        ages->SetPositionTimeout(seconds, Now());
     applyButton->setEnabled(false);
     ShowTimeout();
     SetScale();
-    if (taken)
-        emit positionTimeoutApplied(positionTimeout);
-    else
+    if (!taken)
         ShowUserMessage(this, QStringLiteral("The position timeout must be a number of seconds greater than 0."),
                         QMessageBox::Warning, QStringLiteral("timeoutMessage"));
 }
 
 void CTimingDiagnosticsDlg::OnReset()
 {
-    {
-        std::lock_guard lock(entriesLock);
-        entries.clear();
-    }
+    ages->Reset();
     staleFlags.fill(false);
     LayOutRows();
     for (int row = 0; row < kDisplayedRows; ++row)
@@ -299,8 +252,3 @@ void CTimingDiagnosticsDlg::OnReset()
     SetScale();
 }
 
-void CTimingDiagnosticsDlg::done(int result)
-{
-    tickTimer->stop();
-    QDialog::done(result);
-}

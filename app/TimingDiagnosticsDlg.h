@@ -2,59 +2,40 @@
 // The timing window: one row per telegram index (transponder, vessel or
 // array) with the age of its latest telegram, a bar that fills towards the
 // position timeout, and an age box that turns red once the index has been
-// silent for longer than the timeout and stays red until Reset.
+// silent for longer than the timeout and stays red until Reset. It draws
+// the timing ages it is given; Reset and Apply change them.
 #include <QColor>
-#include <QDialog>
 #include <QPalette>
 
 #include <array>
 #include <cstddef>
-#include <functional>
-#include <mutex>
-#include <vector>
+#include <memory>
 
-#include "decoders/TelegramIndex.h"
+#include "app/ToolWindow.h"
+#include "models/TimingAges.h"
 
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QTimer;
 class CiLedBarX;
 
-class CTimingDiagnosticsDlg : public QDialog {
+class CTimingDiagnosticsDlg : public CToolWindow {
     Q_OBJECT
 public:
     static constexpr int kDisplayedRows = 10;
     static constexpr int kTickMilliseconds = 50;
-    static constexpr double kDefaultPositionTimeout = 5.0;
 
-    explicit CTimingDiagnosticsDlg(QWidget* parent = nullptr);
-    ~CTimingDiagnosticsDlg() override;
+    explicit CTimingDiagnosticsDlg(std::shared_ptr<CTimingAges> ages, QWidget* parent = nullptr);
 
-    // Takes one index record from the document (UI thread). Records whose
-    // index the decoder could not identify are dropped.
-    void ReceiveTimingRecord(const CTelegramIndex& record);
+    // One refresh of the rows, every row's text, age and bar and the red
+    // age boxes; the 50 ms timer runs it.
+    void Refresh() override;
 
-    // One refresh of every row's text, age and bar; the 50 ms timer runs it.
-    void Tick();
-
-    // Where ages are measured from: the system clock unless told otherwise.
-    using Clock = std::function<double()>;
-    void SetClock(Clock clock);
-
-    double PositionTimeout() const { return positionTimeout; }
-    std::size_t TrackedIndexCount() const;
+    double PositionTimeout() const { return ages->PositionTimeout(); }
+    std::size_t TrackedIndexCount() const { return ages->Rows().size(); }
+    // Whether the row's age box is red.
     bool IsRowStale(int row) const;
     static QColor StaleColour() { return QColor(255, 100, 100); }
-
-signals:
-    // Emitted once, when the window is finally destroyed.
-    void closed();
-    // Apply took a new position timeout, in seconds.
-    void positionTimeoutApplied(double seconds);
-
-public slots:
-    void done(int result) override;
 
 private slots:
     void OnReset();
@@ -75,11 +56,9 @@ private:
     void PaintStaleRows();
     void ShowTimeout();
 
-    mutable std::recursive_mutex entriesLock;  // guards entries
-    std::vector<CTelegramIndex> entries;       // in order of first arrival
-    double positionTimeout = kDefaultPositionTimeout;
+    std::shared_ptr<CTimingAges> ages;
+    std::size_t laidOutRows = 0;  // the rows of ages shown
     std::array<bool, kDisplayedRows> staleFlags{};
-    Clock clock;
 
     std::array<CRowControls, kDisplayedRows> rows{};
     QPalette defaultAgePalette;
@@ -88,5 +67,4 @@ private:
     QPushButton* resetButton = nullptr;
     QPushButton* applyButton = nullptr;
     QPushButton* closeButton = nullptr;
-    QTimer* tickTimer = nullptr;
 };

@@ -8,31 +8,10 @@
 #include <cstdio>
 
 #include "app/AboutBox.h"
-#include "app/DataMonitorDlg.h"
 #include "app/MainFrame.h"
-#include "app/PositionPlotDlg.h"
-#include "app/TelegramStatisticsDlg.h"
-#include "app/TimingDiagnosticsDlg.h"
+#include "app/ToolWindowTable.h"
 #include "app/VantrelView.h"
 #include "app/VersionInfo.h"
-
-namespace {
-// A tool window: its name on the command line and in the screenshot's name,
-// the command that opens it and the window while it is open.
-struct CToolWindow {
-    const char* name;
-    void (CVantrelDoc::*open)();
-    QWidget* (*window)(const CVantrelDoc& document);
-};
-
-const CToolWindow kToolWindows[] = {
-    {"hex", &CVantrelDoc::OnHexWindow, [](const CVantrelDoc& d) -> QWidget* { return d.HexWindow(); }},
-    {"timing", &CVantrelDoc::OnTelegramTiming, [](const CVantrelDoc& d) -> QWidget* { return d.TimingWindow(); }},
-    {"plot", &CVantrelDoc::OnPositionPlot, [](const CVantrelDoc& d) -> QWidget* { return d.PlotWindow(); }},
-    {"stats", &CVantrelDoc::OnTelegramStatistics,
-     [](const CVantrelDoc& d) -> QWidget* { return d.StatisticsWindow(); }},
-};
-} // namespace
 
 CVantrelApp::CVantrelApp(const Options& options) : options(options) {}
 
@@ -122,7 +101,7 @@ bool CVantrelApp::ParseArguments(const QStringList& arguments, Options& options,
 QStringList CVantrelApp::ToolWindowNames()
 {
     QStringList names;
-    for (const CToolWindow& tool : kToolWindows)
+    for (const CToolWindowEntry& tool : CToolWindowTable::Entries())
         names << tool.name;
     return names;
 }
@@ -144,9 +123,9 @@ bool CVantrelApp::InitInstance()
     frame->show();
     frame->raise();
     frame->activateWindow();
-    for (const CToolWindow& tool : kToolWindows) {
+    for (const CToolWindowEntry& tool : CToolWindowTable::Entries()) {
         if (options.windows.contains(tool.name))
-            (document.get()->*tool.open)();
+            document->OnToolWindow(tool.commandId);
     }
 
     if (options.printShownTime) {
@@ -175,8 +154,8 @@ void CVantrelApp::TakeScreenshot()
     QString base = options.screenshotPath;
     if (base.endsWith(".png"))
         base.chop(4);
-    for (const CToolWindow& tool : kToolWindows) {
-        if (QWidget* window = tool.window(*document))
+    for (const CToolWindowEntry& tool : CToolWindowTable::Entries()) {
+        if (QWidget* window = document->ToolWindow(tool.commandId))
             saved = SavePicture(window, base + "-" + tool.name + ".png") && saved;
     }
     if (options.toolWindows) {

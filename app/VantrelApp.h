@@ -31,8 +31,8 @@ public:
     static QString Usage();
     // "vantrel VERSION", as --version prints it.
     static QString VersionText();
-    // The names of the tool windows, as --open takes them and as the
-    // screenshots of them end: hex, timing, plot, stats.
+    // The names of the tool windows of CToolWindowTable, as --open takes
+    // them and as the screenshots of them end: hex, timing, plot, stats.
     static QStringList ToolWindowNames();
 
     explicit CVantrelApp(const Options& options);

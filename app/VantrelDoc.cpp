@@ -10,10 +10,7 @@
 
 #include "acquisition/MemorySettingsStore.h"
 #include "acquisition/TelegramDecoder.h"
-#include "app/DataMonitorDlg.h"
-#include "app/PositionPlotDlg.h"
-#include "app/TelegramStatisticsDlg.h"
-#include "app/TimingDiagnosticsDlg.h"
+#include "app/ToolWindowTable.h"
 #include "app/UserMessage.h"
 #include "app/VantrelView.h"
 #include "decoders/FormatTable.h"
@@ -74,10 +71,7 @@ QString LogFailureText(const CLogOpenResult& result)
 }
 } // namespace
 
-CVantrelDoc::CVantrelDoc(const Options& options, QObject* parent)
-    : QObject(parent), options(options), positionTimeout(CTimingDiagnosticsDlg::kDefaultPositionTimeout)
-{
-}
+CVantrelDoc::CVantrelDoc(const Options& options, QObject* parent) : QObject(parent), options(options) {}
 
 CVantrelDoc::~CVantrelDoc()
 {
@@ -149,14 +143,10 @@ void CVantrelDoc::OnCloseDocument()
         registry->Close();
         registry.reset();
     }
-    if (dataMonitorDlg)
-        dataMonitorDlg->close();
-    if (timingDlg)
-        timingDlg->close();
-    if (plotDlg)
-        plotDlg->close();
-    if (statisticsDlg)
-        statisticsDlg->close();
+    for (const auto& [command, window] : toolWindows) {
+        if (window)
+            window->close();
+    }
 }
 
 void CVantrelDoc::SetView(CVantrelView* newView)
@@ -205,44 +195,25 @@ bool CVantrelDoc::IsLogging() const
 
 // ---------------------------------------------------------------- hand-off
 
-void CVantrelDoc::OnTelegramDecoded(const CReportBuilder& report, const std::string& raw,
-                                    const CTelegramIndex& index, const CTelegramRecord& record)
+void CVantrelDoc::OnTelegramDecoded(const CSharedTelegram& telegram)
 {
-    // Reader thread: copy everything, because the report, the bytes and the
-    // record end with this call, and let the user-interface thread show it.
-    auto telegram = std::make_shared<const CDecodedTelegram>(
-        CDecodedTelegram{report.GetDocument(), index.IndexText(), raw, index, record});
+    // Reader thread: the value travels to the user-interface thread as it
+    // is, shared, and is shown there in arrival order.
     QMetaObject::invokeMethod(this, [this, telegram] { Deliver(*telegram); }, Qt::QueuedConnection);
 }
 
 void CVantrelDoc::Deliver(const CDecodedTelegram& telegram)
 {
-    // Counted and kept whether their windows are open or not, so that they
-    // show the whole run when they are.
-    try {
-        statistics.Add(telegram.index, telegram.record);
-        positionTracks.Add(telegram.index, telegram.record);
-    } catch (const std::exception&) {
-    }
-    // A window that the user has closed is no longer shown and gets nothing,
-    // even while it waits to be deleted: the main window included, whose
-    // view would otherwise still light the lights of a closed frame.
-    if (dataMonitorDlg && dataMonitorDlg->isVisible()) {
-        try {
-            dataMonitorDlg->AppendBytes(telegram.raw);
-        } catch (const std::exception&) {
-        }
-    }
-    if (timingDlg && timingDlg->isVisible()) {
-        try {
-            timingDlg->ReceiveTimingRecord(telegram.index);
-        } catch (const std::exception&) {
-            timingDlg->close();
-        }
-    }
+    // The line's models count and keep it whether their windows are open or
+    // not, so that they show the whole run when they are; the hex window's
+    // store takes its bytes while it is open.
+    toolWindowModels.Add(telegram);
+    // A main window that the user has closed is no longer shown and gets
+    // nothing, even while it waits to be deleted: its view would otherwise
+    // still light the lights of a closed frame.
     if (view && view->isVisible()) {
         try {
-            view->ShowReport(telegram.document, telegram.indexText, telegram.record.status);
+            view->ShowReport(telegram.report, telegram.IndexText(), telegram.Status());
         } catch (const std::exception&) {
         }
     }
@@ -255,9 +226,15 @@ void CVantrelDoc::OnLogWriteError(const std::string& reason)
     QMetaObject::invokeMethod(this, [this, text] { ReportLogWriteError(text); }, Qt::QueuedConnection);
 }
 
-void CVantrelDoc::OnDroppedBySystem(std::uint64_t count)
+void CVantrelDoc::OnLineEvent(const CLineEvent& event)
 {
-    QMetaObject::invokeMethod(this, [this, count] { statistics.AddDroppedBySystem(count); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this,
+        [this, event] {
+            toolWindowModels.OnLineEvent(event);
+            emit lineEvent(event);
+        },
+        Qt::QueuedConnection);
 }
 
 void CVantrelDoc::ReportLogWriteError(const QString& reason)
@@ -276,83 +253,28 @@ void CVantrelDoc::ReportLogWriteError(const QString& reason)
 
 // ---------------------------------------------------------------- commands
 
-CDataMonitorDlg* CVantrelDoc::HexWindow() const
+CToolWindow* CVantrelDoc::ToolWindow(int commandId) const
 {
-    return dataMonitorDlg;
+    const auto found = toolWindows.find(commandId);
+    return found != toolWindows.end() ? found->second.data() : nullptr;
 }
 
-CTimingDiagnosticsDlg* CVantrelDoc::TimingWindow() const
+void CVantrelDoc::OnToolWindow(int commandId)
 {
-    return timingDlg;
-}
-
-template <typename Window, typename Create>
-void CVantrelDoc::OpenToolWindow(QPointer<Window>& window, Create create)
-{
-    // At most one of each: a second command only brings it forward.
-    if (window) {
-        window->show();
-        window->raise();
-        window->activateWindow();
+    const CToolWindowEntry* entry = CToolWindowTable::Find(commandId);
+    if (!entry)
+        return;
+    if (CToolWindow* open = ToolWindow(commandId)) {
+        open->show();
+        open->raise();
+        open->activateWindow();
         return;
     }
-    window = create();
-    window->setAttribute(Qt::WA_DeleteOnClose);
-    connect(window.data(), &Window::closed, this, &CVantrelDoc::toolWindowsChanged, Qt::QueuedConnection);
+    CToolWindow* window = entry->open(toolWindowModels);
+    toolWindows[commandId] = window;
+    connect(window, &CToolWindow::closed, this, &CVantrelDoc::toolWindowsChanged, Qt::QueuedConnection);
     window->show();
     emit toolWindowsChanged();
-}
-
-CPositionPlotDlg* CVantrelDoc::PlotWindow() const
-{
-    return plotDlg;
-}
-
-CTelegramStatisticsDlg* CVantrelDoc::StatisticsWindow() const
-{
-    return statisticsDlg;
-}
-
-void CVantrelDoc::OnHexWindow()
-{
-    OpenToolWindow(dataMonitorDlg, [] { return new CDataMonitorDlg(nullptr); });
-}
-
-void CVantrelDoc::OnTelegramTiming()
-{
-    const bool opening = !timingDlg;
-    OpenToolWindow(timingDlg, [] { return new CTimingDiagnosticsDlg(nullptr); });
-    if (!opening)
-        return;
-    // The plot fades fixes by the timeout the timing window shows: the one
-    // it opens with, then every one it applies.
-    SetPositionTimeout(timingDlg->PositionTimeout());
-    connect(timingDlg.data(), &CTimingDiagnosticsDlg::positionTimeoutApplied, this,
-            &CVantrelDoc::SetPositionTimeout);
-}
-
-void CVantrelDoc::OnPositionPlot()
-{
-    OpenToolWindow(plotDlg, [this] { return new CPositionPlotDlg(this); });
-}
-
-void CVantrelDoc::OnTelegramStatistics()
-{
-    OpenToolWindow(statisticsDlg, [this] { return new CTelegramStatisticsDlg(this); });
-}
-
-void CVantrelDoc::SetPositionTimeout(double seconds)
-{
-    if (seconds == positionTimeout)
-        return;
-    positionTimeout = seconds;
-    emit positionTimeoutChanged(seconds);
-}
-
-void CVantrelDoc::ResetStatistics()
-{
-    statistics.Reset();
-    statisticsSince = QDateTime::currentDateTime();
 }
 
 QString CVantrelDoc::AskForLogPath(QWidget* parent)

@@ -1,39 +1,23 @@
 #pragma once
-#include <QDateTime>
 #include <QObject>
 #include <QPointer>
 #include <QString>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 
 #include "acquisition/TelegramReceiver.h"
-#include "acquisition/TelegramStatistics.h"
-#include "app/PositionTracks.h"
 #include "app/SaveFileDialog.h"
-#include "decoders/TelegramIndex.h"
-#include "decoders/TelegramRecord.h"
+#include "app/ToolWindow.h"
+#include "app/ToolWindowModels.h"
 
-class CDataMonitorDlg;
 class CDemoLine;
 class CMemorySettingsStore;
-class CPositionPlotDlg;
 class CRegistry;
 class CTelegramDecoder;
-class CTelegramStatisticsDlg;
-class CTimingDiagnosticsDlg;
 class CVantrelView;
 class QWidget;
-
-// One telegram as the reader thread handed it over, copied so that it can
-// travel to the user-interface thread and outlive the reader's pass.
-struct CDecodedTelegram {
-    std::string document;   // the report's rich text
-    std::string indexText;  // what the display filter examines
-    std::string raw;        // the bytes of the read
-    CTelegramIndex index;
-    CTelegramRecord record; // the telegram as data
-};
 
 // How the document reaches the line.
 struct CDocumentOptions {
@@ -42,14 +26,13 @@ struct CDocumentOptions {
 };
 
 // The one document of the window: owns the settings store and the
-// acquisition controller, receives every telegram from the reader thread
-// and passes it, on the user-interface thread and in arrival order, to the
-// hex window, the timing window and the view. Holds the display filter and
-// carries the "Hex Window", "Telegram Timing" and "Log Data" commands.
-// Keeps, from the start of the program, the statistics of the telegrams
-// handed over and the trails of their positions, which the statistics
-// window and the position plot show, and the position timeout that the
-// timing window applies and the plot fades old fixes by.
+// acquisition controller, receives every telegram and line event from the
+// reader thread and passes it, on the user-interface thread and in arrival
+// order, to the models of the tool windows and to the view. Holds the
+// display filter and carries the "Log Data" command and the commands of the
+// tool windows of CToolWindowTable ("Hex Window", "Telegram Timing", ...).
+// Keeps, from the start of the program, the line's models (statistics,
+// position trails, timing ages) that the tool windows draw.
 class CVantrelDoc : public QObject, public CTelegramReceiver {
     Q_OBJECT
 public:
@@ -85,36 +68,24 @@ public:
                            int receiveTimeout, int telegramType);
 
     // Commands.
-    void OnHexWindow();
-    void OnTelegramTiming();
     void OnLogData();
-    void OnPositionPlot();
-    void OnTelegramStatistics();
-    bool IsHexWindowOpen() const { return !dataMonitorDlg.isNull(); }
-    bool IsTimingWindowOpen() const { return !timingDlg.isNull(); }
-    bool IsPlotWindowOpen() const { return !plotDlg.isNull(); }
-    bool IsStatisticsWindowOpen() const { return !statisticsDlg.isNull(); }
     bool IsLogging() const;
-    CDataMonitorDlg* HexWindow() const;
-    CTimingDiagnosticsDlg* TimingWindow() const;
-    CPositionPlotDlg* PlotWindow() const;
-    CTelegramStatisticsDlg* StatisticsWindow() const;
+    // The command of a tool window of the table: opens it, or brings the
+    // open one forward (at most one of each).
+    void OnToolWindow(int commandId);
+    // The open tool window of a command, until it is finally destroyed; null when none is open.
+    CToolWindow* ToolWindow(int commandId) const;
+    bool IsToolWindowOpen(int commandId) const { return ToolWindow(commandId) != nullptr; }
+    template <typename Window>
+    Window* ToolWindowOf(int commandId) const
+    {
+        return qobject_cast<Window*>(ToolWindow(commandId));
+    }
 
-    // The statistics of every telegram handed over since the program
-    // started or the statistics were last reset, and when that was.
-    const CTelegramStatistics& Statistics() const { return statistics; }
-    QDateTime StatisticsSince() const { return statisticsSince; }
-    void ResetStatistics();
-
-    // The trails of the positions of every telegram handed over.
-    const CPositionTracks& PositionTracks() const { return positionTracks; }
-    void SetTrailLength(std::size_t length) { positionTracks.SetTrailLength(length); }
-    void ClearPositions() { positionTracks.Clear(); }
-
-    // Seconds after which an index counts as silent: what the timing window
-    // shows (or showed last); its default until it applies another.
-    double PositionTimeout() const { return positionTimeout; }
-    void SetPositionTimeout(double seconds);
+    // What is known of the line since the program started, from every
+    // telegram handed over: its statistics, the trails of its positions and
+    // the ages of its indexes. Shared with the tool windows that draw it.
+    const std::shared_ptr<CLineModels>& Models() const { return toolWindowModels.Line(); }
 
     // Where the "Log Data" command asks for the CSV path; empty means the
     // user cancelled. By default a "save as" file dialog that asks before
@@ -127,11 +98,11 @@ public:
     void SetMainWindow(QWidget* window);
 
     // Reader thread.
-    void OnTelegramDecoded(const CReportBuilder& report, const std::string& raw,
-                           const CTelegramIndex& index, const CTelegramRecord& record) override;
+    void OnTelegramDecoded(const CSharedTelegram& telegram) override;
     void OnLogWriteError(const std::string& reason) override;
-    // Counted in the statistics, on the user-interface thread.
-    void OnDroppedBySystem(std::uint64_t count) override;
+    // Passed on, on the user-interface thread and in order with the
+    // telegrams, as lineEvent (dropped datagrams are counted first).
+    void OnLineEvent(const CLineEvent& event) override;
 
 signals:
     void filterChanged();
@@ -139,15 +110,14 @@ signals:
     void loggingChanged();
     // After every telegram handed on (user-interface thread).
     void telegramDelivered();
-    void positionTimeoutChanged(double seconds);
+    // What happened to the line (user-interface thread).
+    void lineEvent(const CLineEvent& event);
 
 private:
     void Deliver(const CDecodedTelegram& telegram);
     void ReportLogWriteError(const QString& reason);
     void ShowMessage(const QString& text, bool critical);
     void ShowMessageAndWait(const QString& text);
-    template <typename Window, typename Create>
-    void OpenToolWindow(QPointer<Window>& window, Create create);
     void CreateStores();
     void CreateController();
 
@@ -158,14 +128,8 @@ private:
     std::unique_ptr<CTelegramDecoder> controller;
     bool filterEnabled = false;
     QString filterText = QStringLiteral("0");
-    QPointer<CDataMonitorDlg> dataMonitorDlg;
-    QPointer<CTimingDiagnosticsDlg> timingDlg;
-    QPointer<CPositionPlotDlg> plotDlg;
-    QPointer<CTelegramStatisticsDlg> statisticsDlg;
-    CTelegramStatistics statistics;
-    QDateTime statisticsSince = QDateTime::currentDateTime();
-    CPositionTracks positionTracks;
-    double positionTimeout;
+    CToolWindowModels toolWindowModels;
+    std::map<int, QPointer<CToolWindow>> toolWindows;  // by command
     QPointer<CVantrelView> view;
     QPointer<QWidget> mainWindow;
     LogPathChooser chooseLogPath;

@@ -50,23 +50,23 @@ inline double Percentile(std::vector<double> values, double share)
 // Notes when each telegram arrives and the reader thread's CPU time then.
 class CTimingReceiver : public CTelegramReceiver {
 public:
-    void OnTelegramDecoded(const CReportBuilder&, const std::string& raw, const CTelegramIndex&,
-                           const CTelegramRecord&) override
+    void OnTelegramDecoded(const CSharedTelegram& telegram) override
     {
         const auto now = Clock::now();
         const double cpu = ThreadCpuSeconds();
         std::lock_guard<std::mutex> lock(guard);
-        if (raw.empty())
+        if (telegram->raw.empty())
             return;  // a receive timeout, not a telegram
         arrivals.push_back(now);
         readerCpu.push_back(cpu);
         changed.notify_all();
     }
 
-    void OnDroppedBySystem(std::uint64_t count) override
+    void OnLineEvent(const CLineEvent& event) override
     {
         std::lock_guard<std::mutex> lock(guard);
-        dropped += count;
+        if (event.kind == CLineEvent::Kind::DroppedBySystem)
+            dropped += event.count;
     }
 
     bool WaitFor(std::size_t count)

@@ -58,21 +58,22 @@ std::string Telegram(std::size_t size, int seed)
 
 void BenchTimingTick()
 {
-    CTimingDiagnosticsDlg window;
+    auto ages = std::make_shared<CTimingAges>();
+    CTimingDiagnosticsDlg window(ages);
     window.show();
     const double now = CTickwarden::GetPCMilliSecs();
     for (int i = 0; i < 1000; ++i) {
         CTelegramIndex record;
         record.SetIndex(i % 2, std::to_string(i));
         record.receiveTime = now - i * 7.0;
-        window.ReceiveTimingRecord(record);
+        ages->Add(record);
     }
-    const double tick = MeanMicroseconds(2000, [&] { window.Tick(); });
+    const double tick = MeanMicroseconds(2000, [&] { window.Refresh(); });
     CTelegramIndex last;
     last.SetIndex(1, "999");
     const double receive = MeanMicroseconds(20000, [&] {
         last.receiveTime = CTickwarden::GetPCMilliSecs();
-        window.ReceiveTimingRecord(last);
+        ages->Add(last);
     });
     std::printf("timing window, 1,000 indexes tracked: tick %.1f us, record for the last index %.2f us\n", tick,
                 receive);
@@ -110,20 +111,18 @@ void HandOverTrails(CVantrelDoc& document, CPositionFrame frame, double now)
 {
     constexpr int kIndexes = 10;
     constexpr int kFixes = 1000;
-    document.SetTrailLength(kFixes);
-    CReportBuilder report;
+    document.Models()->Tracks().SetTrailLength(kFixes);
     for (int fix = 0; fix < kFixes; ++fix) {
         for (int tp = 0; tp < kIndexes; ++tp) {
-            CTelegramIndex index;
-            index.SetIndex(1, "B" + std::to_string(tp + 1));
-            index.receiveTime = now - (kFixes - fix) * 10.0;
-            CTelegramRecord record;
-            record.status = kStatusOk;
+            auto telegram = std::make_shared<CDecodedTelegram>();
+            telegram->index.SetIndex(1, "B" + std::to_string(tp + 1));
+            telegram->index.receiveTime = now - (kFixes - fix) * 10.0;
+            telegram->record.status = kStatusOk;
             const double range = 40.0 + 25.0 * tp;
             const double angle = tp * 0.6 + fix * 0.004;
-            record.position = CTelegramPosition{frame, range * std::cos(angle) + 3.0 * std::sin(fix * 0.05),
-                                                range * std::sin(angle), 50.0 + 10.0 * tp};
-            document.OnTelegramDecoded(report, std::string(), index, record);
+            telegram->record.position = CTelegramPosition{
+                frame, range * std::cos(angle) + 3.0 * std::sin(fix * 0.05), range * std::sin(angle), 50.0 + 10.0 * tp};
+            document.OnTelegramDecoded(telegram);
         }
         if (fix % 50 == 0)
             QCoreApplication::processEvents();
@@ -136,7 +135,7 @@ void BenchPlot(CPositionFrame frame, const char* label)
     CVantrelDoc document;
     const double now = CTickwarden::GetPCMilliSecs();
     HandOverTrails(document, frame, now);
-    CPositionPlotDlg window(&document);
+    CPositionPlotDlg window(document.Models());
     window.SetClock([now] { return now; });
     window.resize(560, 560);
     window.show();
@@ -159,7 +158,7 @@ void BenchStatistics()
 {
     CVantrelDoc document;
     HandOverTrails(document, CPositionFrame::Vessel, CTickwarden::GetPCMilliSecs());
-    CTelegramStatisticsDlg window(&document);
+    CTelegramStatisticsDlg window(std::shared_ptr<CTelegramStatistics>(document.Models(), &document.Models()->Statistics()));
     window.show();
     QCoreApplication::processEvents();
     const double refresh = MeanMicroseconds(500, [&] { window.Refresh(); });

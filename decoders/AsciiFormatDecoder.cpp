@@ -16,9 +16,9 @@ void CAsciiFormatDecoder::WriteTextHeader(const char* typeName, const CByteView&
     WriteAsciiHeading();
 }
 
-void CAsciiFormatDecoder::AppendEndCharacterText(const char* ordinal, std::uint8_t code)
+std::string CAsciiFormatDecoder::EndCharacterText(const char* ordinal, std::uint8_t code)
 {
-    report->Append("%s end character of telegram is %s", ordinal, EndCharacterName(code));
+    return Format("%s end character of telegram is %s", ordinal, EndCharacterName(code));
 }
 
 const char* CAsciiFormatDecoder::EndCharacterName(std::uint8_t code)

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <string>
 
 #include "decoders/FormatDecoder.h"
 
@@ -20,6 +21,6 @@ protected:
 
     // "First end character of telegram is ENTER" and the like; ordinal is
     // "First" or "Second".
-    void AppendEndCharacterText(const char* ordinal, std::uint8_t code);
+    static std::string EndCharacterText(const char* ordinal, std::uint8_t code);
     static const char* EndCharacterName(std::uint8_t code);
 };

@@ -61,7 +61,6 @@ void CFormatDecoder::Decode(const std::string& raw, CReportBuilder& builder, dou
         }
     }
     logs.Flush();
-    record.fields = builder.TakeFields();
 }
 
 CTelegramRecord CFormatDecoder::TakeRecord()
@@ -189,39 +188,87 @@ void CFormatDecoder::WriteAsciiHeading()
     WriteHeading(*report, "Tgram field    ASCII         Interpretation");
 }
 
-void CFormatDecoder::HexField(const char* label, const CByteView& bytes, std::size_t offset,
-                              std::size_t length, std::size_t width)
+namespace {
+// Where a hex table's interpretation column begins.
+constexpr std::string_view kInterpretationIndent = "                          ";
+} // namespace
+
+void CFormatDecoder::WriteLine(std::string_view label, std::string_view raw, std::string_view calculated,
+                               std::string_view interpretation, std::string_view continuation)
 {
-    // Both texts are ready: no formatting, and the hex digits are upper case already.
     report->AppendText(label);
-    report->AppendAsciiText(bytes.Hex(offset, length, width));
+    report->AppendAsciiText(raw);
+    if (!calculated.empty())
+        report->AppendAsciiText(calculated);
+    report->AppendText(interpretation);
+    if (!continuation.empty()) {
+        report->NewLine();
+        report->AppendText(kInterpretationIndent);
+        report->AppendText(continuation);
+    }
+    report->NewLine();
+}
+
+void CFormatDecoder::FieldLine(std::string_view label, std::string_view raw, std::string_view interpretation)
+{
+    WriteLine(label, raw, {}, interpretation);
+    record.fields.Add(label, raw, interpretation);
+}
+
+void CFormatDecoder::FieldLines(std::string_view label, std::string_view raw, std::string_view interpretation,
+                                std::string_view continuation)
+{
+    WriteLine(label, raw, {}, interpretation, continuation);
+    record.fields.Add(label, raw, interpretation);
+    record.fields.Continue(continuation);
+}
+
+void CFormatDecoder::FieldLineWithCalculated(std::string_view label, std::string_view raw,
+                                             std::string_view calculated, std::string_view interpretation)
+{
+    WriteLine(label, raw, calculated, interpretation);
+    std::string text(calculated);
+    text += interpretation;
+    record.fields.Add(label, raw, text);
+}
+
+void CFormatDecoder::EmptyFieldLine(std::string_view label, std::string_view meaning)
+{
+    report->AppendText(label);
+    report->AppendText(meaning);
+    report->NewLine();
 }
 
 void CFormatDecoder::HexLine(const char* label, const CByteView& bytes, std::size_t offset,
                              std::size_t length, const char* format, ...)
 {
-    HexField(label, bytes, offset, length);
     va_list args;
     va_start(args, format);
-    report->AppendText(CReportBuilder::FormatV(format, args));
+    const std::string interpretation = CReportBuilder::FormatV(format, args);
     va_end(args);
-    EndLine();
+    FieldLine(label, HexColumn(bytes, offset, length), interpretation);
 }
 
-void CFormatDecoder::AsciiField(const char* label, const char* format, ...)
+std::string CFormatDecoder::HexColumn(const CByteView& bytes, std::size_t offset, std::size_t length,
+                                      std::size_t width)
 {
-    report->Append("%s", label);
+    return bytes.Hex(offset, length, width);
+}
+
+std::string CFormatDecoder::Format(const char* format, ...)
+{
     va_list args;
     va_start(args, format);
-    report->AppendAsciiText(CReportBuilder::FormatV(format, args));
+    std::string text = CReportBuilder::FormatV(format, args);
     va_end(args);
+    return text;
 }
 
-void CFormatDecoder::AppendFlag(bool set, const char* whenSet, const char* whenClear)
+void CFormatDecoder::AppendFlag(std::string& text, bool set, const char* whenSet, const char* whenClear)
 {
-    const char* text = set ? whenSet : whenClear;
-    if (text)
-        report->AppendText(text);
+    const char* flag = set ? whenSet : whenClear;
+    if (flag)
+        text += flag;
 }
 
 void CFormatDecoder::Csv(const char* format, ...)

@@ -77,16 +77,35 @@ protected:
     void WriteHexHeading();
     void WriteAsciiHeading();
 
-    // Field lines: the 15-character label, then the raw column in colour 1.
-    // The caller appends the interpretation and ends the line with EndLine.
-    void HexField(const char* label, const CByteView& bytes, std::size_t offset, std::size_t length,
-                  std::size_t width = 11);
-    // A whole hex field line: label, the bytes in an 11-wide raw column,
-    // the printf-style interpretation and the line break.
+    // Field lines. One call writes a field's line to the report and the
+    // field to the record: the label column (15 characters wide; labels come
+    // padded), the raw column in colour 1, the interpretation, the line break.
+    void FieldLine(std::string_view label, std::string_view raw, std::string_view interpretation);
+    // ... whose interpretation runs on to a line of its own, indented to the
+    // interpretation column; the record joins the two with a blank.
+    void FieldLines(std::string_view label, std::string_view raw, std::string_view interpretation,
+                    std::string_view continuation);
+    // ... whose interpretation begins with a value worked out from the
+    // telegram, in colour 1 beside the received one (a calculated sum).
+    void FieldLineWithCalculated(std::string_view label, std::string_view raw, std::string_view calculated,
+                                 std::string_view interpretation);
+    // The line of a field the telegram left empty: its label and what that
+    // means, without a raw column. The record holds the fields received: it
+    // gets none.
+    void EmptyFieldLine(std::string_view label, std::string_view meaning);
+    // A field line whose raw column is the bytes in hex, interpreted printf-style.
     void HexLine(const char* label, const CByteView& bytes, std::size_t offset, std::size_t length,
                  const char* format, ...) VANTREL_PRINTF(6, 7);
-    void AsciiField(const char* label, const char* format, ...) VANTREL_PRINTF(3, 4);
-    void EndLine() { report->NewLine(); }
+
+    // The raw column of a binary field: its bytes as two upper-case hex
+    // digits each, padded with blanks to width.
+    static std::string HexColumn(const CByteView& bytes, std::size_t offset, std::size_t length,
+                                 std::size_t width = 11);
+    // printf-style text of any length.
+    static std::string Format(const char* format, ...) VANTREL_PRINTF(1, 2);
+    // Appends whenSet or whenClear (when given) by one bit flag.
+    static void AppendFlag(std::string& text, bool set, const char* whenSet, const char* whenClear = nullptr);
+
     // The telegram's position for its record, in metres (z positive down),
     // and whether the telegram's own status words call the fix good; a
     // value that is not finite leaves the record without one.
@@ -94,9 +113,6 @@ protected:
     // Whether the telegram's checksum and length agree with what it should
     // carry; nullopt where the format has no such check.
     void SetChecks(std::optional<bool> checksumAgrees, std::optional<bool> lengthAgrees);
-
-    // Appends whenSet or whenClear (when given) by one bit flag.
-    void AppendFlag(bool set, const char* whenSet, const char* whenClear = nullptr);
 
     // CSV output; silent when no CSV log is open.
     bool IsCsvOpen() const { return logs.IsOpen(); }
@@ -113,6 +129,8 @@ protected:
     int count = 0;
 
 private:
+    void WriteLine(std::string_view label, std::string_view raw, std::string_view calculated,
+                   std::string_view interpretation, std::string_view continuation = {});
     void WriteRowPrefix(double receiveTime, int byteCount, TelegramStatus status);
     double TakeTdiffSeconds(double receiveTime);
 

@@ -1,6 +1,7 @@
 #include "decoders/Hpr309Decoder.h"
 
 #include <cstdio>
+#include <string>
 
 #include "decoders/CodeText.h"
 #include "decoders/FloatText.h"
@@ -33,9 +34,6 @@ enum : std::size_t {
 };
 
 constexpr int kFirstTpdrAttitudeType = 5;
-
-// The interpretation column starts here, under the table heading.
-constexpr const char* kContinuation = "                          ";
 
 const CCodeText kTpTypes[] = {
     {0, "Standard transponder"},     {1, "Responder"},     {2, "Depth transponder"},
@@ -190,18 +188,16 @@ void CHpr309Decoder::DecodeFields(const CByteView& telegram, CTelegramIndex& ind
 void CHpr309Decoder::WriteHeaderLines(const CByteView& telegram)
 {
     const std::uint8_t header = telegram.At(kHeader);
-    report->AppendText("Header");
-    report->AppendHex("         %02X         ", header);
-    AppendFlag(Bit(header, 0), "Running, ");
-    AppendFlag(Bit(header, kTestModeBit), "Test mode, ");
-    report->AppendText("Coords: ");
-    AppendFlag(Bit(header, 2), "Polar, ", "Cartesian, ");
-    AppendFlag(Bit(header, 3), "North up, ", "Ship up, ");
-    AppendFlag(Bit(header, 4), "Filtered, ", "Unfiltered, ");
-    EndLine();
-    report->Append("%sWith respect to the ship's %s reference point", kContinuation,
-                   Bit(header, 5) ? "Spare" : "Main");
-    EndLine();
+    std::string flags;
+    AppendFlag(flags, Bit(header, 0), "Running, ");
+    AppendFlag(flags, Bit(header, kTestModeBit), "Test mode, ");
+    flags += "Coords: ";
+    AppendFlag(flags, Bit(header, 2), "Polar, ", "Cartesian, ");
+    AppendFlag(flags, Bit(header, 3), "North up, ", "Ship up, ");
+    AppendFlag(flags, Bit(header, 4), "Filtered, ", "Unfiltered, ");
+    // The label is not padded: the digits stand inside a wider raw column.
+    FieldLines("Header", Format("         %02X         ", header), flags,
+               Format("With respect to the ship's %s reference point", Bit(header, 5) ? "Spare" : "Main"));
 }
 
 void CHpr309Decoder::WriteAttitudeLines(const CByteView& telegram, const Values& values)
@@ -254,12 +250,12 @@ void CHpr309Decoder::RecordPosition(const CByteView& telegram, const Values& v)
 void CHpr309Decoder::WriteStatusLines(const CByteView& telegram)
 {
     const std::uint8_t status = telegram.At(kStatus);
-    HexField("Status         ", telegram, kStatus, 1);
-    AppendFlag(Bit(status, 1), "SLAVE  : ", "MASTER : ");
-    AppendFlag(Bit(status, kNoResponseBit), "No Response to interrogation, ");
-    AppendFlag(Bit(status, kBadAngularDataBit), "Bad Tdpr Angular data, ");
-    AppendFlag(Bit(status, 2), "Reply in outer beam", "Reply in inner beam");
-    EndLine();
+    std::string flags;
+    AppendFlag(flags, Bit(status, 1), "SLAVE  : ", "MASTER : ");
+    AppendFlag(flags, Bit(status, kNoResponseBit), "No Response to interrogation, ");
+    AppendFlag(flags, Bit(status, kBadAngularDataBit), "Bad Tdpr Angular data, ");
+    AppendFlag(flags, Bit(status, 2), "Reply in outer beam", "Reply in inner beam");
+    FieldLine("Status         ", HexColumn(telegram, kStatus, 1), flags);
     HexLine("Timeout        ", telegram, kTimeout, 1, "%s",
             PulsesMissing(telegram) ? "Pulse(s) not received" : "All pulses received");
 }
@@ -268,36 +264,31 @@ void CHpr309Decoder::WriteSequenceLine(const CByteView& telegram, const Values& 
 {
     const auto channels = static_cast<std::uint16_t>(values.sequence);
     const int ownChannel = telegram.At(kTpIndex);
-    HexField("Tp_sequence    ", telegram, kTpSequence, 3);
-    report->AppendText("Telegrams available for channels:");
+    std::string text = "Telegrams available for channels:";
     for (int channel = 1; channel <= 16; ++channel) {
         if (channels & (1u << (channel - 1)))
-            report->Append(channel == ownChannel ? " (%d)" : " %d", channel);
+            text += Format(channel == ownChannel ? " (%d)" : " %d", channel);
     }
-    EndLine();
+    FieldLine("Tp_sequence    ", HexColumn(telegram, kTpSequence, 3), text);
 }
 
 void CHpr309Decoder::WriteTransducerLines(const CByteView& telegram, const Values& values)
 {
     const std::uint8_t transducers = telegram.At(kTransducers);
-    HexField("Transducers    ", telegram, kTransducers, 1);
-    AppendFlag(Bit(transducers, 0), "Stbd Td, ");
-    AppendFlag(Bit(transducers, 1), "Port Td, ");
-    AppendFlag(Bit(transducers, 2), "Narrow", "Wide");
-    report->AppendText(" beam selected, ");
-    AppendFlag(Bit(transducers, 4), "Narrow", "Wide");
-    report->AppendText(" beam used, ");
-    EndLine();
-    report->Append("%sCoordinate units are expressed in %s", kContinuation, values.unitWord);
-    EndLine();
+    std::string flags;
+    AppendFlag(flags, Bit(transducers, 0), "Stbd Td, ");
+    AppendFlag(flags, Bit(transducers, 1), "Port Td, ");
+    AppendFlag(flags, Bit(transducers, 2), "Narrow", "Wide");
+    flags += " beam selected, ";
+    AppendFlag(flags, Bit(transducers, 4), "Narrow", "Wide");
+    flags += " beam used, ";
+    FieldLines("Transducers    ", HexColumn(telegram, kTransducers, 1), flags,
+               Format("Coordinate units are expressed in %s", values.unitWord));
 
     const std::uint8_t tdStatus = telegram.At(kTdStatus);
-    HexField("Td_status      ", telegram, kTdStatus, 1);
-    report->Append("Stbd Td: %s%s,  Port Td: %s%s", Bit(tdStatus, 2) ? "tracking, " : "fixed, ",
-                   LookupText(kTransducerModes, tdStatus & 0x03, ""),
-                   Bit(tdStatus, 5) ? "tracking, " : "fixed, ",
-                   LookupText(kTransducerModes, (tdStatus >> 3) & 0x03, ""));
-    EndLine();
+    HexLine("Td_status      ", telegram, kTdStatus, 1, "Stbd Td: %s%s,  Port Td: %s%s",
+            Bit(tdStatus, 2) ? "tracking, " : "fixed, ", LookupText(kTransducerModes, tdStatus & 0x03, ""),
+            Bit(tdStatus, 5) ? "tracking, " : "fixed, ", LookupText(kTransducerModes, (tdStatus >> 3) & 0x03, ""));
 }
 
 void CHpr309Decoder::WriteCsvHeader()

@@ -1,6 +1,7 @@
 #include "decoders/Hpr418BcdDecoder.h"
 
 #include <initializer_list>
+#include <string>
 
 #include "decoders/CodeText.h"
 #include "decoders/FloatText.h"
@@ -86,10 +87,10 @@ void CHpr418BcdDecoder::DecodeFields(const CByteView& telegram, CTelegramIndex& 
         } else {
             // The message stands between three empty lines on each side.
             for (int i = 0; i < 3; ++i)
-                EndLine();
+                report->NewLine();
             report->AppendText("Unrecognised message type");
             for (int i = 0; i < 4; ++i)
-                EndLine();
+                report->NewLine();
         }
         WriteEllipseLines(telegram);
     }
@@ -104,45 +105,43 @@ void CHpr418BcdDecoder::DecodeFields(const CByteView& telegram, CTelegramIndex& 
 void CHpr418BcdDecoder::WriteStatus1Line(const CByteView& telegram, int messageType)
 {
     const std::uint8_t status = telegram.At(kStatus1);
-    HexField("Status_1       ", telegram, kStatus1, 1);
-    AppendFlag(status & kSlave, "SLAVE: ", "MASTER: ");
+    std::string flags;
+    AppendFlag(flags, status & kSlave, "SLAVE: ", "MASTER: ");
     if (status & kBcdConversionError) {
         // The sender could not convert its numbers: no other status word means anything.
-        report->AppendText("BCD Conversion error");
-        EndLine();
-        return;
+        flags += "BCD Conversion error";
+    } else {
+        flags += "Position ";
+        AppendFlag(flags, status & kPositionOk, "OK", "BAD");
+        AppendFlag(flags, status & kFiltered, " , Filtered");
+        AppendFlag(flags, status & kPredicted, " , Predicted");
+        AppendFlag(flags, status & kOptionalDataOk, "; Optional data OK");
+        if (messageType == kSsbl) {
+            const int tpType = telegram.At(kTpInf);
+            if (status & kAdditionalDataOk)
+                flags += ". Additional data OK.";
+            else if (tpType >= kDepthTp && tpType <= kCompassTp)
+                flags += ". Additional data BAD.";
+            else
+                flags += ". No Additional data.";
+        }
     }
-    report->AppendText("Position ");
-    AppendFlag(status & kPositionOk, "OK", "BAD");
-    AppendFlag(status & kFiltered, " , Filtered");
-    AppendFlag(status & kPredicted, " , Predicted");
-    AppendFlag(status & kOptionalDataOk, "; Optional data OK");
-    if (messageType == kSsbl) {
-        const int tpType = telegram.At(kTpInf);
-        if (status & kAdditionalDataOk)
-            report->AppendText(". Additional data OK.");
-        else if (tpType >= kDepthTp && tpType <= kCompassTp)
-            report->AppendText(". Additional data BAD.");
-        else
-            report->AppendText(". No Additional data.");
-    }
-    EndLine();
+    FieldLine("Status_1       ", HexColumn(telegram, kStatus1, 1), flags);
 }
 
 void CHpr418BcdDecoder::WriteStatus2Line(const CByteView& telegram, int messageType)
 {
     const std::uint8_t status = telegram.At(kStatus2);
-    HexField("Status_2       ", telegram, kStatus2, 1);
-    report->Append("Tdr %d, Tcvr %d, Mode: ", (status & 0x03) + 1, ((status >> 2) & 0x03) + 1);
-    AppendFlag(status & kTraining, "TRAINING", "Operational");
+    std::string flags = Format("Tdr %d, Tcvr %d, Mode: ", (status & 0x03) + 1, ((status >> 2) & 0x03) + 1);
+    AppendFlag(flags, status & kTraining, "TRAINING", "Operational");
     if (messageType == kSsbl) {
-        report->AppendText(", TP is ");
-        AppendFlag(status & kMobile, "Mobile", "FIXED");
+        flags += ", TP is ";
+        AppendFlag(flags, status & kMobile, "Mobile", "FIXED");
     } else if (messageType == kLbl || messageType == kLblShownUnknown) {
-        report->AppendText(", Posn. in ");
-        AppendFlag(status & kUtmGrid, "UTM grid", "Local grid");
+        flags += ", Posn. in ";
+        AppendFlag(flags, status & kUtmGrid, "UTM grid", "Local grid");
     }
-    EndLine();
+    FieldLine("Status_2       ", HexColumn(telegram, kStatus2, 1), flags);
 }
 
 void CHpr418BcdDecoder::WriteSsblLines(const CByteView& telegram, CTelegramIndex& index)
@@ -205,26 +204,22 @@ void CHpr418BcdDecoder::WriteLblLines(const CByteView& telegram, CTelegramIndex&
 {
     const std::uint8_t positionType = telegram.At(kTpInf);
     const int position = Bcd(telegram, kLblPositionType);
-    HexField("TP. inf.       ", telegram, kTpInf, 1);
+    std::string positionText;
     if (positionType == 0)
-        report->AppendText("Position of vessel");
+        positionText = "Position of vessel";
     else if (position >= 1 && position <= 16)
-        report->Append("Position of ROV %d", position);
+        positionText = Format("Position of ROV %d", position);
     else if (position >= 17 && position <= 20)
-        report->Append("Position of Relay %d", position - 16);
+        positionText = Format("Position of Relay %d", position - 16);
     else
-        report->AppendText("Position type UNKNOWN");
-    EndLine();
+        positionText = "Position type UNKNOWN";
+    FieldLine("TP. inf.       ", HexColumn(telegram, kTpInf, 1), positionText);
     // The timing window keys LBL positions on the byte as sent, not its BCD value.
     index.SetIndex(1, std::to_string(positionType));
 
     const int array = telegram.At(kLblArray);
-    HexField("TP. array      ", telegram, kLblArray, 1);
-    if (array < 5)
-        report->Append("TP. array %d", array);
-    else
-        report->AppendText("TP. array UNKNOWN");
-    EndLine();
+    FieldLine("TP. array      ", HexColumn(telegram, kLblArray, 1),
+              array < 5 ? Format("TP. array %d", array) : "TP. array UNKNOWN");
 
     const bool utm = telegram.At(kStatus2) & kUtmGrid;
     const double northings = kLblNorthings.Value(telegram);
@@ -244,27 +239,24 @@ void CHpr418BcdDecoder::WriteLblLines(const CByteView& telegram, CTelegramIndex&
             kLblHeading.Value(telegram));
     HexLine("Update period  ", telegram, kLblUpdatePeriod.offset, kLblUpdatePeriod.length,
             "%.2f seconds is Ship's position update period", kLblUpdatePeriod.Value(telegram));
-    HexField("NOT USED       ", telegram, kLblNotUsed, 1, 0);
-    EndLine();
+    FieldLine("NOT USED       ", HexColumn(telegram, kLblNotUsed, 1, 0), "");
 }
 
 void CHpr418BcdDecoder::WriteSequenceLines(const CByteView& telegram)
 {
-    HexField("No. of TP.s    ", telegram, kTpCount.offset, kTpCount.length, 10);
-    report->Append("%2d TP.s in the sequence", Bcd(telegram, kTpCount));
-    EndLine();
+    FieldLine("No. of TP.s    ", HexColumn(telegram, kTpCount.offset, kTpCount.length, 10),
+              Format("%2d TP.s in the sequence", Bcd(telegram, kTpCount)));
     // The last two slots reach only the CSV row.
     for (int slot = 1; slot <= kSlotsInReport; ++slot) {
         const long tpIndex = Bcd(telegram, Slot(slot));
-        HexField("TP index       ", telegram, Slot(slot).offset, Slot(slot).length, 10);
+        std::string text;
         if (tpIndex == kShipPosition)
-            report->Append("%2d: Telegram for Ship position", slot);
+            text = Format("%2d: Telegram for Ship position", slot);
         else if (tpIndex != 0)
-            report->Append("%2d: Telegram for TP index '%3ld'", slot, tpIndex);
-        EndLine();
+            text = Format("%2d: Telegram for TP index '%3ld'", slot, tpIndex);
+        FieldLine("TP index       ", HexColumn(telegram, Slot(slot).offset, Slot(slot).length, 10), text);
     }
-    HexField("NOT USED       ", telegram, kSequenceNotUsed, 1, 0);
-    EndLine();
+    FieldLine("NOT USED       ", HexColumn(telegram, kSequenceNotUsed, 1, 0), "");
 }
 
 void CHpr418BcdDecoder::WriteEllipseLines(const CByteView& telegram)

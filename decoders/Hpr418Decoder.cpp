@@ -153,46 +153,38 @@ void CHpr418Decoder::DecodeFields(const CByteView& telegram, CTelegramIndex& ind
 
 void CHpr418Decoder::DecodeHeader(const CByteView& telegram)
 {
-    const int startChar = telegram.At(0);
-    HexField("start char     ", telegram, 0, 1);
-    EndLine();
-    Csv(",%02x,", startChar);
+    FieldLine("start char     ", HexColumn(telegram, 0, 1), "");
+    Csv(",%02x,", telegram.At(0));
 
     const int blockLength = telegram.U16LE(kBlockLengthAt);
     const int total = blockLength + static_cast<int>(kHeaderSize + kTrailerSize);
-    HexField("block_length   ", telegram, kBlockLengthAt, 2);
-    report->Append("data block: %2d (%02x), total: %2d (%02x) bytes", blockLength, blockLength, total, total);
-    EndLineWithCsv(total);
+    FieldLine("block_length   ", HexColumn(telegram, kBlockLengthAt, 2),
+              Format("data block: %2d (%02x), total: %2d (%02x) bytes", blockLength, blockLength, total, total));
+    Csv("%d,", total);
 
-    const int messageType = ByteLine("message_type   ", telegram, kMessageTypeAt);
-    report->Append("message type %d", messageType);
-    EndLineWithCsv(messageType);
-
-    const int destination = ByteLine("destination    ", telegram, kDestinationAt);
-    report->Append("to Destination device %d", destination);
-    EndLineWithCsv(destination);
+    ByteLine("message_type   ", telegram, kMessageTypeAt, Format("message type %d", telegram.At(kMessageTypeAt)));
+    ByteLine("destination    ", telegram, kDestinationAt,
+             Format("to Destination device %d", telegram.At(kDestinationAt)));
 }
 
 std::size_t CHpr418Decoder::DecodeSsbl(const CByteView& telegram, CTelegramIndex& index)
 {
-    const int tpIndex = WordLine("tp_index       ", telegram, 5, 11);
-    report->Append("for Transponder index %d", tpIndex);
-    EndLineWithCsv(tpIndex);
+    const int tpIndex = telegram.U16LE(5);
+    WordLine("tp_index       ", telegram, 5, 11, Format("for Transponder index %d", tpIndex));
     index.SetReportIndex(1, std::to_string(tpIndex));
 
     // Any mode but standard navigation is a simulated position, logged as 1.
-    const int operationMode = ByteLine("operation_mode ", telegram, kOperationModeAt) == 0 ? 0 : 1;
-    report->AppendText(operationMode == 0 ? "Standard navigation mode    " : "Simulated position test mode");
-    EndLineWithCsv(operationMode);
+    const int operationMode = telegram.At(kOperationModeAt) == 0 ? 0 : 1;
+    FieldLine("operation_mode ", HexColumn(telegram, kOperationModeAt, 1),
+              operationMode == 0 ? "Standard navigation mode    " : "Simulated position test mode");
+    Csv("%d,", operationMode);
 
     CodeLine("sync_mode      ", telegram, 8, kSyncModes);
     const int tpType = CodeLine("tp_type        ", telegram, 9, kTpTypes);
     CodeLine("tp_operation   ", telegram, 10, kTpOperations);
     CodeLine("pos_data_form  ", telegram, kPosDataFormAt, kPosDataForms);
 
-    const int replyStatus = ByteLine("reply_status   ", telegram, kReplyStatusAt);
-    WriteReplyStatus(replyStatus, tpType);
-    EndLineWithCsv(replyStatus);
+    ByteLine("reply_status   ", telegram, kReplyStatusAt, ReplyStatusText(telegram.At(kReplyStatusAt), tpType));
 
     static const CFloatField kPositionsAndAttitude[] = {
         {"filt_x_pos     ", 13, 10000}, {"filt_y_pos     ", 17, 10000}, {"filt_z_pos     ", 21, 10000},
@@ -206,12 +198,8 @@ std::size_t CHpr418Decoder::DecodeSsbl(const CByteView& telegram, CTelegramIndex
 
     CodeLine("td_beam        ", telegram, 53, kTdBeams);
     CodeLine("td_type        ", telegram, 54, kTdTypes);
-    const int tdNum = WordLine("td_num         ", telegram, 55, 10);
-    report->AppendText(LookupText(kSsblTdNums, tdNum, ""));
-    EndLineWithCsv(tdNum);
-    const int diagnostic = WordLine("diagnostic     ", telegram, 57, 10);
-    report->AppendText(LookupText(kSsblDiagnostics, diagnostic, ""));
-    EndLineWithCsv(diagnostic);
+    WordLine("td_num         ", telegram, 55, 10, LookupText(kSsblTdNums, telegram.U16LE(55), ""));
+    WordLine("diagnostic     ", telegram, 57, 10, LookupText(kSsblDiagnostics, telegram.U16LE(57), ""));
     FloatLine({"stand_dev      ", 59, 1000000}, telegram);
 
     return kHeaderSize + kSsblSize + DecodeSsblExtension(telegram, tpType);
@@ -260,14 +248,16 @@ void CHpr418Decoder::RecordSsblPosition(const CByteView& telegram, CReading x, C
     SetPosition(kFrames[posDataForm], AsDecimal(*x), AsDecimal(*y), AsDecimal(*z), good);
 }
 
-void CHpr418Decoder::WriteReplyStatus(int replyStatus, int tpType)
+std::string CHpr418Decoder::ReplyStatusText(int replyStatus, int tpType)
 {
+    std::string text;
     const char* position = LookupText(kPositionReplies, replyStatus, nullptr);
     if (position) {
-        report->AppendText(position);
-        report->AppendText(HasInclinometer(tpType) ? LookupText(kRacReplies, replyStatus, "") : ", no RAC data ");
+        text = position;
+        text += HasInclinometer(tpType) ? LookupText(kRacReplies, replyStatus, "") : ", no RAC data ";
     }
-    AppendFlag((replyStatus & kRejectedByFilter) != 0, "Position rejected by filter");
+    AppendFlag(text, (replyStatus & kRejectedByFilter) != 0, "Position rejected by filter");
+    return text;
 }
 
 std::size_t CHpr418Decoder::DecodeLbl(const CByteView& wire, CTelegramIndex& index)
@@ -275,12 +265,10 @@ std::size_t CHpr418Decoder::DecodeLbl(const CByteView& wire, CTelegramIndex& ind
     const std::string rebuilt = variantF ? RebuildLblTelegram(wire) : std::string();
     const CByteView telegram = variantF ? CByteView(rebuilt) : wire;
 
-    const int tpArray = ByteLine("tp_array       ", telegram, 5);
-    if (tpArray == kLblTrainingArray)
-        report->AppendText("Simulated position; LBL training mode");
-    else
-        report->Append("for Transponder array %d", tpArray);
-    EndLineWithCsv(tpArray);
+    const int tpArray = telegram.At(5);
+    ByteLine("tp_array       ", telegram, 5,
+             tpArray == kLblTrainingArray ? "Simulated position; LBL training mode"
+                                          : Format("for Transponder array %d", tpArray));
     CodeLine("td_num         ", telegram, 6, kLblTdNums);
 
     static const CFloatField kPositionAndErrors[] = {
@@ -292,35 +280,33 @@ std::size_t CHpr418Decoder::DecodeLbl(const CByteView& wire, CTelegramIndex& ind
     const auto [east, north, depth, errorDirection, errorMajor, errorMinor, depthDeviation] =
         FloatLines(kPositionAndErrors, telegram);
 
-    const int posType = ByteLine("pos_type       ", telegram, 35);
-    WritePosType(posType);
-    EndLineWithCsv(posType);
+    const int posType = telegram.At(35);
+    ByteLine("pos_type       ", telegram, 35, PosTypeText(posType));
     index.SetIndex(0, std::to_string(posType));
 
-    const int posStatus = ByteLine("pos_status     ", telegram, 36);
-    report->AppendText(posStatus == 0 ? "position status is GOOD" : "position status is BAD ");
-    EndLineWithCsv(posStatus, "%d,,,,");
+    const int posStatus = telegram.At(36);
+    ByteLine("pos_status     ", telegram, 36, posStatus == 0 ? "position status is GOOD" : "position status is BAD ",
+             "%d,,,,");
     RecordLblPosition(wire, east, north, depth, tpArray != kLblTrainingArray && posStatus == 0);
 
     FloatLine({"p_course       ", 37, 1000}, telegram);
     FloatLine({"p_roll         ", 41, 1000}, telegram);
     FloatLine({"p_pitch        ", 45, 1000}, telegram, ",,,,");
 
-    const int diagnostic = WordLine("diagnostic     ", telegram, 49, 11);
-    report->AppendText(LookupText(kLblDiagnostics, diagnostic, ""));
-    EndLineWithCsv(diagnostic, "%d,,,,");
+    WordLine("diagnostic     ", telegram, 49, 11, LookupText(kLblDiagnostics, telegram.U16LE(49), ""), "%d,,,,");
 
     return kHeaderSize + (variantF ? kLblSizeF : kLblSizeD);
 }
 
-void CHpr418Decoder::WritePosType(int posType)
+std::string CHpr418Decoder::PosTypeText(int posType)
 {
     if (posType == 0)
-        report->AppendText("position of the vessel");
-    else if (posType <= 16)
-        report->Append("position of ROV %d", posType);
-    else if (posType <= 20)
-        report->Append("position of RELAY %d", posType - 16);
+        return "position of the vessel";
+    if (posType <= 16)
+        return Format("position of ROV %d", posType);
+    if (posType <= 20)
+        return Format("position of RELAY %d", posType - 16);
+    return {};
 }
 
 // The LBL message gives pos_east, pos_north and the depth in the grid of
@@ -349,22 +335,17 @@ bool CHpr418Decoder::DecodeTrailer(const CByteView& telegram, std::size_t sectio
     const int low = calculated & 0xFF;
     const int high = calculated >> 8;
 
-    const int sumcheck = WordLine("sumcheck       ", trailer, 0, 10);
     const bool agrees = trailer.At(0) == low && trailer.At(1) == high;
-    if (agrees) {
-        report->AppendHex(" %02x%02x ", low, high);
-        report->AppendText("(calculated)     ");
-    } else {
-        report->AppendHex(" %02x%02x", low, high);
-        report->AppendText(" (calculated) ERROR");
-    }
-    EndLine();
-    Csv("%d,", sumcheck);
+    if (agrees)
+        FieldLineWithCalculated("sumcheck       ", HexColumn(trailer, 0, 2, 10), Format(" %02X%02X ", low, high),
+                                "(calculated)     ");
+    else
+        FieldLineWithCalculated("sumcheck       ", HexColumn(trailer, 0, 2, 10), Format(" %02X%02X", low, high),
+                                " (calculated) ERROR");
+    Csv("%d,", trailer.U16LE(0));
 
-    const int stopChar = trailer.At(2);
-    HexField("stop_char      ", trailer, 2, 1);
-    EndLine();
-    Csv("%02x,%d,", stopChar, static_cast<int>(static_cast<std::int16_t>(calculated)));
+    FieldLine("stop_char      ", HexColumn(trailer, 2, 1), "");
+    Csv("%02x,%d,", trailer.At(2), static_cast<int>(static_cast<std::int16_t>(calculated)));
     return agrees;
 }
 
@@ -378,26 +359,26 @@ std::string CHpr418Decoder::RebuildLblTelegram(const CByteView& telegram)
     return rebuilt;
 }
 
-int CHpr418Decoder::ByteLine(const char* label, const CByteView& telegram, std::size_t offset)
+void CHpr418Decoder::ByteLine(const char* label, const CByteView& telegram, std::size_t offset,
+                              std::string_view interpretation, const char* csvFormat)
 {
-    HexField(label, telegram, offset, 1);
-    return telegram.At(offset);
+    FieldLine(label, HexColumn(telegram, offset, 1), interpretation);
+    Csv(csvFormat, telegram.At(offset));
 }
 
-int CHpr418Decoder::WordLine(const char* label, const CByteView& telegram, std::size_t offset,
-                             std::size_t width)
+void CHpr418Decoder::WordLine(const char* label, const CByteView& telegram, std::size_t offset, std::size_t width,
+                              std::string_view interpretation, const char* csvFormat)
 {
-    HexField(label, telegram, offset, 2, width);
-    return telegram.U16LE(offset);
+    FieldLine(label, HexColumn(telegram, offset, 2, width), interpretation);
+    Csv(csvFormat, telegram.U16LE(offset));
 }
 
 template <std::size_t N>
 int CHpr418Decoder::CodeLine(const char* label, const CByteView& telegram, std::size_t offset,
                              const CCodeText (&texts)[N])
 {
-    const int value = ByteLine(label, telegram, offset);
-    report->AppendText(LookupText(texts, value, ""));
-    EndLineWithCsv(value);
+    const int value = telegram.At(offset);
+    ByteLine(label, telegram, offset, LookupText(texts, value, ""));
     return value;
 }
 
@@ -409,10 +390,8 @@ CHpr418Decoder::CReading CHpr418Decoder::FloatLine(const CFloatField& field, con
     const float value = telegram.F32LE(field.offset);
     const std::string text = OneDecimal(value);
     const bool read = std::fabs(value) < field.limit;
-    HexField(field.label, telegram, field.offset, 4, field.width);
-    if (read)
-        report->AppendText(AlignRight(text, field.interpretationWidth) + "          ");
-    EndLine();
+    FieldLine(field.label, HexColumn(telegram, field.offset, 4, field.width),
+              read ? AlignRight(text, field.interpretationWidth) + "          " : std::string());
     if (IsCsvOpen())
         CsvText((text + csvAfter).c_str());
     return read ? CReading(value) : std::nullopt;
@@ -426,10 +405,4 @@ std::array<CHpr418Decoder::CReading, N> CHpr418Decoder::FloatLines(const CFloatF
     for (std::size_t i = 0; i < N; ++i)
         readings[i] = FloatLine(fields[i], telegram);
     return readings;
-}
-
-void CHpr418Decoder::EndLineWithCsv(int value, const char* csvFormat)
-{
-    EndLine();
-    Csv(csvFormat, value);
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "decoders/CodeText.h"
 #include "decoders/FormatDecoder.h"
@@ -75,25 +76,26 @@ private:
     void DecodeHeader(const CByteView& telegram);
     std::size_t DecodeSsbl(const CByteView& telegram, CTelegramIndex& index);
     std::size_t DecodeSsblExtension(const CByteView& telegram, int tpType);
-    void WriteReplyStatus(int replyStatus, int tpType);
+    static std::string ReplyStatusText(int replyStatus, int tpType);
     void RecordSsblPosition(const CByteView& telegram, CReading x, CReading y, CReading z);
     std::size_t DecodeLbl(const CByteView& telegram, CTelegramIndex& index);
-    void WritePosType(int posType);
+    static std::string PosTypeText(int posType);
     void RecordLblPosition(const CByteView& wire, CReading east, CReading north, CReading depth, bool fixGood);
     // Whether the telegram's sumcheck agrees with the calculated sum.
     bool DecodeTrailer(const CByteView& telegram, std::size_t sectionEnd);
 
-    // Field lines: label and raw column, the interpretation, the line break
-    // and the field's CSV column.
-    int ByteLine(const char* label, const CByteView& telegram, std::size_t offset);
-    int WordLine(const char* label, const CByteView& telegram, std::size_t offset, std::size_t width);
+    // Field lines with their CSV column: a byte's, a 16-bit word's (with a
+    // raw column `width` wide), and a byte's interpreted from a table.
+    void ByteLine(const char* label, const CByteView& telegram, std::size_t offset, std::string_view interpretation,
+                  const char* csvFormat = "%d,");
+    void WordLine(const char* label, const CByteView& telegram, std::size_t offset, std::size_t width,
+                  std::string_view interpretation, const char* csvFormat = "%d,");
     template <std::size_t N>
     int CodeLine(const char* label, const CByteView& telegram, std::size_t offset,
                  const CCodeText (&texts)[N]);
     CReading FloatLine(const CFloatField& field, const CByteView& telegram, const char* csvAfter = ",");
     template <std::size_t N>
     std::array<CReading, N> FloatLines(const CFloatField (&fields)[N], const CByteView& telegram);
-    void EndLineWithCsv(int value, const char* csvFormat = "%d,");
 
     // The HPR 418F LBL telegram in the HPR 418D layout, header included.
     static std::string RebuildLblTelegram(const CByteView& telegram);

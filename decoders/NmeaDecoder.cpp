@@ -470,52 +470,41 @@ void CNmeaDecoder::SetPositionFrom(const CSentenceRule& sentence, const CFieldTe
 
 void CNmeaDecoder::WriteFieldLine(const CFieldRule& rule, const CField& field, const CFieldTexts& texts)
 {
-    report->AppendText(rule.label);
     if (field.text.empty()) {
-        if (rule.whenEmpty)
-            report->AppendText(rule.whenEmpty);
-        EndLine();
+        EmptyFieldLine(rule.label, rule.whenEmpty ? rule.whenEmpty : "");
         return;
     }
-    WriteFieldText(field);
     const char* text = rule.otherwise;
     if (rule.key >= 0) {
         const int keyLetter = Letter(texts[rule.key]);
         text = LookupText(rule.texts, KeyCode(rule, texts), LookupText(rule.otherwiseByKey, keyLetter, rule.otherwise));
     }
-    if (rule.showsLastCharacter)
-        report->Append(text, field.text.back());
-    else
-        report->AppendText(text);
-    EndLine();
+    FieldLine(rule.label, FieldColumn(field), rule.showsLastCharacter ? Format(text, field.text.back()) : text);
 }
 
 // The field as received, left-aligned in a column of at least 14 characters;
 // a longer field is shown whole.
-void CNmeaDecoder::WriteFieldText(const CField& field)
+std::string CNmeaDecoder::FieldColumn(const CField& field)
 {
     std::string column(field.text);
     if (column.size() < 14)
         column.append(14 - column.size(), ' ');
-    report->AppendAsciiText(column);
+    return column;
 }
 
 // The received checksum beside the calculated one; they are not compared here.
 void CNmeaDecoder::WriteChecksumLine(const CField& field, std::uint8_t calculated)
 {
-    report->AppendText("Checksum       ");
-    if (!field.text.empty())
-        WriteFieldText(field);
-    report->Append("Calculated value is (%s)", NmeaLayout::ChecksumText(calculated).c_str());
-    EndLine();
+    const std::string text = "Calculated value is (" + NmeaLayout::ChecksumText(calculated) + ")";
+    if (field.text.empty())
+        EmptyFieldLine("Checksum       ", text);
+    else
+        FieldLine("Checksum       ", FieldColumn(field), text);
 }
 
 void CNmeaDecoder::WriteTerminatorLine(const char* label, const char* ordinal, std::uint8_t code)
 {
-    report->AppendText(label);
-    report->AppendHex("%02x%14s", code, "");
-    AppendEndCharacterText(ordinal, code);
-    EndLine();
+    FieldLine(label, Format("%02X%14s", code, ""), EndCharacterText(ordinal, code));
 }
 
 // The sentence's fields as CSV columns: its commas separate them, and a

@@ -2,6 +2,7 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "decoders/AsciiFormatDecoder.h"
@@ -82,7 +83,7 @@ private:
     struct CField;
     void WriteFieldLine(const CFieldRule& rule, const CField& field, const CFieldTexts& texts);
     void SetPositionFrom(const CSentenceRule& sentence, const CFieldTexts& texts);
-    void WriteFieldText(const CField& field);
+    static std::string FieldColumn(const CField& field);
     void WriteChecksumLine(const CField& field, std::uint8_t calculated);
     void WriteTerminatorLine(const char* label, const char* ordinal, std::uint8_t code);
     struct CChecksumField;

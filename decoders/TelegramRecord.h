@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "decoders/TelegramFields.h"
 #include "decoders/TelegramStatus.h"
-#include "report/ReportBuilder.h"
 
 // How a position's x and y are oriented.
 enum class CPositionFrame {
@@ -36,7 +36,7 @@ struct CTelegramRecord {
     int number = 0;        // the telegram number of the report
     int bytes = 0;         // how many bytes the read delivered
     TelegramStatus status = kStatusTimedOut;
-    CReportFields fields;  // every field line of the report, in order
+    CTelegramFields fields;  // every field line of the report, in order
     std::optional<CTelegramPosition> position;
     // Whether the received checksum agrees with the calculated one, and the
     // length with the telegram's layout; none where the format carries no

@@ -15,7 +15,7 @@ inline const char* StatusText(int code)
     switch (code) {
     case kStatusOk: return "OK";
     case kStatusBadData: return "BAD DATA";
-    case kStatusEarlyEot: return "EARLT EOT";
+    case kStatusEarlyEot: return "EARLT EOT";  // spelt as stored logs and peers have it
     case kStatusTimedOut: return "TIMED OUT";
     case kStatusChecksumError: return "CHECKSUM ERROR";
     default: return "???";

@@ -152,19 +152,18 @@ void CZaqAsciiDecoder::DecodeFields(const CByteView& telegram, CTelegramIndex& i
     Csv("%d,%d", firstEnd, secondEnd);
 }
 
-void CZaqAsciiDecoder::EndField(const std::string& interpretation)
+void CZaqAsciiDecoder::WriteField(std::string_view label, std::string_view column, std::string_view interpretation)
 {
-    report->AppendText("   ");
-    report->AppendText(interpretation);
-    EndLine();
+    std::string text = "   ";
+    text += interpretation;
+    FieldLine(label, column, text);
 }
 
 void CZaqAsciiDecoder::WriteDateTime(const CDateTime& at)
 {
-    AsciiField("Date           ", "%02d %3s %02d", at.day, at.month, at.year);
-    EndField("Date of origin of telegram data");
-    AsciiField("Time           ", "%02d:%02d:%02d", at.hour, at.minute, at.second);
-    EndField(" Time of origin of telegram data");
+    WriteField("Date           ", Format("%02d %3s %02d", at.day, at.month, at.year), "Date of origin of telegram data");
+    WriteField("Time           ", Format("%02d:%02d:%02d", at.hour, at.minute, at.second),
+               " Time of origin of telegram data");
     if (!IsCsvOpen())
         return;
     // The month is received text: a comma or a quote in it stays in its column.
@@ -177,13 +176,13 @@ void CZaqAsciiDecoder::WriteDateTime(const CDateTime& at)
 
 void CZaqAsciiDecoder::WriteIndexLine(int beaconIndex, CTelegramIndex& index)
 {
-    AsciiField("Tp_index       ", "%c%c     %2d", Layout::kBeaconTag, Layout::kTagMark, beaconIndex);
+    const std::string column = Format("%c%c     %2d", Layout::kBeaconTag, Layout::kTagMark, beaconIndex);
     if (beaconIndex != Layout::kShipBeacon) {
         index.SetReportIndex(1, std::to_string(beaconIndex));
-        EndField("Beacon index : Transponder " + index.text);
+        WriteField("Tp_index       ", column, "Beacon index : Transponder " + index.text);
     } else {
         index.SetIndex(0, "Ship");
-        EndField("Beacon index : Ship");
+        WriteField("Tp_index       ", column, "Beacon index : Ship");
     }
     Csv("%d,", beaconIndex);
 }
@@ -223,28 +222,20 @@ std::optional<double> CZaqAsciiDecoder::WriteValue(std::string_view text, const 
 std::string CZaqAsciiDecoder::WriteValueLine(const CValueLine& line, double value)
 {
     const std::string digits = OneDecimal(value);
-    const std::string column = std::string{line.tag, Layout::kTagMark} + AlignRight(digits, 7);
-    report->AppendText(line.label);
-    report->AppendAsciiText(column);
-    EndField(line.interpretation);
+    WriteField(line.label, std::string{line.tag, Layout::kTagMark} + AlignRight(digits, 7), line.interpretation);
     return digits;
 }
 
 void CZaqAsciiDecoder::WriteErrorStatus(int errorStatus)
 {
-    if (errorStatus != Layout::kNoError) {
-        AsciiField("Error status   ", "%c%c      %d", Layout::kErrorTag, Layout::kTagMark, errorStatus);
-        EndField("Simulated data or Error in telegram; error " + std::to_string(errorStatus));
-    } else {
-        AsciiField("Error status   ", "%9s", "");
-        EndField("No error");
-    }
+    if (errorStatus != Layout::kNoError)
+        WriteField("Error status   ", Format("%c%c      %d", Layout::kErrorTag, Layout::kTagMark, errorStatus),
+                   "Simulated data or Error in telegram; error " + std::to_string(errorStatus));
+    else
+        WriteField("Error status   ", "         ", "No error");
 }
 
 void CZaqAsciiDecoder::WriteEndCharacter(const char* ordinal, std::uint8_t code)
 {
-    AsciiField("End character  ", "(%02x)     ", code);
-    report->AppendText("   ");
-    AppendEndCharacterText(ordinal, code);
-    EndLine();
+    WriteField("End character  ", Format("(%02x)     ", code), EndCharacterText(ordinal, code));
 }

@@ -51,7 +51,7 @@ private:
     std::optional<double> WriteValue(std::string_view text, const CValueLine& line);
     std::string WriteValueLine(const CValueLine& line, double value);
     void WriteErrorStatus(int errorStatus);
-    // Three blanks, the interpretation and the line break that end a field line.
-    void EndField(const std::string& interpretation);
+    // A field line whose interpretation three blanks set off from the raw column.
+    void WriteField(std::string_view label, std::string_view column, std::string_view interpretation);
     void WriteEndCharacter(const char* ordinal, std::uint8_t code);
 };

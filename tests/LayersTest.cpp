@@ -38,11 +38,12 @@ const std::vector<CLayer>& Layers()
         {"decoders", {"report", "clock"}, SystemHeaders::Standard},
         {"acquisition", {"decoders", "report", "clock"}, SystemHeaders::StandardPosix},
         {"simulation", {"acquisition", "decoders", "report", "clock"}, SystemHeaders::StandardPosix},
+        {"models", {"acquisition", "decoders", "report", "clock"}, SystemHeaders::Standard},
         {"settings", {"acquisition"}, SystemHeaders::QtCore},
         {"app/widgets", {}, SystemHeaders::QtWidgets},
-        {"app", {"app/widgets", "settings", "simulation", "acquisition", "decoders", "report", "clock"},
+        {"app", {"app/widgets", "settings", "models", "simulation", "acquisition", "decoders", "report", "clock"},
          SystemHeaders::QtWidgets},
-        {"tools", {"settings", "simulation", "acquisition", "decoders", "report", "clock"},
+        {"tools", {"settings", "models", "simulation", "acquisition", "decoders", "report", "clock"},
          SystemHeaders::StandardPosix, {"nlohmann/"}},
     };
     return layers;

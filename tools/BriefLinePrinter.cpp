@@ -5,13 +5,14 @@
 #include "decoders/FormatDecoder.h"
 #include "tools/TelegramText.h"
 
-std::string CBriefLinePrinter::Text(const CReportBuilder&, const std::string&, const CTelegramIndex& index,
-                                    const CTelegramRecord& record) const
+std::string CBriefLinePrinter::Text(const CDecodedTelegram& telegram) const
 {
-    std::string line = CFormatDecoder::TimeText(index.receiveTime);
+    const CTelegramIndex& index = telegram.index;
+    const CTelegramRecord& record = telegram.record;
+    std::string line = CFormatDecoder::TimeText(telegram.ReceiveTime());
     line += '\t' + std::to_string(record.number);
     line += '\t';
-    line += StatusText(record.status);
+    line += StatusText(telegram.Status());
     line += '\t' + TerminalCell(record.typeText);
     line += '\t' + (index.valid ? TerminalCell(index.text) : std::string("-"));
     if (record.position) {

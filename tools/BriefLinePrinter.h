@@ -13,7 +13,6 @@
 // can neither break the line nor steer the terminal.
 class CBriefLinePrinter : public CTelegramPrinter {
 public:
-    std::string Text(const CReportBuilder& report, const std::string& raw, const CTelegramIndex& index,
-                     const CTelegramRecord& record) const override;
+    std::string Text(const CDecodedTelegram& telegram) const override;
     std::string GapText(const std::string& line) const override { return line; }
 };

@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <exception>
 #include <optional>
 #include <string>
 #include <vector>
@@ -148,18 +147,17 @@ bool ReadTelegramFile(const std::string& name, std::string& bytes)
     return true;
 }
 
-void PrintTelegram(const CReportBuilder& report, const std::string& raw, const CTelegramIndex& index,
-                   const CTelegramRecord& record, const DecodeOptions& options, const CTelegramPrinter& printer)
+void PrintTelegram(const CDecodedTelegram& telegram, const DecodeOptions& options, const CTelegramPrinter& printer)
 {
     if (options.rtf) {
-        const std::string document = report.GetDocument();
-        std::fwrite(document.data(), 1, document.size(), stdout);
+        std::fwrite(telegram.report.data(), 1, telegram.report.size(), stdout);
         std::fputc('\n', stdout);
     } else {
-        const std::string text = printer.Text(report, raw, index, record);
+        const std::string text = printer.Text(telegram);
         std::fwrite(text.data(), 1, text.size(), stdout);
     }
     if (options.index) {
+        const CTelegramIndex& index = telegram.index;
         // Received texts cleaned as in the reports: no tab, line end or escape sequence of theirs.
         std::printf("index\t%d\t%d\t%s\t%s\n", index.valid ? 1 : 0, index.kind, TerminalCell(index.text).c_str(),
                     TerminalCell(index.IndexText()).c_str());
@@ -169,19 +167,7 @@ void PrintTelegram(const CReportBuilder& report, const std::string& raw, const C
 void DecodeOne(CFormatDecoder& decoder, const std::string& raw, const DecodeOptions& options,
                const CTelegramPrinter& printer)
 {
-    CReportBuilder report;
-    CTelegramIndex index;
-    double receiveTime = CTickwarden::GetPCMilliSecs();
-    index.receiveTime = receiveTime;
-    try {
-        decoder.CountTelegram();
-        decoder.WriteRaw(raw);
-        decoder.Decode(raw, report, receiveTime, index);
-    } catch (const std::exception&) {
-        report.Append("\nDecode of telegram caused internal error.\n\n"
-                      "Use the 'Hex Window' to view received data\n");
-    }
-    PrintTelegram(report, raw, index, decoder.TakeRecord(), options, printer);
+    PrintTelegram(*DecodeRead(&decoder, raw, CTickwarden::GetPCMilliSecs()), options, printer);
 }
 
 } // namespace

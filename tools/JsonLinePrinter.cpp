@@ -31,7 +31,7 @@ Json IndexOf(const CTelegramIndex& index)
 Json FieldsOf(const CTelegramRecord& record)
 {
     Json fields = Json::array();
-    for (const CReportField& field : record.fields) {
+    for (const CTelegramField& field : record.fields) {
         fields.push_back(Json{{"label", Latin1ToUtf8(field.label)},
                               {"raw", Latin1ToUtf8(field.raw)},
                               {"text", Latin1ToUtf8(field.text)}});
@@ -58,18 +58,19 @@ CJsonLinePrinter::CJsonLinePrinter(const char* name)
 {
 }
 
-std::string CJsonLinePrinter::Text(const CReportBuilder&, const std::string& raw, const CTelegramIndex& index,
-                                   const CTelegramRecord& record) const
+std::string CJsonLinePrinter::Text(const CDecodedTelegram& telegram) const
 {
-    const char* const status = StatusText(record.status);
+    const std::string& raw = telegram.raw;
+    const CTelegramRecord& record = telegram.record;
+    const char* const status = StatusText(telegram.Status());
     Json line;
-    line["time"] = TextOrNull(CTickwarden::AdjustedPCMilliSecsToIsoText(index.receiveTime));
+    line["time"] = TextOrNull(CTickwarden::AdjustedPCMilliSecsToIsoText(telegram.ReceiveTime()));
     line["format"] = hasFormat ? Json(formatName) : Json();
     line["telegram"] = record.typeText.empty() ? status : Latin1ToUtf8(record.typeText);
     line["number"] = record.number;
     line["bytes"] = raw.size();
     line["status"] = status;
-    line["index"] = IndexOf(index);
+    line["index"] = IndexOf(telegram.index);
     line["fields"] = FieldsOf(record);
     line["position"] = PositionOf(record);
     line["checks"] = Json{{"checksum", Check(record.checksumAgrees)}, {"length", Check(record.lengthAgrees)}};

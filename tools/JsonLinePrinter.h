@@ -26,8 +26,7 @@ public:
     // formatName: null for a type code without a format.
     explicit CJsonLinePrinter(const char* formatName);
 
-    std::string Text(const CReportBuilder& report, const std::string& raw, const CTelegramIndex& index,
-                     const CTelegramRecord& record) const override;
+    std::string Text(const CDecodedTelegram& telegram) const override;
     // Nothing may stand among JSON lines: the line goes to standard error.
     std::string GapText(const std::string&) const override { return {}; }
 

@@ -175,32 +175,6 @@ bool ReportLogFailure(const CLogFileState& file)
     return true;
 }
 
-// Tells the user once per distinct reason why the port cannot be opened,
-// and once when its line is lost, naming its device or network line.
-class CPortErrorReporter {
-public:
-    void Check(const CTelegramDecoder& controller, CTerminalReceiver& terminal)
-    {
-        const CPortFault fault = controller.GetPortFault();
-        if (fault.reason == told.reason && fault.lost == told.lost)
-            return;
-        told = fault;
-        if (fault.reason.empty())
-            return;
-        const std::string device = fault.devicePath.empty() ? "no device" : fault.devicePath;
-        // A reason that names the device itself ("/dev/ttyUSB0 is not open
-        // to you: ...") is not preceded by its name once more.
-        const bool reasonNamesDevice = !fault.devicePath.empty() && fault.reason.starts_with(fault.devicePath + " ");
-        const std::string where = reasonNamesDevice ? "" : " (" + device + ")";
-        // Through the terminal's own thread: a paused terminal must not hold up the monitor.
-        terminal.Tell("vantrel-cli monitor: " + std::string(fault.lost ? "lost " : "cannot open ") + fault.portName +
-                      where + ": " + fault.reason + "\n");
-    }
-
-private:
-    CPortFault told;
-};
-
 // False, having said so, when the type of this run has no decoder: every
 // read would only be shown as timed out.
 bool TypeHasDecoder(const MonitorOptions& options, CSettingsStore& userStore)
@@ -255,9 +229,9 @@ int Monitor(const MonitorOptions& options, CSettingsStore& userStore, CStopSigna
         if (appending)
             std::fprintf(stderr, "vantrel-cli monitor: appending to the existing log %s\n", options.csvPath.c_str());
     }
-    CPortErrorReporter portErrors;
-    while (!stop.Wait(100ms))
-        portErrors.Check(*controller, receiver);
+    // What happens to the line reaches the terminal through the receiver.
+    while (!stop.Wait(1s)) {
+    }
     // The reader's last pass and the closing of the logs can fail too: what
     // they tell counts for the exit status.
     controller.reset();

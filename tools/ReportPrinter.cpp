@@ -3,11 +3,10 @@
 #include "report/RtfReader.h"
 #include "tools/TelegramText.h"
 
-std::string CReportPrinter::Text(const CReportBuilder& report, const std::string&, const CTelegramIndex&,
-                                 const CTelegramRecord&) const
+std::string CReportPrinter::Text(const CDecodedTelegram& telegram) const
 {
     // The lines the window shows.
-    const std::string plain = CRtfReader::PlainText(report.GetDocument(), CRtfReader::TextLineEnds::Break);
+    const std::string plain = CRtfReader::PlainText(telegram.report, CRtfReader::TextLineEnds::Break);
     std::string text;
     text.reserve(plain.size() + 2);
     for (std::size_t start = 0; start < plain.size();) {

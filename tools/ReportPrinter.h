@@ -7,8 +7,7 @@
 // terminal nor break its lines.
 class CReportPrinter : public CTelegramPrinter {
 public:
-    std::string Text(const CReportBuilder& report, const std::string& raw, const CTelegramIndex& index,
-                     const CTelegramRecord& record) const override;
+    std::string Text(const CDecodedTelegram& telegram) const override;
     // The line and an empty one, where a report would stand.
     std::string GapText(const std::string& line) const override { return line + "\n"; }
 };

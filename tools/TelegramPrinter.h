@@ -2,9 +2,7 @@
 #include <memory>
 #include <string>
 
-#include "decoders/TelegramIndex.h"
-#include "decoders/TelegramRecord.h"
-#include "report/ReportBuilder.h"
+#include "acquisition/DecodedTelegram.h"
 
 // How decode and monitor print one telegram: its report, one line, or one
 // JSON object. A printer reads everything the hand-off carries and keeps
@@ -14,8 +12,7 @@ public:
     virtual ~CTelegramPrinter() = default;
 
     // The text of one telegram, ending in a line end.
-    virtual std::string Text(const CReportBuilder& report, const std::string& raw, const CTelegramIndex& index,
-                             const CTelegramRecord& record) const = 0;
+    virtual std::string Text(const CDecodedTelegram& telegram) const = 0;
 
     // How line (which says how many telegrams a terminal that did not keep
     // up was not given) stands among the telegrams; empty where no such

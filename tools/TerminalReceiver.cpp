@@ -46,8 +46,7 @@ void CTerminalReceiver::PrintWith(std::unique_ptr<CTelegramPrinter> telegramPrin
     printer = std::move(telegramPrinter);
 }
 
-void CTerminalReceiver::OnTelegramDecoded(const CReportBuilder& report, const std::string& raw,
-                                          const CTelegramIndex& index, const CTelegramRecord& record)
+void CTerminalReceiver::OnTelegramDecoded(const CSharedTelegram& telegram)
 {
     // The run ends with the reason logging stopped: nothing comes after it.
     if (logWriteFailed)
@@ -57,9 +56,9 @@ void CTerminalReceiver::OnTelegramDecoded(const CReportBuilder& report, const st
     if (limit != 0 && number > limit)
         return;
     // Counted whether or not the terminal takes it.
-    if (statistics)
-        statistics->Add(index, record);
-    reports.Offer(printer->Text(report, raw, index, record));
+    if (models)
+        models->Add(*telegram);
+    reports.Offer(printer->Text(*telegram));
     if (number == limit)
         stop.Wake();
 }
@@ -77,8 +76,9 @@ std::string CTerminalReceiver::GapText(std::uint64_t n)
 void CTerminalReceiver::ShowStatistics()
 {
     // After every report the terminal took, and never left out.
-    std::string table = statistics->Table(CTickwarden::GetPCMilliSecs(), '\t');
-    if (const std::uint64_t dropped = statistics->DroppedBySystem(); dropped > 0)
+    const CTelegramStatistics& statistics = models->Statistics();
+    std::string table = statistics.Table(CTickwarden::GetPCMilliSecs(), '\t');
+    if (const std::uint64_t dropped = statistics.DroppedBySystem(); dropped > 0)
         table += "dropped by the system\t" + std::to_string(dropped) + "\n";
     reports.Offer(std::move(table), CTerminalWriter::WhenFull::Wait);
     WaitUntilShown(reports, kReportsAfterSignal);
@@ -93,10 +93,17 @@ void CTerminalReceiver::OnLogWriteError(const std::string& reason)
     stop.Wake();
 }
 
-void CTerminalReceiver::OnDroppedBySystem(std::uint64_t count)
+void CTerminalReceiver::OnLineEvent(const CLineEvent& event)
 {
-    if (statistics)
-        statistics->AddDroppedBySystem(count);
+    // Through the terminal's own thread: a paused terminal must not hold up the monitor.
+    if (models)
+        models->OnLineEvent(event);
+    if (event.kind != CLineEvent::Kind::DroppedBySystem) {
+        if (std::string line = portErrors.LineFor(event); !line.empty())
+            Tell(std::move(line));
+        return;
+    }
+    const std::uint64_t count = event.count;
     if (dropsTold)
         return;
     dropsTold = true;
@@ -124,7 +131,7 @@ void CTerminalReceiver::OnReportWriteFailure(int error)
 int CTerminalReceiver::Finish(int status)
 {
     WaitUntilShown(reports, kReportsAfterSignal);
-    if (statistics)
+    if (models)
         ShowStatistics();
     const std::uint64_t untold = reports.Close();
     const int writeError = reportWriteError;

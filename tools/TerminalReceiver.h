@@ -5,7 +5,8 @@
 #include <optional>
 
 #include "acquisition/TelegramReceiver.h"
-#include "acquisition/TelegramStatistics.h"
+#include "models/LineModels.h"
+#include "tools/PortErrorReporter.h"
 #include "tools/TelegramPrinter.h"
 #include "tools/TerminalWriter.h"
 
@@ -13,11 +14,14 @@ class CStopSignal;
 
 // The monitor's terminal: prints every telegram the controller hands over
 // (as its report in plain text followed by an empty line, unless another
-// printer is chosen), and the monitor's messages on standard error; with
-// statistics, it counts every telegram handed over and ends the output
-// with their table. The reader thread only hands the text over:
-// a terminal that does not keep up (paused with Ctrl-S, a pipe nobody
-// reads) never holds up reception or logging. Reports it cannot take are
+// printer is chosen), and the monitor's messages on standard error, among
+// them what happens to the line: a port that cannot be opened, once per
+// reason, a line lost, datagrams the system dropped; with statistics, it
+// feeds the line's models (those the window's tool windows draw) with every
+// telegram handed over and ends the output with their statistics. The
+// reader thread only hands the text over: a terminal that does not keep up
+// (paused with Ctrl-S, a pipe nobody reads) never holds up reception or
+// logging. Reports it cannot take are
 // left out of the terminal only, and a line in their place says how many.
 // Asks the main thread to stop once the wanted number of telegrams has
 // been handed over (shown or left out), when the reader of the output
@@ -32,16 +36,21 @@ public:
 
     // How each telegram is printed; before the controller starts.
     void PrintWith(std::unique_ptr<CTelegramPrinter> printer);
-    // Counts the telegrams and ends the output with the statistics as
-    // tab-separated lines; before the controller starts.
-    void KeepStatistics() { statistics.emplace(); }
+    // Keeps the line's models and ends the output with their statistics
+    // as tab-separated lines; before the controller starts.
+    void KeepStatistics() { models.emplace(); }
 
-    void OnTelegramDecoded(const CReportBuilder& report, const std::string& raw,
-                           const CTelegramIndex& index, const CTelegramRecord& record) override;
+    void OnTelegramDecoded(const CSharedTelegram& telegram) override;
     // Logging failed: the run ends at once, and no telegram is shown after the reason.
     void OnLogWriteError(const std::string& reason) override;
-    // Told once on standard error; the statistics count every one.
-    void OnDroppedBySystem(std::uint64_t count) override;
+    // A refused port, a lost line (see CPortErrorReporter) and the first
+    // dropped datagrams are told on standard error; the statistics count
+    // every dropped datagram.
+    void OnLineEvent(const CLineEvent& event) override;
+
+    // The line's models, with statistics; fed on the reader thread, so read
+    // them once it has ended.
+    const CLineModels* Models() const { return models ? &*models : nullptr; }
 
     bool HadLogWriteError() const { return logWriteFailed; }
 
@@ -67,13 +76,15 @@ private:
     void ShowStatistics();
 
     std::unique_ptr<CTelegramPrinter> printer;
-    // Added to on the reader thread only; read once it has ended.
-    std::optional<CTelegramStatistics> statistics;
+    // Fed on the reader thread only; read once it has ended.
+    std::optional<CLineModels> models;
     std::uint64_t limit;
     CStopSignal& stop;
     std::atomic<std::uint64_t> handedOver{0};
     std::atomic<bool> logWriteFailed{false};
-    bool dropsTold = false;  // on the reader thread only
+    // Taken one event at a time, in order.
+    bool dropsTold = false;
+    CPortErrorReporter portErrors;
     std::atomic<int> reportWriteError{0};
     CTerminalWriter messages;
     CTerminalWriter reports;

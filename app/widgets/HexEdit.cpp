@@ -59,40 +59,53 @@ void CHexEdit::AppendBytes(std::string_view block)
 {
     if (block.empty())
         return;
-    store.Append(reinterpret_cast<const std::uint8_t*>(block.data()), block.size());
+    store->Append(reinterpret_cast<const std::uint8_t*>(block.data()), block.size());
     DropOldestLines();
+}
+
+void CHexEdit::SetStore(std::shared_ptr<CHexByteStore> bytes)
+{
+    store = bytes ? std::move(bytes) : std::make_shared<CHexByteStore>();
+    DropOldestLines();
+}
+
+void CHexEdit::Sync()
+{
+    if (store->EndOffset() != shownEnd)
+        DropOldestLines();
 }
 
 void CHexEdit::DropOldestLines()
 {
     const std::uint64_t linesBefore = FirstAbsoluteLine();
-    if (store.Size() > storeLimit) {
+    if (store->Size() > storeLimit) {
         // Drop whole lines, at least as many bytes as are over the limit.
-        const std::uint64_t keepFrom = store.EndOffset() - storeLimit;
+        const std::uint64_t keepFrom = store->EndOffset() - storeLimit;
         const std::uint64_t lineStart = (keepFrom + bytesPerLine - 1) / bytesPerLine * bytesPerLine;
-        store.DropFront(lineStart - store.BeginOffset());
+        store->DropFront(lineStart - store->BeginOffset());
     }
     UpdateScrollBars(static_cast<std::int64_t>(FirstAbsoluteLine() - linesBefore));
     viewport()->update();
+    shownEnd = store->EndOffset();
 }
 
 std::string CHexEdit::StoredBytes(std::uint64_t offset, std::size_t count) const
 {
     std::string bytes(count, '\0');
-    bytes.resize(store.Copy(offset, reinterpret_cast<std::uint8_t*>(bytes.data()), count));
+    bytes.resize(store->Copy(offset, reinterpret_cast<std::uint8_t*>(bytes.data()), count));
     return bytes;
 }
 
 std::uint64_t CHexEdit::FirstAbsoluteLine() const
 {
-    return store.BeginOffset() / bytesPerLine;
+    return store->BeginOffset() / bytesPerLine;
 }
 
 std::uint64_t CHexEdit::LineCount() const
 {
-    if (store.Size() == 0)
+    if (store->Size() == 0)
         return 0;
-    return (store.EndOffset() + bytesPerLine - 1) / bytesPerLine - FirstAbsoluteLine();
+    return (store->EndOffset() + bytesPerLine - 1) / bytesPerLine - FirstAbsoluteLine();
 }
 
 QString CHexEdit::LineText(std::uint64_t line) const
@@ -101,10 +114,10 @@ QString CHexEdit::LineText(std::uint64_t line) const
     std::uint8_t bytes[kMaxBytesPerLine];
     // A line may start before the oldest byte kept when the width changed
     // after data was dropped; its missing bytes show as blanks.
-    const std::uint64_t first = std::max(lineOffset, store.BeginOffset());
+    const std::uint64_t first = std::max(lineOffset, store->BeginOffset());
     const std::size_t lead = static_cast<std::size_t>(first - lineOffset);
     const std::size_t copied = lead < static_cast<std::size_t>(bytesPerLine)
-                                   ? store.Copy(first, bytes + lead, bytesPerLine - lead)
+                                   ? store->Copy(first, bytes + lead, bytesPerLine - lead)
                                    : 0;
     QString hex;
     QString characters;

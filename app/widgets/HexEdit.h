@@ -5,11 +5,13 @@
 // is stored. It follows the newest data unless the user has scrolled back.
 // It keeps at most a set amount (256 MiB by default) and then lets go of the
 // oldest whole lines; the offsets of what remains do not change and a line
-// above the data says how much was dropped.
+// above the data says how much was dropped. The store may be given and
+// appended to elsewhere: Sync then shows what came.
 #include <QAbstractScrollArea>
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string_view>
 
 #include "app/widgets/HexByteStore.h"
@@ -27,13 +29,17 @@ public:
     int BytesPerLine() const { return bytesPerLine; }
 
     void AppendBytes(std::string_view block);
+    // Views store instead of its own.
+    void SetStore(std::shared_ptr<CHexByteStore> bytes);
+    // Shows what was appended to the store since it was last shown.
+    void Sync();
 
     // The most that is kept before the oldest lines are dropped.
     void SetStoreLimit(std::uint64_t bytes);
     std::uint64_t StoreLimit() const { return storeLimit; }
 
-    std::uint64_t StoredByteCount() const { return store.Size(); }
-    std::uint64_t DroppedByteCount() const { return store.BeginOffset(); }
+    std::uint64_t StoredByteCount() const { return store->Size(); }
+    std::uint64_t DroppedByteCount() const { return store->BeginOffset(); }
     std::string StoredBytes(std::uint64_t offset, std::size_t count) const;
 
     // Lines of data, numbered from the first one still kept.
@@ -57,7 +63,8 @@ private:
     void DropOldestLines();
     void UpdateScrollBars(std::int64_t linesDropped);
 
-    CHexByteStore store;
+    std::shared_ptr<CHexByteStore> store = std::make_shared<CHexByteStore>();
+    std::uint64_t shownEnd = 0;  // the store's end when it was last shown
     std::uint64_t storeLimit = kDefaultStoreLimit;
     int bytesPerLine = 16;
 };

@@ -31,13 +31,52 @@ struct CHandOff {
     CTelegramRecord record;
 };
 
+// What the line events told so far come to, as a user would see it.
+struct CToldFault {
+    std::string portName;
+    std::string linePath;
+    std::string reason;  // "" while the line is read
+    bool lost = false;
+    std::uint64_t dropped = 0;  // datagrams since the line was chosen
+};
+
+inline const char* KindName(CLineEvent::Kind kind)
+{
+    switch (kind) {
+    case CLineEvent::Kind::Refused: return "refused";
+    case CLineEvent::Kind::Lost: return "lost";
+    case CLineEvent::Kind::Reconnecting: return "reconnecting";
+    case CLineEvent::Kind::Back: return "back";
+    case CLineEvent::Kind::Replaced: return "replaced";
+    case CLineEvent::Kind::DroppedBySystem: return "dropped";
+    }
+    return "?";
+}
+
 class CRecordingReceiver : public CTelegramReceiver {
 public:
-    void OnTelegramDecoded(const CReportBuilder& report, const std::string& raw,
-                           const CTelegramIndex& index, const CTelegramRecord& record) override
+    void OnTelegramDecoded(const CSharedTelegram& telegram) override
     {
         std::lock_guard<std::mutex> lock(guard);
-        handOffs.push_back({CRtfReader::PlainText(report.GetDocument()), raw, index, record});
+        handOffs.push_back({CRtfReader::PlainText(telegram->report), telegram->raw, telegram->index, telegram->record});
+        order.push_back("telegram " + telegram->raw);
+        changed.notify_all();
+    }
+
+    void OnLineEvent(const CLineEvent& event) override
+    {
+        std::lock_guard<std::mutex> lock(guard);
+        switch (event.kind) {
+        case CLineEvent::Kind::Refused:
+        case CLineEvent::Kind::Lost:
+            fault = {event.portName, event.linePath, event.reason, event.kind == CLineEvent::Kind::Lost, fault.dropped};
+            break;
+        case CLineEvent::Kind::Back: fault = {"", "", "", false, fault.dropped}; break;
+        case CLineEvent::Kind::Replaced: fault = {}; break;
+        case CLineEvent::Kind::DroppedBySystem: fault.dropped += event.count; break;
+        case CLineEvent::Kind::Reconnecting: break;
+        }
+        order.push_back(KindName(event.kind));
         changed.notify_all();
     }
 
@@ -79,11 +118,26 @@ public:
         return logErrors;
     }
 
+    CToldFault Fault()
+    {
+        std::lock_guard<std::mutex> lock(guard);
+        return fault;
+    }
+
+    // Telegrams ("telegram RAW") and line events (their kind), as they came.
+    std::vector<std::string> Order()
+    {
+        std::lock_guard<std::mutex> lock(guard);
+        return order;
+    }
+
 private:
     std::mutex guard;
     std::condition_variable changed;
     std::vector<CHandOff> handOffs;
     std::vector<std::string> logErrors;
+    CToldFault fault;
+    std::vector<std::string> order;
 };
 
 // A pseudo-terminal that the controller reads as port COM<number>.

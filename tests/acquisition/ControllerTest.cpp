@@ -37,6 +37,15 @@ std::size_t LineCount(const std::string& text)
     return SplitLines(text).size();
 }
 
+// The receiver's telegrams and line events in the order told, timed-out
+// reads (which a quiet line gives at any time) left out.
+std::vector<std::string> ToldInOrder(CRecordingReceiver& receiver)
+{
+    std::vector<std::string> told = receiver.Order();
+    std::erase(told, "telegram ");
+    return told;
+}
+
 class ControllerTest : public ::testing::Test {
 protected:
     void Start(int typeCode, CTelegramDecoder::DecoderMaker maker = &CFormatTable::Create)
@@ -380,7 +389,7 @@ TEST_F(ControllerTest, VanishedDeviceClosesThePortAndItIsReopenedWhenBack)
     Start(kNoDecoder);
     Exchange("before");
     line.HangUp();
-    ASSERT_TRUE(Eventually([&] { return !controller->GetPortError().empty(); }));
+    ASSERT_TRUE(Eventually([&] { return !receiver.Fault().reason.empty(); }));
     const std::size_t afterHangUp = receiver.Count();
     std::this_thread::sleep_for(500ms);
     // No stream of empty reports while the device is away.
@@ -394,7 +403,10 @@ TEST_F(ControllerTest, VanishedDeviceClosesThePortAndItIsReopenedWhenBack)
         const auto handOffs = receiver.HandOffs();
         return !handOffs.empty() && handOffs.back().raw == "after";
     }));
-    EXPECT_EQ(controller->GetPortError(), "");
+    EXPECT_EQ(receiver.Fault().reason, "");
+    // Told once each, in order with the telegrams, whatever the reopenings met meanwhile.
+    EXPECT_EQ(ToldInOrder(receiver),
+              (std::vector<std::string>{"telegram before", "lost", "reconnecting", "back", "telegram after"}));
 }
 
 TEST_F(ControllerTest, UnpluggedLineGivesNoTelegramNoRowAndNoCount)
@@ -405,17 +417,17 @@ TEST_F(ControllerTest, UnpluggedLineGivesNoTelegramNoRowAndNoCount)
 
     const std::string lostDevice = line.Line().SlavePath();
     line.HangUp();
-    ASSERT_TRUE(Eventually([&] { return controller->GetPortFault().lost; }));
+    ASSERT_TRUE(Eventually([&] { return receiver.Fault().lost; }));
     std::this_thread::sleep_for(500ms);
     // The failed read is no telegram: nothing handed over, logged or counted.
     EXPECT_EQ(receiver.Count(), 1u);
     EXPECT_EQ(LineCount(ReadWholeFile(csvPath)), headerLines + 1);
     // The loss is what the user is told, through the failed reopenings.
-    const CPortFault fault = controller->GetPortFault();
+    const CToldFault fault = receiver.Fault();
     EXPECT_TRUE(fault.lost);
     EXPECT_EQ(fault.reason, "Input/output error");
     EXPECT_EQ(fault.portName, line.PortName());
-    EXPECT_EQ(fault.devicePath, lostDevice);
+    EXPECT_EQ(fault.linePath, lostDevice);
 
     line.Replace();
     ASSERT_TRUE(Eventually([&] { return line.IsHeldOpen(); }));
@@ -429,8 +441,8 @@ TEST_F(ControllerTest, UnpluggedLineGivesNoTelegramNoRowAndNoCount)
     }
     EXPECT_EQ(ReadWholeFile(rawPath), before + after);
     EXPECT_EQ(LineCount(ReadWholeFile(csvPath)), headerLines + 2);
-    EXPECT_FALSE(controller->GetPortFault().lost);
-    EXPECT_EQ(controller->GetPortError(), "");
+    EXPECT_FALSE(receiver.Fault().lost);
+    EXPECT_EQ(receiver.Fault().reason, "");
 }
 
 TEST_F(ControllerTest, GetCommSettingsGivesUpWhileAPassHoldsTheController)
@@ -457,9 +469,18 @@ TEST_F(ControllerTest, PortThatCannotBeOpenedIsRetriedSilentlyWithItsReasonKept)
     store.WriteString("Port", "COM" + std::to_string(nextTestPort));
     CPortMap::SetOverride(nextTestPort++, logDir.File("no-such-device"));
     controller = std::make_unique<CTelegramDecoder>(&receiver, &store);
-    ASSERT_TRUE(Eventually([&] { return controller->GetPortError() == "No such file or directory"; }));
+    ASSERT_TRUE(Eventually([&] { return receiver.Fault().reason == "No such file or directory"; }));
     std::this_thread::sleep_for(300ms);
     EXPECT_EQ(receiver.Count(), 0u);
+    EXPECT_EQ(receiver.Order(), std::vector<std::string>{"refused"});
+
+    // Another port: the refusal of the old one holds no more, before anything of the new one.
+    controller->SetCommSettings(line.PortName(), kConfig, 2);
+    EXPECT_EQ(receiver.Order(), (std::vector<std::string>{"refused", "replaced"}));
+    EXPECT_EQ(receiver.Fault().reason, "");
+    ASSERT_TRUE(Eventually([&] { return line.IsHeldOpen(); }));
+    Exchange("heard");
+    EXPECT_EQ(ToldInOrder(receiver), (std::vector<std::string>{"refused", "replaced", "telegram heard"}));
 }
 
 TEST_F(ControllerTest, LogWriteFailureStopsLoggingAndIsReported)

@@ -132,7 +132,7 @@ TEST(NetworkControllerTest, EveryFormatOverUdpIsDecodedCountedAndLogged)
         ExpectDecodedInOrder(capture.receiver.HandOffs(), sent);
         EXPECT_EQ(capture.Rows(), headerRows + sent.size());
         EXPECT_EQ(capture.RawLog(), Joined(sent));
-        EXPECT_EQ(capture.controller->GetPortError(), "");
+        EXPECT_EQ(capture.receiver.Fault().reason, "");
     }
 }
 
@@ -155,7 +155,7 @@ TEST(NetworkControllerTest, BurstOfDatagramsIsReadWholeInOrderAndLogged)
     ExpectDecodedInOrder(capture.receiver.HandOffs(), sent);
     EXPECT_EQ(capture.Rows(), headerRows + sent.size());
     EXPECT_EQ(capture.RawLog(), Joined(sent));
-    EXPECT_EQ(capture.controller->GetDroppedBySystem(), 0u);
+    EXPECT_EQ(capture.receiver.Fault().dropped, 0u);
 }
 
 TEST(NetworkControllerTest, EveryFormatOverTcpIsDecodedCountedAndLogged)
@@ -195,13 +195,13 @@ TEST(NetworkControllerTest, TcpServerThatGoesAwayAndComesBackLeavesNoFalseRowAnd
 
     const std::uint16_t port = server.Port();
     server.Stop();
-    ASSERT_TRUE(Eventually([&] { return capture.controller->GetPortFault().lost; }));
+    ASSERT_TRUE(Eventually([&] { return capture.receiver.Fault().lost; }));
     std::this_thread::sleep_for(2500ms);  // attempts to connect again are refused meanwhile
-    const CPortFault fault = capture.controller->GetPortFault();
+    const CToldFault fault = capture.receiver.Fault();
     EXPECT_TRUE(fault.lost);
     EXPECT_EQ(fault.reason, "the server closed the connection");
     EXPECT_EQ(fault.portName, capture.portName);
-    EXPECT_EQ(fault.devicePath, server.Url());
+    EXPECT_EQ(fault.linePath, server.Url());
     EXPECT_EQ(capture.receiver.Count(), 1u);
     EXPECT_EQ(capture.Rows(), headerRows + 1);
 
@@ -213,7 +213,7 @@ TEST(NetworkControllerTest, TcpServerThatGoesAwayAndComesBackLeavesNoFalseRowAnd
     ExpectDecodedInOrder(capture.receiver.HandOffs(), {before, after});
     EXPECT_EQ(capture.Rows(), headerRows + 2);
     EXPECT_EQ(capture.RawLog(), before + after);
-    EXPECT_EQ(capture.controller->GetPortError(), "");
+    EXPECT_EQ(capture.receiver.Fault().reason, "");
 }
 
 TEST(NetworkControllerTest, ServerThatSendsEveryClientAwayIsTriedAboutOnceASecond)
@@ -229,7 +229,7 @@ TEST(NetworkControllerTest, ServerThatSendsEveryClientAwayIsTriedAboutOnceASecon
     EXPECT_GE(again, 1);
     EXPECT_LE(again, 5);
     EXPECT_EQ(capture.receiver.Count(), 0u);  // a dropped connection is no telegram
-    EXPECT_TRUE(capture.controller->GetPortFault().lost);
+    EXPECT_TRUE(capture.receiver.Fault().lost);
 }
 
 TEST(NetworkControllerTest, UdpPortHeldElsewhereIsToldUntilItIsFree)
@@ -237,25 +237,25 @@ TEST(NetworkControllerTest, UdpPortHeldElsewhereIsToldUntilItIsFree)
     auto holder = std::make_unique<CBoundSocket>(SOCK_DGRAM, "127.0.0.1");
     const std::uint16_t port = holder->Port();
     CNetworkCapture capture(UdpUrl(port), kNoDecoder);
-    ASSERT_TRUE(Eventually([&] { return capture.controller->GetPortError() == "Address already in use"; }));
-    const CPortFault fault = capture.controller->GetPortFault();
+    ASSERT_TRUE(Eventually([&] { return capture.receiver.Fault().reason == "Address already in use"; }));
+    const CToldFault fault = capture.receiver.Fault();
     EXPECT_FALSE(fault.lost);
-    EXPECT_EQ(fault.devicePath, UdpUrl(port));
+    EXPECT_EQ(fault.linePath, UdpUrl(port));
 
     holder.reset();
     ASSERT_TRUE(Eventually([&] { return IsUdpPortHeld(port); }));
     CUdpSender().Send("now heard", "127.0.0.1", port);
     ASSERT_TRUE(capture.receiver.WaitFor(1));
     EXPECT_EQ(capture.receiver.HandOffs()[0].raw, "now heard");
-    EXPECT_EQ(capture.controller->GetPortError(), "");
+    EXPECT_EQ(capture.receiver.Fault().reason, "");
 }
 
 TEST(NetworkControllerTest, MalformedUrlIsToldAsThePortsReason)
 {
     CNetworkCapture capture("udp://127.0.0.1", kNoDecoder);
-    ASSERT_TRUE(Eventually([&] { return !capture.controller->GetPortError().empty(); }));
-    EXPECT_EQ(capture.controller->GetPortError(), "no port (udp://ADDRESS:PORT)");
-    EXPECT_EQ(capture.controller->GetPortFault().devicePath, "udp://127.0.0.1");
+    ASSERT_TRUE(Eventually([&] { return !capture.receiver.Fault().reason.empty(); }));
+    EXPECT_EQ(capture.receiver.Fault().reason, "no port (udp://ADDRESS:PORT)");
+    EXPECT_EQ(capture.receiver.Fault().linePath, "udp://127.0.0.1");
 }
 
 TEST(NetworkControllerTest, NoDatagramWithinTheReceiveTimeoutIsATimedOutReport)
@@ -337,7 +337,7 @@ TEST(NetworkControllerTest, ConnectionThatDoesNotAnswerHoldsUpNeitherTheUserNorT
     EXPECT_LT(Clock::now() - start, 1500ms);  // not the 3 s a connection is waited for
     EXPECT_EQ(portName, capture.portName);
 
-    ASSERT_TRUE(Eventually([&] { return capture.controller->GetPortError() == "Connection timed out"; }));
+    ASSERT_TRUE(Eventually([&] { return capture.receiver.Fault().reason == "Connection timed out"; }));
     ASSERT_TRUE(Eventually([&] { return !capture.controller->GetCommSettings(portName, configString, timeout); }));
     std::this_thread::sleep_for(200ms);
     start = Clock::now();

@@ -1,6 +1,7 @@
 // The program's command line: which tool windows it opens at start.
 #include <QtTest>
 
+#include "app/MainFrame.h"
 #include "app/PositionPlotDlg.h"
 #include "app/TelegramStatisticsDlg.h"
 #include "app/VantrelApp.h"
@@ -50,11 +51,13 @@ private slots:
         CVantrelApp application(options);
         QVERIFY(application.InitInstance());
         CVantrelDoc* document = application.Document();
-        QVERIFY(document->PlotWindow() && document->PlotWindow()->isVisible());
-        QVERIFY(document->StatisticsWindow() && document->StatisticsWindow()->isVisible());
-        QVERIFY(!document->IsHexWindowOpen() && !document->IsTimingWindowOpen());
-        document->PlotWindow()->close();
-        document->StatisticsWindow()->close();
+        QVERIFY(document->ToolWindowOf<CPositionPlotDlg>(CMainFrame::kPositionPlot));
+        QVERIFY(document->ToolWindowOf<CTelegramStatisticsDlg>(CMainFrame::kTelegramStatistics));
+        for (const int command : {CMainFrame::kPositionPlot, CMainFrame::kTelegramStatistics})
+            QVERIFY(document->ToolWindow(command)->isVisible());
+        QVERIFY(!document->IsToolWindowOpen(CMainFrame::kHexWindow) && !document->IsToolWindowOpen(CMainFrame::kTelegramTiming));
+        for (const int command : {CMainFrame::kPositionPlot, CMainFrame::kTelegramStatistics})
+            document->ToolWindow(command)->close();
     }
 };
 

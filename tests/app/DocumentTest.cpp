@@ -107,6 +107,11 @@ private:
     CTelegramDecoder& Controller() { return *document->telegramDecoder(); }
     QString PortPane() { return frame->ColorStatusBar()->PaneText(CMainFrame::kPortPane); }
     bool Checked(int id) { return frame->Action(id)->isChecked(); }
+    CDataMonitorDlg* HexWindow() const { return document->ToolWindowOf<CDataMonitorDlg>(CMainFrame::kHexWindow); }
+    CTimingDiagnosticsDlg* TimingWindow() const
+    {
+        return document->ToolWindowOf<CTimingDiagnosticsDlg>(CMainFrame::kTelegramTiming);
+    }
 
 private slots:
     void init()
@@ -145,32 +150,34 @@ private slots:
     void toolWindowsReceiveEveryTelegram()
     {
         StartWindow();
-        document->OnHexWindow();
-        document->OnTelegramTiming();
-        QVERIFY(document->HexWindow() && document->TimingWindow());
-        QTRY_VERIFY_WITH_TIMEOUT(document->HexWindow()->HexView()->StoredByteCount() > 50, kWait);
-        QTRY_VERIFY_WITH_TIMEOUT(document->TimingWindow()->TrackedIndexCount() > 0, kWait);
+        document->OnToolWindow(CMainFrame::kHexWindow);
+        document->OnToolWindow(CMainFrame::kTelegramTiming);
+        QVERIFY(HexWindow() && TimingWindow());
+        QTRY_VERIFY_WITH_TIMEOUT(HexWindow()->HexView()->StoredByteCount() > 50, kWait);
+        QTRY_VERIFY_WITH_TIMEOUT(TimingWindow()->TrackedIndexCount() > 0, kWait);
         frame->UpdateCommandUi();
         QVERIFY(Checked(CMainFrame::kHexWindow) && Checked(CMainFrame::kTelegramTiming));
 
         // A second command brings the same window forward.
-        CDataMonitorDlg* first = document->HexWindow();
-        document->OnHexWindow();
-        QCOMPARE(document->HexWindow(), first);
+        CDataMonitorDlg* first = HexWindow();
+        document->OnToolWindow(CMainFrame::kHexWindow);
+        QCOMPARE(HexWindow(), first);
         QCOMPARE(VisibleWindowsOf(CDataMonitorDlg::staticMetaObject), 1);
 
         // Closed windows get nothing more and lose their check marks.
         first->close();
-        document->TimingWindow()->close();
-        QTRY_VERIFY_WITH_TIMEOUT(!document->IsHexWindowOpen() && !document->IsTimingWindowOpen(), kWait);
+        TimingWindow()->close();
+        QTRY_VERIFY_WITH_TIMEOUT(!HexWindow() && !TimingWindow(), kWait);
         QTRY_VERIFY_WITH_TIMEOUT(!Checked(CMainFrame::kHexWindow) && !Checked(CMainFrame::kTelegramTiming), kWait);
         QSignalSpy delivered(document.get(), &CVantrelDoc::telegramDelivered);
         QTRY_VERIFY_WITH_TIMEOUT(delivered.count() >= 2, kWait);
 
-        // Reopened, the hex window starts afresh.
-        document->OnHexWindow();
-        QVERIFY(document->HexWindow() != nullptr);
-        QVERIFY(document->HexWindow()->HexView()->StoredByteCount() < 50);
+        // Reopened, the hex window and the timing window start afresh.
+        document->OnToolWindow(CMainFrame::kHexWindow);
+        QVERIFY(HexWindow() != nullptr);
+        QVERIFY(HexWindow()->HexView()->StoredByteCount() < 50);
+        document->OnToolWindow(CMainFrame::kTelegramTiming);
+        QCOMPARE(TimingWindow()->TrackedIndexCount(), std::size_t(0));
     }
 
     void pauseHoldsTheDisplay()
@@ -580,8 +587,8 @@ private slots:
         static const QRegularExpression dropped(" \\((\\d+) dropped by the system\\)$");
         QTRY_VERIFY_WITH_TIMEOUT(dropped.match(PortPane()).hasMatch(), kWait);
         feed.Stop();
-        document->OnTelegramStatistics();
-        const auto* label = document->StatisticsWindow()->findChild<QLabel*>("droppedLabel");
+        document->OnToolWindow(CMainFrame::kTelegramStatistics);
+        const auto* label = document->ToolWindow(CMainFrame::kTelegramStatistics)->findChild<QLabel*>("droppedLabel");
         QVERIFY(label);
         QTRY_VERIFY_WITH_TIMEOUT(label->isVisible(), kWait);
         QTRY_COMPARE_WITH_TIMEOUT(label->text(),

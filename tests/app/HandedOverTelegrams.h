@@ -42,25 +42,33 @@ inline CTelegramRecord FixOf(CPositionFrame frame, double x, double y, double z)
     return RecordOf(kStatusOk, CTelegramPosition{frame, x, y, z});
 }
 
-// Hands one telegram to the document from this thread, as the reader does,
-// and waits until the document has passed it on.
-inline void HandOver(CVantrelDoc& document, const CTelegramIndex& index, const CTelegramRecord& record)
+// A telegram with its report, as the reader thread hands it over.
+inline CSharedTelegram TelegramOf(const CTelegramIndex& index, const CTelegramRecord& record)
 {
-    QSignalSpy delivered(&document, &CVantrelDoc::telegramDelivered);
     CReportBuilder report;
     report.Append("Telegram type   : %s", record.typeText.c_str());
-    document.OnTelegramDecoded(report, std::string(static_cast<std::size_t>(record.bytes), 'x'), index, record);
-    QVERIFY(delivered.wait(5000));
+    return std::make_shared<const CDecodedTelegram>(CDecodedTelegram{
+        std::string(static_cast<std::size_t>(record.bytes), 'x'), report.GetDocument(), index, record});
+}
+
+// Hands one telegram to the document from this thread, as the reader does,
+// and waits until the document has passed it on; returns the telegram.
+inline CSharedTelegram HandOver(CVantrelDoc& document, const CTelegramIndex& index, const CTelegramRecord& record)
+{
+    QSignalSpy delivered(&document, &CVantrelDoc::telegramDelivered);
+    CSharedTelegram telegram = TelegramOf(index, record);
+    document.OnTelegramDecoded(telegram);
+    [&] { QVERIFY(delivered.wait(5000)); }();
+    return telegram;
 }
 
 // Opens a tool window of the document through its command, with its ages
 // measured by clock, and shows the document's state in it at once.
 template <typename Window>
-Window* OpenWithClock(CVantrelDoc& document, void (CVantrelDoc::*command)(), Window* (CVantrelDoc::*window)() const,
-                      std::function<double()> clock)
+Window* OpenWithClock(CVantrelDoc& document, int command, std::function<double()> clock)
 {
-    (document.*command)();
-    Window* opened = (document.*window)();
+    document.OnToolWindow(command);
+    Window* opened = document.ToolWindowOf<Window>(command);
     if (opened) {
         opened->SetClock(std::move(clock));
         opened->Refresh();

@@ -146,6 +146,26 @@ private slots:
         QVERIFY(!image.isNull());
     }
 
+    void BytesAddedToItsStoreShowAtTheNextRefresh()
+    {
+        // As the document fills the store while the window is open.
+        auto bytes = std::make_shared<CHexByteStore>();
+        delete window;
+        window = new CDataMonitorDlg(bytes);
+        window->show();
+        View()->SetStoreLimit(1000);
+        Append(*bytes, Pattern(1999, 10));
+        QCOMPARE(View()->DroppedByteCount(), std::uint64_t(0));  // not shown yet
+        window->Refresh();
+        QCOMPARE(View()->StoredByteCount(), std::uint64_t(1000));
+        QCOMPARE(View()->DroppedByteCount(), std::uint64_t(1000));
+        QVERIFY(View()->IsFollowingNewest());
+        QCOMPARE(View()->TopLine() + View()->verticalScrollBar()->pageStep(), View()->LineCount());
+        // The window's timer does the same.
+        Append(*bytes, Pattern(100, 11));
+        QTRY_COMPARE(View()->DroppedByteCount(), std::uint64_t(1100));
+    }
+
     void AUserWhoScrolledBackKeepsLookingAtTheSameBytes()
     {
         View()->SetStoreLimit(1000);

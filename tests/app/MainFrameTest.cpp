@@ -10,9 +10,8 @@
 
 #include "app/ControlId.h"
 #include "app/MainFrame.h"
-#include "app/PositionPlotDlg.h"
 #include "app/TelegramFilterDlg.h"
-#include "app/TelegramStatisticsDlg.h"
+#include "app/ToolWindowTable.h"
 #include "app/VantrelDoc.h"
 #include "app/VantrelView.h"
 #include "app/widgets/ColorStatusBar.h"
@@ -216,14 +215,16 @@ private slots:
         QSignalSpy delivered(document.get(), &CVantrelDoc::telegramDelivered);
         CReportBuilder early;
         early.Append("early telegram");
-        document->OnTelegramDecoded(early, "E", CTelegramIndex{}, CTelegramRecord{});
+        document->OnTelegramDecoded(
+            std::make_shared<const CDecodedTelegram>(CDecodedTelegram{"E", early.GetDocument(), {}, {}}));
         QTRY_COMPARE(delivered.count(), 1);
         QVERIFY(view->toPlainText().contains("early telegram"));
         QCOMPARE(flashes.count(), 1);
 
         CReportBuilder late;
         late.Append("late telegram");
-        document->OnTelegramDecoded(late, "L", CTelegramIndex{}, CTelegramRecord{});
+        document->OnTelegramDecoded(
+            std::make_shared<const CDecodedTelegram>(CDecodedTelegram{"L", late.GetDocument(), {}, {}}));
         frame->close();
         QTRY_COMPARE(delivered.count(), 2);
         QCOMPARE(flashes.count(), 1);
@@ -290,43 +291,34 @@ private slots:
         QCOMPARE(Bar().Pane(CMainFrame::kReceivePane).mode, CStatusPane::kText | CStatusPane::kCentre);
     }
 
-    void plotAndStatisticsOpenFromTheViewMenuWithACheckMark()
+    void everyToolWindowOpensFromTheViewMenuWithACheckMark()
     {
-        struct Tool {
-            const char* objectName;
-            int id;
-            std::function<QWidget*()> window;
-        };
-        const Tool tools[] = {
-            {"positionPlotAction", CMainFrame::kPositionPlot, [this] { return document->PlotWindow(); }},
-            {"telegramStatisticsAction", CMainFrame::kTelegramStatistics,
-             [this] { return document->StatisticsWindow(); }},
-        };
-        for (const Tool& tool : tools) {
-            QAction* action = frame->findChild<QAction*>(tool.objectName);
-            QCOMPARE(action, frame->Action(tool.id));
+        for (const CToolWindowEntry& tool : CToolWindowTable::Entries()) {
+            const auto window = [&] { return document->ToolWindow(tool.commandId); };
+            QAction* action = frame->findChild<QAction*>(tool.actionName);
+            QCOMPARE(action, frame->Action(tool.commandId));
+            QCOMPARE(action->text(), QString(tool.menuText));
             QVERIFY(action->isCheckable() && !action->isChecked());
-            QVERIFY(!tool.window());
+            QVERIFY(!window());
 
             action->trigger();
-            QPointer<QWidget> window = tool.window();
-            QVERIFY(window && window->isVisible());
+            QPointer<QWidget> opened = window();
+            QVERIFY(opened && opened->isVisible());
             QVERIFY(action->isChecked());
             // Chosen again, it brings the same window forward and stays checked.
             action->trigger();
-            QCOMPARE(tool.window(), window.data());
+            QCOMPARE(window(), opened.data());
             QVERIFY(action->isChecked());
 
             // Closing the window takes the check mark away; the menu opens it anew.
-            window->close();
-            QTRY_VERIFY(window.isNull());
+            opened->close();
+            QTRY_VERIFY(opened.isNull());
             QTRY_VERIFY(!action->isChecked());
             action->trigger();
-            QVERIFY(tool.window() && tool.window()->isVisible());
+            QVERIFY(window() && window()->isVisible());
             QVERIFY(action->isChecked());
-            tool.window()->close();
+            window()->close();
         }
-        QCOMPARE(frame->MainToolBar()->actions().size(), 9);  // the toolbar stays as it is
     }
 
     void menuPromptsGoToTheStatusBar()

@@ -16,11 +16,12 @@
 #include <limits>
 
 #include "app/ControlId.h"
+#include "app/MainFrame.h"
 #include "app/PositionPlotDlg.h"
-#include "app/PositionTracks.h"
 #include "app/TimingDiagnosticsDlg.h"
 #include "app/VantrelDoc.h"
 #include "app/widgets/PlanView.h"
+#include "models/PositionTracks.h"
 #include "tests/app/GuiTestSupport.h"
 #include "tests/app/HandedOverTelegrams.h"
 
@@ -61,7 +62,7 @@ class CPositionPlotTest : public QObject {
 
     void Open()
     {
-        window = OpenWithClock(*document, &CVantrelDoc::OnPositionPlot, &CVantrelDoc::PlotWindow, [this] { return now; });
+        window = OpenWithClock<CPositionPlotDlg>(*document, CMainFrame::kPositionPlot, [this] { return now; });
         QVERIFY(window);
     }
     CPlanView& View() { return *window->View(); }
@@ -235,7 +236,7 @@ private slots:
 
         // Clear forgets the fixes and the choice.
         QTest::mouseClick(Find<QPushButton>("clearButton"), Qt::LeftButton);
-        QVERIFY(document->PositionTracks().Tracks().empty());
+        QVERIFY(document->Models()->Tracks().Tracks().empty());
         QVERIFY(View().Tracks().isEmpty());
         HandOver(*document, IndexOf(1, "B12", now), FixOf(CPositionFrame::North, 1, 2, 3));
         window->Refresh();
@@ -250,14 +251,14 @@ private slots:
             HandOver(*document, IndexOf(1, "B12", now - age * 1000), FixOf(CPositionFrame::North, age, 0, 0));
         Open();
         // Until the timing window says otherwise, its default of 5 s.
-        QCOMPARE(document->PositionTimeout(), CTimingDiagnosticsDlg::kDefaultPositionTimeout);
+        QCOMPARE(document->Models()->Timing().PositionTimeout(), CTimingAges::kDefaultPositionTimeout);
         QCOMPARE(Fading(View().Tracks()[0]), QList<bool>({true, false, false}));
 
-        document->OnTelegramTiming();
-        CTimingDiagnosticsDlg* timing = document->TimingWindow();
+        document->OnToolWindow(CMainFrame::kTelegramTiming);
+        CTimingDiagnosticsDlg* timing = document->ToolWindowOf<CTimingDiagnosticsDlg>(CMainFrame::kTelegramTiming);
         FindControl<QLineEdit>(timing, 1036)->setText("2");
         QTest::mouseClick(FindControl<QPushButton>(timing, 1060), Qt::LeftButton);
-        QCOMPARE(document->PositionTimeout(), 2.0);
+        QCOMPARE(document->Models()->Timing().PositionTimeout(), 2.0);
         QTRY_COMPARE(Fading(View().Tracks()[0]), QList<bool>({true, true, false}));
 
         // Ages move on with the clock alone.
@@ -267,11 +268,11 @@ private slots:
 
         // A timing window opened again starts at its default, and so does the fading.
         timing->close();
-        QTRY_VERIFY(!document->IsTimingWindowOpen());
-        document->OnTelegramTiming();
-        QCOMPARE(document->PositionTimeout(), CTimingDiagnosticsDlg::kDefaultPositionTimeout);
+        QTRY_VERIFY(!document->IsToolWindowOpen(CMainFrame::kTelegramTiming));
+        document->OnToolWindow(CMainFrame::kTelegramTiming);
+        QCOMPARE(document->Models()->Timing().PositionTimeout(), CTimingAges::kDefaultPositionTimeout);
         QTRY_COMPARE(Fading(View().Tracks()[0]), QList<bool>({true, false, false}));
-        document->TimingWindow()->close();
+        document->ToolWindowOf<CTimingDiagnosticsDlg>(CMainFrame::kTelegramTiming)->close();
     }
 
     void FixesTheirTelegramMarksNotGoodAreHollow()
@@ -295,13 +296,13 @@ private slots:
         QCOMPARE(trail->value(), 100);
         QCOMPARE(View().Tracks()[0].fixes.size(), 20);
         trail->setValue(5);
-        QCOMPARE(document->PositionTracks().TrailLength(), std::size_t(5));
+        QCOMPARE(document->Models()->Tracks().TrailLength(), std::size_t(5));
         QCOMPARE(View().Tracks()[0].fixes.size(), 5);
         QCOMPARE(View().Tracks()[0].fixes.first().metres.x(), 15.0);
         QCOMPARE(View().Tracks()[0].fixes.last().metres.x(), 19.0);
 
         window->close();
-        QTRY_VERIFY(!document->IsPlotWindowOpen());
+        QTRY_VERIFY(!document->IsToolWindowOpen(CMainFrame::kPositionPlot));
         Open();
         QCOMPARE(Find<QSpinBox>("trailLength")->value(), 5);
     }

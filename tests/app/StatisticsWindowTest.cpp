@@ -1,20 +1,31 @@
 // The statistics window: the counts of a scripted run of good, failed and
-// empty reads handed over through the document, their refresh, Reset, and
-// the table as CSV on the clipboard and in a file.
+// empty reads handed over through the document, their refresh, Reset, the
+// table as CSV on the clipboard and in a file, and the same table from the
+// monitor's terminal.
 #include <QApplication>
 #include <QClipboard>
+#include <QDateTime>
 #include <QFile>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <chrono>
+
+#include "app/MainFrame.h"
 #include "app/TelegramStatisticsDlg.h"
 #include "app/VantrelDoc.h"
 #include "tests/app/GuiTestSupport.h"
 #include "tests/app/HandedOverTelegrams.h"
+#include "tools/StopSignal.h"
+#include "tools/TerminalReceiver.h"
 
 namespace {
 
@@ -39,7 +50,7 @@ class CStatisticsWindowTest : public QObject {
 
     void Open()
     {
-        window = OpenWithClock(*document, &CVantrelDoc::OnTelegramStatistics, &CVantrelDoc::StatisticsWindow,
+        window = OpenWithClock<CTelegramStatisticsDlg>(*document, CMainFrame::kTelegramStatistics,
                                [this] { return now; });
         QVERIFY(window);
     }
@@ -47,16 +58,45 @@ class CStatisticsWindowTest : public QObject {
     // checksum disagrees, one whose length does), one failed read of each
     // kind and an empty read, and an index whose text needs quoting in CSV
     // and holds control characters.
-    void HandOverScript()
+    std::vector<CSharedTelegram> HandOverScript()
     {
-        HandOver(*document, IndexOf(1, "B12", 1000), WithChecks(RecordOf(kStatusOk), true, true));
-        HandOver(*document, IndexOf(1, "B12", 2000), WithChecks(RecordOf(kStatusOk), false, true));
-        HandOver(*document, WithoutIndex(2500), RecordOf(kStatusBadData));
-        HandOver(*document, WithoutIndex(3000), RecordOf(kStatusTimedOut));
-        HandOver(*document, IndexOf(1, "B12", 4000), WithChecks(RecordOf(kStatusOk), std::nullopt, false));
-        HandOver(*document, WithoutIndex(4500), RecordOf(kStatusChecksumError));
-        HandOver(*document, WithoutIndex(5000), RecordOf(kStatusEarlyEot));
-        HandOver(*document, IndexOf(0, "x,\"y\"\t\r\n\x1b", 6000), RecordOf(kStatusOk));
+        return {
+            HandOver(*document, IndexOf(1, "B12", 1000), WithChecks(RecordOf(kStatusOk), true, true)),
+            HandOver(*document, IndexOf(1, "B12", 2000), WithChecks(RecordOf(kStatusOk), false, true)),
+            HandOver(*document, WithoutIndex(2500), RecordOf(kStatusBadData)),
+            HandOver(*document, WithoutIndex(3000), RecordOf(kStatusTimedOut)),
+            HandOver(*document, IndexOf(1, "B12", 4000), WithChecks(RecordOf(kStatusOk), std::nullopt, false)),
+            HandOver(*document, WithoutIndex(4500), RecordOf(kStatusChecksumError)),
+            HandOver(*document, WithoutIndex(5000), RecordOf(kStatusEarlyEot)),
+            HandOver(*document, IndexOf(0, "x,\"y\"\t\r\n\x1b", 6000), RecordOf(kStatusOk)),
+        };
+    }
+
+    // What the monitor prints for telegrams and line events, with --brief --stats.
+    static QStringList MonitorOutput(const std::vector<CSharedTelegram>& telegrams, const CLineEvent& event)
+    {
+        int out[2];
+        if (::pipe(out) != 0)
+            return {};
+        const int quiet = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+        {
+            CStopSignal stop;
+            CTerminalReceiver terminal(out[1], quiet, 0, stop);
+            terminal.PrintWith(MakeTelegramPrinter(TelegramPrintStyle::Brief, "HPR 418F"));
+            terminal.KeepStatistics();
+            for (const CSharedTelegram& telegram : telegrams)
+                terminal.OnTelegramDecoded(telegram);
+            terminal.OnLineEvent(event);
+            terminal.Finish(0);
+        }
+        ::close(out[1]);
+        ::close(quiet);
+        QByteArray text;
+        char buffer[4096];
+        for (ssize_t got; (got = ::read(out[0], buffer, sizeof buffer)) > 0;)
+            text.append(buffer, got);
+        ::close(out[0]);
+        return QString::fromUtf8(text).split('\n');
     }
     QStringList Row(int row) const
     {
@@ -93,8 +133,10 @@ private slots:
         QCOMPARE(Row(3), QString("total||8|4|1|1|1|1|1|1|0.833|1.500|4.000|1.200").split('|'));
         QVERIFY(window->Table()->item(3, 2)->font().bold());
         QVERIFY(!window->Table()->item(1, 2)->font().bold());
+        const auto since = std::chrono::duration_cast<std::chrono::milliseconds>(
+            document->Models()->Statistics().Since().time_since_epoch());
         QVERIFY(window->findChild<QLabel*>("sinceLabel")->text().contains(
-            document->StatisticsSince().toString("yyyy-MM-dd HH:mm:ss")));
+            QDateTime::fromMSecsSinceEpoch(since.count()).toString("yyyy-MM-dd HH:mm:ss")));
     }
 
     void CountsAndAgesMoveOnWhileTheWindowIsOpen()
@@ -119,10 +161,33 @@ private slots:
         QTest::mouseClick(Button("resetButton"), Qt::LeftButton);
         QCOMPARE(window->Table()->rowCount(), 2);
         QCOMPARE(Row(1), QString("total||0|0|0|0|0|0|0|0|0.000|0.000||0.000").split('|'));
-        QCOMPARE(document->Statistics().Rows().size(), std::size_t(2));
+        QCOMPARE(document->Models()->Statistics().Rows().size(), std::size_t(2));
         HandOver(*document, IndexOf(1, "B12", 9000), RecordOf(kStatusOk));
         QTRY_COMPARE(window->Table()->rowCount(), 3);
         QCOMPARE(Row(0), QString("1|B12|1|1|0|0|0|0|0|0|0.000|0.000|1.000|0.000").split('|'));
+    }
+
+    void TheMonitorsStatisticsAreTheWindows()
+    {
+        // The same telegrams, and datagrams the system dropped, reach the
+        // window's models through the document and the monitor's through its terminal.
+        const std::vector<CSharedTelegram> telegrams = HandOverScript();
+        const CLineEvent dropped{CLineEvent::Kind::DroppedBySystem, "COM7", "udp://:5600", "", 3};
+        document->OnLineEvent(dropped);
+        Open();
+        auto* droppedLabel = window->findChild<QLabel*>("droppedLabel");
+        QTRY_COMPARE(droppedLabel->text(), QString("Datagrams dropped by the system: 3"));
+
+        const QStringList lines = MonitorOutput(telegrams, dropped);
+        const qsizetype header = lines.indexOf(QRegularExpression("^kind\tindex\t.*"));
+        QCOMPARE(header, qsizetype(telegrams.size()));  // after the brief lines
+        QCOMPARE(lines.size(), header + 1 + window->Table()->rowCount() + 2);
+        for (int row = 0; row < window->Table()->rowCount(); ++row) {
+            // Every cell but the ages, which each measures on its own clock.
+            const QStringList cells = lines[header + 1 + row].split('\t');
+            QCOMPARE(cells.mid(0, 12), Row(row).mid(0, 12));
+        }
+        QCOMPARE(lines[header + 1 + window->Table()->rowCount()], QString("dropped by the system\t3"));
     }
 
     void CopyPutsTheTableOnTheClipboardAsCsv()

@@ -1,5 +1,6 @@
-// The timing window as the user meets it: rows per index, ages against the
-// position timeout, the red age box, Apply and Reset.
+// The timing window as the user meets it, drawing the timing ages it is
+// given: rows per index, ages against the position timeout, the red age
+// box, Apply and Reset.
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -57,11 +58,13 @@ class CTimingWindowTest : public QObject {
     Q_OBJECT
 
     double now = 100000.0;
+    std::shared_ptr<CTimingAges> ages;
     QPointer<CTimingDiagnosticsDlg> window;
 
     void Open()
     {
-        window = new CTimingDiagnosticsDlg;
+        ages = std::make_shared<CTimingAges>();
+        window = new CTimingDiagnosticsDlg(ages);
         window->SetClock([this] { return now; });
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window));
@@ -101,15 +104,16 @@ private slots:
 
     void RowsFollowTheOrderOfFirstArrival()
     {
-        window->ReceiveTimingRecord(Record(1, "07", now - 1500));
-        // The row shows at once; its texts come with the next tick.
+        ages->Add(Record(1, "07", now - 1500));
+        // The row shows with the next tick.
+        window->Refresh();
         QCOMPARE(VisibleRows(window), 1);
         QVERIFY(!Waiting(window)->isVisible());
-        QCOMPARE(IndexBox(window, 0)->text(), QString());
+        QCOMPARE(IndexBox(window, 0)->text(), QString("07"));
 
-        window->ReceiveTimingRecord(Record(0, "Ship", now - 250));
-        window->ReceiveTimingRecord(Record(1, "07", now - 100));  // renews row 0, no new row
-        window->Tick();
+        ages->Add(Record(0, "Ship", now - 250));
+        ages->Add(Record(1, "07", now - 100));  // renews row 0, no new row
+        window->Refresh();
         QCOMPARE(VisibleRows(window), 2);
         QCOMPARE(window->TrackedIndexCount(), std::size_t(2));
         QCOMPARE(IndexBox(window, 0)->text(), QString("07"));
@@ -121,10 +125,11 @@ private slots:
 
     void SameTextUnderTwoKindsIsTwoIndexesAndCaseCounts()
     {
-        window->ReceiveTimingRecord(Record(1, "12", now));
-        window->ReceiveTimingRecord(Record(0, "12", now));
-        window->ReceiveTimingRecord(Record(0, "ship", now));
-        window->ReceiveTimingRecord(Record(0, "Ship", now));
+        ages->Add(Record(1, "12", now));
+        ages->Add(Record(0, "12", now));
+        ages->Add(Record(0, "ship", now));
+        ages->Add(Record(0, "Ship", now));
+        window->Refresh();
         QCOMPARE(window->TrackedIndexCount(), std::size_t(4));
         QCOMPARE(VisibleRows(window), 4);
     }
@@ -134,7 +139,8 @@ private slots:
         CTelegramIndex unidentified;
         unidentified.text = "07";
         unidentified.receiveTime = now;
-        window->ReceiveTimingRecord(unidentified);
+        ages->Add(unidentified);
+        window->Refresh();
         QCOMPARE(window->TrackedIndexCount(), std::size_t(0));
         QVERIFY(Waiting(window)->isVisible());
     }
@@ -142,9 +148,9 @@ private slots:
     void TheEleventhIndexIsTrackedButNotShown()
     {
         for (int i = 0; i < 11; ++i)
-            window->ReceiveTimingRecord(Record(1, QByteArray::number(i + 1).constData(), now - 1000 * i));
-        window->ReceiveTimingRecord(Record(1, "11", now));
-        window->Tick();
+            ages->Add(Record(1, QByteArray::number(i + 1).constData(), now - 1000 * i));
+        ages->Add(Record(1, "11", now));
+        window->Refresh();
         QCOMPARE(window->TrackedIndexCount(), std::size_t(11));
         QCOMPARE(VisibleRows(window), 10);
         for (int row = 0; row < 10; ++row)
@@ -153,9 +159,9 @@ private slots:
 
     void StaleOnlyWhenTheAgeExceedsTheTimeout()
     {
-        window->ReceiveTimingRecord(Record(1, "01", now - 5000.0));
-        window->ReceiveTimingRecord(Record(1, "02", now - 5000.5));
-        window->Tick();
+        ages->Add(Record(1, "01", now - 5000.0));
+        ages->Add(Record(1, "02", now - 5000.5));
+        window->Refresh();
         QCOMPARE(AgeBox(window, 0)->text(), QString("5.0"));
         QVERIFY(!window->IsRowStale(0));
         QVERIFY(AgeBox(window, 0)->palette().color(QPalette::Base) != CTimingDiagnosticsDlg::StaleColour());
@@ -165,15 +171,15 @@ private slots:
 
     void RedStaysWhenTheIndexResumesUntilReset()
     {
-        window->ReceiveTimingRecord(Record(1, "03", now - 9000));
-        window->ReceiveTimingRecord(Record(1, "04", now));
-        window->Tick();
+        ages->Add(Record(1, "03", now - 9000));
+        ages->Add(Record(1, "04", now));
+        window->Refresh();
         QVERIFY(window->IsRowStale(0));
         QVERIFY(!window->IsRowStale(1));
 
         now += 1000;
-        window->ReceiveTimingRecord(Record(1, "03", now - 200));
-        window->Tick();
+        ages->Add(Record(1, "03", now - 200));
+        window->Refresh();
         QCOMPARE(AgeBox(window, 0)->text(), QString("0.2"));
         QVERIFY(window->IsRowStale(0));
         QCOMPARE(AgeBox(window, 0)->palette().color(QPalette::Base), CTimingDiagnosticsDlg::StaleColour());
@@ -188,8 +194,8 @@ private slots:
         QCOMPARE(Bar(window, 0)->Position(), 0.0);
 
         // After Reset the next index takes the first row again.
-        window->ReceiveTimingRecord(Record(1, "04", now));
-        window->Tick();
+        ages->Add(Record(1, "04", now));
+        window->Refresh();
         QCOMPARE(IndexBox(window, 0)->text(), QString("04"));
     }
 
@@ -251,19 +257,19 @@ private slots:
             QCOMPARE(Bar(window, row)->SectionEnd2(), 7.5);
         }
         // The new timeout counts for staleness too: 6 s is no longer stale.
-        window->ReceiveTimingRecord(Record(1, "05", now - 6000));
-        window->Tick();
+        ages->Add(Record(1, "05", now - 6000));
+        window->Refresh();
         QVERIFY(!window->IsRowStale(0));
     }
 
     void TheTimerKeepsTheRowsCurrent()
     {
         window->SetClock(&CTickwarden::GetPCMilliSecs);
-        window->ReceiveTimingRecord(Record(1, "09", CTickwarden::GetPCMilliSecs() - 60000));
+        ages->Add(Record(1, "09", CTickwarden::GetPCMilliSecs() - 60000));
         QTRY_COMPARE_WITH_TIMEOUT(IndexBox(window, 0)->text(), QString("09"), 5000);
         QTRY_VERIFY_WITH_TIMEOUT(window->IsRowStale(0), 5000);
         // Ticks go on: a fresh record brings the age down on a later tick.
-        window->ReceiveTimingRecord(Record(1, "09", CTickwarden::GetPCMilliSecs()));
+        ages->Add(Record(1, "09", CTickwarden::GetPCMilliSecs()));
         QTRY_VERIFY_WITH_TIMEOUT(AgeBox(window, 0)->text().toDouble() < 30.0, 5000);
     }
 
@@ -282,10 +288,6 @@ private slots:
             QTRY_VERIFY(window.isNull());
             QCOMPARE(closed.count(), 1);
         }
-        // A new window starts empty with the default timeout.
-        Open();
-        QCOMPARE(window->TrackedIndexCount(), std::size_t(0));
-        QCOMPARE(window->PositionTimeout(), 5.0);
     }
 };
 

@@ -68,6 +68,15 @@ inline std::string ReadWholeFile(const std::string& path)
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+// What the decoder writes to a fresh CSV log before its first telegram.
+inline std::string CsvHeaderOf(CFormatDecoder& decoder)
+{
+    CTempDir dir;
+    decoder.OpenLogs(dir.File("log.csv"));
+    decoder.CloseLogs();
+    return ReadWholeFile(dir.File("log.csv"));
+}
+
 // The lines of a text, without their line ends.
 inline std::vector<std::string> SplitLines(const std::string& text)
 {

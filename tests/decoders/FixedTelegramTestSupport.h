@@ -22,20 +22,6 @@ inline std::string WithBytes(std::string telegram, CByteChanges changes)
     return telegram;
 }
 
-// The heading line of a report with a hex column, as plain text.
-inline const std::string kHexHeadingLine =
-    "Tgram field    Hex        Interpretation" + std::string(40, ' ') + "\n";
-
-// A transponder telegram: the same index text for the display filter and
-// for the timing window.
-inline void ExpectTransponderIndex(const CDecodeResult& result, const std::string& text)
-{
-    EXPECT_EQ(result.indexText, text);
-    EXPECT_TRUE(result.index.valid);
-    EXPECT_EQ(result.index.kind, 1);
-    EXPECT_EQ(result.index.text, text);
-}
-
 // The report line that starts with label.
 inline std::string LineOf(const std::string& text, const std::string& label)
 {
@@ -56,15 +42,6 @@ inline std::string CsvColumn(const std::string& row, int column)
         start = comma + 1;
     }
     return row.substr(start, row.find(',', start) - start);
-}
-
-// What the decoder writes to a fresh CSV log before its first telegram.
-inline std::string CsvHeaderOf(CFormatDecoder& decoder)
-{
-    CTempDir dir;
-    decoder.OpenLogs(dir.File("log.csv"));
-    decoder.CloseLogs();
-    return ReadWholeFile(dir.File("log.csv"));
 }
 
 // Decodes the telegrams 1.5 s apart with the CSV log open; the log's lines.

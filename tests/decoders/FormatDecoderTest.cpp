@@ -5,6 +5,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <regex>
 #include <thread>
 
@@ -38,9 +39,7 @@ protected:
     {
         ReportHeader("TOY", static_cast<int>(telegram.Size()));
         WriteHexHeading();
-        HexField("Field          ", telegram, 0, 2);
-        AppendFlag(telegram.At(1) & 1, "odd", "even");
-        EndLine();
+        HexLine("Field          ", telegram, 0, 2, "%s", telegram.At(1) & 1 ? "odd" : "even");
         index.SetIndex(1, "7");
         if (around)
             Csv(",%x,", telegram.At(1));
@@ -93,6 +92,73 @@ TEST(FormatDecoder, FieldLineAndHeadingLayout)
     EXPECT_TRUE(result.index.valid);
     EXPECT_EQ(result.index.kind, 1);
     EXPECT_EQ(result.index.text, "7");
+}
+
+// A format whose telegrams hold the field lines a test writes.
+class CFieldLineDecoder : public CFormatDecoder {
+public:
+    using CWriter = std::function<void(CFieldLineDecoder&)>;
+    explicit CFieldLineDecoder(CWriter writer) : CFormatDecoder(RowShape::AroundDecode), write(std::move(writer)) {}
+
+    TelegramStatus Validate(const CByteView&) override { return kStatusOk; }
+    void WriteCsvHeader() override {}
+    using CFormatDecoder::EmptyFieldLine;
+    using CFormatDecoder::FieldLine;
+    using CFormatDecoder::FieldLines;
+    using CFormatDecoder::FieldLineWithCalculated;
+
+protected:
+    void DecodeFields(const CByteView&, CTelegramIndex&) override { write(*this); }
+
+private:
+    CWriter write;
+};
+
+// Each field line is one call: the report line it renders and the field the
+// record gets, as the user reads them.
+TEST(FormatDecoder, FieldLinesGoToReportAndRecordAtOnce)
+{
+    using CFieldTexts = std::vector<std::vector<std::string>>;
+    const std::string hostile("B\0{1}\\\xe9\x1b", 8);
+    const std::string escaped = "B\\'00\\{1\\}\\\\\\'e9\\'1b";
+    const struct {
+        const char* what;
+        CFieldLineDecoder::CWriter write;
+        std::string lines;
+        CFieldTexts fields;
+    } cases[] = {
+        {"blanks around the label and the raw column, and after the interpretation, are left out",
+         [](auto& d) { d.FieldLine("Q_factor       ", "0A         ", "  10 metres  "); },
+         "Q_factor       \\cf1 0A         \\cf0   10 metres  \\line ", {{"Q_factor", "0A", "  10 metres"}}},
+        {"received bytes are escaped in the report and kept in the record",
+         [&](auto& d) { d.FieldLine("Tp_code        ", hostile + "  ", "ROV " + hostile); },
+         "Tp_code        \\cf1 " + escaped + "  \\cf0 ROV " + escaped + "\\line ",
+         {{"Tp_code", hostile, "ROV " + hostile}}},
+        {"a continuation stands under the interpretation and joins it with a blank",
+         [](auto& d) { d.FieldLines("Header", "   19   ", "Running, ", "units are feet  "); },
+         "Header\\cf1    19   \\cf0 Running, \\line " + std::string(26, ' ') + "units are feet  \\line ",
+         {{"Header", "19", "Running, units are feet"}}},
+        {"a calculated value in colour 1 begins the interpretation",
+         [](auto& d) { d.FieldLineWithCalculated("sumcheck       ", "01E9      ", " E909", " (calculated) ERROR"); },
+         "sumcheck       \\cf1 01E9      \\cf0 \\cf1  E909\\cf0  (calculated) ERROR\\line ",
+         {{"sumcheck", "01E9", " E909 (calculated) ERROR"}}},
+        {"a field left empty has no raw column and is no field of the record",
+         [](auto& d) {
+             d.EmptyFieldLine("Error_code     ", "   No errors");
+             d.FieldLine("Depth          ", "3.0   ", "");
+         },
+         "Error_code        No errors\\line Depth          \\cf1 3.0   \\cf0 \\line ", {{"Depth", "3.0", ""}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        CFieldLineDecoder decoder(c.write);
+        const CDecodeResult result = DecodeTelegram(decoder, "x");
+        EXPECT_EQ(result.document, CReportBuilder::kPrologue + std::string("\\fs20 ") + c.lines + "}");
+        CFieldTexts fields;
+        for (const CTelegramField& field : decoder.TakeRecord().fields)
+            fields.push_back({std::string(field.label), std::string(field.raw), std::string(field.text)});
+        EXPECT_EQ(fields, c.fields);
+    }
 }
 
 TEST(FormatDecoder, RowAfterDecodeWritesWholeRowWithCountModulo256)

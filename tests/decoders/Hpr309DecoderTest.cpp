@@ -26,81 +26,6 @@ std::string Changed(CByteChanges changes)
     return telegram;
 }
 
-const auto SecondRow = SecondRowFromTdiff<CHpr309Decoder>;
-
-TEST(Hpr309Decoder, ReportOfAValidTelegram)
-{
-    CHpr309Decoder decoder;
-    const CDecodeResult result = DecodeTelegram(decoder, kTelegram);
-    const std::string expected =
-        "Telegram type   : HPR 309 TPDR\n"
-        "Telegram number : 1\n"
-        "Number of bytes : 32\n"
-        "\n" +
-        kHexHeadingLine +
-        "Header         19         Running, Coords: Cartesian, North up, Filtered, \n"
-        "                          With respect to the ship's Main reference point\n"
-        "Ship Roll      3F3F         -0.1 degrees of Ship roll\n"
-        "Ship Pitch     000B          1.0 degrees of Ship pitch\n"
-        "Course         1000         90.0 degrees is Ship's course\n"
-        "Tp_index       03         Telegram for transponder on channel 3\n"
-        "X_pos/rng      0F3F3F       -0.1 metres is Eastings of tpdr\n"
-        "Y_pos/brg      000200       16.0 metres is Northings to tpdr\n"
-        "Z_pos/depth    000C08       97.0 metres is Depth of tpdr\n"
-        "Status         06         SLAVE  : Reply in outer beam\n"
-        "Timeout        00         All pulses received\n"
-        "Tp_sequence    000015     Telegrams available for channels: 1 (3) 5\n"
-        "Td_angle       2000        180.0 degs is Azimuth of Td tracking head\n"
-        "Test           00         HPR computer OK   \n"
-        "Tp_type        00         Tpdr type is Standard transponder\n"
-        "Tp_spec        00         Transponder is Fixed (may be used as position reference)\n"
-        "Transducers    05         Stbd Td, Narrow beam selected, Wide beam used, \n"
-        "                          Coordinate units are expressed in metres\n"
-        "Td_status      0C         Stbd Td: tracking, auto track,  Port Td: fixed, stopped\n"
-        "Q_factor       0A           10 metres is Kalman filter window limit\n"
-        "Checksum       75         XOR of all previous telegram bytes\n"
-        "End_of_tg      0D         End of telegram marker byte\n";
-    EXPECT_EQ(result.text, expected);
-    // The raw columns are coloured; the header's digits stand in the hex column.
-    EXPECT_NE(result.document.find("Header\\cf1          19         \\cf0 Running"), std::string::npos);
-    EXPECT_NE(result.document.find("Ship Roll      \\cf1 3F3F       \\cf0 "), std::string::npos);
-    ExpectTransponderIndex(result, "03");
-}
-
-TEST(Hpr309Decoder, ExtraByteChangesOnlyTheByteCount)
-{
-    CHpr309Decoder plain;
-    CHpr309Decoder longer;
-    std::string text = DecodeTelegram(plain, kTelegram).text;
-    const CDecodeResult result = DecodeTelegram(longer, kTelegram + '\x55');
-    text.replace(text.find("Number of bytes : 32"), 20, "Number of bytes : 33");
-    EXPECT_EQ(result.text, text);
-}
-
-TEST(Hpr309Decoder, FailedTelegramsGiveTheErrorBlock)
-{
-    struct Case {
-        std::string raw;
-        std::string expected;
-    } cases[] = {
-        {"", "Telegram type   : TIMED OUT\nTelegram number : 1\nNumber of bytes : 0\n\n"},
-        {kTelegram.substr(0, 31), "Telegram type   : EARLT EOT\nTelegram number : 1\nNumber of bytes : 31\n\n"},
-        // A wrong check byte: the 32 bytes as hex, then the error block; a 33rd byte is not dumped.
-        {kTelegram.substr(0, 30) + '\x74' + kTelegram[31] + '\x99',
-         "19 3F 3F 00 0B 10 00 03 0F 3F 3F 00 02 00 00 0C 08 06 00 00 00 15 20 00 00 00 00 05 0C 0A 74 0D "
-         "Telegram type   : BAD DATA\n"
-         "Telegram number : 1\n"
-         "Number of bytes : 33\n\n"},
-    };
-    for (const Case& c : cases) {
-        CHpr309Decoder decoder;
-        const CDecodeResult result = DecodeTelegram(decoder, c.raw);
-        EXPECT_EQ(result.text, c.expected);
-        EXPECT_FALSE(result.index.valid);
-        EXPECT_TRUE(result.indexText.empty());
-    }
-}
-
 TEST(Hpr309Decoder, ValidateOutsideADecodeWritesNowhere)
 {
     // The report of the last decode is gone when the next check runs.
@@ -157,22 +82,6 @@ TEST(Hpr309Decoder, DistancesUnitsAndCoordinateModes)
     EXPECT_EQ(LineOf(text, "Y_pos/brg"), "Y_pos/brg      000200       16.0 metres is Alongships fwd to tpdr");
 }
 
-TEST(Hpr309Decoder, FlagLines)
-{
-    CHpr309Decoder decoder;
-    const std::string text = DecodeTelegram(decoder, Changed({{17, 0x09}, {18, 0x04}, {24, 0x08}, {26, 0x01},
-                                                              {27, 0x12}, {28, 0x33}}))
-                                 .text;
-    EXPECT_EQ(LineOf(text, "Status"), "Status         09         MASTER : No Response to interrogation, "
-                                      "Bad Tdpr Angular data, Reply in inner beam");
-    EXPECT_EQ(LineOf(text, "Timeout"), "Timeout        04         Pulse(s) not received");
-    EXPECT_EQ(LineOf(text, "Test"), "Test           08         HPR computer fault");
-    EXPECT_EQ(LineOf(text, "Tp_spec"), "Tp_spec        01         Transponder is Mobile");
-    EXPECT_EQ(LineOf(text, "Transducers"), "Transducers    12         Port Td, Wide beam selected, Narrow beam used, ");
-    EXPECT_EQ(LineOf(text, "Td_status"),
-              "Td_status      33         Stbd Td: fixed, train man right,  Port Td: tracking, train man left");
-}
-
 TEST(Hpr309Decoder, SequenceListsChannelsAndMarksItsOwn)
 {
     CHpr309Decoder decoder;
@@ -183,29 +92,6 @@ TEST(Hpr309Decoder, SequenceListsChannelsAndMarksItsOwn)
     EXPECT_EQ(LineOf(text, "Tp_sequence"), "Tp_sequence    0F3F3F     Telegrams available for channels:"
                                            " 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 (16)");
     EXPECT_EQ(DecodeTelegram(decoder, Changed({{7, 0x2A}})).indexText, "42");
-}
-
-TEST(Hpr309Decoder, CsvHeaderAndRows)
-{
-    CHpr309Decoder decoder;
-    EXPECT_EQ(CsvHeaderOf(decoder),
-              "Time,Tdiff,Count,Status,Head,Roll,Pitch,Heading,Tp_index,X_pos,Y_pos,Z_pos,"
-              "Status,Timeout,Tp_seq,Td_angle,Test,Tp_type,Tp_spec,Tdrs,Td_status,Quality,"
-              "Tg_Csum,End_of_tg,Calc_Csum\n"
-              "Base ->,Secs,10,Text,8,Deg,Deg,Deg,10,metre,metre,metre,8,8,8,Deg,8,10,8,8,8,metre,8,8,8\n");
-
-    EXPECT_EQ(SecondRow(kTelegram, kTelegram),
-              " 1.50,2,OK,31,-0.1,1.0,90.0,3,-0.1,16.0,97.0,6,0,25,180.0,0,0,0,5,14,10,165,15,100");
-    // Polar: the Y column is the bearing. A negative sequence value is widened before printing.
-    EXPECT_EQ(SecondRow(kTelegram, Changed({{0, 0x04}, {11, 0x10}, {12, 0x00}, {19, 0x08}})),
-              " 1.50,2,OK,4,-0.1,1.0,90.0,3,-0.1,90.0,97.0,6,0,37777700025,180.0,0,0,0,5,14,10,162,15,100");
-    // Failed telegrams still get their row; bytes that never arrived count as 0.
-    EXPECT_EQ(SecondRow(kTelegram, ""),
-              " 1.50,2,TIMED OUT,0,0.0,0.0,0.0,0,0.0,0.0,0.0,0,0,0,0.0,0,0,0,0,0,0,0,0,0");
-    EXPECT_EQ(SecondRow(kTelegram, Bytes({0x19, 0x3F, 0x3F, 0x00, 0x0B})),
-              " 1.50,2,EARLT EOT,31,-0.1,1.0,0.0,0,0.0,0.0,0.0,0,0,0,0.0,0,0,0,0,0,0,0,0,22");
-    EXPECT_EQ(SecondRow(kTelegram, kTelegram.substr(0, 30) + '\x74' + kTelegram[31]),
-              " 1.50,2,BAD DATA,31,-0.1,1.0,90.0,3,-0.1,16.0,97.0,6,0,25,180.0,0,0,0,5,14,10,164,15,101");
 }
 
 TEST(Hpr309Decoder, CountColumnIsTheCounterModulo256)

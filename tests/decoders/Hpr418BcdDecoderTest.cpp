@@ -42,97 +42,6 @@ std::string TextOf(const std::string& telegram)
 
 const auto SecondRow = SecondRowFromTdiff<CHpr418BcdDecoder>;
 
-TEST(Hpr418BcdDecoder, ReportOfAnSsblTelegram)
-{
-    CHpr418BcdDecoder decoder;
-    const CDecodeResult result = DecodeTelegram(decoder, kSsbl);
-    EXPECT_EQ(result.text,
-              "Telegram type   : 418BCD SSBL\n"
-              "Telegram number : 1\n"
-              "Number of bytes : 32\n"
-              "\n" +
-                  kHexHeadingLine +
-                  "SOT            DF         Start of telegram   (DF)\n"
-                  "Head byte      01         Message type        (1)\n"
-                  "Status_1       13         MASTER: Position OK , Filtered; Optional data OK. Additional data BAD.\n"
-                  "Status_2       25         Tdr 2, Tcvr 2, Mode: Operational, TP is Mobile\n"
-                  "TP.inf.        02         TP type is 2 :Inclinometer TP\n"
-                  "TP index       0103       Telegram for TP index 103\n"
-                  "X position     D01234     -123.4 is USBL Athwartships (Starboard positive)\n"
-                  "Y position     012345     1234.5 is USBL Alongships (Forward positive)\n"
-                  "Z position     002560     256.0 is USBL Depth of tpdr\n"
-                  "Heading        1234       123.4 degrees is Ship's heading\n"
-                  "Tpdr X angle   D00025     -2.5 degrees of roll from Tpdr, BAD\n"
-                  "Tpdr Y angle   00000A     1.0 degrees of pitch from Tpdr, BAD\n"
-                  "h_err_el_dir   0450       45.0 degrees is XY error ellipse direction\n"
-                  "h_err_el_maj   0018       1.8 is MAX. of XY error ellipse\n"
-                  "h_err_el_min   0009       0.9 is MIN. of XY error ellipse\n"
-                  "Checksum       20         20 is calculated checksum\n"
-                  "EOR            FF         End of telegram     (FF)\n");
-    EXPECT_NE(result.document.find("X position     \\cf1 D01234     \\cf0 -123.4"), std::string::npos);
-    ExpectTransponderIndex(result, "103");
-}
-
-TEST(Hpr418BcdDecoder, ReportOfAnLblTelegram)
-{
-    CHpr418BcdDecoder decoder;
-    const CDecodeResult result = DecodeTelegram(decoder, kLbl);
-    EXPECT_EQ(result.text,
-              "Telegram type   : 418BCD LBL\n"
-              "Telegram number : 1\n"
-              "Number of bytes : 32\n"
-              "\n" +
-                  kHexHeadingLine +
-                  "SOT            DF         Start of telegram   (DF)\n"
-                  "Head byte      02         Message type        (2)\n"
-                  "Status_1       21         SLAVE: Position OK\n"
-                  "Status_2       40         Tdr 1, Tcvr 1, Mode: Operational, Posn. in UTM grid\n"
-                  "TP. inf.       17         Position of Relay 1\n"
-                  "TP. array      03         TP. array 3\n"
-                  "X position     0654321012 6543210.12 is UTM Northings\n"
-                  "Y position     D000123456 -1234.56 is UTM Eastings\n"
-                  "Z position     008500     850.0  is Depth\n"
-                  "Heading        3599       359.9  degrees is Ship's heading\n"
-                  "Update period  0150       1.50 seconds is Ship's position update period\n"
-                  "NOT USED       00\n"
-                  "h_err_el_dir   0000       0.0 degrees is XY error ellipse direction\n"
-                  "h_err_el_maj   0005       0.5 is MAX. of XY error ellipse\n"
-                  "h_err_el_min   0003       0.3 is MIN. of XY error ellipse\n"
-                  "Checksum       14         14 is calculated checksum\n"
-                  "EOR            FF         End of telegram     (FF)\n");
-    // The timing window gets the byte as sent; the display filter gets nothing.
-    EXPECT_EQ(result.index.text, "23");
-    EXPECT_EQ(result.index.kind, 1);
-    EXPECT_TRUE(result.indexText.empty());
-}
-
-TEST(Hpr418BcdDecoder, ReportOfASequenceTelegram)
-{
-    CHpr418BcdDecoder decoder;
-    const CDecodeResult result = DecodeTelegram(decoder, kSequence);
-    const std::string emptySlot = "TP index       0000      \n";
-    EXPECT_EQ(result.text,
-              "Telegram type   : 418BCD TSEQ\n"
-              "Telegram number : 1\n"
-              "Number of bytes : 32\n"
-              "\n" +
-                  kHexHeadingLine +
-                  "SOT            DF         Start of telegram   (DF)\n"
-                  "Head byte      03         Message type        (3)\n"
-                  "No. of TP.s    04         4 TP.s in the sequence\n"
-                  "TP index       0012       1: Telegram for TP index ' 12'\n"
-                  "TP index       0027       2: Telegram for TP index ' 27'\n" +
-                  emptySlot +
-                  "TP index       0103       4: Telegram for TP index '103'\n"
-                  "TP index       0300       5: Telegram for Ship position\n" +
-                  emptySlot + emptySlot + emptySlot + emptySlot + emptySlot + emptySlot +
-                  "NOT USED       00\n"
-                  "Checksum       6D         6D is calculated checksum\n"
-                  "EOR            FF         End of telegram     (FF)\n");
-    EXPECT_FALSE(result.index.valid);
-    EXPECT_TRUE(result.indexText.empty());
-}
-
 TEST(Hpr418BcdDecoder, Validation)
 {
     struct Case {
@@ -153,26 +62,6 @@ TEST(Hpr418BcdDecoder, Validation)
         CHpr418BcdDecoder decoder;
         EXPECT_EQ(decoder.Validate(CByteView(c.raw)), c.status) << CByteView(c.raw).Hex(0, c.raw.size());
     }
-}
-
-TEST(Hpr418BcdDecoder, FailedTelegramsGiveOnlyTheErrorBlock)
-{
-    CHpr418BcdDecoder decoder;
-    CDecodeResult result = DecodeTelegram(decoder, std::string(kSsbl).replace(30, 1, 1, '\x21'));
-    EXPECT_EQ(result.text, "Telegram type   : CHECKSUM ERROR\nTelegram number : 1\nNumber of bytes : 32\n\n");
-    EXPECT_FALSE(result.index.valid);
-    EXPECT_TRUE(result.indexText.empty());
-    result = DecodeTelegram(decoder, "");
-    EXPECT_EQ(result.text, "Telegram type   : TIMED OUT\nTelegram number : 2\nNumber of bytes : 0\n\n");
-    result = DecodeTelegram(decoder, kSsbl.substr(0, 31));
-    EXPECT_EQ(result.text, "Telegram type   : BAD DATA\nTelegram number : 3\nNumber of bytes : 31\n\n");
-}
-
-TEST(Hpr418BcdDecoder, ExtraByteChangesOnlyTheByteCount)
-{
-    std::string text = TextOf(kSsbl);
-    text.replace(text.find("Number of bytes : 32"), 20, "Number of bytes : 33");
-    EXPECT_EQ(TextOf(kSsbl + '\x42'), text);
 }
 
 TEST(Hpr418BcdDecoder, SsblStatusAndSensorData)
@@ -241,61 +130,6 @@ TEST(Hpr418BcdDecoder, LblPositionTypesAndIndexTexts)
     EXPECT_EQ(LineOf(text, "Status_2"), "Status_2       13         Tdr 4, Tcvr 1, Mode: TRAINING, Posn. in Local grid");
     EXPECT_EQ(LineOf(text, "X position"), "X position     0654321012 6543210.12 is Northings");
     EXPECT_EQ(LineOf(text, "Y position"), "Y position     D000123456 -1234.56 is Eastings");
-}
-
-TEST(Hpr418BcdDecoder, NibblesAboveNineInTheWidestFields)
-{
-    // Ten digits of 15 go far past 32 bits; they are shown, not wrapped.
-    const std::string telegram = Changed(kLbl, {{6, 0xFF}, {7, 0xFF}, {8, 0xFF}, {9, 0xFF}, {10, 0xFF},
-                                                {11, 0xDF}, {12, 0xFF}, {13, 0xFF}, {14, 0xFF}, {15, 0xFF}});
-    const std::string text = TextOf(telegram);
-    EXPECT_EQ(LineOf(text, "X position"), "X position     FFFFFFFFFF 166666666.65 is UTM Northings");
-    EXPECT_EQ(LineOf(text, "Y position"), "Y position     DFFFFFFFFF -16666666.65 is UTM Eastings");
-    EXPECT_EQ(CsvColumn(SecondRow(kLbl, telegram), 9), "166666666.65");
-}
-
-TEST(Hpr418BcdDecoder, OtherMessageTypes)
-{
-    // Type 4 is reported as UNKNOWN but with the whole LBL body.
-    CHpr418BcdDecoder decoder;
-    const CDecodeResult four = DecodeTelegram(decoder, Changed(kLbl, {{1, 4}}));
-    EXPECT_EQ(LineOf(four.text, "Telegram type"), "Telegram type   : UNKNOWN");
-    EXPECT_EQ(LineOf(four.text, "TP. inf."), "TP. inf.       17         Position of Relay 1");
-    EXPECT_EQ(LineOf(four.text, "Update period"),
-              "Update period  0150       1.50 seconds is Ship's position update period");
-    EXPECT_EQ(four.index.text, "23");
-
-    // Anything else: the status lines, then the message between three empty lines on each side.
-    const std::string seven = TextOf(Changed(kSsbl, {{1, 7}}));
-    const std::size_t body = seven.find("Status_1");
-    ASSERT_NE(body, std::string::npos);
-    EXPECT_EQ(seven.substr(body),
-              "Status_1       13         MASTER: Position OK , Filtered; Optional data OK\n"
-              "Status_2       25         Tdr 2, Tcvr 2, Mode: Operational\n"
-              "\n\n\n"
-              "Unrecognised message type\n"
-              "\n\n\n"
-              "h_err_el_dir   0450       45.0 degrees is XY error ellipse direction\n"
-              "h_err_el_maj   0018       1.8 is MAX. of XY error ellipse\n"
-              "h_err_el_min   0009       0.9 is MIN. of XY error ellipse\n"
-              "Checksum       26         26 is calculated checksum\n"
-              "EOR            FF         End of telegram     (FF)\n");
-    EXPECT_EQ(LineOf(seven, "Telegram type"), "Telegram type   : UNKNOWN");
-}
-
-TEST(Hpr418BcdDecoder, CsvHeaderRows)
-{
-    CHpr418BcdDecoder decoder;
-    EXPECT_EQ(CsvHeaderOf(decoder),
-              "Time,Tdiff,Count,Status,SOT,1,Stat1,Stat2,TPinf,Tp_id,X_raw,Y_raw,Z_raw,Head,Roll,Pitch,Dir,Maj,Min,,,"
-              "Tg_Csum,End,Calc_Csum\n"
-              "Base ->,secs,10,Text,16,1,16,16,10,10,metre,metre,metre,deg,deg,deg,deg,metre,metre,,,10,16,10\n"
-              "Time,Tdiff,Count,Status,SOT,2,Stat1,Stat2,TPinf,Tp_ary,N_raw,E_raw,Z_raw,Head,Period,N/A,Dir,Maj,Min,,,"
-              "Tg_Csum,End,Calc_Csum\n"
-              "Base ->,secs,10,Text,16,2,16,16,10,10,metre,metre,metre,deg,secs,10,deg,metre,metre,,,10,16,10\n"
-              "Time,Tdiff,Count,Status,SOT,3,N_tps,TP1,TP2,TP3,TP4,TP5,TP6,TP7,TP8,TP9,TP10,TP11,TP12,TP13,N/A,"
-              "Tg_Csum,End,Calc_Csum\n"
-              "Base ->,secs,10,Text,16,3,10,10,10,10,10,10,10,10,10,10,10,10,10,10,10,10,16,10\n");
 }
 
 TEST(Hpr418BcdDecoder, CsvRows)

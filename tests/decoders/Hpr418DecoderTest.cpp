@@ -332,19 +332,6 @@ TEST(Hpr418Decoder, SumIsCheckedButTheTelegramStaysOk)
     EXPECT_EQ(logged.raw, raw);
 }
 
-TEST(Hpr418Decoder, LengthDifferentFromTheLayoutIsReportedAfterTheFields)
-{
-    CSsbl ssbl;
-    std::string longer = ssbl.Wire();
-    longer.insert(63, 1, '\x01');
-    const CDecodeResult result = Decode418(false, longer);
-    EXPECT_THAT(result.document, EndsWith("\\line Tg section sizing error, received 67, tg size 66\n}"));
-    EXPECT_THAT(result.text, HasSubstr("tp_index       0700       for Transponder index 7\n"));
-    // The trailer is read where the layout puts it, not at the end of the bytes.
-    EXPECT_THAT(LineOf(result, "sumcheck"), ::testing::StartsWith("sumcheck       01"));
-    EXPECT_THAT(LineOf(result, "sumcheck"), EndsWith(" (calculated) ERROR"));
-}
-
 // Fields past the end of a short telegram read as zero; nothing is read
 // outside the received bytes.
 TEST(Hpr418Decoder, ShortAndEmptyTelegrams)
@@ -467,40 +454,6 @@ TEST(Hpr418Decoder, LblInterpretationsInBothLayouts)
             EXPECT_EQ(result.indexText, "");
         }
     }
-}
-
-// Floats at or beyond their limit have no interpretation; the CSV shows them in full.
-TEST(Hpr418Decoder, FloatsBeyondTheirLimits)
-{
-    CSsbl ssbl;
-    const float nan = std::numeric_limits<float>::quiet_NaN();
-    const float positions[10] = {nan, -std::numeric_limits<float>::infinity(), 1e30f, 10000.0f, -9999.5f, 0.0f,
-                                 0.0f, 1000.0f, -999.5f, 0.0f};
-    std::copy(std::begin(positions), std::end(positions), ssbl.positions);
-    ssbl.standDev = 1000000.0f;
-    ssbl.tpType = 2;
-    ssbl.extension[0] = -1000.0f;
-    ssbl.extension[1] = 999.5f;
-    const CLogged logged = DecodeLogged(false, {ssbl.Wire()});
-    const CDecodeResult& result = logged.results[0];
-    for (const char* label : {"filt_x_pos", "filt_y_pos", "filt_z_pos", "x_pos", "p_course", "stand_dev"})
-        EXPECT_EQ(Interpretation(result, label), "") << label;
-    EXPECT_EQ(Interpretation(result, "y_pos"), "-9999.5          ");
-    EXPECT_EQ(Interpretation(result, "p_roll"), "-999.5          ");
-    EXPECT_EQ(LineOf(result, "tpdr roll"), "tpdr roll      00007AC4");
-    EXPECT_EQ(LineOf(result, "tpdr pitch"), "tpdr pitch     00E07944  999.5          ");
-    EXPECT_THAT(logged.rows[4], HasSubstr(",0,nan,-inf,1000000015047466219876688855040.0,10000.0,-9999.5,0.0,0.0,"
-                                          "1000.0,-999.5,0.0,0,0,1,0,1000000.0,-1000.0,999.5,"));
-
-    CLbl lbl;
-    lbl.variantF = true;
-    lbl.east = 1000000.0;
-    lbl.north = 9999999.0;
-    lbl.errors[0] = 10000.0f;
-    const CDecodeResult lblResult = Decode418(true, lbl.Wire());
-    EXPECT_EQ(LineOf(lblResult, "pos_east"), "pos_east       00247449   ");
-    EXPECT_EQ(LineOf(lblResult, "pos_north"), "pos_north      7F96184B   9999999.0          ");
-    EXPECT_EQ(Interpretation(lblResult, "depth"), "");
 }
 
 // The HPR 418F LBL message is shown in the HPR 418D layout: doubles become

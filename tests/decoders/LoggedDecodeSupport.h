@@ -50,7 +50,7 @@ CTelegramRecord DecodedRecord(const std::string& telegram)
 // has that interpretation.
 inline double NumberOnLine(const CTelegramRecord& record, const std::string& interpretation, std::size_t skip = 0)
 {
-    for (const CReportField& field : record.fields) {
+    for (const CTelegramField& field : record.fields) {
         const std::size_t text = std::min(field.text.find_first_not_of(' '), field.text.size());
         if (field.text.compare(text, std::string::npos, interpretation) == 0)
             return std::stod(std::string(field.raw.substr(std::min(skip, field.raw.size()))));

@@ -30,78 +30,6 @@ TEST(NmeaDecoder, ValidationByFrameAndLength)
         EXPECT_EQ(decoder.Validate(CByteView(c.telegram)), c.status) << c.telegram;
 }
 
-TEST(NmeaDecoder, WholeReportAndRowOfAnSsbSentence)
-{
-    const std::string sentence = "$PSIMSSB,143027.50,B07,A,,C,H,M,12.30,  -45.6,310.40,0.5,I,2.1,*62\r\n";
-    CNmeaDecoder decoder;
-    CLoggedDecoder logged(decoder);
-    const CLoggedDecode out = logged.Decode(sentence);
-    const std::string expected =
-        "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Courier New;}"
-        "{\\colortbl;\\red100\\green100\\blue255;\\red244\\green244\\blue194;}}\\fs20 "
-        "Telegram type   : NMEA $PSIMSSB\\line "
-        "Telegram number : 1\\line "
-        "Number of bytes : 68\\line "
-        "\\line "
-        "\\cf1 $PSIMSSB,143027.50,B07,A,,C,H,M,12.30,  -45.6,310.40,0.5,I,2.1,*62\r\n\\cf0 "
-        "\\line \\line "
-        "\\ul \\b Tgram field    ASCII         Interpretation                                        "
-        "\\ul0 \\b0 \\line "
-        "Address        \\cf1 PSIMSSB       \\cf0 Manufacturers code and type of telegram\\line "
-        "Time           \\cf1 143027.50     \\cf0 Time of origin of SSB (USBL) telegram data\\line "
-        "Tp_code        \\cf1 B07           \\cf0 Medium Frequency Beacon index\\line "
-        "Status         \\cf1 A             \\cf0 Good position fix and Additional data (if present)\\line "
-        "Error_code                   No errors\\line "
-        "Coord_system   \\cf1 C             \\cf0 Cartesian Coordinates from Vessel position\\line "
-        "Orientation    \\cf1 H             \\cf0 Position of beacon is oriented ship's head up, Stbd first\\line "
-        "SW_filter      \\cf1 M             \\cf0 Position of beacon is measured\\line "
-        "X_coordinate   \\cf1 12.30         \\cf0 Position of beacon Starboard of ship's ref. point\\line "
-        "Y_coordinate   \\cf1 -45.6         \\cf0 Position of beacon Forwards of ship's ref. point\\line "
-        "Depth          \\cf1 310.40        \\cf0 Depth of beacon below ship's ref. point\\line "
-        "Expected_acc   \\cf1 0.5           \\cf0 Expected accuracy of beacon position\\line "
-        "Additional_inf \\cf1 I             \\cf0 Inclinometer X & Y angles are available from the beacon\\line "
-        "1st_add_field  \\cf1 2.1           \\cf0 Beacon X inclination\\line "
-        "2nd_add_field                Empty\\line "
-        "Checksum       \\cf1 62            \\cf0 Calculated value is (62)\\line "
-        "Terminator1    \\cf1 0D              \\cf0 First end character of telegram is ENTER\\line "
-        "Terminator2    \\cf1 0A              \\cf0 Second end character of telegram is LINEFEED\\line "
-        "}";
-    EXPECT_EQ(out.result.document, expected);
-    // A matching checksum leaves Chk_Csum empty.
-    EXPECT_EQ(out.row, " 0.00,68,OK,$PSIMSSB,143027.50,B07,A,,C,H,M,12.30,  -45.6,310.40,0.5,I,2.1,,62,,13,10");
-    ExpectIndex(out.result, 1, "B07", "B07");
-
-    const std::vector<std::string> lines = logged.CsvLines();
-    ASSERT_EQ(lines.size(), 5u);
-    EXPECT_EQ(lines[0], "Time,Tdiff,Count,Status,$PSIMSSB,Time,TpId,Status,Err,Coords,Orient,Filt,Xposn,Yposn,"
-                        "Depth,Accy,Add,TpXangle,TpYangle,Tg_Csum,Chk_Csum,End_1,End_2");
-    EXPECT_EQ(lines[1], "Base ->,secs,10,Text,$PSIMSSB,Time,10,Text,Text,Text,Text,Text,metre,metre,metre,"
-                        "metre,Text,deg,deg,Text,10,10,10");
-    EXPECT_EQ(lines[2], "Time,Tdiff,Count,Status,$PSIMLBP,Time,Tp_ary,Object,Status,Coords,Xposn,Yposn,"
-                        "Depth,Maj,Min,Dir,Zerr,Tg_Csum,Chk_Csum,End_1,End_2");
-    EXPECT_EQ(lines[3], "Base ->,secs,10,Text,$PSIMLBP,Time,10,Text,Text,Text,metre,metre,metre,metre,metre,"
-                        "deg,metre,Text,10,10,10");
-}
-
-TEST(NmeaDecoder, LbpSentenceWithoutChecksum)
-{
-    CNmeaDecoder decoder;
-    CLoggedDecoder logged(decoder);
-    const CLoggedDecode out = logged.Decode("$PSIMLBP,101500.00,2,R12,?,C,100.5,200.5,,1.0,0.5,30.0,0.2\r\n");
-    const std::string& text = out.result.text;
-    EXPECT_EQ(LineOf(text, "Type"), "Type           R12           LBL position is for ROV 2");
-    EXPECT_EQ(LineOf(text, "Status"), "Status         ?             Bad position Fix ");
-    EXPECT_EQ(LineOf(text, "X_coordinate"), "X_coordinate   100.5         North position of Object in local grid");
-    EXPECT_EQ(LineOf(text, "Y_coordinate"), "Y_coordinate   200.5         East position of Object in local grid");
-    // An empty field is its label alone, and the next field keeps its own line.
-    EXPECT_EQ(LinesFrom(text, "Depth ", 2),
-              (std::vector<std::string>{"Depth          ", "Major          1.0           Major axis of the error ellipse"}));
-    EXPECT_EQ(text.find("Checksum"), std::string::npos);
-    EXPECT_EQ(LineOf(text, "Terminator1"), "Terminator1    0D              First end character of telegram is ENTER");
-    EXPECT_EQ(out.row, " 0.00,60,OK,$PSIMLBP,101500.00,2,R12,?,C,100.5,200.5,,1.0,0.5,30.0,0.2,,,13,10");
-    ExpectIndex(out.result, 0, "R12", "");
-}
-
 TEST(NmeaDecoder, InterpretationByLetters)
 {
     const struct {
@@ -179,32 +107,6 @@ TEST(NmeaDecoder, LongIndexFieldIsTakenWhole)
     EXPECT_EQ(LineOf(result.text, "Tp_code"), "Tp_code        " + code + "Medium Frequency Beacon index");
 }
 
-TEST(NmeaDecoder, SentenceCutShortShowsTheMissingFieldsEmpty)
-{
-    CNmeaDecoder decoder;
-    CLoggedDecoder logged(decoder);
-    const CLoggedDecode out = logged.Decode("$PSIMSSB,1,B01\r\n");
-    const std::vector<std::string> expected = {
-        "Tp_code        B01           Medium Frequency Beacon index",
-        "Status         ",
-        "Error_code                   No errors",
-        "Coord_system   ",
-        "Orientation    ",
-        "SW_filter      ",
-        "X_coordinate   ",
-        "Y_coordinate   ",
-        "Depth          ",
-        "Expected_acc   ",
-        "Additional_inf ",
-        "1st_add_field                Empty",
-        "2nd_add_field                Empty",
-        "Terminator1    0D              First end character of telegram is ENTER",
-        "Terminator2    0A              Second end character of telegram is LINEFEED",
-    };
-    EXPECT_EQ(LinesFrom(out.result.text, "Tp_code", 16), expected);
-    EXPECT_EQ(out.row, " 0.00,16,OK,$PSIMSSB,1,B01,,,13,10");
-}
-
 TEST(NmeaDecoder, SentenceAndChecksumColumns)
 {
     const struct {
@@ -246,38 +148,6 @@ TEST(NmeaDecoder, SentenceAndChecksumColumns)
         EXPECT_EQ(out.row, " 0.00," + std::to_string(c.sentence.size()) + ",OK," + c.row) << c.what;
         EXPECT_EQ(logged.CsvLines().size(), 5u) << c.what;  // four header rows and one row
     }
-}
-
-TEST(NmeaDecoder, TooManyFieldsEndAtTheFieldAfterTheLast)
-{
-    CNmeaDecoder decoder;
-    const CDecodeResult result = DecodeTelegram(decoder, "$PSIMLBP,1,2,V,A,C,1,2,3,4,5,6,7,extra*hh\r\n");
-    EXPECT_EQ(result.text.find("Checksum"), std::string::npos);
-    EXPECT_EQ(LineOf(result.text, "Terminator1"), "Terminator1    2C              First end character of telegram is WRONG");
-    EXPECT_EQ(LineOf(result.text, "Terminator2"), "Terminator2    65              Second end character of telegram is WRONG");
-}
-
-TEST(NmeaDecoder, FailedSentenceLeavesOnlyTheRowPrefix)
-{
-    CNmeaDecoder decoder;
-    CLoggedDecoder logged(decoder);
-    const CLoggedDecode out = logged.Decode("$PSIMSSB,1,B01\n\r");
-    EXPECT_EQ(out.result.text, "Telegram type   : BAD DATA\nTelegram number : 1\nNumber of bytes : 16\n\n");
-    EXPECT_EQ(out.row, " 0.00,16,BAD DATA");
-    EXPECT_FALSE(out.result.index.valid);
-}
-
-TEST(NmeaDecoder, ReceivedTextIsEchoedWholeInReportAndLog)
-{
-    const std::string sentence = std::string("$PSIMSSB,1,B\0{1},\\A\xE9,", 22) + std::string(200, 'x') + "\r\n";
-    CNmeaDecoder decoder;
-    CLoggedDecoder logged(decoder);
-    const CLoggedDecode out = logged.Decode(sentence);
-    const std::string shown = sentence.substr(0, sentence.size() - 2);  // the reader drops CR and LF
-    EXPECT_NE(out.result.text.find("\n" + shown + "\n"), std::string::npos);
-    EXPECT_EQ(LineOf(out.result.text, "Tp_code"), "Tp_code        " + std::string("B\0{1}", 5) + std::string(9, ' ') +
-                                                      "Medium Frequency Beacon index");
-    EXPECT_EQ(out.row, " 0.00,224,OK," + shown + ",,,13,10");
 }
 
 TEST(NmeaDecoder, GeneratedSentencesDecodeWithMatchingChecksums)

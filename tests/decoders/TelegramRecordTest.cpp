@@ -48,7 +48,7 @@ void ExpectFieldsAreTheReportsFieldLines(const CTelegramRecord& record, const st
             fieldLines.push_back(&line);
     ASSERT_EQ(record.fields.size(), fieldLines.size()) << CRtfReader::PlainText(document);
     for (std::size_t i = 0; i < fieldLines.size(); ++i) {
-        const CReportField& field = record.fields[i];
+        const CTelegramField field = record.fields[i];
         const std::string& line = fieldLines[i]->text;
         SCOPED_TRACE(line);
         EXPECT_EQ(line.rfind(field.label, 0), 0u);

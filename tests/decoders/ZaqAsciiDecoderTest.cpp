@@ -11,10 +11,6 @@
 
 namespace {
 
-const std::string kDocumentStart =
-    "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Courier New;}"
-    "{\\colortbl;\\red100\\green100\\blue255;\\red244\\green244\\blue194;}}\\fs20 ";
-
 TEST(ZaqAsciiDecoder, ValidationByLengthAndLineEnd)
 {
     const struct {
@@ -33,77 +29,6 @@ TEST(ZaqAsciiDecoder, ValidationByLengthAndLineEnd)
     CZaqAsciiDecoder decoder;
     for (const auto& c : cases)
         EXPECT_EQ(decoder.Validate(CByteView(c.telegram)), c.status) << c.telegram;
-}
-
-TEST(ZaqAsciiDecoder, WholeReportAndRowOfABeaconTelegram)
-{
-    const std::string telegram =
-        "07 Jan 26 14:03:27 B: 12 X:104.6 Y:-37.3 D:310.4 P:1.2 R:-0.4 H:271.9 A:2.1 E:3\r\n";
-    CZaqAsciiDecoder decoder;
-    CLoggedDecoder logged(decoder);
-    const CLoggedDecode out = logged.Decode(telegram);
-
-    const std::string expected =
-        kDocumentStart +
-        "Telegram type   : ZAQ ASCII TPDR\\line "
-        "Telegram number : 1\\line "
-        "Number of bytes : 81\\line "
-        "\\line "
-        "\\cf1 07 Jan 26 14:03:27 B: 12 X:104.6 Y:-37.3 D:310.4 P:1.2 R:-0.4 H:271.9 A:2.1 E:3\r\n\\cf0 "
-        "\\line \\line "
-        "\\ul \\b Tgram field    ASCII         Interpretation                                        "
-        "\\ul0 \\b0 \\line "
-        "Date           \\cf1 07 Jan 26\\cf0    Date of origin of telegram data\\line "
-        "Time           \\cf1 14:03:27\\cf0     Time of origin of telegram data\\line "
-        "Tp_index       \\cf1 B:     12\\cf0    Beacon index : Transponder 12\\line "
-        "X_pos          \\cf1 X:  104.6\\cf0    Beacon X coordinate position (metres)\\line "
-        "Y_pos          \\cf1 Y:  -37.3\\cf0    Beacon Y coordinate position (metres)\\line "
-        "Z_pos          \\cf1 D:  310.4\\cf0    Beacon Depth (metres)\\line "
-        "Ship pitch     \\cf1 P:    1.2\\cf0    Ship's pitch (degrees)\\line "
-        "Ship roll      \\cf1 R:   -0.4\\cf0    Ship's roll (degrees)\\line "
-        "Ship heading   \\cf1 H:  271.9\\cf0    Ship's heading (degrees)\\line "
-        "Tpdr pitch     \\cf1 A:    2.1\\cf0    Riser angle beacon pitch (degrees)\\line "
-        "Tpdr roll      \\cf1 C:    0.0\\cf0    Riser angle beacon roll (degrees)\\line "
-        "Error status   \\cf1 E:      3\\cf0    Simulated data or Error in telegram; error 3\\line "
-        "End character  \\cf1 (0d)     \\cf0    First end character of telegram is ENTER\\line "
-        "End character  \\cf1 (0a)     \\cf0    Second end character of telegram is LINEFEED\\line "
-        "}";
-    EXPECT_EQ(out.result.document, expected);
-    // Day 7 is blank-padded in the log, A without C logs C as 0.0.
-    EXPECT_EQ(out.row, " 0.00,81,OK, 7 Jan 26,14:03:27,12,104.6,-37.3,310.4,1.2,-0.4,271.9,3,2.1,0.0,13,10");
-    ExpectIndex(out.result, 1, "12", "12");
-
-    const std::vector<std::string> lines = logged.CsvLines();
-    ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[0], "Time,Tdiff,Count,Status,Date,Time,Tpdr,X/East,Y/North,Z/Depth,Pitch,Roll,Heading,"
-                        "Error,TP_Pitch,TP_Roll,End_1,End_2");
-    EXPECT_EQ(lines[1], "Base ->,secs,10,Text,Date,Time,10,metre,metre,metre,deg,deg,deg,10,deg,deg,10,10");
-}
-
-// The ship's northings are shown and logged as they arrived (a float would
-// make 6543210.2 a 6543210.0).
-TEST(ZaqAsciiDecoder, ShipTelegramKeepsOutOfTheFilterAndIgnoresRiserAngles)
-{
-    CZaqAsciiDecoder decoder;
-    CLoggedDecoder logged(decoder);
-    // Missing E and missing H; A and C are not read for the ship.
-    const CLoggedDecode out =
-        logged.Decode("08 Dec 26 23:59:59 B:0 X:456789.5 Y:6543210.2 D:5.1 P:-1.0 R:0.5 A:1.0 C:2.0\n\r");
-    const std::string& text = out.result.text;
-    EXPECT_NE(text.find("Telegram type   : ZAQ ASCII SHIP\n"), std::string::npos);
-    EXPECT_EQ(LineOf(text, "Tp_index"), "Tp_index       B:      0   Beacon index : Ship");
-    EXPECT_EQ(LineOf(text, "East"), "East           X:456789.5   Ship's Eastings position (metres)");
-    EXPECT_EQ(LineOf(text, "North"), "North          Y:6543210.2   Ship's Northings position (metres)");
-    EXPECT_EQ(LineOf(text, "Depth"), "Depth          D:    5.1   Ship's Depth (metres)");
-    EXPECT_EQ(LineOf(text, "Ship heading"), "Ship heading   H:    0.0   Ship's heading (degrees)");
-    EXPECT_EQ(LineOf(text, "Error status"), "Error status               No error");
-    EXPECT_EQ(text.find("Tpdr"), std::string::npos);
-    EXPECT_EQ(LineOf(text, "End character", 0),
-              "End character  (0a)        First end character of telegram is LINEFEED");
-    EXPECT_EQ(LineOf(text, "End character", 1),
-              "End character  (0d)        Second end character of telegram is ENTER");
-    EXPECT_EQ(out.row, " 0.00,78,OK, 8 Dec 26,23:59:59,0,456789.5,6543210.2,5.1,-1.0,0.5,0.0,0,,,10,13");
-    ExpectIndex(out.result, 0, "Ship", "");
 }
 
 TEST(ZaqAsciiDecoder, TagSearch)
@@ -139,23 +64,6 @@ TEST(ZaqAsciiDecoder, TagSearch)
             EXPECT_EQ(LineOf(out.result.text, "Tp_index"), c.tpIndexLine) << c.what;
         }
     }
-}
-
-TEST(ZaqAsciiDecoder, NumbersAbsentOrUnreadableAreZero)
-{
-    CZaqAsciiDecoder decoder;
-    CLoggedDecoder logged(decoder);
-    const CLoggedDecode out =
-        logged.Decode("07 Jan 26 14:03:27 B:4 X:abc Y:1e3 D:+2.5 P:+-1 R:infi C:7.25e-1 E:\r\n");
-    const std::string& text = out.result.text;
-    EXPECT_EQ(LineOf(text, "X_pos"), "X_pos          X:    0.0   Beacon X coordinate position (metres)");
-    EXPECT_EQ(LineOf(text, "Y_pos"), "Y_pos          Y: 1000.0   Beacon Y coordinate position (metres)");
-    EXPECT_EQ(LineOf(text, "Z_pos"), "Z_pos          D:    2.5   Beacon Depth (metres)");
-    // C without A: both riser lines, A as 0.0.
-    EXPECT_EQ(LineOf(text, "Tpdr pitch"), "Tpdr pitch     A:    0.0   Riser angle beacon pitch (degrees)");
-    EXPECT_EQ(LineOf(text, "Tpdr roll"), "Tpdr roll      C:    0.7   Riser angle beacon roll (degrees)");
-    EXPECT_EQ(LineOf(text, "Error status"), "Error status               No error");
-    EXPECT_EQ(out.row, " 0.00,69,OK, 7 Jan 26,14:03:27,4,0.0,1000.0,2.5,0.0,0.0,0.0,0,0.0,0.7,13,10");
 }
 
 TEST(ZaqAsciiDecoder, RealsInDecimalAndHexadecimal)
@@ -247,28 +155,6 @@ TEST(ZaqAsciiDecoder, DateAndTimeScan)
         EXPECT_EQ(LineOf(text, "Time "), "Time           " + c.time + "    Time of origin of telegram data");
         EXPECT_EQ(out.row.substr(out.row.find(",OK,") + 4, c.csv.size()), c.csv);
     }
-}
-
-TEST(ZaqAsciiDecoder, FailedTelegramLeavesOnlyTheRowPrefix)
-{
-    CZaqAsciiDecoder decoder;
-    CLoggedDecoder logged(decoder);
-    const CLoggedDecode out = logged.Decode("07 Jan 26 14:03:27 B:1\r");
-    EXPECT_EQ(out.result.text, "Telegram type   : BAD DATA\nTelegram number : 1\nNumber of bytes : 23\n\n");
-    EXPECT_EQ(out.row, " 0.00,23,BAD DATA");
-    EXPECT_FALSE(out.result.index.valid);
-}
-
-TEST(ZaqAsciiDecoder, ReceivedTextIsEchoedWhole)
-{
-    // NUL bytes, RTF markup and bytes above 0x7F inside a long telegram.
-    std::string telegram = std::string("07 Jan 26 14:03:27 B:2 \0{\\}\xE9 X:5.0 ", 34) + std::string(200, 'z') + "\r\n";
-    CZaqAsciiDecoder decoder;
-    const CDecodeResult result = DecodeTelegram(decoder, telegram);
-    std::string echoed = telegram;
-    echoed.erase(echoed.size() - 2);  // the reader drops CR and LF
-    EXPECT_NE(result.text.find("\n" + echoed + "\n"), std::string::npos);
-    EXPECT_EQ(LineOf(result.text, "X_pos"), "X_pos          X:    5.0   Beacon X coordinate position (metres)");
 }
 
 TEST(ZaqAsciiDecoder, GeneratedTelegramsDecodeCleanly)

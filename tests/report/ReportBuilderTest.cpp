@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <memory>
-
 #include "report/ReportBuilder.h"
 #include "report/RtfReader.h"
 
@@ -84,83 +82,6 @@ TEST(ReportBuilder, LongPiecesAreAppendedWhole)
     const std::string longText(5000, 'x');
     report.Append("%s|", longText.c_str());
     EXPECT_EQ(BodyOf(report), longText + "|");
-}
-
-// The field lines as data: label, raw column and interpretation of every
-// line that has a raw column, as the user reads them.
-TEST(ReportBuilder, FieldLinesAreTakenAsTheyAreWritten)
-{
-    CReportBuilder report;
-    report.Append("Telegram type   : %s", "HPR 418 SSBL");
-    report.NewLine();
-    report.AppendText("tp_index       ");
-    report.AppendHex("%02x%02x       ", 0x0c, 0x00);
-    report.Append("for Transponder index %d", 12);
-    report.NewLine();
-    // A calculated sum in the raw colour after the interpretation began
-    // belongs to the interpretation; trailing blanks go.
-    report.AppendText("sumcheck       ");
-    report.AppendAsciiText("1A2B      ");
-    report.AppendHex(" %02x%02x ", 0x1a, 0x2b);
-    report.AppendText("(calculated)     ");
-    report.NewLine();
-    // An unlabelled line under the interpretation carries it on.
-    report.AppendText("Header         ");
-    report.AppendHex("         %02X         ", 0x19);
-    report.AppendText("Running, Coords: Cartesian, ");
-    report.NewLine();
-    report.AppendText(std::string(26, ' ') + "With respect to the ship's Main reference point");
-    report.NewLine();
-    // A received sentence shown without a label is no field line.
-    report.AppendAsciiText("$PSIMSSB,1,2*00");
-    report.NewLine();
-    // CR and LF inside a piece are no line breaks in the report.
-    report.AppendText("Sentence       ");
-    report.AppendAsciiText("$PSIMSSB\r\n");
-    report.NewLine();
-    report.Append("Tg section sizing error\n");
-
-    const CReportFields fields = report.Fields();
-    ASSERT_EQ(fields.size(), 4u);
-    EXPECT_EQ(fields[0].label, "tp_index");
-    EXPECT_EQ(fields[0].raw, "0C00");
-    EXPECT_EQ(fields[0].text, "for Transponder index 12");
-    EXPECT_EQ(fields[1].raw, "1A2B");
-    EXPECT_EQ(fields[1].text, " 1A2B (calculated)");
-    EXPECT_EQ(fields[2].raw, "19");
-    EXPECT_EQ(fields[2].text, "Running, Coords: Cartesian, With respect to the ship's Main reference point");
-    EXPECT_EQ(fields[3].raw, "$PSIMSSB");
-    EXPECT_EQ(fields[3].text, "");
-
-    EXPECT_EQ(report.TakeFields().size(), 4u);
-    EXPECT_TRUE(report.Fields().empty());
-}
-
-// The field lines outlive the report they came from, in every copy.
-TEST(ReportBuilder, FieldLinesLiveOnWithoutTheirReport)
-{
-    CReportFields copy;
-    {
-        CReportFields taken;
-        {
-            auto report = std::make_unique<CReportBuilder>();
-            report->AppendText("X_pos          ");
-            report->AppendHex("%02X%02X       ", 0xab, 0x7f);
-            report->AppendText("Eastings {of} tpdr \\ \x81      ");
-            report->NewLine();
-            taken = report->TakeFields();
-            EXPECT_TRUE(report->Fields().empty());
-        }
-        copy = taken;
-    }
-    ASSERT_EQ(copy.size(), 1u);
-    EXPECT_EQ(copy[0].label, "X_pos");
-    EXPECT_EQ(copy[0].raw, "AB7F");
-    EXPECT_EQ(copy[0].text, "Eastings {of} tpdr \\ \x81");
-    std::size_t lines = 0;
-    for (const CReportField& field : copy)
-        lines += field.label.size() > 0;
-    EXPECT_EQ(lines, 1u);
 }
 
 TEST(RtfReader, RoundTripsTextAttributesAndEscapes)

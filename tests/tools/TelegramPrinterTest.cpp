@@ -12,7 +12,6 @@
 #include "clock/Tickwarden.h"
 #include "decoders/FormatTable.h"
 #include "decoders/TelegramGenerator.h"
-#include "tests/decoders/DecoderTestSupport.h"
 #include "tools/BriefLinePrinter.h"
 #include "tools/JsonLinePrinter.h"
 #include "tools/ReportPrinter.h"
@@ -82,10 +81,17 @@ CTelegramIndex IndexAt(double receiveTime, bool valid, const std::string& text =
     return index;
 }
 
+// A telegram as the hand-off carries it.
+CDecodedTelegram TelegramOf(const CTelegramIndex& index, const CTelegramRecord& record, const std::string& raw = "",
+                            const std::string& report = "")
+{
+    return CDecodedTelegram{raw, report, index, record};
+}
+
 std::string JsonLine(const CTelegramRecord& record, const CTelegramIndex& index, const std::string& raw,
                      const char* format = "HPR 418F")
 {
-    const std::string line = CJsonLinePrinter(format).Text(CReportBuilder(), raw, index, record);
+    const std::string line = CJsonLinePrinter(format).Text(TelegramOf(index, record, raw));
     EXPECT_FALSE(line.empty());
     EXPECT_EQ(line.find('\n'), line.size() - 1) << "not one line: " << line;
     return line;
@@ -173,13 +179,13 @@ TEST(JsonLinePrinter, DecodedTelegramsOfEveryFormatComeOutWithTheirFieldLines)
         auto generator = format.makeGenerator();
         auto decoder = format.makeDecoder();
         const std::string telegram = generator->Next();
-        const CDecodeResult decoded = DecodeTelegram(*decoder, telegram, CTickwarden::GetPCMilliSecs());
-        const CTelegramRecord record = decoder->TakeRecord();
-        const Json line = Json::parse(CJsonLinePrinter(format.name).Text(CReportBuilder(), telegram, decoded.index, record));
+        const CSharedTelegram decoded = DecodeRead(decoder.get(), telegram, CTickwarden::GetPCMilliSecs());
+        const CTelegramRecord& record = decoded->record;
+        const Json line = Json::parse(CJsonLinePrinter(format.name).Text(*decoded));
         EXPECT_EQ(line["format"], format.name);
         EXPECT_EQ(line["status"], "OK");
         EXPECT_EQ(line["bytes"], telegram.size());
-        EXPECT_EQ(line["index"]["text"], decoded.index.text);
+        EXPECT_EQ(line["index"]["text"], decoded->index.text);
         ASSERT_EQ(line["fields"].size(), record.fields.size());
         ASSERT_FALSE(record.fields.empty());
         for (std::size_t i = 0; i < record.fields.size(); ++i) {
@@ -196,14 +202,14 @@ TEST(BriefLinePrinter, TabSeparatedCellsWithThePositionWhenThereIsOne)
     const double now = CTickwarden::GetPCMilliSecs();
     const std::string time = CFormatDecoder::TimeText(now);
     const CBriefLinePrinter printer;
-    EXPECT_EQ(printer.Text(CReportBuilder(), "", IndexAt(now, true, "7"), PositionRecord()),
+    EXPECT_EQ(printer.Text(TelegramOf(IndexAt(now, true, "7"), PositionRecord())),
               time + "\t17\tOK\tHPR 418 SSBL\t7\tnorth\t12.50\t-3.25\t101.00\n");
 
     CTelegramRecord failed;
     failed.typeText = "BAD DATA";
     failed.number = 4;
     failed.status = kStatusBadData;
-    EXPECT_EQ(printer.Text(CReportBuilder(), "", IndexAt(now, false), failed), time + "\t4\tBAD DATA\tBAD DATA\t-\n");
+    EXPECT_EQ(printer.Text(TelegramOf(IndexAt(now, false), failed)), time + "\t4\tBAD DATA\tBAD DATA\t-\n");
 }
 
 TEST(BriefLinePrinter, BytesOfTheTelegramNeitherBreakTheLineNorSteerTheTerminal)
@@ -212,7 +218,7 @@ TEST(BriefLinePrinter, BytesOfTheTelegramNeitherBreakTheLineNorSteerTheTerminal)
     record.position.reset();
     record.typeText = "NMEA $\x1b[2J";
     const std::string line =
-        CBriefLinePrinter().Text(CReportBuilder(), "", IndexAt(1000.0, true, "B\t1\r\n\x9b" "2J\xe9\x7f"), record);
+        CBriefLinePrinter().Text(TelegramOf(IndexAt(1000.0, true, "B\t1\r\n\x9b" "2J\xe9\x7f"), record));
     const std::string cells = line.substr(line.find('\t'));
     EXPECT_EQ(cells, "\t17\tOK\tNMEA $?[2J\tB?1???2J\xC3\xA9?\n");
 }
@@ -228,7 +234,8 @@ TEST(ReportPrinter, BytesOfTheTelegramNeitherBreakTheLinesNorSteerTheTerminal)
     report.AppendText("Index          ");
     report.AppendAsciiText(std::string("B\r1\x9b" "2J\xe9\x7f\0", 9));
     report.NewLine();
-    const std::string text = CReportPrinter().Text(report, "", IndexAt(1000.0, true, "B1"), PositionRecord());
+    const std::string text =
+        CReportPrinter().Text(TelegramOf(IndexAt(1000.0, true, "B1"), PositionRecord(), "", report.GetDocument()));
     EXPECT_EQ(text, "Telegram type  : NMEA $?[2J\nIndex          B1?2J\xC3\xA9??\n\n");
 }
 

@@ -1,0 +1,45 @@
+#include "acquisition/DecodedTelegram.h"
+
+#include "decoders/FormatDecoder.h"
+
+namespace {
+
+// What the report says when a decoder faulted on a telegram; every line
+// feed becomes a line of the report.
+const char* const kDecodeFaultMessage =
+    "\nDecode of telegram caused internal error.\n\nUse the 'Hex Window' to view received data\n";
+
+void AppendLines(CReportBuilder& report, const std::string& text)
+{
+    std::size_t start = 0;
+    for (std::size_t end = text.find('\n'); end != std::string::npos; end = text.find('\n', start)) {
+        if (end > start)
+            report.AppendText(text.substr(start, end - start));
+        report.NewLine();
+        start = end + 1;
+    }
+    if (start < text.size())
+        report.AppendText(text.substr(start));
+}
+
+} // namespace
+
+CSharedTelegram DecodeRead(CFormatDecoder* decoder, std::string raw, double receiveTime)
+{
+    auto telegram = std::make_shared<CDecodedTelegram>();
+    telegram->raw = std::move(raw);
+    telegram->index.receiveTime = receiveTime;
+    CReportBuilder report;
+    if (decoder) {
+        try {
+            decoder->CountTelegram();
+            decoder->WriteRaw(telegram->raw);
+            decoder->Decode(telegram->raw, report, receiveTime, telegram->index);
+        } catch (...) {
+            AppendLines(report, kDecodeFaultMessage);
+        }
+        telegram->record = decoder->TakeRecord();
+    }
+    telegram->report = report.GetDocument();
+    return telegram;
+}

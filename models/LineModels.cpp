@@ -1,0 +1,14 @@
+#include "models/LineModels.h"
+
+void CLineModels::OnLineEvent(const CLineEvent& event)
+{
+    if (event.kind == CLineEvent::Kind::DroppedBySystem)
+        statistics.AddDroppedBySystem(event.count);
+}
+
+void CLineModels::Add(const CDecodedTelegram& telegram)
+{
+    statistics.Add(telegram.index, telegram.record);
+    tracks.Add(telegram.index, telegram.record);
+    timing.Add(telegram.index);
+}

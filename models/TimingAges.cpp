@@ -1,0 +1,52 @@
+#include "models/TimingAges.h"
+
+#include <algorithm>
+
+void CTimingAges::Add(const CTelegramIndex& index)
+{
+    if (!index.valid)
+        return;
+    const auto found = std::find_if(rows.begin(), rows.end(), [&index](const CTimingRow& row) {
+        return row.kind == index.kind && row.text == index.text;
+    });
+    if (found != rows.end()) {
+        // Silent for longer than the timeout until this telegram came.
+        found->wasStale = found->wasStale || IsOlderThanTimeout(found->receiveTime, index.receiveTime);
+        found->receiveTime = index.receiveTime;
+        return;
+    }
+    if (rows.size() < kMaxIndexes)
+        rows.push_back({index.kind, index.text, index.receiveTime, false});
+}
+
+void CTimingAges::Reset()
+{
+    rows.clear();
+}
+
+void CTimingAges::Restart()
+{
+    *this = CTimingAges();
+}
+
+double CTimingAges::AgeSeconds(const CTimingRow& row, double now)
+{
+    return (now - row.receiveTime) * 0.001;
+}
+
+bool CTimingAges::IsStale(const CTimingRow& row, double now) const
+{
+    return row.wasStale || IsOlderThanTimeout(row.receiveTime, now);
+}
+
+bool CTimingAges::IsOlderThanTimeout(double receiveTime, double now) const
+{
+    return (now - receiveTime) * 0.001 > positionTimeout;
+}
+
+void CTimingAges::SetPositionTimeout(double seconds, double now)
+{
+    for (CTimingRow& row : rows)
+        row.wasStale = IsStale(row, now);
+    positionTimeout = seconds;
+}

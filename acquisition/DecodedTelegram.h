@@ -1,6 +1,9 @@
 #pragma once
 #include <memory>
+#include <optional>
 #include <string>
+
+#include "clock/WallTime.h"
 
 #include "decoders/TelegramIndex.h"
 #include "decoders/TelegramRecord.h"
@@ -16,12 +19,22 @@ struct CDecodedTelegram {
     std::string report;      // the report as rich text
     CTelegramIndex index;    // its transponder, vessel or array, its receive time and its index text
     CTelegramRecord record;  // the telegram as data, with its receive status
+    // A replayed read: when it was recorded, at the offset from UTC then in
+    // force. Its receive time is then recorded->ClockReading(). Absent for a
+    // read of the line.
+    std::optional<CWallTime> recorded;
 
     // When the read ended, in clock milliseconds.
     double ReceiveTime() const { return index.receiveTime; }
     TelegramStatus Status() const { return record.status; }
     // What the display filter examines: "" when the report names no index.
     const std::string& IndexText() const { return index.IndexText(); }
+    // When it was received, or recorded, in ISO 8601 with milliseconds and
+    // the offset from UTC: "2026-12-09T14:03:07.125+01:00" ("" for a receive
+    // time no clock gave).
+    std::string IsoTimeText() const;
+    // ... as the time of day of the CSV log's Time column: "14:03:07.125".
+    std::string TimeOfDayText() const;
 };
 
 using CSharedTelegram = std::shared_ptr<const CDecodedTelegram>;
@@ -31,3 +44,7 @@ using CSharedTelegram = std::shared_ptr<const CDecodedTelegram>;
 // log, and its report and record are made. A decoder that faults leaves a
 // report that says so; without a decoder the report is empty.
 CSharedTelegram DecodeRead(CFormatDecoder* decoder, std::string raw, double receiveTime);
+// Decodes a recorded read in the same way, as received at recorded: its
+// CSV row, its report and every printed time carry the recorded time, and
+// its receive time is recorded.ClockReading().
+CSharedTelegram DecodeRecordedRead(CFormatDecoder* decoder, std::string raw, const CWallTime& recorded);

@@ -46,6 +46,8 @@ public:
     // to seek. Opaque to callers.
     struct CMark {
         std::size_t file = 0;
+        bool inFile = false;           // taken within the file, not before it opened
+        std::int64_t previousUtcMs = 0;  // the session's time of the read before
         std::uint64_t ordinal = 0;     // reads of the session before this one
         std::uint64_t offset = 0;      // where the file's next read begins
         std::uint64_t auxOffset = 0;   // the CSV log's next row, for a raw log
@@ -53,6 +55,8 @@ public:
         std::uint64_t auxLine = 0;     // the CSV row number at auxOffset
         std::int64_t dayStartUtcMs = 0;  // the local midnight the rows are counted from
         std::int64_t lastUtcMs = 0;      // the time of the read before
+        std::int64_t lastMsOfDay = -1;   // the time of day of the row before
+        bool rowsEnded = false;
     };
 
     CReplaySession(std::vector<std::string> files, COptions options);
@@ -76,10 +80,9 @@ public:
     CMark Mark() const;
     // Reads handed out since the start.
     std::uint64_t Ordinal() const { return ordinal; }
-    // Bytes of the files read so far, and of all the files together (for a
-    // progress bar).
-    std::uint64_t BytesRead() const;
-    std::uint64_t TotalBytes() const;
+    // How far reading has come, 0 to 1: the files done and the share of the
+    // current one read (for a progress bar).
+    double Progress() const;
 
 private:
     bool OpenFile(std::size_t file, const MessageSink& messages);
@@ -88,7 +91,8 @@ private:
     COptions options;
     std::size_t current = 0;
     std::uint64_t ordinal = 0;
-    std::uint64_t bytesBefore = 0;  // of the files before the current one
+    std::int64_t previousUtcMs = 0;
+    std::size_t backwardsToldIn = static_cast<std::size_t>(-1);  // the file the last time going back was told in
     std::unique_ptr<CReadSource> source;
     std::optional<CMark> pendingMark;  // a seek to apply when the file opens
 };

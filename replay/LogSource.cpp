@@ -1,5 +1,6 @@
 #include "replay/LogSource.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <mutex>
@@ -103,23 +104,20 @@ std::string CLogSource::CsvPathFor(const std::string& rawPath)
     return (path.parent_path() / replaced).string();
 }
 
-std::optional<int> CLogSource::FormatOfCsv(const std::string& csvPath)
+std::vector<int> CLogSource::FormatsOfCsv(const std::string& csvPath)
 {
     CLineFile file;
     if (!file.Open(csvPath))
-        return std::nullopt;
+        return {};
     std::vector<std::string> header;
     std::string line;
     bool ended = false;
     while (file.Next(line, ended) && IsHeaderRow(line))
         header.push_back(line);
-    std::optional<int> found;
+    std::vector<int> found;
     for (const auto& [code, rows] : HeaderRowsOfFormats()) {
-        if (rows != header)
-            continue;
-        if (found)
-            return std::nullopt;  // two formats write the same header rows
-        found = code;
+        if (rows == header)
+            found.push_back(code);
     }
     return found;
 }
@@ -135,16 +133,19 @@ std::unique_ptr<CLogSource> CLogSource::Open(const std::string& rawPath, const s
     }
     const bool withCsv = !csvPath.empty() && std::filesystem::is_regular_file(csvPath, error);
     if (withCsv) {
-        const std::optional<int> named = FormatOfCsv(csvPath);
-        if (!typeCode)
-            typeCode = named;
+        const std::vector<int> named = FormatsOfCsv(csvPath);
+        if (!typeCode && named.size() == 1)
+            typeCode = named.front();
         if (!typeCode) {
-            messages({csvPath, 0, "its header rows name no one format: give the type (--type): left out"});
+            std::string text = "its header rows name no format";
+            for (std::size_t i = 0; i < named.size(); ++i)
+                text += std::string(i == 0 ? ": those of " : " and ") + CFormatTable::TypeName(named[i]);
+            messages({csvPath, 0, text + ": give the type (--type)"});
             return nullptr;
         }
-        if (named && named != typeCode) {
+        if (!named.empty() && std::find(named.begin(), named.end(), *typeCode) == named.end()) {
             messages({csvPath, 0,
-                      std::string("a log of ") + CFormatTable::TypeName(*named) + ", not " +
+                      std::string("a log of ") + CFormatTable::TypeName(named.front()) + ", not " +
                           CFormatTable::TypeName(*typeCode) + ": left out"});
             return nullptr;
         }

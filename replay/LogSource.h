@@ -3,6 +3,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "decoders/ContentFraming.h"
 #include "replay/ReadSource.h"
@@ -25,8 +26,9 @@ public:
     // The CSV log that belongs beside a raw log: every ".raw" of its file
     // name replaced by ".csv", or without ".raw" at its end.
     static std::string CsvPathFor(const std::string& rawPath);
-    // The format whose header rows begin the CSV log, when one format's do.
-    static std::optional<int> FormatOfCsv(const std::string& csvPath);
+    // The formats whose header rows begin the CSV log (more than one where
+    // formats share their header rows).
+    static std::vector<int> FormatsOfCsv(const std::string& csvPath);
 
     std::optional<CRecordedRead> Next(const CReplaySession::MessageSink& messages) override;
     std::optional<int> NamedTypeCode() const override { return typeCode; }

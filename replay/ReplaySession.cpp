@@ -25,6 +25,9 @@ std::optional<int> CReplaySession::TypeCode(const MessageSink& messages)
             return options.typeCode;
         }
     }
+    // Why the first file names none.
+    if (!files.empty())
+        OpenReadSource(files.front(), options, std::nullopt, messages);
     messages({"", 0, "no file names its format (a capture's \"format\", a CSV log's header rows): give the type"});
     return std::nullopt;
 }

@@ -43,9 +43,10 @@ CSharedTelegram DecodeRead(CFormatDecoder* decoder, std::string raw, double rece
         telegram->record = decoder->TakeRecord();
     }
     telegram->report = report.GetDocument();
-    // A read judged OK by its first telegram, whose length disagrees, may hold more.
-    const bool failed = telegram->Status() != kStatusOk || telegram->record.lengthAgrees == false;
-    if (silenceFramer && failed)
+    // Whether the decoder failed it or passed it on its first telegram (a
+    // line format checks only the line end, some binary ones their first
+    // telegram's layout), a read holding several telegrams showed but one.
+    if (silenceFramer)
         telegram->holdsSeveralTelegrams = CContentFraming::CountTelegrams(*silenceFramer, telegram->raw) >= 2;
     return telegram;
 }

@@ -17,9 +17,9 @@ struct CDecodedTelegram {
     std::string report;      // the report as rich text
     CTelegramIndex index;    // its transponder, vessel or array, its receive time and its index text
     CTelegramRecord record;  // the telegram as data, with its receive status
-    // A read framed by silence that failed (or passed on its first telegram
-    // with a length that disagrees), though it holds two or more whole
-    // telegrams: framing by content would have parted them.
+    // A read framed by silence that holds two or more whole telegrams,
+    // judged as one (failed, or passed on its first): framing by content
+    // would have parted them.
     bool holdsSeveralTelegrams = false;
 
     // When the read ended, in clock milliseconds.
@@ -35,7 +35,7 @@ using CSharedTelegram = std::shared_ptr<const CDecodedTelegram>;
 // telegram is counted, its bytes go to the raw log and its row to the CSV
 // log, and its report and record are made. A decoder that faults leaves a
 // report that says so; without a decoder the report is empty. With the
-// format's framer, a read (framed by silence) that fails is looked into for
-// the whole telegrams it holds.
+// format's framer, a read (framed by silence) is looked into for the whole
+// telegrams it holds.
 CSharedTelegram DecodeRead(CFormatDecoder* decoder, std::string raw, double receiveTime,
                            const CTelegramFramer* silenceFramer = nullptr);

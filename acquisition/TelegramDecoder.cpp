@@ -382,7 +382,7 @@ CSharedTelegram CTelegramDecoder::ReceiveAndDecode()
         return nullptr;
     if (!ReadTelegram(raw, receiveTime))
         return nullptr;
-    // A read framed by silence that fails is looked into for the telegrams it holds.
+    // A read framed by silence is looked into for the telegrams it holds.
     return DecodeRead(decoder.get(), std::move(raw), receiveTime,
                       !ByContent() && contentReader ? &contentReader->Framer() : nullptr);
 }

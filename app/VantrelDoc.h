@@ -110,8 +110,8 @@ signals:
     void loggingChanged();
     // After every telegram handed on (user-interface thread).
     void telegramDelivered();
-    // Once, for the first read framed by silence that failed although it
-    // held several whole telegrams (user-interface thread).
+    // Once, for the first read framed by silence that held several whole
+    // telegrams (user-interface thread).
     void severalTelegramsInRead();
     // What happened to the line (user-interface thread).
     void lineEvent(const CLineEvent& event);

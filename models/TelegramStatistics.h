@@ -87,8 +87,8 @@ public:
     void AddDroppedBySystem(std::uint64_t count) { droppedBySystem += count; }
     std::uint64_t DroppedBySystem() const { return droppedBySystem; }
 
-    // Reads framed by silence that failed although they hold two or more
-    // whole telegrams: reads framing by content would have parted.
+    // Reads framed by silence that hold two or more whole telegrams, judged
+    // as one: reads framing by content would have parted.
     void AddReadHoldingSeveral() { ++readsHoldingSeveral; }
     std::uint64_t ReadsHoldingSeveral() const { return readsHoldingSeveral; }
 

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "decoders/ContentFraming.h"
 #include "decoders/FormatTable.h"
 #include "decoders/TelegramGenerator.h"
 #include "simulation/PtyLine.h"
@@ -95,6 +96,37 @@ TEST(TelegramSimulatorTest, SendsTheCountAsSeparateBurstsWithTheAskedShareSpoile
             ++bad;
     }
     EXPECT_EQ(bad, 3);
+}
+
+// Bursts of telegrams back to back, whole or in pieces: each cycle is one
+// burst of the line holding its telegrams, every one whole, and the count
+// counts telegrams.
+TEST(TelegramSimulatorTest, BurstsHoldTheirTelegramsBackToBackWholeOrInPieces)
+{
+    for (const bool split : {false, true}) {
+        SCOPED_TRACE(split ? "split" : "whole");
+        CPtyLine line;
+        CSlaveSide slave(line);
+        CSimulationOptions options;
+        options.typeCode = kTypeHpr418D;
+        options.rate = 5;
+        options.count = 7;
+        options.burst = 3;
+        options.split = split;
+        CTelegramSimulator simulator(line.MasterFd(), options);
+        simulator.Start();
+
+        std::vector<std::string> bursts;
+        for (std::string burst = ReadBurst(slave.fd, 1s); !burst.empty(); burst = ReadBurst(slave.fd, 500ms))
+            bursts.push_back(burst);
+        EXPECT_TRUE(simulator.WaitFinished(0ms));
+        EXPECT_EQ(simulator.SentCount(), 7u);
+        const auto framer = CFormatTable::CreateFramer(kTypeHpr418D);
+        std::vector<int> telegrams;
+        for (const std::string& burst : bursts)
+            telegrams.push_back(CContentFraming::CountTelegrams(*framer, burst));
+        EXPECT_EQ(telegrams, (std::vector<int>{3, 3, 1}));
+    }
 }
 
 TEST(TelegramSimulatorTest, StopsPromptlyWhenNobodyDrainsTheLine)

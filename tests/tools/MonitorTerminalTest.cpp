@@ -91,6 +91,19 @@ std::uint64_t NextTelegramNumber(const std::string& out, std::size_t& notes)
     return next;
 }
 
+// Telegrams sent as fast as the line goes come several to a read framed by
+// silence, which the monitor rightly tells once: the tests of the terminal
+// look past that line.
+std::string WithoutFramingAdvice(std::string err)
+{
+    const std::size_t advice = err.find("--framing content would read each on its own\n");
+    if (advice == std::string::npos)
+        return err;
+    const std::size_t start = err.rfind('\n', advice);
+    const std::size_t from = start == std::string::npos ? 0 : start + 1;
+    return err.erase(from, err.find('\n', advice) + 1 - from);
+}
+
 class MonitorTerminalTest : public CMonitorTest {
 protected:
     // The monitor reading the test's own pseudo-terminal as COM1, type HPR 418F.
@@ -200,7 +213,7 @@ TEST_F(MonitorTerminalTest, ReportsLeftOutAreToldWhereTheyAreMissing)
     CCliResult result;
     ASSERT_NO_FATAL_FAILURE(RunWithTerminalPaused({"--count", "250"}, csvPath, 150, result));
     EXPECT_EQ(result.status, 0) << result.err;
-    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(WithoutFramingAdvice(result.err), "");
 
     std::size_t notes = 0;
     EXPECT_EQ(NextTelegramNumber(result.out, notes), 251u) << result.out.substr(0, 2000);
@@ -313,7 +326,7 @@ TEST_F(MonitorTerminalTest, JsonLinesLeftOutAreToldOnStandardError)
         ++shown;
     }
     std::uint64_t leftOut = 0;
-    for (const std::string& errLine : SplitLines(result.err)) {
+    for (const std::string& errLine : SplitLines(WithoutFramingAdvice(result.err))) {
         const long long count = LeftOutCountAt(errLine + "\n", 0);
         ASSERT_GT(count, 0) << errLine;
         leftOut += static_cast<std::uint64_t>(count);

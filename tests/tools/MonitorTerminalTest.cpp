@@ -91,19 +91,6 @@ std::uint64_t NextTelegramNumber(const std::string& out, std::size_t& notes)
     return next;
 }
 
-// Telegrams sent as fast as the line goes come several to a read framed by
-// silence, which the monitor rightly tells once: the tests of the terminal
-// look past that line.
-std::string WithoutFramingAdvice(std::string err)
-{
-    const std::size_t advice = err.find("--framing content would read each on its own\n");
-    if (advice == std::string::npos)
-        return err;
-    const std::size_t start = err.rfind('\n', advice);
-    const std::size_t from = start == std::string::npos ? 0 : start + 1;
-    return err.erase(from, err.find('\n', advice) + 1 - from);
-}
-
 class MonitorTerminalTest : public CMonitorTest {
 protected:
     // The monitor reading the test's own pseudo-terminal as COM1, type HPR 418F.

@@ -1,5 +1,6 @@
 #include "acquisition/DecodedTelegram.h"
 
+#include "decoders/ContentFraming.h"
 #include "decoders/FormatDecoder.h"
 
 namespace {
@@ -24,7 +25,8 @@ void AppendLines(CReportBuilder& report, const std::string& text)
 
 } // namespace
 
-CSharedTelegram DecodeRead(CFormatDecoder* decoder, std::string raw, double receiveTime)
+CSharedTelegram DecodeRead(CFormatDecoder* decoder, std::string raw, double receiveTime,
+                           const CTelegramFramer* silenceFramer)
 {
     auto telegram = std::make_shared<CDecodedTelegram>();
     telegram->raw = std::move(raw);
@@ -41,5 +43,10 @@ CSharedTelegram DecodeRead(CFormatDecoder* decoder, std::string raw, double rece
         telegram->record = decoder->TakeRecord();
     }
     telegram->report = report.GetDocument();
+    // Whether the decoder failed it or passed it on its first telegram (a
+    // line format checks only the line end, some binary ones their first
+    // telegram's layout), a read holding several telegrams showed but one.
+    if (silenceFramer)
+        telegram->holdsSeveralTelegrams = CContentFraming::CountTelegrams(*silenceFramer, telegram->raw) >= 2;
     return telegram;
 }

@@ -4,14 +4,19 @@
 #include <vector>
 
 #include "decoders/Hpr309Decoder.h"
+#include "decoders/Hpr309Framer.h"
 #include "decoders/Hpr309Generator.h"
 #include "decoders/Hpr418BcdDecoder.h"
+#include "decoders/Hpr418BcdFramer.h"
 #include "decoders/Hpr418BcdGenerator.h"
 #include "decoders/Hpr418Decoder.h"
+#include "decoders/Hpr418Framer.h"
 #include "decoders/Hpr418Generator.h"
 #include "decoders/NmeaDecoder.h"
+#include "decoders/NmeaFramer.h"
 #include "decoders/NmeaGenerator.h"
 #include "decoders/ZaqAsciiDecoder.h"
+#include "decoders/ZaqAsciiFramer.h"
 #include "decoders/ZaqAsciiGenerator.h"
 
 namespace {
@@ -26,20 +31,28 @@ template <class Decoder, auto... arguments>
 constexpr auto kDecoder = &Make<CFormatDecoder, Decoder, arguments...>;
 template <class Generator, auto... arguments>
 constexpr auto kGenerator = &Make<CTelegramGenerator, Generator, arguments...>;
+template <class Framer, auto... arguments>
+constexpr auto kFramer = &Make<CTelegramFramer, Framer, arguments...>;
 
 const CFormatEntry kFormats[] = {
     {.code = kTypeHpr418D, .name = "HPR 418D", .key = "hpr418d", .listedInSettings = true, .lineBased = false,
-     .makeDecoder = kDecoder<CHpr418Decoder, false>, .makeGenerator = kGenerator<CHpr418Generator, false>},
+     .makeDecoder = kDecoder<CHpr418Decoder, false>, .makeGenerator = kGenerator<CHpr418Generator, false>,
+     .makeFramer = kFramer<CHpr418Framer, false>},
     {.code = kTypeHpr418F, .name = "HPR 418F", .key = "hpr418f", .listedInSettings = true, .lineBased = false,
-     .makeDecoder = kDecoder<CHpr418Decoder, true>, .makeGenerator = kGenerator<CHpr418Generator, true>},
+     .makeDecoder = kDecoder<CHpr418Decoder, true>, .makeGenerator = kGenerator<CHpr418Generator, true>,
+     .makeFramer = kFramer<CHpr418Framer, true>},
     {.code = kTypeHpr309, .name = "HPR 309", .key = "hpr309", .listedInSettings = true, .lineBased = false,
-     .makeDecoder = kDecoder<CHpr309Decoder>, .makeGenerator = kGenerator<CHpr309Generator>},
+     .makeDecoder = kDecoder<CHpr309Decoder>, .makeGenerator = kGenerator<CHpr309Generator>,
+     .makeFramer = kFramer<CHpr309Framer>},
     {.code = kTypeZaqAscii, .name = "ZAQ ASCII", .key = "zaq", .listedInSettings = true, .lineBased = true,
-     .makeDecoder = kDecoder<CZaqAsciiDecoder>, .makeGenerator = kGenerator<CZaqAsciiGenerator>},
+     .makeDecoder = kDecoder<CZaqAsciiDecoder>, .makeGenerator = kGenerator<CZaqAsciiGenerator>,
+     .makeFramer = kFramer<CZaqAsciiFramer>},
     {.code = kTypeHpr418Bcd, .name = "HPR 418 BCD", .key = "hpr418bcd", .listedInSettings = true, .lineBased = false,
-     .makeDecoder = kDecoder<CHpr418BcdDecoder>, .makeGenerator = kGenerator<CHpr418BcdGenerator>},
+     .makeDecoder = kDecoder<CHpr418BcdDecoder>, .makeGenerator = kGenerator<CHpr418BcdGenerator>,
+     .makeFramer = kFramer<CHpr418BcdFramer>},
     {.code = kTypeNmea, .name = "NMEA SSB/LBP", .key = "nmea", .listedInSettings = true, .lineBased = true,
-     .makeDecoder = kDecoder<CNmeaDecoder>, .makeGenerator = kGenerator<CNmeaGenerator>},
+     .makeDecoder = kDecoder<CNmeaDecoder>, .makeGenerator = kGenerator<CNmeaGenerator>,
+     .makeFramer = kFramer<CNmeaFramer>},
 };
 
 } // namespace
@@ -69,6 +82,12 @@ std::unique_ptr<CFormatDecoder> CFormatTable::Create(int typeCode)
 {
     const CFormatEntry* format = Find(typeCode);
     return format ? format->makeDecoder() : nullptr;
+}
+
+std::unique_ptr<CTelegramFramer> CFormatTable::CreateFramer(int typeCode)
+{
+    const CFormatEntry* format = Find(typeCode);
+    return format ? format->makeFramer() : nullptr;
 }
 
 bool CFormatTable::IsLineBased(int typeCode)

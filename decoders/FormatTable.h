@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "decoders/FormatDecoder.h"
+#include "decoders/TelegramFramer.h"
 #include "decoders/TelegramGenerator.h"
 
 // Telegram type codes, as stored in the settings and given to --type.
@@ -34,6 +35,8 @@ struct CFormatEntry {
     // Plays the positioning system: the simulator, the demo line, the
     // tests and the benchmarks.
     std::unique_ptr<CTelegramGenerator> (*makeGenerator)();
+    // Cuts the line's byte stream into telegrams when framing by content.
+    std::unique_ptr<CTelegramFramer> (*makeFramer)();
 };
 
 // The one table of telegram formats: a format is registered here and
@@ -51,6 +54,8 @@ public:
 
     // The decoder for a type code, or null when the code has none.
     static std::unique_ptr<CFormatDecoder> Create(int typeCode);
+    // The framer for a type code, or null when the code has no format.
+    static std::unique_ptr<CTelegramFramer> CreateFramer(int typeCode);
     // Whether the telegrams of a type code are lines of text (false for a
     // code without a format).
     static bool IsLineBased(int typeCode);

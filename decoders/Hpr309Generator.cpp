@@ -76,7 +76,7 @@ std::string CHpr309Generator::Next()
     telegram += static_cast<char>(0x04);  // starboard tracking in auto track, port fixed
     telegram += static_cast<char>(10 + sequence % 5);
     telegram += '\0';  // the check byte, once the end marker is in place
-    telegram += kEndMarker;
+    telegram += static_cast<char>(kEndMarker);
     telegram[kChecksum] = static_cast<char>(CheckByte(CByteView(telegram)));
     return telegram;
 }

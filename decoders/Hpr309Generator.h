@@ -10,8 +10,6 @@
 // byte and the end marker.
 class CHpr309Generator : public CTelegramGenerator {
 public:
-    static constexpr char kEndMarker = 0x0D;
-
     std::string Next() override;
     std::vector<CGeneratedKind> MessageKinds() const override;
 

@@ -9,6 +9,8 @@ void CLineModels::OnLineEvent(const CLineEvent& event)
 void CLineModels::Add(const CDecodedTelegram& telegram)
 {
     statistics.Add(telegram.index, telegram.record);
+    if (telegram.holdsSeveralTelegrams)
+        statistics.AddReadHoldingSeveral();
     tracks.Add(telegram.index, telegram.record);
     timing.Add(telegram.index);
 }

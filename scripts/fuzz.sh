@@ -22,12 +22,19 @@ status=0
 for target in "${targets[@]}"; do
   name=$(basename "$target")
   corpus=$(mktemp -d)
+  # A framer's target starts from the seeds of its format's decoder target,
+  # and takes streams of several telegrams.
+  seeds_name=${name/_framing_fuzz/_fuzz}
+  max_len=257
+  if [[ $name == *_framing_fuzz ]]; then
+    max_len=4096
+  fi
   seeds=()
-  if [ -d "fuzz/corpus/$name" ]; then
-    seeds=("fuzz/corpus/$name")
+  if [ -d "fuzz/corpus/$seeds_name" ]; then
+    seeds=("fuzz/corpus/$seeds_name")
   fi
   echo "-- $name"
-  if ! "$target" -max_total_time="$seconds" -max_len=257 -print_final_stats=1 \
+  if ! "$target" -max_total_time="$seconds" -max_len="$max_len" -print_final_stats=1 \
        -artifact_prefix="fuzz/artifacts/$name-" "$corpus" "${seeds[@]}" 2> "fuzz/artifacts/$name.log"; then
     echo "$name found a crash:"
     tail -n 40 "fuzz/artifacts/$name.log"

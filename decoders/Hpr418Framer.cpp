@@ -1,0 +1,88 @@
+#include "decoders/Hpr418Framer.h"
+
+#include <algorithm>
+#include <array>
+#include <optional>
+
+#include "decoders/ByteView.h"
+#include "decoders/Hpr418Layout.h"
+
+namespace {
+
+using namespace Hpr418Layout;
+
+// The SSBL message's transponder type, which chooses its extension.
+constexpr std::size_t kTpTypeAt = kHeaderSize + 4;
+
+// The length the header states: block length, header and trailer.
+std::size_t StatedLength(const CByteView& header)
+{
+    return header.U16LE(kBlockLengthAt) + kHeaderSize + kTrailerSize;
+}
+
+// The length the layout fixes for the message type (and the SSBL
+// message's transponder type), or none while that byte has not come.
+std::optional<std::size_t> LayoutLength(const CByteView& bytes, bool variantF)
+{
+    std::size_t section = 0;
+    switch (bytes.At(kMessageTypeAt)) {
+    case kSsblMessage: {
+        if (bytes.Size() <= kTpTypeAt)
+            return std::nullopt;
+        const int tpType = bytes.At(kTpTypeAt);
+        section = kSsblSize + (tpType == kDepthTransponder    ? kDepthExtensionSize
+                               : HasInclinometer(tpType) ? kInclinometerExtensionSize
+                                                         : 0);
+        break;
+    }
+    case kLblMessage:
+        section = variantF ? kLblSizeF : kLblSizeD;
+        break;
+    default:
+        break;
+    }
+    return kHeaderSize + section + kTrailerSize;
+}
+
+bool SumAgrees(const CByteView& bytes, std::size_t length)
+{
+    const std::size_t sectionEnd = length - kTrailerSize;
+    return Sum(bytes, sectionEnd) == bytes.U16LE(sectionEnd);
+}
+
+} // namespace
+
+CHpr418Framer::CHpr418Framer(bool isVariantF) : variantF(isVariantF) {}
+
+CBinaryFramer::CVerdict CHpr418Framer::Judge(std::string_view text, Start start) const
+{
+    const CByteView bytes(text);
+    if (bytes.Size() < kHeaderSize)
+        return Maybe();
+    const std::size_t stated = StatedLength(bytes);
+    const std::optional<std::size_t> layout = LayoutLength(bytes, variantF);
+
+    // The shorter length first: a longer one cannot be known before it.
+    std::array<std::size_t, 2> lengths{stated, layout.value_or(stated)};
+    std::sort(lengths.begin(), lengths.end());
+    bool pending = !layout;
+    std::optional<std::size_t> framed;
+    for (const std::size_t length : lengths) {
+        if (length > kReadLimit)
+            continue;
+        if (length > bytes.Size()) {
+            pending = true;
+            continue;
+        }
+        if (bytes.At(length - 1) != kStopChar)
+            continue;
+        if (SumAgrees(bytes, length))
+            return Found(length);
+        // Both lengths end on the stop byte and neither sum holds: the stated one.
+        if (start == Start::AfterTelegram && (!framed || length == stated))
+            framed = length;
+    }
+    if (pending)
+        return Maybe();
+    return framed ? Found(*framed) : None();
+}

@@ -1,0 +1,59 @@
+#pragma once
+#include <cstddef>
+#include <string_view>
+
+// Cuts the byte stream of a line into telegrams by the format's own rules:
+// its start and end bytes, the length a telegram states or its layout
+// fixes, its check byte or sum where only that can decide, its line end.
+// Telegrams that follow each other too closely for silence to part them
+// are parted so. One framer per format, registered in the table of formats
+// beside its decoder; CContentFraming feeds it the bytes of a line.
+//
+// Cut looks at bytes that begin where the last cut ended and says what the
+// first of them are:
+//
+//   Telegram     the first `length` bytes are a whole telegram.
+//   Noise        the first `length` bytes (one at least) begin no telegram:
+//                they run up to the next place where a telegram begins or
+//                may begin, or to the end of the bytes.
+//   NeedMore     the bytes may begin a telegram still coming (`length` 0).
+//   Provisional  the first `length` bytes, all there are, are a whole
+//                telegram unless the byte that follows extends it: a line
+//                ended by LF alone, which a CR may follow as its part.
+//
+// Where the bytes begin matters. Right after a telegram the next one is
+// expected, so data bytes inside a telegram that look like the start of
+// another never throw the framing off, and a telegram is taken there by its
+// frame (start, length, end) even when its check fails, for the decoder to
+// report. Anywhere else (the first bytes of a line, the bytes after noise,
+// and every place within noise where a telegram is sought) the framer
+// takes a telegram only where its check holds as well.
+//
+// A cut never takes more bytes than it is given, and never looks beyond
+// them. Cut is stateless: the same bytes from the same start give the same
+// cut.
+class CTelegramFramer {
+public:
+    // No read is longer, as the controller reads at most this many bytes at
+    // once; a telegram stated to be longer is no telegram.
+    static constexpr std::size_t kReadLimit = 256;
+
+    struct CCut {
+        enum class Kind { Telegram, Noise, NeedMore, Provisional };
+        Kind kind;
+        std::size_t length;
+    };
+
+    // Where the bytes given to Cut begin.
+    enum class Start { AfterTelegram, Unknown };
+
+    virtual ~CTelegramFramer() = default;
+
+    virtual CCut Cut(std::string_view bytes, Start start) const = 0;
+
+protected:
+    static CCut Telegram(std::size_t length) { return {CCut::Kind::Telegram, length}; }
+    static CCut Noise(std::size_t length) { return {CCut::Kind::Noise, length}; }
+    static CCut NeedMore() { return {CCut::Kind::NeedMore, 0}; }
+    static CCut Provisional(std::size_t length) { return {CCut::Kind::Provisional, length}; }
+};

@@ -22,7 +22,7 @@ struct CDecodedTelegram {
     // A replayed read: when it was recorded, at the offset from UTC then in
     // force. Its receive time is then recorded->ClockReading(). Absent for a
     // read of the line.
-    std::optional<CWallTime> recorded;
+    std::optional<CWallTime> recorded = std::nullopt;
 
     // When the read ended, in clock milliseconds.
     double ReceiveTime() const { return index.receiveTime; }

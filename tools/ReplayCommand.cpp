@@ -224,25 +224,29 @@ int Replay(const ReplayOptions& options, CStopSignal& stop, CTerminalReceiver& t
             if (options.fromSeconds)
                 from = NextTimeOfDay(first->time, *options.fromSeconds);
             if (options.toSeconds)
-                to = NextTimeOfDay(from ? CWallTime::InLocalZone(*from) : first->time, *options.toSeconds);
+                to = NextTimeOfDay(from ? CWallTime{*from, first->time.utcOffsetMinutes} : first->time,
+                                   *options.toSeconds);
         }
     }
     CReplayTerminal listener(terminal, stop);
-    CReplayer player(std::move(session), *typeCode, terminal, &listener);
-    if (!options.csvPath.empty() && !OpenLog(player, options.csvPath))
-        return 1;
-    player.Limit(from, to);
-    player.SetSpeed(options.speed);
-    player.Play();
-    while (!stop.Wait(1s)) {
-    }
-    player.Stop();
-    player.WaitUntilEnded();
-    if (const std::optional<CWallTime> position = player.Position())
-        lastClock = position->ClockReading();
+    std::uint64_t handedOver = 0;
+    {
+        CReplayer player(std::move(session), *typeCode, terminal, &listener);
+        if (!options.csvPath.empty() && !OpenLog(player, options.csvPath))
+            return 1;
+        player.Limit(from, to);
+        player.SetSpeed(options.speed);
+        player.Play();
+        while (!stop.Wait(1s)) {
+        }
+        player.Stop();
+        if (const std::optional<CWallTime> position = player.Position())
+            lastClock = position->ClockReading();
+        handedOver = player.HandedOver();
+    }  // the log closed
     if (terminal.HadLogWriteError())
         return 1;
-    return player.HandedOver() == 0 ? 1 : 0;
+    return handedOver == 0 ? 1 : 0;
 }
 
 } // namespace

@@ -247,6 +247,12 @@ TEST(ReplayerTest, SeeksThroughTheIndexStepsPausesAndSpeedsUp)
     // Every replayed telegram carries its recorded time and offset.
     EXPECT_EQ(receiver.telegrams.back()->IsoTimeText(), (CWallTime{kRecordedUtcMs + 999 * kHour, 60}.IsoText()));
     EXPECT_EQ(receiver.telegrams.back()->ReceiveTime(), static_cast<double>(kRecordedUtcMs + 999 * kHour));
+
+    // At the end, a seek plays on from the start.
+    player.Seek(0);
+    player.Step();
+    ASSERT_TRUE(Eventually([&] { return receiver.Count() == 303; }));
+    EXPECT_EQ(receiver.NumberOf(302), 1);
 }
 
 } // namespace

@@ -161,6 +161,18 @@ TEST(ReplaySessionTest, BadInputIsToldWithFileAndLineAndTheRestPlays)
         for (std::size_t i = 1; i < played.reads.size(); ++i)
             EXPECT_GE(played.reads[i].time.utcMilliseconds, played.reads[i - 1].time.utcMilliseconds) << c.name;
     }
+
+    // A file wrong throughout tells its first faults, then that it tells no more.
+    CTempDir dir;
+    std::string garbage;
+    for (int i = 0; i < 1000; ++i)
+        garbage += "not json\n";
+    WriteFile(dir.File("garbage.jsonl"), "{}\n" + garbage);
+    WriteFile(dir.File("good.jsonl"), oneGood);
+    const CPlayed played = ReadSession({dir.File("garbage.jsonl"), dir.File("good.jsonl")});
+    EXPECT_EQ(played.reads.size(), 1u);
+    ASSERT_EQ(played.messages.size(), 21u);
+    EXPECT_EQ(played.messages.back(), dir.File("garbage.jsonl") + ": further faults of this file are not told");
 }
 
 TEST(ReplaySessionTest, LogsPlayAtTheirRowsTimesAcrossMidnightDatedByTheCsvLog)

@@ -220,6 +220,49 @@ TEST(ReplaySessionTest, LogsPlayAtTheirRowsTimesAcrossMidnightDatedByTheCsvLog)
     EXPECT_NE(longer.messages[0].find("more reads recut from"), std::string::npos);
 }
 
+TEST(SessionIndexTest, SeekingFindsWhatPlayingFromTheStartFinds)
+{
+    // The same night as a capture and as logs, across midnight, with reads
+    // that timed out among them, long enough for marks inside its files.
+    CTempDir dir;
+    const std::vector<std::string> telegrams = Telegrams(kNmea, 700);
+    const CWallTime start = *CWallTime::FromLocal(2026, 12, 9, 23, 58, 0, 0);
+    {
+        std::unique_ptr<CFormatDecoder> decoder = CFormatTable::Create(kNmea);
+        ASSERT_TRUE(decoder->OpenLogs(dir.File("night.csv")).Ok());
+        std::ofstream capture(dir.File("night.jsonl"));
+        for (int i = 0; i < 700; ++i) {
+            const CWallTime time = CWallTime::InLocalZone(start.utcMilliseconds + i * 500);
+            const std::string raw = i % 50 == 7 ? std::string() : telegrams[i];
+            DecodeRecordedRead(decoder.get(), raw, time);
+            capture << CaptureLine(time.utcMilliseconds, time.utcOffsetMinutes, "NMEA SSB/LBP", i + 1, raw);
+        }
+        decoder->CloseLogs();
+    }
+    std::filesystem::last_write_time(dir.File("night.csv"),
+                                     std::chrono::file_clock::from_sys(std::chrono::sys_time<std::chrono::milliseconds>(
+                                         std::chrono::milliseconds(start.utcMilliseconds + kHour))));
+    for (const char* file : {"night.jsonl", "night.raw"}) {
+        const CPlayed straight = ReadSession({dir.File(file)});
+        ASSERT_EQ(straight.reads.size(), 700u) << file;
+        CReplaySession session({dir.File(file)}, {});
+        const std::optional<CSessionIndex> index = CSessionIndex::Build(session, [](const CReplayMessage&) {});
+        ASSERT_TRUE(index);
+        for (int target : {0, 255, 256, 257, 300, 511, 699}) {
+            const std::int64_t at = straight.reads[target].time.utcMilliseconds - (target == 300 ? 250 : 0);
+            session.SeekTo(index->EntryFor(at).mark);
+            std::optional<CRecordedRead> read;
+            do {
+                read = session.Next([](const CReplayMessage& message) { ADD_FAILURE() << message.Text(); });
+            } while (read && read->time.utcMilliseconds < at);
+            ASSERT_TRUE(read) << file << " " << target;
+            EXPECT_EQ(read->raw, straight.reads[target].raw) << file << " " << target;
+            EXPECT_EQ(read->time, straight.reads[target].time) << file << " " << target;
+            EXPECT_EQ(read->number, target + 1) << file << " " << target;
+        }
+    }
+}
+
 TEST(ReplayerTest, SeeksThroughTheIndexStepsPausesAndSpeedsUp)
 {
     // A thousand reads an hour apart: at the recorded pace only the first

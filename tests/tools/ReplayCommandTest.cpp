@@ -118,6 +118,8 @@ TEST_F(ReplayCommandTest, WhatCannotBePlayedIsToldAndRefused)
         {{"replay", "x", "--from", "25:00:00"}, 2, "bad time 25:00:00"},
         {{"replay", logs.File("empty.jsonl"), "--type", "4"}, 1, "empty.jsonl: empty: nothing to play"},
         {{"replay", logs.File("alone.raw")}, 2, "no type given"},
+        {{"replay", logs.File("alone.raw"), "--type", "4", "--csv", logs.File("alone.csv")}, 2,
+         "would be written into the recording"},
     };
     for (const auto& c : cases) {
         const CCliResult result = RunCli(c.args);

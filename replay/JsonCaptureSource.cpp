@@ -156,6 +156,10 @@ std::optional<CRecordedRead> CJsonCaptureSource::ReadLine(const std::string& lin
                                                           const CReplaySession::MessageSink& messages)
 {
     const std::uint64_t number = lines.LineNumber();
+    if (lines.WasCut()) {
+        messages({path, number, "longer than any capture line: left out"});
+        return std::nullopt;
+    }
     CCaptureLine capture;
     if (!capture.Parse(line)) {
         messages({path, number, ended ? "not a JSON object: left out" : "the last line is cut off: left out"});

@@ -148,6 +148,8 @@ TEST(ReplaySessionTest, BadInputIsToldWithFileAndLineAndTheRestPlays)
         {"other.jsonl", CaptureLine(kRecordedUtcMs, 60, "HPR 418F", 1, "x") + line(0, 0),
          ":1: a telegram of HPR 418F, not NMEA SSB/LBP", 2},
         {"empty.jsonl", "", ": empty", 1},
+        {"long.jsonl", line(0, 0) + "{\"x\":\"" + std::string(3 << 20, 'x') + "\"}\n" + line(1, 1000),
+         ":2: longer than any capture line", 3},
         {"alone.raw", good[0] + good[1], ": no CSV log beside it", 3},
     };
     for (const auto& c : cases) {

@@ -1,5 +1,6 @@
 #include "acquisition/DecodedTelegram.h"
 
+#include "clock/Tickwarden.h"
 #include "decoders/ContentFraming.h"
 #include "decoders/FormatDecoder.h"
 
@@ -49,4 +50,26 @@ CSharedTelegram DecodeRead(CFormatDecoder* decoder, std::string raw, double rece
     if (silenceFramer)
         telegram->holdsSeveralTelegrams = CContentFraming::CountTelegrams(*silenceFramer, telegram->raw) >= 2;
     return telegram;
+}
+
+CSharedTelegram DecodeRecordedRead(CFormatDecoder* decoder, std::string raw, const CWallTime& recorded)
+{
+    if (decoder)
+        decoder->SetRecordedTime(recorded);
+    CSharedTelegram decoded = DecodeRead(decoder, std::move(raw), recorded.ClockReading());
+    if (decoder)
+        decoder->SetRecordedTime(std::nullopt);
+    auto telegram = std::const_pointer_cast<CDecodedTelegram>(decoded);
+    telegram->recorded = recorded;
+    return telegram;
+}
+
+std::string CDecodedTelegram::IsoTimeText() const
+{
+    return recorded ? recorded->IsoText() : CTickwarden::AdjustedPCMilliSecsToIsoText(ReceiveTime());
+}
+
+std::string CDecodedTelegram::TimeOfDayText() const
+{
+    return recorded ? CFormatDecoder::TimeText(recorded->LocalTime()) : CFormatDecoder::TimeText(ReceiveTime());
 }

@@ -1,6 +1,9 @@
 #pragma once
 #include <memory>
+#include <optional>
 #include <string>
+
+#include "clock/WallTime.h"
 
 #include "decoders/TelegramIndex.h"
 #include "decoders/TelegramRecord.h"
@@ -21,12 +24,22 @@ struct CDecodedTelegram {
     // judged as one (failed, or passed on its first): framing by content
     // would have parted them.
     bool holdsSeveralTelegrams = false;
+    // A replayed read: when it was recorded, at the offset from UTC then in
+    // force. Its receive time is then recorded->ClockReading(). Absent for a
+    // read of the line.
+    std::optional<CWallTime> recorded = std::nullopt;
 
     // When the read ended, in clock milliseconds.
     double ReceiveTime() const { return index.receiveTime; }
     TelegramStatus Status() const { return record.status; }
     // What the display filter examines: "" when the report names no index.
     const std::string& IndexText() const { return index.IndexText(); }
+    // When it was received, or recorded, in ISO 8601 with milliseconds and
+    // the offset from UTC: "2026-12-09T14:03:07.125+01:00" ("" for a receive
+    // time no clock gave).
+    std::string IsoTimeText() const;
+    // ... as the time of day of the CSV log's Time column: "14:03:07.125".
+    std::string TimeOfDayText() const;
 };
 
 using CSharedTelegram = std::shared_ptr<const CDecodedTelegram>;
@@ -39,3 +52,7 @@ using CSharedTelegram = std::shared_ptr<const CDecodedTelegram>;
 // telegrams it holds.
 CSharedTelegram DecodeRead(CFormatDecoder* decoder, std::string raw, double receiveTime,
                            const CTelegramFramer* silenceFramer = nullptr);
+// Decodes a recorded read in the same way, as received at recorded: its
+// CSV row, its report and every printed time carry the recorded time, and
+// its receive time is recorded.ClockReading().
+CSharedTelegram DecodeRecordedRead(CFormatDecoder* decoder, std::string raw, const CWallTime& recorded);

@@ -2,8 +2,10 @@
 
 #include <chrono>
 #include <cmath>
-#include <cstdio>
 #include <ctime>
+#include <optional>
+
+#include "clock/WallTime.h"
 
 namespace {
 
@@ -23,23 +25,30 @@ const ClockAnchor& Anchor()
     return anchor;
 }
 
-// The local calendar time of a reading and its milliseconds; false for a
+// The wall clock's milliseconds since 1970 UTC at a reading; nullopt for a
 // reading no clock gave.
-bool LocalTimeOf(double pcMilliSecs, std::tm& local, int& milliseconds)
+std::optional<std::int64_t> WallMillisecondsOf(double pcMilliSecs)
 {
     if (!std::isfinite(pcMilliSecs))
-        return false;
+        return std::nullopt;
     const ClockAnchor& anchor = Anchor();
     const double offsetMs = pcMilliSecs - anchor.steadyMs;
     // Keep the offset within about a thousand years so the conversion cannot overflow.
     if (std::fabs(offsetMs) > 3.0e13)
+        return std::nullopt;
+    return std::chrono::time_point_cast<std::chrono::milliseconds>(anchor.wall).time_since_epoch().count() +
+           static_cast<std::int64_t>(std::floor(offsetMs));
+}
+
+// The local calendar time of a reading and its milliseconds; false for a
+// reading no clock gave.
+bool LocalTimeOf(double pcMilliSecs, std::tm& local, int& milliseconds)
+{
+    const std::optional<std::int64_t> wallMs = WallMillisecondsOf(pcMilliSecs);
+    if (!wallMs)
         return false;
-    const auto wallMs = std::chrono::time_point_cast<std::chrono::milliseconds>(anchor.wall)
-                            .time_since_epoch()
-                            .count() +
-                        static_cast<long long>(std::floor(offsetMs));
-    long long seconds = wallMs / 1000;
-    long long millis = wallMs % 1000;
+    long long seconds = *wallMs / 1000;
+    long long millis = *wallMs % 1000;
     if (millis < 0) {
         millis += 1000;
         seconds -= 1;
@@ -76,15 +85,6 @@ bool CTickwarden::AdjustedPCMilliSecsToSYSTEMTIME(double pcMilliSecs, SYSTEMTIME
 
 std::string CTickwarden::AdjustedPCMilliSecsToIsoText(double pcMilliSecs)
 {
-    std::tm local{};
-    int milliseconds = 0;
-    if (!LocalTimeOf(pcMilliSecs, local, milliseconds))
-        return {};
-    const long offsetMinutes = local.tm_gmtoff / 60;
-    const long offset = offsetMinutes < 0 ? -offsetMinutes : offsetMinutes;
-    char text[64];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d.%03d%c%02ld:%02ld", local.tm_year + 1900,
-                  local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec, milliseconds,
-                  offsetMinutes < 0 ? '-' : '+', offset / 60, offset % 60);
-    return text;
+    const std::optional<std::int64_t> wallMs = WallMillisecondsOf(pcMilliSecs);
+    return wallMs ? CWallTime::InLocalZone(*wallMs).IsoText() : std::string();
 }

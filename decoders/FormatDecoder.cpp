@@ -118,6 +118,11 @@ std::string CFormatDecoder::TimeText(double receiveTime)
 {
     SYSTEMTIME time{};
     CTickwarden::AdjustedPCMilliSecsToSYSTEMTIME(receiveTime, time);
+    return TimeText(time);
+}
+
+std::string CFormatDecoder::TimeText(const SYSTEMTIME& time)
+{
     char text[32];
     std::snprintf(text, sizeof text, "%02d:%02d:%02d.%03d", time.wHour, time.wMinute, time.wSecond,
                   time.wMilliseconds);
@@ -141,7 +146,7 @@ void CFormatDecoder::WriteRowPrefix(double receiveTime, int byteCount, TelegramS
         headerPending = false;
         WriteCsvHeader();
     }
-    const std::string time = TimeText(receiveTime);
+    const std::string time = recordedTime ? TimeText(recordedTime->LocalTime()) : TimeText(receiveTime);
     const double tdiff = TakeTdiffSeconds(receiveTime);
     if (shape == RowShape::AfterDecode)
         Csv("%s,%5.2lf,%d,%s,", time.c_str(), tdiff, count % 256, StatusText(status));

@@ -2,6 +2,7 @@
 #include <string>
 #include <string_view>
 
+#include "clock/WallTime.h"
 #include "decoders/ByteView.h"
 #include "decoders/LogFiles.h"
 #include "decoders/TelegramIndex.h"
@@ -54,6 +55,12 @@ public:
     void SetDiskSyncer(DiskSyncer syncer) { logs.SetDiskSyncer(std::move(syncer)); }
 
     int GetCount() const { return count; }
+    // A replay numbers its telegrams as they were numbered when recorded:
+    // the next telegram counted gets number + 1.
+    void SetCount(int number) { count = number; }
+    // A replay's CSV rows carry the time each read was recorded at; nullopt
+    // (the default): the time of day of the receive time.
+    void SetRecordedTime(std::optional<CWallTime> time) { recordedTime = time; }
 
     // The telegram Decode handled last, as data: its type text, number,
     // byte count, status, field lines, position and checks. TakeRecord
@@ -63,6 +70,7 @@ public:
 
     static std::string RawPathFor(const std::string& csvPath) { return CLogFiles::RawPathFor(csvPath); }
     static std::string TimeText(double receiveTime);
+    static std::string TimeText(const SYSTEMTIME& time);
 
 protected:
     // Format hooks. DecodeFields runs for a telegram whose status is OK and
@@ -138,4 +146,5 @@ private:
     CTelegramRecord record;
     CLogFiles logs;
     bool headerPending = false;
+    std::optional<CWallTime> recordedTime;
 };

@@ -39,11 +39,13 @@ const std::vector<CLayer>& Layers()
         {"acquisition", {"decoders", "report", "clock"}, SystemHeaders::StandardPosix},
         {"simulation", {"acquisition", "decoders", "report", "clock"}, SystemHeaders::StandardPosix},
         {"models", {"acquisition", "decoders", "report", "clock"}, SystemHeaders::Standard},
+        {"replay", {"models", "acquisition", "decoders", "report", "clock"}, SystemHeaders::Standard,
+         {"nlohmann/"}},
         {"settings", {"acquisition"}, SystemHeaders::QtCore},
         {"app/widgets", {}, SystemHeaders::QtWidgets},
-        {"app", {"app/widgets", "settings", "models", "simulation", "acquisition", "decoders", "report", "clock"},
+        {"app", {"app/widgets", "settings", "replay", "models", "simulation", "acquisition", "decoders", "report", "clock"},
          SystemHeaders::QtWidgets},
-        {"tools", {"settings", "models", "simulation", "acquisition", "decoders", "report", "clock"},
+        {"tools", {"settings", "replay", "models", "simulation", "acquisition", "decoders", "report", "clock"},
          SystemHeaders::StandardPosix, {"nlohmann/"}},
     };
     return layers;

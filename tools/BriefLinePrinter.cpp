@@ -9,7 +9,7 @@ std::string CBriefLinePrinter::Text(const CDecodedTelegram& telegram) const
 {
     const CTelegramIndex& index = telegram.index;
     const CTelegramRecord& record = telegram.record;
-    std::string line = CFormatDecoder::TimeText(telegram.ReceiveTime());
+    std::string line = telegram.TimeOfDayText();
     line += '\t' + std::to_string(record.number);
     line += '\t';
     line += StatusText(telegram.Status());

@@ -2,7 +2,6 @@
 
 #include <nlohmann/json.hpp>
 
-#include "clock/Tickwarden.h"
 #include "decoders/ByteView.h"
 #include "tools/TelegramText.h"
 
@@ -64,7 +63,7 @@ std::string CJsonLinePrinter::Text(const CDecodedTelegram& telegram) const
     const CTelegramRecord& record = telegram.record;
     const char* const status = StatusText(telegram.Status());
     Json line;
-    line["time"] = TextOrNull(CTickwarden::AdjustedPCMilliSecsToIsoText(telegram.ReceiveTime()));
+    line["time"] = TextOrNull(telegram.IsoTimeText());
     line["format"] = hasFormat ? Json(formatName) : Json();
     line["telegram"] = record.typeText.empty() ? status : Latin1ToUtf8(record.typeText);
     line["number"] = record.number;

@@ -11,6 +11,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "acquisition/CommSettings.h"
 #include "acquisition/PortMap.h"
@@ -25,6 +26,7 @@
 #include "simulation/TelegramSimulator.h"
 #include "simulation/UdpTelegramSender.h"
 #include "tools/OptionValues.h"
+#include "tools/RecordingSender.h"
 #include "tools/StopSignal.h"
 
 namespace {
@@ -33,7 +35,7 @@ using namespace std::chrono_literals;
 
 const char* const kUsageTemplate =
     "usage: vantrel-cli simulate [--type CODE] [--rate HZ] [--count N] [--errors FRACTION]\n"
-    "                            [--config TEXT] [--burst N] [--split]\n"
+    "                            [--config TEXT] [--burst N] [--split] [--replay FILE]\n"
     "                            (--port COMn | --device PATH | --pty |\n"
     "                             --udp HOST:PORT | --tcp-listen [HOST:]PORT)\n"
     "\n"
@@ -47,6 +49,10 @@ const char* const kUsageTemplate =
     "  --count N          stop after N telegrams (default: until stopped)\n"
     "  --errors FRACTION  share of telegrams spoiled in turn: a flipped bit\n"
     "                     (wrong checksum), cut short, wrong end byte (0 to 1)\n"
+    "  --replay FILE      send the reads of a recorded session (a capture of\n"
+    "                     'monitor --json', a raw log with its CSV log) at their\n"
+    "                     recorded pace instead of generated telegrams; again\n"
+    "                     for further files played after it\n"
     "  --config TEXT      baud rate and frame of a serial device, e.g.\n"
     "                     'Config(9600,8,N,1)' (default: the stored one)\n"
     "  --burst N          N telegrams back to back in one write per cycle (as a\n"
@@ -86,6 +92,7 @@ struct SimulateOptions {
     bool pty = false;
     std::optional<CHostPort> udpDestination;
     std::optional<CHostPort> tcpListenAddress;
+    std::vector<std::string> replayFiles;
 };
 
 // Where --tcp-listen listens when its value names only a port.
@@ -123,6 +130,8 @@ int ParseValue(const COptionReader& reader, const std::string& arg, const std::s
         simulation.burst = static_cast<int>(*burst);
     } else if (arg == "--config") {
         options.configString = value;
+    } else if (arg == "--replay") {
+        options.replayFiles.push_back(value);
     } else if (arg == "--port") {
         options.portName = value;
     } else if (arg == "--device") {
@@ -292,8 +301,23 @@ private:
     std::unique_ptr<CTelegramSink> sink;
 };
 
+int SendRecordingTo(const SimulateOptions& options, CRegistry& registry, CStopSignal& stop)
+{
+    COutput output(registry);
+    if (const std::string failure = output.Open(options); !failure.empty()) {
+        std::fprintf(stderr, "vantrel-cli simulate: %s\n", failure.c_str());
+        return 1;
+    }
+    const std::unique_ptr<CTelegramSink> sink = output.TakeSink();
+    return SendRecording(options.replayFiles,
+                         options.typeGiven ? std::optional<int>(options.simulation.typeCode) : std::nullopt, *sink,
+                         stop);
+}
+
 int Simulate(SimulateOptions& options, CRegistry& registry, CStopSignal& stop)
 {
+    if (!options.replayFiles.empty())
+        return SendRecordingTo(options, registry, stop);
     if (!options.typeGiven) {
         std::int32_t code = kDefaultTelegramType;
         options.simulation.typeCode = registry.ReadInt(kTelegramSetting, code) ? code : kDefaultTelegramType;

@@ -21,9 +21,9 @@ constexpr auto kMessagesAfterSignal = 200ms;
 constexpr auto kSignalCheck = 100ms;  // how often a wait for the terminal looks for a signal
 constexpr auto kEndGrace = 100ms;     // for the writers' threads to end once closed
 
-std::string LeftOutLine(std::uint64_t count, const std::string& what)
+std::string LeftOutLine(std::uint64_t count, const std::string& what, const std::string& prefix)
 {
-    return "vantrel-cli monitor: " + std::to_string(count) + " " + what + (count == 1 ? "" : "s") +
+    return prefix + std::to_string(count) + " " + what + (count == 1 ? "" : "s") +
            " left out: the terminal does not keep up\n";
 }
 
@@ -34,11 +34,18 @@ CTerminalReceiver::CTerminalReceiver(int reportFd, int messageFd, std::uint64_t 
     : printer(std::make_unique<CReportPrinter>()),
       limit(telegramLimit),
       stop(stopSignal),
-      messages(messageFd, kMessagesWaiting, [](std::uint64_t n) { return LeftOutLine(n, "message"); }),
+      messages(messageFd, kMessagesWaiting, [this](std::uint64_t n) { return LeftOutLine(n, "message", prefix); }),
       reports(
           reportFd, kReportsWaiting, [this](std::uint64_t n) { return GapText(n); },
           [this](int error) { OnReportWriteFailure(error); })
 {
+}
+
+void CTerminalReceiver::ForReplay(std::function<double()> now, std::string commandName)
+{
+    statisticsClock = std::move(now);
+    prefix = "vantrel-cli " + commandName + ": ";
+    waitForTerminal = true;
 }
 
 void CTerminalReceiver::PrintWith(std::unique_ptr<CTelegramPrinter> telegramPrinter)
@@ -63,7 +70,18 @@ void CTerminalReceiver::OnTelegramDecoded(const CSharedTelegram& telegram)
     // Counted whether or not the terminal takes it.
     if (models)
         models->Add(*telegram);
-    reports.Offer(printer->Text(*telegram));
+    if (!waitForTerminal) {
+        reports.Offer(printer->Text(*telegram));
+    } else {
+        // A replay has all the time it takes: it waits for the terminal
+        // after each batch, unless a signal came or writing failed.
+        reports.Offer(printer->Text(*telegram), CTerminalWriter::WhenFull::Wait);
+        if (++sinceTerminalWait >= kReportsWaiting) {
+            sinceTerminalWait = 0;
+            while (!stop.Signalled() && !reports.WaitWritten(Clock::now() + kSignalCheck)) {
+            }
+        }
+    }
     if (number == limit)
         stop.Wake();
 }
@@ -71,7 +89,7 @@ void CTerminalReceiver::OnTelegramDecoded(const CSharedTelegram& telegram)
 std::string CTerminalReceiver::GapText(std::uint64_t n)
 {
     // The line stands where the reports are missing, when it may stand among them.
-    const std::string line = LeftOutLine(n, "report");
+    const std::string line = LeftOutLine(n, "report", prefix);
     std::string text = printer->GapText(line);
     if (text.empty())
         Tell(line);
@@ -82,7 +100,7 @@ void CTerminalReceiver::ShowStatistics()
 {
     // After every report the terminal took, and never left out.
     const CTelegramStatistics& statistics = models->Statistics();
-    std::string table = statistics.Table(CTickwarden::GetPCMilliSecs(), '\t');
+    std::string table = statistics.Table(statisticsClock ? statisticsClock() : CTickwarden::GetPCMilliSecs(), '\t');
     if (const std::uint64_t dropped = statistics.DroppedBySystem(); dropped > 0)
         table += "dropped by the system\t" + std::to_string(dropped) + "\n";
     if (const std::uint64_t several = statistics.ReadsHoldingSeveral(); several > 0)
@@ -94,7 +112,7 @@ void CTerminalReceiver::ShowStatistics()
 void CTerminalReceiver::OnLogWriteError(const std::string& reason)
 {
     logWriteFailed = true;
-    Tell("vantrel-cli monitor: writing the log failed: " + reason + "; logging stopped\n");
+    Tell(prefix + "writing the log failed: " + reason + "; logging stopped\n");
     // A monitor is run to keep the log: without it, it stops, and a
     // service manager sees the failure.
     stop.Wake();
@@ -114,7 +132,7 @@ void CTerminalReceiver::OnLineEvent(const CLineEvent& event)
     if (dropsTold)
         return;
     dropsTold = true;
-    Tell("vantrel-cli monitor: the system dropped " + std::to_string(count) + " datagram" + (count == 1 ? "" : "s") +
+    Tell(prefix + "the system dropped " + std::to_string(count) + " datagram" + (count == 1 ? "" : "s") +
          " of the line: they came faster than they were read\n");
 }
 
@@ -131,7 +149,7 @@ void CTerminalReceiver::OnReportWriteFailure(int error)
         stop.Wake();
         return;
     }
-    Tell("vantrel-cli monitor: writing the reports failed: " +
+    Tell(prefix + "writing the reports failed: " +
                    std::error_code(error, std::generic_category()).message() + "; they are no longer shown\n");
 }
 
@@ -143,9 +161,9 @@ int CTerminalReceiver::Finish(int status)
     const std::uint64_t untold = reports.Close();
     const int writeError = reportWriteError;
     if (writeError == EPIPE)
-        Tell("vantrel-cli monitor: standard output was closed; stopped\n");
+        Tell(prefix + "standard output was closed; stopped\n");
     else if (writeError == 0 && untold > 0)
-        Tell(LeftOutLine(untold, "report"));
+        Tell(LeftOutLine(untold, "report", prefix));
     WaitUntilShown(messages, kMessagesAfterSignal);
     messages.Close();
     if (writeError != 0 && writeError != EPIPE && status == 0)

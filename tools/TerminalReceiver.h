@@ -1,6 +1,8 @@
 #pragma once
 #include <atomic>
 #include <cstdint>
+#include <functional>
+#include <string>
 #include <memory>
 #include <optional>
 
@@ -39,6 +41,11 @@ public:
     // Keeps the line's models and ends the output with their statistics
     // as tab-separated lines; before the controller starts.
     void KeepStatistics() { models.emplace(); }
+    // For a replay, before it starts: no report is left out (the replay
+    // waits for the terminal instead), the statistics are taken at the
+    // clock reading now() gives (the replay's recorded time), and the
+    // messages name the command.
+    void ForReplay(std::function<double()> now, std::string commandName);
 
     void OnTelegramDecoded(const CSharedTelegram& telegram) override;
     // Logging failed: the run ends at once, and no telegram is shown after the reason.
@@ -76,6 +83,10 @@ private:
     void ShowStatistics();
 
     std::unique_ptr<CTelegramPrinter> printer;
+    std::function<double()> statisticsClock;
+    std::string prefix = "vantrel-cli monitor: ";
+    bool waitForTerminal = false;
+    std::uint64_t sinceTerminalWait = 0;
     // Fed on the reader thread only; read once it has ended.
     std::optional<CLineModels> models;
     std::uint64_t limit;

@@ -3,6 +3,7 @@
 
 #include "tools/DecodeCommand.h"
 #include "tools/MonitorCommand.h"
+#include "tools/ReplayCommand.h"
 #include "tools/SimulateCommand.h"
 
 namespace {
@@ -12,6 +13,7 @@ void PrintUsage(std::FILE* out)
                "commands:\n"
                "  decode    decode telegrams held in files\n"
                "  monitor   listen on the serial line and print every telegram\n"
+               "  replay    play recorded sessions (captures, logs) as the monitor shows a line\n"
                "  simulate  write generated telegrams to a line or the network\n"
                "Run 'vantrel-cli COMMAND --help' for the options of a command,\n"
                "'vantrel-cli --version' for the version.\n",
@@ -30,6 +32,8 @@ int main(int argc, char** argv)
         return RunDecodeCommand(argc - 1, argv + 1);
     if (std::strcmp(command, "monitor") == 0)
         return RunMonitorCommand(argc - 1, argv + 1);
+    if (std::strcmp(command, "replay") == 0)
+        return RunReplayCommand(argc - 1, argv + 1);
     if (std::strcmp(command, "simulate") == 0)
         return RunSimulateCommand(argc - 1, argv + 1);
     if (std::strcmp(command, "--version") == 0) {

@@ -30,6 +30,24 @@ CommSettings::CommSettings(CSettingsStore* store) : registry(store)
         configString = value;
     if (registry->ReadString(kPortSetting, value))
         portName = value;
+    if (registry->ReadString(kFramingSetting, value))
+        framing = FramingFor(value);
+}
+
+void CommSettings::SetFraming(CFraming how)
+{
+    framing = how;
+    registry->WriteString(kFramingSetting, FramingText(framing));
+}
+
+const char* CommSettings::FramingText(CFraming how)
+{
+    return how == CFraming::ByContent ? "content" : "silence";
+}
+
+CFraming CommSettings::FramingFor(const std::string& text)
+{
+    return text == FramingText(CFraming::ByContent) ? CFraming::ByContent : CFraming::BySilence;
 }
 
 void CommSettings::SetPortName(const std::string& name)

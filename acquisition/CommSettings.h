@@ -14,9 +14,15 @@ struct CSerialFrame {
     bool operator==(const CSerialFrame&) const = default;
 };
 
-// Port name, configuration string and receive timeout of the line. The two
-// strings are read from the store at construction and written back at once
-// on every change; the timeout always starts at 2 seconds and is never kept.
+// How the byte stream of the line is cut into reads: by 60 ms of silence
+// (the default, as always), or by the telegrams' own frames as the format
+// defines them.
+enum class CFraming { BySilence, ByContent };
+
+// Port name, configuration string, framing and receive timeout of the line.
+// The strings and the framing are read from the store at construction and
+// written back at once on every change; the timeout always starts at 2
+// seconds and is never kept.
 class CommSettings {
 public:
     static constexpr const char* kDefaultPortName = "COM1";
@@ -29,10 +35,17 @@ public:
     std::string GetPortName() const { return portName; }
     std::string GetConfig() const { return configString; }
     int GetReceiveTimeout() const { return receiveTimeout; }
+    CFraming GetFraming() const { return framing; }
 
     void SetPortName(const std::string& name);
     void SetConfig(const std::string& text);
     void SetReceiveTimeout(int seconds) { receiveTimeout = seconds; }
+    void SetFraming(CFraming how);
+
+    // "silence" or "content", as stored and as the command line takes it;
+    // FramingFor reads anything but "content" as silence.
+    static const char* FramingText(CFraming how);
+    static CFraming FramingFor(const std::string& text);
 
     // "COM12" is port 12 and "COM" alone port 1; whatever remains once every
     // "COM" is removed is read for its leading number, so "PORT3" is port 0,
@@ -49,4 +62,5 @@ private:
     int receiveTimeout = kDefaultReceiveTimeout;
     std::string portName = kDefaultPortName;
     std::string configString = kDefaultConfig;
+    CFraming framing = CFraming::BySilence;
 };

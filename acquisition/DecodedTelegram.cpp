@@ -1,6 +1,7 @@
 #include "acquisition/DecodedTelegram.h"
 
 #include "clock/Tickwarden.h"
+#include "decoders/ContentFraming.h"
 #include "decoders/FormatDecoder.h"
 
 namespace {
@@ -25,7 +26,8 @@ void AppendLines(CReportBuilder& report, const std::string& text)
 
 } // namespace
 
-CSharedTelegram DecodeRead(CFormatDecoder* decoder, std::string raw, double receiveTime)
+CSharedTelegram DecodeRead(CFormatDecoder* decoder, std::string raw, double receiveTime,
+                           const CTelegramFramer* silenceFramer)
 {
     auto telegram = std::make_shared<CDecodedTelegram>();
     telegram->raw = std::move(raw);
@@ -42,6 +44,11 @@ CSharedTelegram DecodeRead(CFormatDecoder* decoder, std::string raw, double rece
         telegram->record = decoder->TakeRecord();
     }
     telegram->report = report.GetDocument();
+    // Whether the decoder failed it or passed it on its first telegram (a
+    // line format checks only the line end, some binary ones their first
+    // telegram's layout), a read holding several telegrams showed but one.
+    if (silenceFramer)
+        telegram->holdsSeveralTelegrams = CContentFraming::CountTelegrams(*silenceFramer, telegram->raw) >= 2;
     return telegram;
 }
 

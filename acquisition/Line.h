@@ -15,6 +15,7 @@ struct CLineRead {
     std::size_t count = 0;     // bytes of the telegram; 0 when none came within the timeout
     bool interrupted = false;  // InterruptRead ended the read before it had bytes
     double receiveTime = 0.0;  // when the telegram was complete, in Tickwarden milliseconds
+    bool datagramGoesOn = false;  // more of the same datagram follows (one longer than the read)
 };
 
 // A line the controller listens to, whatever carries it: a serial port, UDP

@@ -7,7 +7,7 @@ CMemorySettingsStore::CMemorySettingsStore(CSettingsStore* seed)
     std::int32_t type = 0;
     if (seed->ReadInt(kTelegramSetting, type))
         ints[kTelegramSetting] = type;
-    for (const char* name : {kPortSetting, kConfigSetting}) {
+    for (const char* name : {kPortSetting, kConfigSetting, kFramingSetting}) {
         std::string text;
         if (seed->ReadString(name, text))
             strings[name] = text;

@@ -7,7 +7,7 @@
 
 // A settings store that keeps its values in memory only, for a run whose
 // options must not change what the user has stored. It can start from the
-// values of another store ("Telegram", "Port" and "Config").
+// values of another store ("Telegram", "Port", "Config" and "Framing").
 class CMemorySettingsStore : public CSettingsStore {
 public:
     explicit CMemorySettingsStore(CSettingsStore* seed = nullptr);

@@ -47,12 +47,19 @@ std::size_t ReadStream(int fd, CReadInterrupt& interrupt, const COMMTIMEOUTS& ti
     if (count == 0)
         return 0;
 
+    constexpr std::uint32_t kAll = std::numeric_limits<std::uint32_t>::max();
     const auto start = Clock::now();
-    const std::uint64_t totalMs = std::uint64_t{timeouts.ReadTotalTimeoutMultiplier} * count +
-                                  timeouts.ReadTotalTimeoutConstant;
-    const bool returnAtOnce = timeouts.ReadIntervalTimeout == std::numeric_limits<std::uint32_t>::max() &&
-                              totalMs == 0;
-    const bool useInterval = timeouts.ReadIntervalTimeout != 0 && !returnAtOnce;
+    // Interval and multiplier both at their maximum, with a constant: the
+    // read returns with the first bytes that come, or empty at the constant.
+    const bool returnWithFirstBytes = timeouts.ReadIntervalTimeout == kAll &&
+                                      timeouts.ReadTotalTimeoutMultiplier == kAll &&
+                                      timeouts.ReadTotalTimeoutConstant != 0;
+    const std::uint64_t totalMs = returnWithFirstBytes
+                                      ? timeouts.ReadTotalTimeoutConstant
+                                      : std::uint64_t{timeouts.ReadTotalTimeoutMultiplier} * count +
+                                            timeouts.ReadTotalTimeoutConstant;
+    const bool returnAtOnce = timeouts.ReadIntervalTimeout == kAll && totalMs == 0;
+    const bool useInterval = timeouts.ReadIntervalTimeout != 0 && !returnAtOnce && !returnWithFirstBytes;
     const auto totalDeadline = start + std::chrono::milliseconds(totalMs);
     const auto interval = std::chrono::milliseconds(timeouts.ReadIntervalTimeout);
     const int wakeFd = interrupt.Fd();
@@ -78,7 +85,7 @@ std::size_t ReadStream(int fd, CReadInterrupt& interrupt, const COMMTIMEOUTS& ti
                 return received;
             ThrowReadError(error);
         }
-        if (returnAtOnce)
+        if (returnAtOnce || (returnWithFirstBytes && received > 0))
             return received;
 
         // Nothing more for now: wait for a byte, a deadline or an interruption.

@@ -9,7 +9,9 @@ struct COMMTIMEOUTS;
 // received; a byte received and then ReadIntervalTimeout without another;
 // the total timeout (multiplier * count + constant) since the start. A zero
 // interval or a zero total means that condition is not used; an interval of
-// 0xFFFFFFFF with no total returns at once with whatever has arrived.
+// 0xFFFFFFFF with no total returns at once with whatever has arrived; an
+// interval and a multiplier of 0xFFFFFFFF with a constant return with the
+// bytes that have arrived as soon as there are any, or empty at the constant.
 //
 // A read of 0 bytes at the total timeout is a success. A stream that has
 // ended (hang-up, end of file: CSerialException EIO) or failed throws

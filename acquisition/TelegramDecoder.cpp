@@ -4,6 +4,7 @@
 #include <climits>
 
 #include "acquisition/CommSettings.h"
+#include "acquisition/ContentReader.h"
 #include "acquisition/DiskSync.h"
 #include "acquisition/Line.h"
 #include "acquisition/PortMap.h"
@@ -75,6 +76,7 @@ CTelegramDecoder::CTelegramDecoder(CTelegramReceiver* telegramReceiver, CSetting
     : receiver(telegramReceiver), registry(store), makeDecoder(std::move(maker)), handOff(telegramReceiver)
 {
     settings = std::make_unique<CommSettings>(registry);
+    framing = settings->GetFraming();
     line = CLine::Create(CLineAddress::Kind::Device);
     std::int32_t code = kDefaultTelegramType;
     if (!registry->ReadInt(kTelegramSetting, code))
@@ -127,6 +129,13 @@ std::string CTelegramDecoder::ReplaceDecoder(int code)
         failure = CloseDecoderLogs();
     decoder.reset();
     decoder = makeDecoder(code);
+    // Bytes held for a telegram still coming are read on by the new format's framer.
+    std::string held = contentReader ? contentReader->TakeHeldBytes() : std::string();
+    contentReader.reset();
+    if (std::unique_ptr<CTelegramFramer> framer = CFormatTable::CreateFramer(code)) {
+        contentReader = std::make_unique<CContentReader>(std::move(framer));
+        contentReader->Append(held);
+    }
     line->SetLineBasedFormat(CFormatTable::IsLineBased(code));
     if (logging && decoder && failure.empty()) {
         // The files go on: what was logged under the previous type stays.
@@ -190,6 +199,13 @@ void CTelegramDecoder::SetCommSettings(const std::string& portName, const std::s
     }
     // The receiver learns of the new line at once, after what came before it.
     handOff.HandOver(!stopRequested);
+}
+
+void CTelegramDecoder::SetFraming(CFraming how)
+{
+    CInterruptingLock lock(*this);
+    settings->SetFraming(how);
+    framing = how;
 }
 
 void CTelegramDecoder::ClosePort()
@@ -316,7 +332,7 @@ void CTelegramDecoder::ReaderLoop()
             if (telegram && !paused)
                 handOff.Queue(telegram);
             bytesRead = telegram && !telegram->raw.empty();
-            moreWaiting = bytesRead && line->IsTelegramWaiting();
+            moreWaiting = bytesRead && IsReadWaiting();
         }
         // Told even in the last pass, as the controller ends; its telegram is not.
         TellLogFailure(logError);
@@ -336,8 +352,21 @@ void CTelegramDecoder::ReaderLoop()
     threadRunning = false;
 }
 
+bool CTelegramDecoder::IsReadWaiting()
+{
+    return line->IsTelegramWaiting() || (ByContent() && contentReader->HoldsRead());
+}
+
 CSharedTelegram CTelegramDecoder::ReceiveAndDecode()
 {
+    std::string raw;
+    double receiveTime = 0.0;
+    // Bytes held for a telegram still coming are handed on as they are when
+    // no more are to come for them: the line has gone, or framing turned to
+    // silence. They are never dropped.
+    if (contentReader && contentReader->HoldsBytes() && (!ByContent() || !line->IsOpen()) &&
+        contentReader->TakeHeld(raw, receiveTime))
+        return DecodeRead(decoder.get(), std::move(raw), receiveTime);
     if (!line->IsOpen()) {
         // A network line that failed is tried about once a second, not at
         // every pass; the passes go on meanwhile, without the lock held.
@@ -351,11 +380,11 @@ CSharedTelegram CTelegramDecoder::ReceiveAndDecode()
     // let them go first; what the line sent waits in the driver meanwhile.
     if (userWaiting > 0)
         return nullptr;
-    std::string raw;
-    double receiveTime = 0.0;
     if (!ReadTelegram(raw, receiveTime))
         return nullptr;
-    return DecodeRead(decoder.get(), std::move(raw), receiveTime);
+    // A read framed by silence is looked into for the telegrams it holds.
+    return DecodeRead(decoder.get(), std::move(raw), receiveTime,
+                      !ByContent() && contentReader ? &contentReader->Framer() : nullptr);
 }
 
 void CTelegramDecoder::QueueNewDrops()
@@ -428,9 +457,9 @@ bool CTelegramDecoder::ReadTelegram(std::string& raw, double& receiveTime)
 {
     if (!line->IsOpen())
         return false;
-    CLineRead read;
     try {
-        read = line->Read(rxBuffer, kReadSize);
+        if (!ReadLine(raw, receiveTime))
+            return false;
     } catch (const CSerialException& error) {
         // The device has gone (adapter unplugged, line hung up, connection
         // dropped): a failed read is no telegram. The line is closed so that
@@ -441,10 +470,23 @@ bool CTelegramDecoder::ReadTelegram(std::string& raw, double& receiveTime)
         nextOpening = std::chrono::steady_clock::now() + line->RetryInterval();
         return false;
     }
+    OnLineRead();
+    return true;
+}
+
+bool CTelegramDecoder::ReadLine(std::string& raw, double& receiveTime)
+{
+    if (ByContent()) {
+        const auto timeout = std::chrono::milliseconds(TotalTimeoutMs(settings->GetReceiveTimeout()));
+        return contentReader->Read(*line, timeout, [this] { return userWaiting == 0 && !stopRequested; }, raw,
+                                   receiveTime);
+    }
+    // Framing by content may have set timeouts of its own.
+    line->SetTimeouts(ReadTimeouts());
+    const CLineRead read = line->Read(rxBuffer, kReadSize);
     if (read.interrupted)
         return false;
     receiveTime = read.receiveTime;
-    OnLineRead();
     raw.assign(reinterpret_cast<const char*>(rxBuffer), read.count);
     return true;
 }

@@ -10,15 +10,16 @@
 #include <string>
 #include <thread>
 
+#include "acquisition/CommSettings.h"
 #include "acquisition/DecodedTelegram.h"
 #include "acquisition/HandOffQueue.h"
 #include "acquisition/LineAddress.h"
 #include "decoders/FormatDecoder.h"
 
+class CContentReader;
 class CTelegramReceiver;
 class CSettingsStore;
 class CLine;
-class CommSettings;
 struct COMMTIMEOUTS;
 
 // Not a decoder, despite the name it has always had: the acquisition
@@ -59,6 +60,12 @@ public:
     void SetCommSettings(const std::string& portName, const std::string& configString, int receiveTimeout);
     void ClosePort();
 
+    // Reads are cut by silence (as always) or by the telegrams' content;
+    // the choice is stored with the settings. Bytes held for a telegram
+    // still coming are handed on as they are when framing turns to silence.
+    void SetFraming(CFraming framing);
+    CFraming GetFraming() const { return framing; }
+
     void SetPaused(bool paused);
     bool IsPaused() const;
 
@@ -88,6 +95,11 @@ private:
     // False when no read took place: a user-interface operation ended it
     // before its first byte, or the line was lost.
     bool ReadTelegram(std::string& raw, double& receiveTime);
+    bool ReadLine(std::string& raw, double& receiveTime);
+    // Whether the next pass has a read at once: a datagram that waits, or
+    // a telegram framed by content from bytes already read.
+    bool IsReadWaiting();
+    bool ByContent() const { return framing == CFraming::ByContent && contentReader; }
     // Why logging had to stop since the last pass ("" when it did not).
     std::string TakeLogWriteError();
     // Tells of the datagrams the system dropped since the last pass.
@@ -135,6 +147,8 @@ private:
     std::mutex lineSwap;  // the line is replaced under it too: an interruption may come from any thread
     std::chrono::steady_clock::time_point nextOpening{};  // a line that failed to open waits until then
     std::unique_ptr<CFormatDecoder> decoder;
+    std::unique_ptr<CContentReader> contentReader;  // null for a type without a framer
+    std::atomic<CFraming> framing{CFraming::BySilence};
     std::atomic<int> telegramType{0};
     std::atomic<bool> logging{false};
     std::string logPath;

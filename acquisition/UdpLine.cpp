@@ -158,6 +158,7 @@ CLineRead CUdpLine::Read(unsigned char* buffer, std::size_t count)
         }
     }
     result.count = TakePiece(buffer, count);
+    result.datagramGoesOn = pendingFrom != pendingTo;
     result.receiveTime = arrival;
     return result;
 }

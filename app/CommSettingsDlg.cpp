@@ -66,6 +66,7 @@ CCommSettingsDlg::CCommSettingsDlg(QWidget* parent) : QDialog(parent)
     deniedPortsLabel->hide();
     baudRateList = MakeList(portGroup, kBaudRateList);
     frameList = MakeList(portGroup, kFrameList);
+    framingList = MakeList(portGroup, kFramingList);
     auto* okButton = WithControlId(new QPushButton("OK", this), kOk);
     auto* cancelButton = WithControlId(new QPushButton("Cancel", this), kCancel);
     okButton->setDefault(true);
@@ -87,7 +88,9 @@ CCommSettingsDlg::CCommSettingsDlg(QWidget* parent) : QDialog(parent)
     portGrid->addWidget(stableNameLabel, 1, 2);
     portGrid->addWidget(new QLabel("Parity, Data, Stop bits", portGroup), 2, 0);
     portGrid->addWidget(frameList, 2, 1);
-    portGrid->addWidget(deniedPortsLabel, 3, 0, 1, 3);
+    portGrid->addWidget(new QLabel("Framing", portGroup), 3, 0);
+    portGrid->addWidget(framingList, 3, 1);
+    portGrid->addWidget(deniedPortsLabel, 4, 0, 1, 3);
     portGrid->setColumnStretch(2, 1);
 
     auto* buttons = new QHBoxLayout;
@@ -104,7 +107,8 @@ CCommSettingsDlg::CCommSettingsDlg(QWidget* parent) : QDialog(parent)
     setTabOrder(receiveTimeoutEdit, portList);
     setTabOrder(portList, baudRateList);
     setTabOrder(baudRateList, frameList);
-    setTabOrder(frameList, okButton);
+    setTabOrder(frameList, framingList);
+    setTabOrder(framingList, okButton);
     setTabOrder(okButton, cancelButton);
 
     connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
@@ -133,6 +137,7 @@ void CCommSettingsDlg::FillLists()
     FillFrameList();
     FillBaudRateList();
     FillTelegramTypeList();
+    FillFramingList();
 }
 
 void CCommSettingsDlg::FillPortList()
@@ -249,6 +254,14 @@ void CCommSettingsDlg::FillTelegramTypeList()
     telegramType = storedType;
 }
 
+void CCommSettingsDlg::FillFramingList()
+{
+    framingList->clear();
+    framingList->addItem("By silence", static_cast<int>(CFraming::BySilence));
+    framingList->addItem("By content", static_cast<int>(CFraming::ByContent));
+    framingList->setCurrentIndex(framingList->findData(static_cast<int>(framing)));
+}
+
 bool CCommSettingsDlg::TakeReceiveTimeout()
 {
     bool isNumber = false;
@@ -279,6 +292,8 @@ void CCommSettingsDlg::accept()
         const char* frame = frameList->currentData().toInt() == kFrame8N1 ? "8,N,1" : "7,O,2";
         configString = QString("Config(%1,%2)").arg(baudRate).arg(frame).toStdString();
     }
+    if (framingList->currentIndex() >= 0)
+        framing = static_cast<CFraming>(framingList->currentData().toInt());
     if (portList->currentIndex() >= 0) {
         const int number = portList->currentData().toInt();
         portName = number > 0 ? QString("COM%1").arg(number).toStdString()

@@ -3,12 +3,15 @@
 #include <string>
 #include <vector>
 
+#include "acquisition/CommSettings.h"
+
 class QComboBox;
 class QLabel;
 class QLineEdit;
 
 // Lets the user choose the telegram type, the receive timeout, the serial
-// port and its baud rate and frame. A port that the port map gives a
+// port and its baud rate and frame, and how reads are cut from the line
+// (by silence or by content, for network lines too). A port that the port map gives a
 // network line shows its URL and has no frame: OK hands the stored frame
 // back unchanged for it. The dialog never touches the line or the stored
 // settings: the caller fills the fields, shows the dialog and, after OK,
@@ -23,6 +26,7 @@ public:
         kPortList = 1007,
         kBaudRateList = 1008,
         kFrameList = 1010,
+        kFramingList = 1011,
         kReceiveTimeoutEdit = 1021
     };
     static constexpr int kHighestPortNumber = 49;
@@ -36,6 +40,7 @@ public:
     std::string portName;
     int telegramType = 0;
     int receiveTimeout = 0;
+    CFraming framing = CFraming::BySilence;
 
     void accept() override;
 
@@ -48,6 +53,7 @@ private:
     void FillFrameList();
     void FillBaudRateList();
     void FillTelegramTypeList();
+    void FillFramingList();
     // Shows the device path or URL of the selected port, beside it the
     // adapter's stable name where the system gives one (or, for a port
     // mapped to such a name, the device it leads to), and offers the frame
@@ -67,6 +73,7 @@ private:
     QLabel* deniedPortsLabel;
     QComboBox* baudRateList;
     QComboBox* frameList;
+    QComboBox* framingList;
     bool listsFilled = false;
     bool networkLineSelected = false;
 };

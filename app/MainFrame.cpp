@@ -84,8 +84,13 @@ CMainFrame::CMainFrame(CVantrelDoc* document, CVantrelView* view, QWidget* paren
         connect(document, &CVantrelDoc::lineEvent, this, &CMainFrame::OnLineEvent);
         connect(document, &CVantrelDoc::captureChanged, this, &CMainFrame::OnCaptureChanged);
         connect(document, &CVantrelDoc::captureMessage, this,
-                [this](const QString& text) { statusPanes->SetPaneText(kPromptPane, text); });
+                [this](const QString& text) { statusPanes->showMessage(text); });
         connect(playerBar, &CPlayerBar::closeRequested, document, &CVantrelDoc::CloseCapture);
+        connect(document, &CVantrelDoc::severalTelegramsInRead, this, [this] {
+            statusPanes->showMessage(
+                "A read held several telegrams that came too close for silence to part them: "
+                "choose framing \"By content\" in the settings to read each on its own");
+        });
     }
 
     // Check marks and panes follow the state the way an idle update would.
@@ -302,6 +307,7 @@ void CMainFrame::UpdatePortPane()
         knownConfigString = configString;
         const CLineAddress line = CPortMap::LineAddress(CommSettings::PortNumberFor(portName));
         knownNetworkUrl = line.IsNetwork() ? line.text : std::string();
+        knownFraming = controller->GetFraming();
         portSettingsKnown = true;
         portTextStale = true;
     }
@@ -310,6 +316,9 @@ void CMainFrame::UpdatePortPane()
     portTextStale = false;
     if (lineFault.reason.empty()) {
         QString text = PortSettingsText(knownPortName, knownConfigString, knownNetworkUrl);
+        // Framing by silence, the default, goes without saying.
+        if (knownFraming == CFraming::ByContent)
+            text += " by content";
         // Datagrams that came faster than they were read.
         if (droppedBySystem > 0)
             text += QString(" (%1 dropped by the system)").arg(droppedBySystem);

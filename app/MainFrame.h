@@ -6,6 +6,8 @@
 #include <functional>
 #include <string>
 
+#include "acquisition/CommSettings.h"
+
 class CColorStatusBar;
 class CPlayerBar;
 class CVantrelDoc;
@@ -110,6 +112,7 @@ private:
     std::string knownPortName;
     std::string knownConfigString;
     std::string knownNetworkUrl;  // the URL the port maps to, "" for a serial port
+    CFraming knownFraming = CFraming::BySilence;
     // Why the line is not read, as the controller told it ("" while it is read).
     struct CLineFault {
         std::string portName;

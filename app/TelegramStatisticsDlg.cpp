@@ -127,6 +127,10 @@ void CTelegramStatisticsDlg::BuildControls()
     droppedLabel->setObjectName(QStringLiteral("droppedLabel"));
     droppedLabel->hide();
     layout->addWidget(droppedLabel);
+    severalLabel = new QLabel(this);
+    severalLabel->setObjectName(QStringLiteral("severalLabel"));
+    severalLabel->hide();
+    layout->addWidget(severalLabel);
     layout->addLayout(ButtonRow({resetButton, copyButton, saveButton}));
     resize(920, 320);
 
@@ -144,6 +148,10 @@ void CTelegramStatisticsDlg::Refresh()
     const std::uint64_t dropped = statistics->DroppedBySystem();
     droppedLabel->setVisible(dropped > 0);
     droppedLabel->setText(QStringLiteral("Datagrams dropped by the system: %1").arg(dropped));
+    const std::uint64_t several = statistics->ReadsHoldingSeveral();
+    severalLabel->setVisible(several > 0);
+    severalLabel->setText(
+        QStringLiteral("Reads holding several telegrams: %1 (framing \"By content\" would part them)").arg(several));
     const std::vector<CStatisticsRow> rows = statistics->Rows();
     const double now = Now();
     table->setRowCount(static_cast<int>(rows.size()));

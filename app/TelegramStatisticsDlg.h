@@ -40,6 +40,7 @@ private:
 
     QLabel* sinceLabel = nullptr;
     QLabel* droppedLabel = nullptr;  // datagrams of a network line the system dropped, when there were any
+    QLabel* severalLabel = nullptr;  // reads framed by silence that hold several telegrams, when there were any
     QTableWidget* table = nullptr;
     std::array<qsizetype, kColumnCount> widestText{};  // the longest text each column has shown
 };

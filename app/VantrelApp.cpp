@@ -7,7 +7,9 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "acquisition/TelegramDecoder.h"
 #include "app/AboutBox.h"
+#include "app/CommSettingsDlg.h"
 #include "app/MainFrame.h"
 #include "app/PlayerBar.h"
 #include "app/ToolWindowTable.h"
@@ -47,7 +49,8 @@ QString CVantrelApp::Usage()
            "  --capture-speed X   the speed it plays at: 1, 10, 100 or fast (default 1)\n"
            "  --screenshot PATH   save a picture of the window as PATH, then quit, and one\n"
            "                      of each open tool window as PATH-NAME.png (PATH without\n"
-           "                      its .png); with --tool-windows also PATH-about.png\n"
+           "                      its .png); with --tool-windows also PATH-about.png and\n"
+           "                      PATH-settings.png\n"
            "  --screenshot-delay S  seconds to wait before the picture (default 5)\n"
            "  --print-shown-time  print \"shown MS\" (milliseconds since 1970) once the\n"
            "                      window is up, for measuring the start-up time\n";
@@ -166,6 +169,21 @@ bool CVantrelApp::SavePicture(QWidget* window, const QString& path)
     return false;
 }
 
+bool CVantrelApp::SaveSettingsPicture(const QString& path)
+{
+    // The settings dialog as "Configure..." fills it.
+    CTelegramDecoder* controller = document->telegramDecoder();
+    CCommSettingsDlg settings(frame.get());
+    if (controller) {
+        controller->ReadCommSettings(settings.portName, settings.configString, settings.receiveTimeout);
+        settings.telegramType = controller->GetTelegramType();
+        settings.framing = controller->GetFraming();
+    }
+    settings.show();
+    settings.adjustSize();  // to the texts the lists were filled with
+    return SavePicture(&settings, path);
+}
+
 void CVantrelApp::TakeScreenshot()
 {
     bool saved = SavePicture(frame.get(), options.screenshotPath);
@@ -180,6 +198,7 @@ void CVantrelApp::TakeScreenshot()
         CAboutBox about(frame.get());
         about.show();
         saved = SavePicture(&about, base + "-about.png") && saved;
+        saved = SaveSettingsPicture(base + "-settings.png") && saved;
     }
     QCoreApplication::exit(saved ? 0 : 1);
 }

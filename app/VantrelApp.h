@@ -51,6 +51,8 @@ public:
 private:
     void TakeScreenshot();
     static bool SavePicture(QWidget* window, const QString& path);
+    // The settings dialog filled from the controller, as the user opens it.
+    bool SaveSettingsPicture(const QString& path);
 
     Options options;
     std::unique_ptr<CVantrelDoc> document;

@@ -221,6 +221,10 @@ void CVantrelDoc::Deliver(const CDecodedTelegram& telegram)
         }
     }
     emit telegramDelivered();
+    if (telegram.holdsSeveralTelegrams && !severalTelegramsTold) {
+        severalTelegramsTold = true;
+        emit severalTelegramsInRead();
+    }
 }
 
 void CVantrelDoc::OnLogWriteError(const std::string& reason)

@@ -123,6 +123,9 @@ signals:
     void loggingChanged();
     // After every telegram handed on (user-interface thread).
     void telegramDelivered();
+    // Once, for the first read framed by silence that held several whole
+    // telegrams (user-interface thread).
+    void severalTelegramsInRead();
     // What happened to the line (user-interface thread).
     void lineEvent(const CLineEvent& event);
     // A capture was opened or closed.
@@ -159,5 +162,6 @@ private:
     QPointer<QWidget> mainWindow;
     LogPathChooser chooseLogPath;
     bool writeErrorShown = false;  // one message per logging session
+    bool severalTelegramsTold = false;
     bool closing = false;          // the document closes: messages wait for the user
 };

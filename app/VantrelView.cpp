@@ -144,9 +144,13 @@ void CVantrelView::OnConfigure()
         // once however long the receive timeout.
         controller->ReadCommSettings(dialog.portName, dialog.configString, dialog.receiveTimeout);
         dialog.telegramType = controller->GetTelegramType();
-        if (dialog.exec() == QDialog::Accepted)
+        dialog.framing = controller->GetFraming();
+        if (dialog.exec() == QDialog::Accepted) {
             vantrelDoc->ApplyCommSettings(dialog.portName, dialog.configString, dialog.receiveTimeout,
                                         dialog.telegramType);
+            if (dialog.framing != controller->GetFraming())
+                controller->SetFraming(dialog.framing);
+        }
     }
     emit pauseChanged();
     emit settingsChanged();

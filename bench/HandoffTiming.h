@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "acquisition/CommSettings.h"
 #include "acquisition/MemorySettingsStore.h"
 #include "acquisition/PortMap.h"
 #include "acquisition/TelegramDecoder.h"
@@ -88,11 +89,12 @@ class CHandoffBench {
 public:
     using SendTelegram = std::function<void(const std::string& telegram)>;
 
-    explicit CHandoffBench(const std::string& mappedLine)
+    explicit CHandoffBench(const std::string& mappedLine, CFraming framing = CFraming::BySilence)
     {
         CPortMap::SetOverride(kBenchPort, mappedLine);
         store.WriteString("Port", "COM" + std::to_string(kBenchPort));
         store.WriteString("Config", "Config(115200,8,N,1)");
+        store.WriteString(kFramingSetting, CommSettings::FramingText(framing));
         store.WriteInt("Telegram", kTypeHpr418F);
         controller = std::make_unique<CTelegramDecoder>(&receiver, &store);
     }

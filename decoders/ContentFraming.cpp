@@ -42,6 +42,11 @@ std::optional<std::string> CContentFraming::TakeRead()
     return Take(Ending::MoreMayCome);
 }
 
+bool CContentFraming::HoldsRead() const
+{
+    return NextRead(Ending::MoreMayCome).length > 0;
+}
+
 bool CContentFraming::HoldsProvisional() const
 {
     return NextRead(Ending::MoreMayCome).length == 0 && NextRead(Ending::QuietSoFar).length > 0;

@@ -35,8 +35,9 @@ public:
 
     void Append(std::string_view bytes);
 
-    // The next complete read, if any.
+    // The next complete read, if any; HoldsRead tells whether there is one.
     std::optional<std::string> TakeRead();
+    bool HoldsRead() const;
     // Whether what is left, once the complete reads are taken, is a
     // telegram that only waits for a byte that may extend it.
     bool HoldsProvisional() const;

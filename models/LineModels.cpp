@@ -16,6 +16,8 @@ void CLineModels::Clear()
 void CLineModels::Add(const CDecodedTelegram& telegram)
 {
     statistics.Add(telegram.index, telegram.record);
+    if (telegram.holdsSeveralTelegrams)
+        statistics.AddReadHoldingSeveral();
     tracks.Add(telegram.index, telegram.record);
     timing.Add(telegram.index);
 }

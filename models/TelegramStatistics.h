@@ -87,6 +87,11 @@ public:
     void AddDroppedBySystem(std::uint64_t count) { droppedBySystem += count; }
     std::uint64_t DroppedBySystem() const { return droppedBySystem; }
 
+    // Reads framed by silence that hold two or more whole telegrams, judged
+    // as one: reads framing by content would have parted.
+    void AddReadHoldingSeveral() { ++readsHoldingSeveral; }
+    std::uint64_t ReadsHoldingSeveral() const { return readsHoldingSeveral; }
+
 private:
     static void Count(CStatisticsRow& row, double receiveTime, const CTelegramRecord& record);
 
@@ -94,5 +99,6 @@ private:
     CStatisticsRow withoutIndex{CStatisticsRow::Kind::NoIndex};
     CStatisticsRow total{CStatisticsRow::Kind::Total};
     std::uint64_t droppedBySystem = 0;
+    std::uint64_t readsHoldingSeveral = 0;
     std::chrono::system_clock::time_point since = std::chrono::system_clock::now();
 };

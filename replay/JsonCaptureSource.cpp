@@ -1,5 +1,6 @@
 #include "replay/JsonCaptureSource.h"
 
+#include <cstdint>
 #include <nlohmann/json.hpp>
 
 #include "decoders/FormatTable.h"
@@ -42,14 +43,77 @@ std::optional<int> TypeCodeNamed(const std::string& name)
     return std::nullopt;
 }
 
-// The format a capture line names, without parsing the rest of it.
-std::optional<std::string> FormatOfLine(const std::string& line)
-{
-    const nlohmann::json object = nlohmann::json::parse(line, nullptr, false);
-    if (object.is_object() && object.contains("format") && object["format"].is_string())
-        return object["format"].get<std::string>();
-    return std::nullopt;
-}
+// What the replay takes of one capture line: the texts and the number of
+// its top-level keys, read as the line is parsed, without building the
+// rest of it (its report's fields).
+class CCaptureLine : public nlohmann::json_sax<nlohmann::json> {
+public:
+    std::optional<std::string> time;
+    std::optional<std::string> format;
+    std::optional<std::string> raw;
+    std::optional<std::int64_t> number;
+    bool object = false;
+
+    bool Parse(const std::string& line) { return nlohmann::json::sax_parse(line, this) && object; }
+
+    bool null() override { return true; }
+    bool boolean(bool) override { return true; }
+    bool number_integer(number_integer_t value) override { return Number(value); }
+    bool number_unsigned(number_unsigned_t value) override
+    {
+        return Number(value <= static_cast<number_unsigned_t>(INT64_MAX) ? static_cast<std::int64_t>(value) : -1);
+    }
+    bool number_float(number_float_t, const string_t&) override { return true; }
+    bool string(string_t& value) override
+    {
+        if (depth == 1) {
+            std::optional<std::string>* target = currentKey == "time"     ? &time
+                                                 : currentKey == "format" ? &format
+                                                 : currentKey == "raw"    ? &raw
+                                                                          : nullptr;
+            if (target)
+                *target = std::move(value);
+        }
+        return true;
+    }
+    bool binary(binary_t&) override { return true; }
+    bool start_object(std::size_t) override
+    {
+        object |= depth == 0;
+        ++depth;
+        return true;
+    }
+    bool key(string_t& value) override
+    {
+        if (depth == 1)
+            currentKey.swap(value);
+        return true;
+    }
+    bool end_object() override { return Leave(); }
+    bool start_array(std::size_t) override
+    {
+        ++depth;
+        return true;
+    }
+    bool end_array() override { return Leave(); }
+    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override { return false; }
+
+private:
+    bool Number(std::int64_t value)
+    {
+        if (depth == 1 && currentKey == "number")
+            number = value;
+        return true;
+    }
+    bool Leave()
+    {
+        --depth;
+        return true;
+    }
+
+    int depth = 0;
+    std::string currentKey;
+};
 
 } // namespace
 
@@ -68,8 +132,9 @@ std::optional<int> CJsonCaptureSource::NamedTypeCode() const
     std::string line;
     bool ended = false;
     for (int tried = 0; tried < 100 && first.Next(line, ended); ++tried) {
-        if (const std::optional<std::string> name = FormatOfLine(line))
-            return TypeCodeNamed(*name);
+        CCaptureLine capture;
+        if (capture.Parse(line) && capture.format)
+            return TypeCodeNamed(*capture.format);
     }
     return std::nullopt;
 }
@@ -91,18 +156,16 @@ std::optional<CRecordedRead> CJsonCaptureSource::ReadLine(const std::string& lin
                                                           const CReplaySession::MessageSink& messages)
 {
     const std::uint64_t number = lines.LineNumber();
-    const nlohmann::json object = nlohmann::json::parse(line, nullptr, false);
-    if (!object.is_object()) {
+    if (lines.WasCut()) {
+        messages({path, number, "longer than any capture line: left out"});
+        return std::nullopt;
+    }
+    CCaptureLine capture;
+    if (!capture.Parse(line)) {
         messages({path, number, ended ? "not a JSON object: left out" : "the last line is cut off: left out"});
         return std::nullopt;
     }
-    const auto text = [&object](const char* key) -> std::optional<std::string> {
-        const auto found = object.find(key);
-        if (found == object.end() || !found->is_string())
-            return std::nullopt;
-        return found->get<std::string>();
-    };
-    const std::optional<std::string> format = text("format");
+    const std::optional<std::string>& format = capture.format;
     if (typeCode && format && TypeCodeNamed(*format) != typeCode) {
         if (!otherFormatTold) {
             otherFormatTold = true;
@@ -112,14 +175,12 @@ std::optional<CRecordedRead> CJsonCaptureSource::ReadLine(const std::string& lin
         }
         return std::nullopt;
     }
-    const std::optional<std::string> timeText = text("time");
-    const std::optional<CWallTime> time = timeText ? CWallTime::FromIsoText(*timeText) : std::nullopt;
+    const std::optional<CWallTime> time = capture.time ? CWallTime::FromIsoText(*capture.time) : std::nullopt;
     if (!time) {
         messages({path, number, "no time with its offset (\"time\"): left out"});
         return std::nullopt;
     }
-    const std::optional<std::string> hex = text("raw");
-    const std::optional<std::string> raw = hex ? BytesOfHex(*hex) : std::nullopt;
+    const std::optional<std::string> raw = capture.raw ? BytesOfHex(*capture.raw) : std::nullopt;
     if (!raw) {
         messages({path, number, "no bytes in hex (\"raw\"): left out"});
         return std::nullopt;
@@ -127,9 +188,8 @@ std::optional<CRecordedRead> CJsonCaptureSource::ReadLine(const std::string& lin
     CRecordedRead read;
     read.raw = *raw;
     read.time = *time;
-    const auto numberField = object.find("number");
-    if (numberField != object.end() && numberField->is_number_integer())
-        read.number = numberField->get<int>();
+    if (capture.number && *capture.number >= 1 && *capture.number <= INT32_MAX)
+        read.number = static_cast<int>(*capture.number);
     read.file = path;
     read.line = number;
     return read;

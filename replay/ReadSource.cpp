@@ -49,10 +49,11 @@ std::unique_ptr<CReadSource> OpenReadSource(const std::string& path, const CRepl
         messages({path, 0, "empty: nothing to play"});
         return nullptr;
     }
-    if (*json)
-        return std::make_unique<CJsonCaptureSource>(path, typeCode);
+    // The logs by their names: a raw log may begin with '{' too.
     if (EndsWith(path, ".csv"))
         return CLogSource::Open(CLogFiles::RawPathFor(path), path, options, typeCode, messages);
+    if (*json && !EndsWith(path, ".raw"))
+        return std::make_unique<CJsonCaptureSource>(path, typeCode);
     return CLogSource::Open(path, CLogSource::CsvPathFor(path), options, typeCode, messages);
 }
 
@@ -67,12 +68,32 @@ bool CLineFile::Open(const std::string& path)
 bool CLineFile::Next(std::string& line, bool& ended)
 {
     line.clear();
-    if (!std::getline(file, line)) {
-        if (line.empty())
-            return false;
+    cut = false;
+    ended = false;
+    bool any = false;
+    for (;;) {
+        char chunk[4096];
+        file.get(chunk, sizeof chunk, '\n');
+        const std::size_t got = static_cast<std::size_t>(file.gcount());
+        any |= got > 0;
+        offset += got;
+        // A line longer than any a recording holds is kept to its beginning.
+        if (line.size() + got <= kMaxLine)
+            line.append(chunk, got);
+        else
+            cut = true;
+        if (file.eof())
+            break;
+        file.clear();  // get fails where the line end comes first
+        if (file.peek() == '\n') {
+            file.ignore();
+            ++offset;
+            ended = any = true;
+            break;
+        }
     }
-    ended = !file.eof();
-    offset += line.size() + (ended ? 1 : 0);
+    if (!any)
+        return false;
     ++lineNumber;
     if (!line.empty() && line.back() == '\r')
         line.pop_back();

@@ -41,9 +41,14 @@ std::unique_ptr<CReadSource> OpenReadSource(const std::string& path, const CRepl
 class CLineFile {
 public:
     bool Open(const std::string& path);
+    // No more of a line is kept.
+    static constexpr std::size_t kMaxLine = 1 << 20;
+
     // The next line without its line end; ended tells whether a line end
     // followed (false for a last line cut off).
     bool Next(std::string& line, bool& ended);
+    // Whether the line Next returned last was longer than kMaxLine.
+    bool WasCut() const { return cut; }
     void SeekTo(std::uint64_t offset, std::uint64_t lineNumber);
     std::uint64_t Offset() const { return offset; }
     // The number of the line Next returned last (1 for the first).
@@ -53,6 +58,7 @@ private:
     std::ifstream file;
     std::uint64_t offset = 0;
     std::uint64_t lineNumber = 0;
+    bool cut = false;
 };
 
 // The size of a file; 0 when it has none.

@@ -40,6 +40,7 @@ void CReplaySession::Rewind()
     previousUtcMs = 0;
     pendingMark.reset();
     backwardsToldIn = static_cast<std::size_t>(-1);
+    toldInFile = {static_cast<std::size_t>(-1), 0};
 }
 
 void CReplaySession::SeekTo(const CMark& mark)
@@ -61,8 +62,17 @@ bool CReplaySession::OpenFile(std::size_t file, const MessageSink& messages)
     return source != nullptr;
 }
 
-std::optional<CRecordedRead> CReplaySession::Next(const MessageSink& messages)
+std::optional<CRecordedRead> CReplaySession::Next(const MessageSink& tell)
 {
+    // A file that is wrong throughout tells its first faults only.
+    const MessageSink messages = [this, &tell](const CReplayMessage& message) {
+        if (toldInFile.first != current)
+            toldInFile = {current, 0};
+        if (++toldInFile.second <= kMessagesPerFile)
+            tell(message);
+        if (toldInFile.second == kMessagesPerFile)
+            tell({message.file, 0, "further faults of this file are not told"});
+    };
     while (current < files.size()) {
         if (!source && !OpenFile(current, messages)) {
             ++current;

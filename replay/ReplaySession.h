@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "replay/RecordedRead.h"
@@ -26,7 +27,8 @@ class CReadSource;
 //    rawRate reads a second from the raw log's modification time.
 //
 // Files are read as they play, never loaded whole. Whatever is wrong with
-// a file is told as a message naming the file and line, and the rest plays.
+// a file is told as a message naming the file and line (the first twenty
+// of a file), and the rest plays.
 class CReplaySession {
 public:
     struct COptions {
@@ -93,6 +95,8 @@ private:
     std::uint64_t ordinal = 0;
     std::int64_t previousUtcMs = 0;
     std::size_t backwardsToldIn = static_cast<std::size_t>(-1);  // the file the last time going back was told in
+    static constexpr std::uint64_t kMessagesPerFile = 20;
+    std::pair<std::size_t, std::uint64_t> toldInFile{static_cast<std::size_t>(-1), 0};  // file, messages told
     std::unique_ptr<CReadSource> source;
     std::optional<CMark> pendingMark;  // a seek to apply when the file opens
 };

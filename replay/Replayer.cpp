@@ -1,6 +1,7 @@
 #include "replay/Replayer.h"
 
 #include <chrono>
+#include <utility>
 
 #include "acquisition/DecodedTelegram.h"
 #include "acquisition/TelegramReceiver.h"
@@ -31,19 +32,18 @@ CLogOpenResult CReplayer::LogTo(const std::string& csvPath, CLogFiles::Mode mode
     return decoder->OpenLogs(csvPath, mode);
 }
 
-void CReplayer::UseIndex(std::shared_ptr<const CSessionIndex> sessionIndex)
+void CReplayer::UseIndex(std::shared_ptr<const CSessionIndex> index)
 {
     std::lock_guard lock(mutex);
-    index = std::move(sessionIndex);
+    sessionIndex = std::move(index);
 }
 
 void CReplayer::Limit(std::optional<std::int64_t> from, std::optional<std::int64_t> to)
 {
     std::lock_guard lock(mutex);
-    fromUtcMs = from;
     toUtcMs = to;
     if (from) {
-        request = Request::Seek;
+        seekRequested = true;
         seekUtcMs = *from;
     }
 }
@@ -79,8 +79,7 @@ void CReplayer::Step()
     if (state == State::Ended)
         return;
     state = State::Paused;
-    if (request == Request::None)
-        request = Request::Step;
+    stepRequested = true;
     StartThread();
     wake.notify_all();
 }
@@ -88,17 +87,26 @@ void CReplayer::Step()
 void CReplayer::SetSpeed(double factor)
 {
     std::lock_guard lock(mutex);
+    if (anchored && speed > 0.0 && factor > 0.0) {
+        // The recorded time reached so far stays where it is; from there on the new pace.
+        const double now = CTickwarden::GetPCMilliSecs();
+        anchorUtcMs += static_cast<std::int64_t>((now - anchorSteadyMs) * speed);
+        anchorSteadyMs = now;
+    } else {
+        anchored = false;
+    }
     speed = factor;
-    anchored = false;
     wake.notify_all();
 }
 
 void CReplayer::Seek(std::int64_t utcMs)
 {
     std::lock_guard lock(mutex);
-    if (state == State::Ended)
+    if (stopRequested)
         return;
-    request = Request::Seek;
+    if (state == State::Ended)
+        state = State::Paused;
+    seekRequested = true;
     seekUtcMs = utcMs;
     StartThread();
     wake.notify_all();
@@ -134,7 +142,7 @@ std::uint64_t CReplayer::HandedOver() const
 void CReplayer::WaitUntilEnded()
 {
     std::unique_lock lock(mutex);
-    ended.wait(lock, [this] { return state == State::Ended || (threadEnded && !thread.joinable()); });
+    ended.wait(lock, [this] { return state == State::Ended || threadEnded; });
 }
 
 void CReplayer::Tell(const CReplayMessage& message)
@@ -155,6 +163,11 @@ std::optional<CRecordedRead> CReplayer::NextRead()
 void CReplayer::SeekNow(std::int64_t utcMs)
 {
     const CReplaySession::MessageSink messages = [this](const CReplayMessage& message) { Tell(message); };
+    std::shared_ptr<const CSessionIndex> index;
+    {
+        std::lock_guard lock(mutex);
+        index = sessionIndex;
+    }
     pending.reset();
     if (index && !index->Empty())
         session.SeekTo(index->EntryFor(utcMs).mark);
@@ -164,10 +177,13 @@ void CReplayer::SeekNow(std::int64_t utcMs)
     const CReplaySession::MessageSink silent = [](const CReplayMessage&) {};
     while (std::optional<CRecordedRead> read = session.Next(index ? silent : messages)) {
         if (read->time.utcMilliseconds >= utcMs) {
-            pending = std::move(read);
+            // Past the end of the stretch to play: nothing more plays.
+            if (!toUtcMs || read->time.utcMilliseconds < *toUtcMs)
+                pending = std::move(read);
             break;
         }
     }
+    endTold = false;
     const CWallTime at = pending ? pending->time : CWallTime::InLocalZone(utcMs);
     {
         std::lock_guard lock(mutex);
@@ -204,7 +220,7 @@ void CReplayer::HandOver(const CRecordedRead& read)
 bool CReplayer::WaitUntilDue(std::unique_lock<std::mutex>& lock, const CWallTime& time)
 {
     for (;;) {
-        if (stopRequested || request != Request::None || state != State::Playing)
+        if (stopRequested || seekRequested || stepRequested || state != State::Playing)
             return false;
         if (speed <= 0.0)
             return true;
@@ -228,12 +244,14 @@ void CReplayer::Run()
 {
     std::unique_lock lock(mutex);
     for (;;) {
-        wake.wait(lock, [this] { return stopRequested || request != Request::None || state == State::Playing; });
+        wake.wait(lock,
+                  [this] { return stopRequested || seekRequested || stepRequested || state == State::Playing; });
         if (stopRequested)
             break;
-        const Request taken = request;
-        request = Request::None;
-        if (taken == Request::Seek) {
+        if (seekRequested) {
+            seekRequested = false;
+            if (state == State::Ended)
+                state = State::Paused;
             const std::int64_t to = seekUtcMs;
             lock.unlock();
             SeekNow(to);
@@ -244,10 +262,13 @@ void CReplayer::Run()
             lock.unlock();
             pending = NextRead();
             lock.lock();
-            if (!pending)
-                break;
+            if (!pending) {
+                WaitAtTheEnd(lock);
+                continue;
+            }
         }
-        if (taken != Request::Step && !WaitUntilDue(lock, pending->time))
+        const bool step = std::exchange(stepRequested, false);
+        if (!step && !WaitUntilDue(lock, pending->time))
             continue;
         CRecordedRead read = std::move(*pending);
         pending.reset();
@@ -260,6 +281,20 @@ void CReplayer::Run()
     Finish();
 }
 
+void CReplayer::WaitAtTheEnd(std::unique_lock<std::mutex>& lock)
+{
+    state = State::Ended;
+    ended.notify_all();
+    lock.unlock();
+    endTold = true;
+    if (listener)
+        listener->OnReplayEnded();
+    lock.lock();
+    // A seek plays again from another place; a step or play at the end does nothing.
+    stepRequested = false;
+    wake.wait(lock, [this] { return stopRequested || seekRequested; });
+}
+
 void CReplayer::Finish()
 {
     if (decoder)
@@ -268,7 +303,7 @@ void CReplayer::Finish()
         logFailureTold = true;
         receiver.OnLogWriteError(decoder->GetLogWriteError());
     }
-    if (listener)
+    if (listener && !endTold)
         listener->OnReplayEnded();
     std::lock_guard lock(mutex);
     threadEnded = true;

@@ -30,7 +30,8 @@ public:
     // A seek is about to hand over reads from another place: what was known
     // of the session (statistics, ages, tracks) belongs to another stretch.
     virtual void OnReplaySeek(const CWallTime& time) { (void)time; }
-    // The last read was handed over, or the player was stopped.
+    // The last read was handed over (a seek may play on from another
+    // place), or the player was stopped.
     virtual void OnReplayEnded() {}
 };
 
@@ -53,6 +54,7 @@ public:
 //   player.Stop();            // or the destructor
 class CReplayer {
 public:
+    // Ended: the last read was handed over, or the player was stopped.
     enum class State { Paused, Playing, Ended };
 
     // typeCode: the session's format (CReplaySession::TypeCode). The
@@ -66,9 +68,10 @@ public:
     // Before the first Play or Step: the CSV log (and the raw log beside it)
     // that the replayed reads are written to, with their recorded times.
     CLogOpenResult LogTo(const std::string& csvPath, CLogFiles::Mode mode = CLogFiles::Mode::Restart);
-    // Before the first Play or Step: the index of the session's times, for
-    // seeks straight to their place (without one a seek reads from the
-    // start, without handing over, up to the time).
+    // At any time: the index of the session's times (built from another
+    // CReplaySession of the same files), for seeks straight to their place;
+    // without one a seek reads from the start, handing nothing over, up to
+    // the time.
     void UseIndex(std::shared_ptr<const CSessionIndex> index);
     // Before the first Play or Step: plays only the reads from (inclusive)
     // up to to (exclusive), in UTC milliseconds.
@@ -82,24 +85,25 @@ public:
     // fast); 0 or less: as fast as possible. Takes effect at once.
     void SetSpeed(double factor);
     // Goes on from the first read at or after the recorded time utcMs
-    // (before the first read: the start), playing or paused as before.
+    // (before the first read: the start), playing or paused as before; at
+    // the end of the session, paused.
     void Seek(std::int64_t utcMs);
-    // Ends the playing for good; the thread ends, the log is closed.
+    // Ends the playing for good; the thread ends and closes the log (at
+    // once when it waits; else once the receiver has taken the read it is
+    // handing over). The destructor waits for it.
     void Stop();
 
     State GetState() const;
     // The recorded time of the last read handed over (or sought); nullopt
     // before the first.
     std::optional<CWallTime> Position() const;
-    // Reads handed over since the start (or the last seek).
+    // Reads handed over since the player was made.
     std::uint64_t HandedOver() const;
-    // Blocks until the session has ended or the player was stopped (for the
-    // command line; never on a window's thread).
+    // Blocks until the last read was handed over or the player was stopped
+    // (for the command line; never on a window's thread).
     void WaitUntilEnded();
 
 private:
-    enum class Request { None, Step, Seek };
-
     void Run();
     void StartThread();
     // Reads the next read to hand over (within the limits), or nullopt at the end.
@@ -109,6 +113,8 @@ private:
     // Waits until the read is due at the current speed; false when a
     // request or a pause came first (the read is kept for later).
     bool WaitUntilDue(std::unique_lock<std::mutex>& lock, const CWallTime& time);
+    // At the end of the session: told, then waits for a seek or a stop.
+    void WaitAtTheEnd(std::unique_lock<std::mutex>& lock);
     void Tell(const CReplayMessage& message);
     void Finish();
 
@@ -116,8 +122,7 @@ private:
     std::unique_ptr<CFormatDecoder> decoder;
     CTelegramReceiver& receiver;
     CReplayListener* listener;
-    std::shared_ptr<const CSessionIndex> index;
-    std::optional<std::int64_t> fromUtcMs;
+    std::shared_ptr<const CSessionIndex> sessionIndex;  // taken under the lock
     std::optional<std::int64_t> toUtcMs;
 
     mutable std::mutex mutex;
@@ -127,18 +132,21 @@ private:
     bool stopRequested = false;
     bool threadEnded = false;
     double speed = 1.0;
-    bool speedChanged = false;
-    Request request = Request::None;
+    // Requests the thread takes in this order: a seek, then a step.
+    bool seekRequested = false;
+    bool stepRequested = false;
     std::int64_t seekUtcMs = 0;
     std::optional<CWallTime> position;
     std::uint64_t handedOver = 0;
     std::thread thread;
 
-    // The player's thread only: the read waiting for its time, and the
-    // pace's anchor (a recorded time and the steady clock reading it fell on).
-    std::optional<CRecordedRead> pending;
+    // The pace's anchor, under the lock: a recorded time and the steady
+    // clock reading it fell on.
     bool anchored = false;
     std::int64_t anchorUtcMs = 0;
     double anchorSteadyMs = 0.0;
+    // The player's thread only: the read waiting for its time.
+    std::optional<CRecordedRead> pending;
     bool logFailureTold = false;
+    bool endTold = false;  // since the last seek
 };

@@ -3,8 +3,9 @@
 # window under a virtual X display (Xvfb), lets it receive telegrams for a
 # few seconds and saves what it shows as screenshots/vantrel.png, with the
 # hex monitor, the timing window, the position plot, the telegram
-# statistics and the about box beside it (vantrel-hex.png,
-# vantrel-timing.png, vantrel-plot.png, vantrel-stats.png, vantrel-about.png).
+# statistics, the about box and the settings dialog beside it (vantrel-hex.png,
+# vantrel-timing.png, vantrel-plot.png, vantrel-stats.png, vantrel-about.png,
+# vantrel-settings.png).
 #   scripts/screenshot.sh [OUTPUT.png] [SECONDS]
 # VANTREL_BIN names the program (default: build/app/vantrel, built if missing).
 # VANTREL_DEMO_TYPE=CODE simulates that telegram type (the codes of

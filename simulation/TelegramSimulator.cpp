@@ -110,21 +110,57 @@ void CTelegramSimulator::Run()
     while (options.count == 0 || sent < options.count) {
         if (!SleepUntil(next))
             break;
-        const std::string telegram = NextTelegram();
-        if (!telegram.empty()) {
+        std::uint64_t telegrams = 0;
+        const std::string bytes = NextBurst(telegrams);
+        if (!bytes.empty()) {
             std::string error;
-            if (!sink->Send(SpoilTelegram(telegram, NextSpoil()), stopping, error)) {
+            if (!SendWrite(bytes, stopping, error)) {
                 if (!error.empty())
                     Finish(error);
                 return;
             }
-            ++sent;
+            sent += telegrams;
         }
         next += period;
         // A line that could not take the telegrams in time does not get a burst of catching up.
         next = std::max(next, Clock::now() - period);
     }
     Finish("");
+}
+
+std::string CTelegramSimulator::NextBurst(std::uint64_t& telegrams)
+{
+    std::string bytes;
+    telegrams = 0;
+    const int burst = std::max(options.burst, 1);
+    for (int i = 0; i < burst && (options.count == 0 || sent + telegrams < options.count); ++i) {
+        const std::string telegram = NextTelegram();
+        if (telegram.empty())
+            break;
+        bytes += SpoilTelegram(telegram, NextSpoil());
+        ++telegrams;
+    }
+    return bytes;
+}
+
+bool CTelegramSimulator::SendWrite(const std::string& bytes, const CTelegramSink::StopRequested& stopping,
+                                   std::string& error)
+{
+    if (!options.split || bytes.size() < 2)
+        return sink->Send(bytes, stopping, error);
+    // Pieces of one byte up to half the write, a few milliseconds apart:
+    // well within the silence that would end a read.
+    std::uniform_int_distribution<std::size_t> pieceSize(1, std::max<std::size_t>(bytes.size() / 2, 1));
+    std::uniform_int_distribution<int> pauseMs(1, 5);
+    for (std::size_t at = 0; at < bytes.size();) {
+        if (at > 0 && !SleepUntil(Clock::now() + std::chrono::milliseconds(pauseMs(pieces))))
+            return false;
+        const std::size_t length = std::min(pieceSize(pieces), bytes.size() - at);
+        if (!sink->Send(bytes.substr(at, length), stopping, error))
+            return false;
+        at += length;
+    }
+    return true;
 }
 
 bool CTelegramSimulator::SleepUntil(Clock::time_point when)

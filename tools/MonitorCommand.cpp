@@ -27,7 +27,7 @@ using namespace std::chrono_literals;
 
 const char* const kUsageTemplate =
     "usage: vantrel-cli monitor [--port COMn] [--config TEXT] [--type CODE] [--timeout S]\n"
-    "                           [--csv PATH] [--count N] [--demo]\n"
+    "                           [--framing silence|content] [--csv PATH] [--count N] [--demo]\n"
     "                           [--brief | --json] [--stats]\n"
     "\n"
     "Listens on the line as the window does and prints the report of every\n"
@@ -45,6 +45,9 @@ const char* const kUsageTemplate =
     "  --config TEXT  baud rate and frame as stored, e.g. 'Config(9600,8,N,1)'\n"
     "  --type CODE    {types}\n"
     "  --timeout S    receive timeout in seconds (1 to 3600, default 2)\n"
+    "  --framing HOW  'silence': a read ends after 60 ms of quiet (the default);\n"
+    "                 'content': telegrams are cut by their own frames and each is\n"
+    "                 handed on as soon as its last byte is in\n"
     "  --csv PATH     log from the start to PATH and the raw bytes beside it\n"
     "                 (.csv of the file name replaced by .raw); an existing\n"
     "                 log is appended to, never emptied\n"
@@ -79,13 +82,14 @@ struct MonitorOptions {
     std::optional<std::string> configString;
     std::optional<int> typeCode;
     std::optional<int> timeout;
+    std::optional<CFraming> framing;
     std::string csvPath;
     std::uint64_t count = 0;
     bool demo = false;
     TelegramPrintStyle style = TelegramPrintStyle::Report;
     bool statistics = false;
 
-    bool ChangesSettings() const { return portName || configString || typeCode || timeout || demo; }
+    bool ChangesSettings() const { return portName || configString || typeCode || timeout || framing || demo; }
 };
 
 // 0 when understood, -1 after --help, else the exit status.
@@ -118,6 +122,10 @@ int ParseArguments(int argc, char** argv, MonitorOptions& options)
             if (!seconds)
                 return reader.UsageError("bad timeout " + value + " (whole seconds, 1 to 3600)");
             options.timeout = static_cast<int>(*seconds);
+        } else if (option == "--framing") {
+            if (value != "silence" && value != "content")
+                return reader.UsageError("bad framing " + value + " (silence or content)");
+            options.framing = CommSettings::FramingFor(value);
         } else if (option == "--csv") {
             options.csvPath = value;
         } else if (option == "--count") {
@@ -153,6 +161,8 @@ void ApplyOptions(const MonitorOptions& options, const CDemoLine* demo, CSetting
         store.WriteInt(kTelegramSetting, *options.typeCode);
     if (options.configString)
         store.WriteString(kConfigSetting, *options.configString);
+    if (options.framing)
+        store.WriteString(kFramingSetting, CommSettings::FramingText(*options.framing));
     if (demo)
         store.WriteString(kPortSetting, demo->PortName());
     else if (options.portName)

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "decoders/FormatTable.h"
+#include "replay/LogSource.h"
 #include "replay/Replayer.h"
 #include "tools/OptionValues.h"
 #include "tools/StopSignal.h"
@@ -52,7 +53,8 @@ const char* const kUsageTemplate =
     "                 it, with their recorded times; an existing log is appended to\n"
     "\n"
     "Exit status: 0 played; 1 nothing could be played, or a log could not be\n"
-    "created or written; 2 bad usage or no format known.\n";
+    "created or written; 2 bad usage, no format known, or a log that would be\n"
+    "written into the recording.\n";
 
 const char* Usage()
 {
@@ -180,6 +182,29 @@ private:
     CStopSignal& stop;
 };
 
+// Whether the log would be written into one of the files played (or the
+// log beside one), which it would spoil.
+bool LogIsARecording(const std::string& csvPath, const std::vector<std::string>& files)
+{
+    std::vector<std::string> recorded;
+    for (const std::string& file : files) {
+        recorded.push_back(file);
+        recorded.push_back(CLogFiles::RawPathFor(file));
+        recorded.push_back(CLogSource::CsvPathFor(file));
+    }
+    for (const std::string& written : {csvPath, CLogFiles::RawPathFor(csvPath)}) {
+        for (const std::string& file : recorded) {
+            std::error_code ignored;
+            if (!file.empty() && std::filesystem::equivalent(written, file, ignored)) {
+                std::fprintf(stderr, "vantrel-cli replay: the log %s would be written into the recording %s\n",
+                             csvPath.c_str(), file.c_str());
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 bool OpenLog(CReplayer& player, const std::string& csvPath)
 {
     std::error_code ignored;
@@ -214,6 +239,8 @@ int Replay(const ReplayOptions& options, CStopSignal& stop, CTerminalReceiver& t
         std::fprintf(stderr, "vantrel-cli replay: telegram type %d has no decoder\n", *typeCode);
         return 2;
     }
+    if (!options.csvPath.empty() && LogIsARecording(options.csvPath, options.files))
+        return 2;
     terminal.PrintWith(MakeTelegramPrinter(options.style, CFormatTable::TypeName(*typeCode)));
 
     std::optional<std::int64_t> from;
@@ -224,25 +251,29 @@ int Replay(const ReplayOptions& options, CStopSignal& stop, CTerminalReceiver& t
             if (options.fromSeconds)
                 from = NextTimeOfDay(first->time, *options.fromSeconds);
             if (options.toSeconds)
-                to = NextTimeOfDay(from ? CWallTime::InLocalZone(*from) : first->time, *options.toSeconds);
+                to = NextTimeOfDay(from ? CWallTime{*from, first->time.utcOffsetMinutes} : first->time,
+                                   *options.toSeconds);
         }
     }
     CReplayTerminal listener(terminal, stop);
-    CReplayer player(std::move(session), *typeCode, terminal, &listener);
-    if (!options.csvPath.empty() && !OpenLog(player, options.csvPath))
-        return 1;
-    player.Limit(from, to);
-    player.SetSpeed(options.speed);
-    player.Play();
-    while (!stop.Wait(1s)) {
-    }
-    player.Stop();
-    player.WaitUntilEnded();
-    if (const std::optional<CWallTime> position = player.Position())
-        lastClock = position->ClockReading();
+    std::uint64_t handedOver = 0;
+    {
+        CReplayer player(std::move(session), *typeCode, terminal, &listener);
+        if (!options.csvPath.empty() && !OpenLog(player, options.csvPath))
+            return 1;
+        player.Limit(from, to);
+        player.SetSpeed(options.speed);
+        player.Play();
+        while (!stop.Wait(1s)) {
+        }
+        player.Stop();
+        if (const std::optional<CWallTime> position = player.Position())
+            lastClock = position->ClockReading();
+        handedOver = player.HandedOver();
+    }  // the log closed
     if (terminal.HadLogWriteError())
         return 1;
-    return player.HandedOver() == 0 ? 1 : 0;
+    return handedOver == 0 ? 1 : 0;
 }
 
 } // namespace

@@ -35,7 +35,7 @@ using namespace std::chrono_literals;
 
 const char* const kUsageTemplate =
     "usage: vantrel-cli simulate [--type CODE] [--rate HZ] [--count N] [--errors FRACTION]\n"
-    "                            [--config TEXT] [--replay FILE]\n"
+    "                            [--config TEXT] [--burst N] [--split] [--replay FILE]\n"
     "                            (--port COMn | --device PATH | --pty |\n"
     "                             --udp HOST:PORT | --tcp-listen [HOST:]PORT)\n"
     "\n"
@@ -55,6 +55,11 @@ const char* const kUsageTemplate =
     "                     for further files played after it\n"
     "  --config TEXT      baud rate and frame of a serial device, e.g.\n"
     "                     'Config(9600,8,N,1)' (default: the stored one)\n"
+    "  --burst N          N telegrams back to back in one write per cycle (as a\n"
+    "                     system sends its transponders' replies; 1 to 100,\n"
+    "                     default 1); --rate counts cycles\n"
+    "  --split            write each telegram (or burst) in random pieces a few\n"
+    "                     milliseconds apart, as a device server forwards segments\n"
     "  --port COMn        write to the device the port map gives for COMn\n"
     "  --device PATH      write to PATH\n"
     "  --pty              write to a new pseudo-terminal; prints the path to read\n"
@@ -118,6 +123,11 @@ int ParseValue(const COptionReader& reader, const std::string& arg, const std::s
         if (!fraction)
             return reader.UsageError("bad error fraction " + value + " (0 to 1)");
         simulation.errorFraction = *fraction;
+    } else if (arg == "--burst") {
+        const auto burst = ParseWholeNumber(value, 1, 100);
+        if (!burst)
+            return reader.UsageError("bad burst " + value + " (1 to 100 telegrams)");
+        simulation.burst = static_cast<int>(*burst);
     } else if (arg == "--config") {
         options.configString = value;
     } else if (arg == "--replay") {
@@ -144,8 +154,11 @@ int ParseValue(const COptionReader& reader, const std::string& arg, const std::s
 int ParseArguments(int argc, char** argv, SimulateOptions& options)
 {
     COptionReader reader{"simulate", Usage(), nullptr, nullptr, nullptr};
-    reader.isFlag = [](const std::string& option) { return option == "--pty"; };
-    reader.onFlag = [&options](const std::string&) { options.pty = true; };
+    reader.isFlag = [](const std::string& option) { return option == "--pty" || option == "--split"; };
+    reader.onFlag = [&options](const std::string& flag) {
+        options.pty |= flag == "--pty";
+        options.simulation.split |= flag == "--split";
+    };
     reader.onValue = [&options, &reader](const std::string& option, const std::string& value) {
         return ParseValue(reader, option, value, options);
     };

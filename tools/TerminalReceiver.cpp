@@ -62,6 +62,11 @@ void CTerminalReceiver::OnTelegramDecoded(const CSharedTelegram& telegram)
     // Telegrams the reader hands over after the last wanted one are not shown.
     if (limit != 0 && number > limit)
         return;
+    if (telegram->holdsSeveralTelegrams && !severalTold) {
+        severalTold = true;
+        Tell("vantrel-cli monitor: a read held several telegrams that came too close for silence to part them;"
+             " --framing content would read each on its own\n");
+    }
     // Counted whether or not the terminal takes it.
     if (models)
         models->Add(*telegram);
@@ -98,6 +103,8 @@ void CTerminalReceiver::ShowStatistics()
     std::string table = statistics.Table(statisticsClock ? statisticsClock() : CTickwarden::GetPCMilliSecs(), '\t');
     if (const std::uint64_t dropped = statistics.DroppedBySystem(); dropped > 0)
         table += "dropped by the system\t" + std::to_string(dropped) + "\n";
+    if (const std::uint64_t several = statistics.ReadsHoldingSeveral(); several > 0)
+        table += "reads holding several telegrams\t" + std::to_string(several) + "\n";
     reports.Offer(std::move(table), CTerminalWriter::WhenFull::Wait);
     WaitUntilShown(reports, kReportsAfterSignal);
 }

@@ -95,6 +95,7 @@ private:
     std::atomic<bool> logWriteFailed{false};
     // Taken one event at a time, in order.
     bool dropsTold = false;
+    bool severalTold = false;  // the advice to frame by content was given
     CPortErrorReporter portErrors;
     std::atomic<int> reportWriteError{0};
     CTerminalWriter messages;

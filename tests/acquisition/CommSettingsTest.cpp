@@ -54,12 +54,20 @@ TEST(CommSettingsTest, StoredStringsReplaceTheDefaultsEvenWhenEmpty)
         EXPECT_EQ(defaults.GetPortName(), "COM1");
         EXPECT_EQ(defaults.GetConfig(), "Config(9600,8,N,1)");
         EXPECT_EQ(defaults.GetReceiveTimeout(), 2);
+        EXPECT_EQ(defaults.GetFraming(), CFraming::BySilence);  // settings from before the framing existed
     }
     store.WriteString("Port", "");
     store.WriteString("Config", "Config(4800,7,O,2)");
     const CommSettings stored(&store);
     EXPECT_EQ(stored.GetPortName(), "");
     EXPECT_EQ(stored.GetConfig(), "Config(4800,7,O,2)");
+
+    // Only "content" frames by content; anything else stored reads as silence.
+    for (const auto& [text, framing] : {std::pair{"content", CFraming::ByContent}, {"silence", CFraming::BySilence},
+                                        {"Content", CFraming::BySilence}, {"", CFraming::BySilence}}) {
+        store.WriteString("Framing", text);
+        EXPECT_EQ(CommSettings(&store).GetFraming(), framing) << text;
+    }
 }
 
 TEST(CommSettingsTest, StringsAreStoredAtOnceAndTheTimeoutNever)
@@ -69,8 +77,10 @@ TEST(CommSettingsTest, StringsAreStoredAtOnceAndTheTimeoutNever)
     settings.SetPortName("COM5");
     settings.SetConfig("Config(38400,8,N,1)");
     settings.SetReceiveTimeout(20);
+    settings.SetFraming(CFraming::ByContent);
 
     CMemorySettingsStore copy(&store);
+    EXPECT_EQ(CommSettings(&copy).GetFraming(), CFraming::ByContent);
     std::string text;
     ASSERT_TRUE(copy.ReadString("Port", text));
     EXPECT_EQ(text, "COM5");

@@ -29,6 +29,7 @@ struct CHandOff {
     std::string raw;
     CTelegramIndex index;
     CTelegramRecord record;
+    bool holdsSeveralTelegrams = false;
 };
 
 // What the line events told so far come to, as a user would see it.
@@ -58,7 +59,8 @@ public:
     void OnTelegramDecoded(const CSharedTelegram& telegram) override
     {
         std::lock_guard<std::mutex> lock(guard);
-        handOffs.push_back({CRtfReader::PlainText(telegram->report), telegram->raw, telegram->index, telegram->record});
+        handOffs.push_back({CRtfReader::PlainText(telegram->report), telegram->raw, telegram->index, telegram->record,
+                            telegram->holdsSeveralTelegrams});
         order.push_back("telegram " + telegram->raw);
         changed.notify_all();
     }

@@ -61,9 +61,11 @@ private:
     QComboBox* List(int id) { return FindControl<QComboBox>(dialog.get(), id); }
     QLineEdit* TimeoutEdit() { return FindControl<QLineEdit>(dialog.get(), CCommSettingsDlg::kReceiveTimeoutEdit); }
 
-    void Open(const std::string& port, const std::string& config, int type, int timeout = 2)
+    void Open(const std::string& port, const std::string& config, int type, int timeout = 2,
+              CFraming framing = CFraming::BySilence)
     {
         dialog = std::make_unique<CCommSettingsDlg>();
+        dialog->framing = framing;
         dialog->portName = port;
         dialog->configString = config;
         dialog->telegramType = type;
@@ -235,6 +237,7 @@ private slots:
         const QString shownForUdp = dialog->findChild<QLabel*>("devicePath")->text();
         const bool frameOfferedForUdp = List(CCommSettingsDlg::kBaudRateList)->isEnabled() ||
                                         List(CCommSettingsDlg::kFrameList)->isEnabled();
+        const bool framingOfferedForUdp = List(CCommSettingsDlg::kFramingList)->isEnabled();
         dialog->accept();
         const std::string udpPort = dialog->portName;
         const std::string udpConfig = dialog->configString;
@@ -257,6 +260,7 @@ private slots:
         QVERIFY(serialFrameOffered);
         QCOMPARE(shownForUdp, udp);
         QVERIFY(!frameOfferedForUdp);
+        QVERIFY(framingOfferedForUdp);
         QCOMPARE(udpPort, std::string("COM9"));
         QCOMPARE(udpConfig, std::string("Config(19200,7,O,2)"));
         QCOMPARE(shownForTcp, QString("tcp://127.0.0.1:4001"));
@@ -353,6 +357,17 @@ private slots:
         dialog->accept();
         QCOMPARE(dialog->portName, std::string("COM3"));
         QCOMPARE(dialog->configString, std::string("Config(115200,7,O,2)"));
+
+        // The framing shown is the stored one, and the one chosen comes back.
+        Open("COM3", "Config(19200,7,O,2)", 6, 2, CFraming::ByContent);
+        QCOMPARE(Texts(List(CCommSettingsDlg::kFramingList)), QStringList({"By silence", "By content"}));
+        QCOMPARE(List(CCommSettingsDlg::kFramingList)->currentText(), QString("By content"));
+        dialog->accept();
+        QCOMPARE(dialog->framing, CFraming::ByContent);
+        Open("COM3", "Config(19200,7,O,2)", 6, 2, CFraming::ByContent);
+        List(CCommSettingsDlg::kFramingList)->setCurrentIndex(0);
+        dialog->accept();
+        QCOMPARE(dialog->framing, CFraming::BySilence);
 
         // Settings the controller could not give: defaults offered, a timeout needed.
         Open("", "", 6, 0);

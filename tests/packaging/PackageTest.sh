@@ -78,7 +78,7 @@ for page in vantrel vantrel-cli; do
 done
 cli_page=$(LC_ALL=C.UTF-8 MANWIDTH=200 man -l "$root/usr/share/man/man1/vantrel-cli.1.gz" 2>/dev/null)
 # Every command and option the tool takes has its place in the manual page.
-for command in decode monitor simulate; do
+for command in decode monitor replay simulate; do
   check "vantrel-cli(1) has a section for $command" grep -q "^$(tr a-z A-Z <<<"$command")\$" <<<"$cli_page"
   for option in $("$root/usr/bin/vantrel-cli" "$command" --help | grep -o '^  --[a-z-]*'); do
     check "vantrel-cli(1) tells $command $option" grep -q -- "^ *$option\b" <<<"$cli_page"

@@ -148,6 +148,8 @@ TEST(ReplaySessionTest, BadInputIsToldWithFileAndLineAndTheRestPlays)
         {"other.jsonl", CaptureLine(kRecordedUtcMs, 60, "HPR 418F", 1, "x") + line(0, 0),
          ":1: a telegram of HPR 418F, not NMEA SSB/LBP", 2},
         {"empty.jsonl", "", ": empty", 1},
+        {"long.jsonl", line(0, 0) + "{\"x\":\"" + std::string(3 << 20, 'x') + "\"}\n" + line(1, 1000),
+         ":2: longer than any capture line", 3},
         {"alone.raw", good[0] + good[1], ": no CSV log beside it", 3},
     };
     for (const auto& c : cases) {
@@ -161,6 +163,18 @@ TEST(ReplaySessionTest, BadInputIsToldWithFileAndLineAndTheRestPlays)
         for (std::size_t i = 1; i < played.reads.size(); ++i)
             EXPECT_GE(played.reads[i].time.utcMilliseconds, played.reads[i - 1].time.utcMilliseconds) << c.name;
     }
+
+    // A file wrong throughout tells its first faults, then that it tells no more.
+    CTempDir dir;
+    std::string garbage;
+    for (int i = 0; i < 1000; ++i)
+        garbage += "not json\n";
+    WriteFile(dir.File("garbage.jsonl"), "{}\n" + garbage);
+    WriteFile(dir.File("good.jsonl"), oneGood);
+    const CPlayed played = ReadSession({dir.File("garbage.jsonl"), dir.File("good.jsonl")});
+    EXPECT_EQ(played.reads.size(), 1u);
+    ASSERT_EQ(played.messages.size(), 21u);
+    EXPECT_EQ(played.messages.back(), dir.File("garbage.jsonl") + ": further faults of this file are not told");
 }
 
 TEST(ReplaySessionTest, LogsPlayAtTheirRowsTimesAcrossMidnightDatedByTheCsvLog)
@@ -208,6 +222,49 @@ TEST(ReplaySessionTest, LogsPlayAtTheirRowsTimesAcrossMidnightDatedByTheCsvLog)
     EXPECT_NE(longer.messages[0].find("more reads recut from"), std::string::npos);
 }
 
+TEST(SessionIndexTest, SeekingFindsWhatPlayingFromTheStartFinds)
+{
+    // The same night as a capture and as logs, across midnight, with reads
+    // that timed out among them, long enough for marks inside its files.
+    CTempDir dir;
+    const std::vector<std::string> telegrams = Telegrams(kNmea, 700);
+    const CWallTime start = *CWallTime::FromLocal(2026, 12, 9, 23, 58, 0, 0);
+    {
+        std::unique_ptr<CFormatDecoder> decoder = CFormatTable::Create(kNmea);
+        ASSERT_TRUE(decoder->OpenLogs(dir.File("night.csv")).Ok());
+        std::ofstream capture(dir.File("night.jsonl"));
+        for (int i = 0; i < 700; ++i) {
+            const CWallTime time = CWallTime::InLocalZone(start.utcMilliseconds + i * 500);
+            const std::string raw = i % 50 == 7 ? std::string() : telegrams[i];
+            DecodeRecordedRead(decoder.get(), raw, time);
+            capture << CaptureLine(time.utcMilliseconds, time.utcOffsetMinutes, "NMEA SSB/LBP", i + 1, raw);
+        }
+        decoder->CloseLogs();
+    }
+    std::filesystem::last_write_time(dir.File("night.csv"),
+                                     std::chrono::file_clock::from_sys(std::chrono::sys_time<std::chrono::milliseconds>(
+                                         std::chrono::milliseconds(start.utcMilliseconds + kHour))));
+    for (const char* file : {"night.jsonl", "night.raw"}) {
+        const CPlayed straight = ReadSession({dir.File(file)});
+        ASSERT_EQ(straight.reads.size(), 700u) << file;
+        CReplaySession session({dir.File(file)}, {});
+        const std::optional<CSessionIndex> index = CSessionIndex::Build(session, [](const CReplayMessage&) {});
+        ASSERT_TRUE(index);
+        for (int target : {0, 255, 256, 257, 300, 511, 699}) {
+            const std::int64_t at = straight.reads[target].time.utcMilliseconds - (target == 300 ? 250 : 0);
+            session.SeekTo(index->EntryFor(at).mark);
+            std::optional<CRecordedRead> read;
+            do {
+                read = session.Next([](const CReplayMessage& message) { ADD_FAILURE() << message.Text(); });
+            } while (read && read->time.utcMilliseconds < at);
+            ASSERT_TRUE(read) << file << " " << target;
+            EXPECT_EQ(read->raw, straight.reads[target].raw) << file << " " << target;
+            EXPECT_EQ(read->time, straight.reads[target].time) << file << " " << target;
+            EXPECT_EQ(read->number, target + 1) << file << " " << target;
+        }
+    }
+}
+
 TEST(ReplayerTest, SeeksThroughTheIndexStepsPausesAndSpeedsUp)
 {
     // A thousand reads an hour apart: at the recorded pace only the first
@@ -247,6 +304,12 @@ TEST(ReplayerTest, SeeksThroughTheIndexStepsPausesAndSpeedsUp)
     // Every replayed telegram carries its recorded time and offset.
     EXPECT_EQ(receiver.telegrams.back()->IsoTimeText(), (CWallTime{kRecordedUtcMs + 999 * kHour, 60}.IsoText()));
     EXPECT_EQ(receiver.telegrams.back()->ReceiveTime(), static_cast<double>(kRecordedUtcMs + 999 * kHour));
+
+    // At the end, a seek plays on from the start.
+    player.Seek(0);
+    player.Step();
+    ASSERT_TRUE(Eventually([&] { return receiver.Count() == 303; }));
+    EXPECT_EQ(receiver.NumberOf(302), 1);
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "decoders/ContentFraming.h"
 #include "decoders/FormatTable.h"
 #include "decoders/TelegramGenerator.h"
 #include "simulation/PtyLine.h"
@@ -46,6 +47,30 @@ public:
     int fd;
 };
 
+// What a simulator with options wrote to a pseudo-terminal, burst by burst,
+// until it finished.
+struct CSimulatedLine {
+    std::vector<std::string> bursts;
+    bool finished = false;
+    std::uint64_t sent = 0;
+    std::uint64_t spoiled = 0;
+};
+
+CSimulatedLine Simulate(const CSimulationOptions& options)
+{
+    CPtyLine line;
+    CSlaveSide slave(line);
+    CTelegramSimulator simulator(line.MasterFd(), options);
+    simulator.Start();
+    CSimulatedLine simulated;
+    for (std::string burst = ReadBurst(slave.fd, 1s); !burst.empty(); burst = ReadBurst(slave.fd, 500ms))
+        simulated.bursts.push_back(burst);
+    simulated.finished = simulator.WaitFinished(0ms);
+    simulated.sent = simulator.SentCount();
+    simulated.spoiled = simulator.SpoiledCount();
+    return simulated;
+}
+
 TEST(TelegramSimulatorTest, SpoilingChangesWhatTheDecoderChecks)
 {
     const std::string telegram = CTelegramGenerator::Create(kTypeHpr418F)->Next();
@@ -68,23 +93,17 @@ TEST(TelegramSimulatorTest, SpoilingChangesWhatTheDecoderChecks)
 
 TEST(TelegramSimulatorTest, SendsTheCountAsSeparateBurstsWithTheAskedShareSpoiled)
 {
-    CPtyLine line;
-    CSlaveSide slave(line);
     CSimulationOptions options;
     options.typeCode = kTypeHpr418F;
     options.rate = 10;
     options.count = 6;
     options.errorFraction = 0.5;
-    CTelegramSimulator simulator(line.MasterFd(), options);
-    simulator.Start();
-
-    std::vector<std::string> bursts;
-    for (std::string burst = ReadBurst(slave.fd, 1s); !burst.empty(); burst = ReadBurst(slave.fd, 500ms))
-        bursts.push_back(burst);
-    EXPECT_TRUE(simulator.WaitFinished(0ms));
+    const CSimulatedLine simulated = Simulate(options);
+    const std::vector<std::string>& bursts = simulated.bursts;
+    EXPECT_TRUE(simulated.finished);
     ASSERT_EQ(bursts.size(), 6u);
-    EXPECT_EQ(simulator.SentCount(), 6u);
-    EXPECT_EQ(simulator.SpoiledCount(), 3u);
+    EXPECT_EQ(simulated.sent, 6u);
+    EXPECT_EQ(simulated.spoiled, 3u);
 
     auto decoder = CFormatTable::Create(kTypeHpr418F);
     int bad = 0;
@@ -95,6 +114,30 @@ TEST(TelegramSimulatorTest, SendsTheCountAsSeparateBurstsWithTheAskedShareSpoile
             ++bad;
     }
     EXPECT_EQ(bad, 3);
+}
+
+// Bursts of telegrams back to back, whole or in pieces: each cycle is one
+// burst of the line holding its telegrams, every one whole, and the count
+// counts telegrams.
+TEST(TelegramSimulatorTest, BurstsHoldTheirTelegramsBackToBackWholeOrInPieces)
+{
+    for (const bool split : {false, true}) {
+        SCOPED_TRACE(split ? "split" : "whole");
+        CSimulationOptions options;
+        options.typeCode = kTypeHpr418D;
+        options.rate = 5;
+        options.count = 7;
+        options.burst = 3;
+        options.split = split;
+        const CSimulatedLine simulated = Simulate(options);
+        EXPECT_TRUE(simulated.finished);
+        EXPECT_EQ(simulated.sent, 7u);
+        const auto framer = CFormatTable::CreateFramer(kTypeHpr418D);
+        std::vector<int> telegrams;
+        for (const std::string& burst : simulated.bursts)
+            telegrams.push_back(CContentFraming::CountTelegrams(*framer, burst));
+        EXPECT_EQ(telegrams, (std::vector<int>{3, 3, 1}));
+    }
 }
 
 TEST(TelegramSimulatorTest, StopsPromptlyWhenNobodyDrainsTheLine)

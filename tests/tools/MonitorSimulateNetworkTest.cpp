@@ -51,7 +51,7 @@ protected:
     void ExpectValidReports(const CCliResult& result) const
     {
         EXPECT_EQ(result.status, 0) << result.err;
-        EXPECT_EQ(result.err, "");
+        EXPECT_EQ(WithoutFramingAdvice(result.err), "");
         EXPECT_EQ(Occurrences(result.out, "Telegram number : "), static_cast<std::size_t>(kTelegrams)) << result.out;
         EXPECT_FALSE(ShowsAStatusError(result.out)) << result.out;
     }

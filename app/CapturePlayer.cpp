@@ -91,12 +91,6 @@ QString CCapturePlayer::Title() const
 
 void CCapturePlayer::StartPlayer()
 {
-    {
-        std::lock_guard lock(flightMutex);
-        inFlight = 0;
-    }
-    ended = false;
-    ++generation;
     CTelegramReceiver& receiver = *this;
     CReplayListener* listener = this;
     player = std::make_unique<CReplayer>(MakeSession(files, typeCode), typeCode, receiver, listener);
@@ -149,18 +143,10 @@ double CCapturePlayer::SpeedFactor() const
 
 void CCapturePlayer::Seek(std::int64_t utcMs)
 {
-    if (ended) {
-        // A player that played to the end is done: a new one goes on.
-        stopping = true;
-        landed.notify_all();
-        player.reset();
-        stopping = false;
-        StartPlayer();
-        if (playing)
-            player->Play();
-        emit stateChanged();
-    }
+    // At the end too: the player goes on from there.
+    ended = false;
     player->Seek(utcMs);
+    emit stateChanged();
 }
 
 double CCapturePlayer::Now() const
@@ -194,9 +180,7 @@ void CCapturePlayer::OnTelegramDecoded(const CSharedTelegram& telegram)
     }
     QMetaObject::invokeMethod(
         this,
-        [this, telegram, from = generation.load()] {
-            if (from != generation)
-                return;  // a player stopped since
+        [this, telegram] {
             show(*telegram);
             Shown(*telegram);
             {
@@ -218,9 +202,7 @@ void CCapturePlayer::OnReplaySeek(const CWallTime& time)
 {
     QMetaObject::invokeMethod(
         this,
-        [this, time, from = generation.load()] {
-            if (from != generation)
-                return;
+        [this, time] {
             position = time;
             shownAt = std::chrono::steady_clock::now();
             emit sought();
@@ -233,9 +215,7 @@ void CCapturePlayer::OnReplayEnded()
 {
     QMetaObject::invokeMethod(
         this,
-        [this, from = generation.load()] {
-            if (from != generation)
-                return;
+        [this] {
             ended = true;
             playing = false;
             emit stateChanged();

@@ -55,8 +55,7 @@ public:
     void Pause();
     void Step();
     void SetSpeed(Speed speed);
-    // Goes on from the first read at or after utcMs; a session played to
-    // its end starts again there.
+    // Goes on from the first read at or after utcMs, at the end too.
     void Seek(std::int64_t utcMs);
     bool IsPlaying() const { return playing; }
     bool HasEnded() const { return ended; }
@@ -100,8 +99,6 @@ private:
     std::condition_variable landed;
     int inFlight = 0;
     std::atomic<bool> stopping{false};
-    // Counts the players started: what an earlier one still sends is dropped.
-    std::atomic<int> generation{0};
 
     std::unique_ptr<CReplayer> player;
 };

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileDialog>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPixmap>
@@ -15,6 +16,8 @@
 #include "acquisition/PortMap.h"
 #include "acquisition/TelegramDecoder.h"
 #include "app/AboutBox.h"
+#include "app/CapturePlayer.h"
+#include "app/PlayerBar.h"
 #include "app/ToolWindowTable.h"
 #include "app/VantrelDoc.h"
 #include "app/VantrelView.h"
@@ -54,6 +57,8 @@ CMainFrame::CMainFrame(CVantrelDoc* document, CVantrelView* view, QWidget* paren
     CreateMenus();
     CreateToolBar();
     CreateStatusBar();
+    playerBar = new CPlayerBar(this);
+    addToolBar(Qt::BottomToolBarArea, playerBar);
 
     receiveLightTimer = new QTimer(this);
     receiveLightTimer->setSingleShot(true);
@@ -77,6 +82,10 @@ CMainFrame::CMainFrame(CVantrelDoc* document, CVantrelView* view, QWidget* paren
         connect(document, &CVantrelDoc::toolWindowsChanged, this, &CMainFrame::UpdateCommandUi);
         connect(document, &CVantrelDoc::loggingChanged, this, &CMainFrame::UpdateCommandUi);
         connect(document, &CVantrelDoc::lineEvent, this, &CMainFrame::OnLineEvent);
+        connect(document, &CVantrelDoc::captureChanged, this, &CMainFrame::OnCaptureChanged);
+        connect(document, &CVantrelDoc::captureMessage, this,
+                [this](const QString& text) { statusPanes->showMessage(text); });
+        connect(playerBar, &CPlayerBar::closeRequested, document, &CVantrelDoc::CloseCapture);
         connect(document, &CVantrelDoc::severalTelegramsInRead, this, [this] {
             statusPanes->showMessage(
                 "A read held several telegrams that came too close for silence to part them: "
@@ -121,6 +130,14 @@ void CMainFrame::CreateMenus()
                                [v] { v->OnPrintPreview(); }));
     file->addAction(AddCommand(kPrintSetup, "P&rint Setup...",
                                "Change the printer and printing options\nPrint Setup", [v] { v->OnPrintSetup(); }));
+    file->addSeparator();
+    file->addAction(AddCommand(kOpenCapture, "Open Capture...",
+                               "Play a recorded session (a JSON Lines capture, or the raw and CSV logs) instead "
+                               "of the line\nOpen capture",
+                               [this] { OnOpenCapture(); }));
+    file->addAction(AddCommand(kCloseCapture, "Close Capture", "Stop playing the capture and read the line again\n"
+                               "Close capture",
+                               [this] { if (document) document->CloseCapture(); }));
     file->addSeparator();
     file->addAction(AddCommand(kExit, "E&xit", "Quit the application; prompts to save documents\nExit",
                                [this] { close(); }));
@@ -255,6 +272,7 @@ void CMainFrame::UpdateCommandUi()
         actions[tool.commandId]->setChecked(document && document->IsToolWindowOpen(tool.commandId));
     if (controller)
         actions[kLogData]->setChecked(controller->IsLogging());
+    actions[kCloseCapture]->setEnabled(document && document->Capture());
     UpdateFilterPane();
     UpdatePortPane();
 }
@@ -270,6 +288,10 @@ void CMainFrame::UpdateFilterPane()
 
 void CMainFrame::UpdatePortPane()
 {
+    if (document && document->Capture()) {
+        statusPanes->SetPaneText(kPortPane, "Capture " + document->Capture()->Title());
+        return;
+    }
     CTelegramDecoder* controller = document ? document->telegramDecoder() : nullptr;
     if (!controller)
         return;
@@ -334,6 +356,28 @@ void CMainFrame::OnLineEvent(const CLineEvent& event)
     }
     portTextStale = true;
     UpdatePortPane();
+}
+
+void CMainFrame::OnOpenCapture()
+{
+    const QStringList files = QFileDialog::getOpenFileNames(
+        this, "Open Capture", QString(),
+        "Captures and logs (*.jsonl *.json *.raw *.csv);;All files (*)");
+    if (!files.isEmpty() && document)
+        document->OpenCapture(files);
+}
+
+void CMainFrame::OnCaptureChanged()
+{
+    CCapturePlayer* capture = document ? document->Capture() : nullptr;
+    playerBar->SetPlayer(capture);
+    setWindowTitle(capture ? QString("Vantrel - %1 (capture)").arg(capture->Title()) : QString("Vantrel"));
+    // The line's settings are read afresh once it is back.
+    portSettingsKnown = false;
+    portTextStale = true;
+    lineFault = {};
+    droppedBySystem = 0;
+    UpdateCommandUi();
 }
 
 void CMainFrame::OnNewDocument()

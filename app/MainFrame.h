@@ -9,6 +9,7 @@
 #include "acquisition/CommSettings.h"
 
 class CColorStatusBar;
+class CPlayerBar;
 class CVantrelDoc;
 struct CLineEvent;
 class CVantrelView;
@@ -34,6 +35,8 @@ public:
         kTelegramTiming = 32783,
         kPositionPlot = 32790,
         kTelegramStatistics = 32791,
+        kOpenCapture = 32801,
+        kCloseCapture = 32802,
         kNewDocument = 57600,
         kPrintSetup = 57606,
         kPrint = 57607,
@@ -54,6 +57,7 @@ public:
     QAction* Action(int commandId) const { return actions.value(commandId); }
     CColorStatusBar* ColorStatusBar() const { return statusPanes; }
     QToolBar* MainToolBar() const { return toolBar; }
+    CPlayerBar* PlayerBar() const { return playerBar; }
 
     // The port-settings pane's text: "COM1" and "Config(9600,8,N,1)" read
     // "COM1 9600 8 N 1". A port mapped to a network line has no frame: it
@@ -88,12 +92,16 @@ private:
     void TurnBackLight(int paneIndex);
 
     void OnNewDocument();
+    void OnOpenCapture();
+    // The player bar, the title and the port pane follow the capture.
+    void OnCaptureChanged();
     void OnAbout();
 
     QPointer<CVantrelDoc> document;
     CVantrelView* view;
     QMap<int, QAction*> actions;
     QToolBar* toolBar = nullptr;
+    CPlayerBar* playerBar = nullptr;
     CColorStatusBar* statusPanes = nullptr;
     QTimer* receiveLightTimer = nullptr;  // the receive light's 100 ms
     QTimer* blockLightTimer = nullptr;    // the filter pane's 100 ms

@@ -11,6 +11,7 @@
 #include "app/AboutBox.h"
 #include "app/CommSettingsDlg.h"
 #include "app/MainFrame.h"
+#include "app/PlayerBar.h"
 #include "app/ToolWindowTable.h"
 #include "app/VantrelView.h"
 #include "app/VersionInfo.h"
@@ -42,6 +43,10 @@ QString CVantrelApp::Usage()
            "  --open NAMES        open these tool windows at start, a comma-separated list\n"
            "                      of hex, timing, plot (the position plot) and stats\n"
            "                      (the telegram statistics)\n"
+           "  --capture FILE      play a recorded session (a JSON Lines capture of\n"
+           "                      vantrel-cli monitor --json, or a raw or CSV log) instead\n"
+           "                      of the line; give it again for further files\n"
+           "  --capture-speed X   the speed it plays at: 1, 10, 100 or fast (default 1)\n"
            "  --screenshot PATH   save a picture of the window as PATH, then quit, and one\n"
            "                      of each open tool window as PATH-NAME.png (PATH without\n"
            "                      its .png); with --tool-windows also PATH-about.png and\n"
@@ -61,7 +66,10 @@ bool CVantrelApp::ParseArguments(const QStringList& arguments, Options& options,
     const QCommandLineOption printShownTime("print-shown-time");
     const QCommandLineOption toolWindows("tool-windows");
     const QCommandLineOption open("open", "", "NAMES");
-    parser.addOptions({demo, demoRate, screenshot, screenshotDelay, printShownTime, toolWindows, open});
+    const QCommandLineOption capture("capture", "", "FILE");
+    const QCommandLineOption captureSpeed("capture-speed", "", "X");
+    parser.addOptions({demo, demoRate, screenshot, screenshotDelay, printShownTime, toolWindows, open, capture,
+                       captureSpeed});
     if (!parser.parse(arguments)) {
         error = parser.errorText();
         return false;
@@ -91,6 +99,14 @@ bool CVantrelApp::ParseArguments(const QStringList& arguments, Options& options,
                 options.windows << name;
         }
     }
+    options.captureFiles = parser.values(capture);
+    const QStringList speeds = {"1", "10", "100", "fast"};
+    const QString speed = parser.isSet(captureSpeed) ? parser.value(captureSpeed) : QStringLiteral("1");
+    if (!speeds.contains(speed)) {
+        error = QString("--capture-speed takes %1, not '%2'").arg(speeds.join(", "), speed);
+        return false;
+    }
+    options.captureSpeed = static_cast<int>(speeds.indexOf(speed));
     options.screenshotPath = parser.value(screenshot);
     if (parser.isSet(screenshotDelay))
         options.screenshotDelay = parser.value(screenshotDelay).toDouble(&isNumber);
@@ -130,6 +146,8 @@ bool CVantrelApp::InitInstance()
         if (options.windows.contains(tool.name))
             document->OnToolWindow(tool.commandId);
     }
+    if (!options.captureFiles.isEmpty() && document->OpenCapture(options.captureFiles))
+        frame->PlayerBar()->SetSpeed(options.captureSpeed);
 
     if (options.printShownTime) {
         // The first turn of the event loop comes after the window's first paint.

@@ -25,6 +25,8 @@ public:
         bool toolWindows = false;    // open every tool window at start (and picture the about box)
         QStringList windows;         // the tool windows to open at start, by name (ToolWindowNames)
         bool printShownTime = false; // print the wall clock once the window is up
+        QStringList captureFiles;    // a recorded session to play instead of the line
+        int captureSpeed = 0;        // CCapturePlayer::Speed it plays at
     };
     // Parses the program's arguments; false (with a message in error) on bad usage.
     static bool ParseArguments(const QStringList& arguments, Options& options, QString& error);

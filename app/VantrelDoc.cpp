@@ -10,10 +10,12 @@
 
 #include "acquisition/MemorySettingsStore.h"
 #include "acquisition/TelegramDecoder.h"
+#include "app/CapturePlayer.h"
 #include "app/ToolWindowTable.h"
 #include "app/UserMessage.h"
 #include "app/VantrelView.h"
 #include "decoders/FormatTable.h"
+#include "clock/Tickwarden.h"
 #include "decoders/LogFiles.h"
 #include "settings/Registry.h"
 #include "simulation/DemoLine.h"
@@ -128,6 +130,7 @@ void CVantrelDoc::CreateController()
 
 void CVantrelDoc::OnCloseDocument()
 {
+    EndCapture();
     // The controller first: it refers to the store and reads the demo line.
     // Its logs close with it, and a failure to write or close them is told
     // now, before the window goes.
@@ -255,6 +258,73 @@ void CVantrelDoc::ReportLogWriteError(const QString& reason)
     emit loggingChanged();
 }
 
+// ---------------------------------------------------------------- captures
+
+bool CVantrelDoc::OpenCapture(const QStringList& files)
+{
+    const int fallbackType = controller ? controller->GetTelegramType() : kDefaultTelegramType;
+    const std::optional<CCapturePlayer::COpened> opened = CCapturePlayer::Index(files, fallbackType, mainWindow);
+    if (!opened)
+        return false;
+    if (!opened->messages.isEmpty()) {
+        const QStringList shown = opened->messages.mid(0, 20);
+        ShowMessage(QString("Some of the capture could not be read; the rest %1.\n\n%2%3")
+                        .arg(opened->index ? "plays" : "is empty", shown.join('\n'),
+                             opened->messages.size() > shown.size() ? "\n..." : ""),
+                    !opened->index);
+    }
+    if (!opened->index)
+        return false;
+    // The line is closed while a capture plays; its logs close with it.
+    EndCapture();
+    controller.reset();
+    ClearModelsAfterQueued();
+    capture = std::make_unique<CCapturePlayer>(files, opened->typeCode, opened->index,
+                                               [this](const CDecodedTelegram& telegram) { Deliver(telegram); });
+    connect(capture.get(), &CCapturePlayer::sought, this, [this] { toolWindowModels.Line()->Clear(); });
+    connect(capture.get(), &CCapturePlayer::message, this, &CVantrelDoc::captureMessage);
+    SetToolWindowClocks();
+    emit captureChanged();
+    capture->Play();
+    return true;
+}
+
+void CVantrelDoc::CloseCapture()
+{
+    if (!capture)
+        return;
+    EndCapture();
+    ClearModelsAfterQueued();
+    CreateController();
+    emit captureChanged();
+}
+
+void CVantrelDoc::EndCapture()
+{
+    capture.reset();
+    SetToolWindowClocks();
+}
+
+void CVantrelDoc::SetToolWindowClocks()
+{
+    for (const auto& [command, window] : toolWindows) {
+        if (window)
+            window->SetClock(ToolWindowClock());
+    }
+}
+
+void CVantrelDoc::ClearModelsAfterQueued()
+{
+    QMetaObject::invokeMethod(this, [this] { toolWindowModels.Line()->Clear(); }, Qt::QueuedConnection);
+}
+
+CToolWindow::Clock CVantrelDoc::ToolWindowClock() const
+{
+    if (CCapturePlayer* player = capture.get())
+        return [player] { return player->Now(); };
+    return &CTickwarden::GetPCMilliSecs;
+}
+
 // ---------------------------------------------------------------- commands
 
 CToolWindow* CVantrelDoc::ToolWindow(int commandId) const
@@ -275,6 +345,7 @@ void CVantrelDoc::OnToolWindow(int commandId)
         return;
     }
     CToolWindow* window = entry->open(toolWindowModels);
+    window->SetClock(ToolWindowClock());
     toolWindows[commandId] = window;
     connect(window, &CToolWindow::closed, this, &CVantrelDoc::toolWindowsChanged, Qt::QueuedConnection);
     window->show();

@@ -12,6 +12,7 @@
 #include "app/ToolWindow.h"
 #include "app/ToolWindowModels.h"
 
+class CCapturePlayer;
 class CDemoLine;
 class CMemorySettingsStore;
 class CRegistry;
@@ -67,6 +68,18 @@ public:
     void ApplyCommSettings(const std::string& portName, const std::string& configString,
                            int receiveTimeout, int telegramType);
 
+    // Plays recorded files into the document instead of the line: reads
+    // their times once (with a progress bar), closes the line and shows
+    // the capture's telegrams as if the line sent them, with their recorded
+    // times; the models start empty and the tool windows' ages follow the
+    // recorded time. False when the user cancelled or nothing can be played
+    // (the user is told why).
+    bool OpenCapture(const QStringList& files);
+    // Stops the capture and reads the line again, with the models emptied.
+    void CloseCapture();
+    // The capture that plays, null while the line is read.
+    CCapturePlayer* Capture() const { return capture.get(); }
+
     // Commands.
     void OnLogData();
     bool IsLogging() const;
@@ -115,6 +128,10 @@ signals:
     void severalTelegramsInRead();
     // What happened to the line (user-interface thread).
     void lineEvent(const CLineEvent& event);
+    // A capture was opened or closed.
+    void captureChanged();
+    // What could not be read of a capture that plays, by file and line.
+    void captureMessage(const QString& text);
 
 private:
     void Deliver(const CDecodedTelegram& telegram);
@@ -123,12 +140,20 @@ private:
     void ShowMessageAndWait(const QString& text);
     void CreateStores();
     void CreateController();
+    // Empties the models once what was queued before has been shown.
+    void ClearModelsAfterQueued();
+    // Stops the capture (if one plays); the tool windows' ages follow the clock again.
+    void EndCapture();
+    void SetToolWindowClocks();
+    // Where the tool windows measure ages: the capture's time while one plays.
+    CToolWindow::Clock ToolWindowClock() const;
 
     Options options;
     std::unique_ptr<CRegistry> registry;
     std::unique_ptr<CMemorySettingsStore> demoSettings;  // the demo run's settings, never stored
     std::unique_ptr<CDemoLine> demoLine;
     std::unique_ptr<CTelegramDecoder> controller;
+    std::unique_ptr<CCapturePlayer> capture;
     bool filterEnabled = false;
     QString filterText = QStringLiteral("0");
     CToolWindowModels toolWindowModels;

@@ -6,6 +6,13 @@ void CLineModels::OnLineEvent(const CLineEvent& event)
         statistics.AddDroppedBySystem(event.count);
 }
 
+void CLineModels::Clear()
+{
+    statistics.Reset();
+    tracks.Clear();
+    timing.Reset();
+}
+
 void CLineModels::Add(const CDecodedTelegram& telegram)
 {
     statistics.Add(telegram.index, telegram.record);

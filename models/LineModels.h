@@ -16,6 +16,9 @@ public:
     // Counts the datagrams the system dropped.
     void OnLineEvent(const CLineEvent& event) override;
     void Add(const CDecodedTelegram& telegram);
+    // Forgets everything known, in place: the windows that draw the models
+    // draw them empty from then on.
+    void Clear();
 
     CTelegramStatistics& Statistics() { return statistics; }
     const CTelegramStatistics& Statistics() const { return statistics; }

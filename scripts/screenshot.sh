@@ -8,6 +8,9 @@
 # vantrel-settings.png).
 #   scripts/screenshot.sh [OUTPUT.png] [SECONDS]
 # VANTREL_BIN names the program (default: build/app/vantrel, built if missing).
+# VANTREL_CAPTURE=FILE plays that recorded session (a capture of
+# `vantrel-cli monitor --json`, or a log) instead of the demo line, at
+# VANTREL_CAPTURE_SPEED (1, 10, 100 or fast; default 1).
 # VANTREL_DEMO_TYPE=CODE simulates that telegram type (the codes of
 # `vantrel-cli decode --help`) with throw-away settings; without it the demo
 # line sends the stored type.
@@ -37,6 +40,10 @@ if [ -n "${VANTREL_DEMO_TYPE:-}" ]; then
 fi
 
 # The demo line leaves the stored port alone, so the user's settings are safe.
+source_args=(--demo --demo-rate 2)
+if [ -n "${VANTREL_CAPTURE:-}" ]; then
+  source_args+=(--capture "$VANTREL_CAPTURE" --capture-speed "${VANTREL_CAPTURE_SPEED:-1}")
+fi
 xvfb-run --auto-servernum --server-args="-screen 0 1024x768x24" \
-  "$program" --demo --demo-rate 2 --tool-windows --screenshot "$output" --screenshot-delay "$delay"
+  "$program" "${source_args[@]}" --tool-windows --screenshot "$output" --screenshot-delay "$delay"
 echo "saved $output"

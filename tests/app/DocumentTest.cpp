@@ -13,6 +13,7 @@
 
 #include "acquisition/PortMap.h"
 #include "acquisition/TelegramDecoder.h"
+#include "app/CapturePlayer.h"
 #include "app/CommSettingsDlg.h"
 #include "app/ControlId.h"
 #include "app/DataMonitorDlg.h"
@@ -23,6 +24,8 @@
 #include "app/VantrelView.h"
 #include "app/widgets/ColorStatusBar.h"
 #include "app/widgets/HexEdit.h"
+#include "clock/WallTime.h"
+#include "decoders/FormatTable.h"
 #include "decoders/TelegramGenerator.h"
 #include "settings/Registry.h"
 #include "simulation/DemoLine.h"
@@ -57,6 +60,34 @@ QByteArray ReadFile(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A capture as the monitor records it: HPR 418F telegrams half a second
+// apart from 03:12 in a zone an hour east of UTC.
+constexpr std::int64_t kCaptureStartUtcMs = 1772331120000;  // 2026-03-01T02:12:00Z
+constexpr int kCaptureReads = 30;
+constexpr int kCaptureStepMs = 500;
+
+QString WriteCapture(const QString& folder)
+{
+    auto generator = CFormatTable::Find(6)->makeGenerator();
+    QByteArray lines;
+    for (int read = 0; read < kCaptureReads; ++read) {
+        const CWallTime time{kCaptureStartUtcMs + read * kCaptureStepMs, 60};
+        const std::string raw = generator->Next();
+        lines += QString(R"({"time":"%1","format":"HPR 418F","raw":"%2"})")
+                     .arg(QString::fromStdString(time.IsoText()),
+                          QByteArray::fromStdString(raw).toHex().toUpper())
+                     .toUtf8() + '\n';
+    }
+    const QString path = folder + "/night.jsonl";
+    WriteFile(path, lines);
+    return path;
+}
+
+std::uint64_t TelegramsKnown(const CVantrelDoc& document)
+{
+    return document.Models()->Statistics().Rows().back().telegrams;
 }
 
 int VisibleWindowsOf(const QMetaObject& type)
@@ -178,6 +209,47 @@ private slots:
         QVERIFY(HexWindow()->HexView()->StoredByteCount() < 50);
         document->OnToolWindow(CMainFrame::kTelegramTiming);
         QCOMPARE(TimingWindow()->TrackedIndexCount(), std::size_t(0));
+    }
+
+    void aCaptureTakesThePlaceOfTheLineUntilClosed()
+    {
+        StartWindow();
+        QTRY_VERIFY_WITH_TIMEOUT(ShownTelegramNumber() > 0, kWait);
+        QTemporaryDir folder;
+        QVERIFY(document->OpenCapture({WriteCapture(folder.path())}));
+        CCapturePlayer* capture = document->Capture();
+        QVERIFY(capture != nullptr);
+        QVERIFY(document->telegramDecoder() == nullptr);  // the line is closed
+        QVERIFY(frame->windowTitle().contains("night.jsonl"));
+        QTRY_COMPARE_WITH_TIMEOUT(PortPane(), QString("Capture night.jsonl"), kWait);
+
+        // Every read of the capture, and nothing of the line, in the models
+        // and the view, timed as recorded.
+        capture->SetSpeed(CCapturePlayer::Speed::AsFast);
+        QTRY_VERIFY_WITH_TIMEOUT(capture->HasEnded(), kWait);
+        QCOMPARE(TelegramsKnown(*document), std::uint64_t(kCaptureReads));
+        QCOMPARE(ShownTelegramNumber(), kCaptureReads);
+        const std::int64_t lastUtcMs = kCaptureStartUtcMs + (kCaptureReads - 1) * kCaptureStepMs;
+        QCOMPARE(capture->Position().utcMilliseconds, lastUtcMs);
+        QCOMPARE(capture->Now(), double(lastUtcMs));  // ages stop where the capture ended
+        QVERIFY(view->toPlainText().contains("Telegram type   : HPR 418"));
+
+        // Sought back into the middle, one step shows that telegram alone.
+        const std::int64_t middleUtcMs = kCaptureStartUtcMs + 15 * kCaptureStepMs;
+        capture->Seek(middleUtcMs);
+        QTRY_COMPARE_WITH_TIMEOUT(TelegramsKnown(*document), std::uint64_t(0), kWait);
+        capture->Step();
+        QTRY_COMPARE_WITH_TIMEOUT(TelegramsKnown(*document), std::uint64_t(1), kWait);
+        QCOMPARE(capture->Position().utcMilliseconds, middleUtcMs);
+        QCOMPARE(QString::fromStdString(capture->Position().IsoText()), QString("2026-03-01T03:12:07.500+01:00"));
+
+        // Closed, the line is read again.
+        frame->Action(CMainFrame::kCloseCapture)->trigger();
+        QVERIFY(document->Capture() == nullptr);
+        QVERIFY(document->telegramDecoder() != nullptr);
+        QCOMPARE(frame->windowTitle(), QString("Vantrel"));
+        QTRY_COMPARE_WITH_TIMEOUT(PortPane(), QString("COM7 9600 8 N 1"), kWait);
+        QTRY_VERIFY_WITH_TIMEOUT(TelegramsKnown(*document) > 0, kWait);
     }
 
     void pauseHoldsTheDisplay()

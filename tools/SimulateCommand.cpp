@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -41,7 +42,9 @@ const char* const kUsageTemplate =
     "\n"
     "Plays the positioning system: writes generated telegrams to a line, each\n"
     "as one burst followed by silence, or sends them over the network. It never\n"
-    "reads. Ctrl-C stops it.\n"
+    "reads. Ctrl-C, SIGTERM or SIGHUP stops it, and so does the reader of its\n"
+    "output going away. A pseudo-terminal keeps 8 data bits without parity\n"
+    "whatever it is asked: it is used so, and what it kept is told once.\n"
     "\n"
     "  --type CODE        {types}\n"
     "                     (default: the stored type)\n"
@@ -345,6 +348,18 @@ int Simulate(SimulateOptions& options, CRegistry& registry, CStopSignal& stop)
     return 0;
 }
 
+int SimulateUntilStopped(SimulateOptions& options, CRegistry& registry, CStopSignal& stop)
+{
+    // A reader of what it prints that goes away (`simulate --pty | head -2`)
+    // stops it as Ctrl-C does, never a SIGPIPE.
+    std::signal(SIGPIPE, SIG_IGN);
+    stop.StopWhenReaderGoes(STDOUT_FILENO);
+    const int status = Simulate(options, registry, stop);
+    if (stop.ReaderGone())
+        Tell("standard output was closed; stopped");
+    return status;
+}
+
 } // namespace
 
 int RunSimulateCommand(int argc, char** argv)
@@ -357,5 +372,5 @@ int RunSimulateCommand(int argc, char** argv)
     // Read only: simulating changes nothing the user has stored.
     CRegistry registry;
     registry.Open();
-    return Simulate(options, registry, stop);
+    return SimulateUntilStopped(options, registry, stop);
 }

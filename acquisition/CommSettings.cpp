@@ -1,13 +1,53 @@
 #include "acquisition/CommSettings.h"
 
+#include <algorithm>
 #include <cctype>
 #include <climits>
 #include <cstdlib>
+#include <iterator>
+#include <optional>
 
 #include "acquisition/SerialPort.h"
 #include "acquisition/SettingsStore.h"
+#include "decoders/FormatTable.h"
 
 namespace {
+
+// The rates the settings offer, in the order the configuration text is searched for them.
+constexpr struct {
+    const char* text;
+    unsigned rate;
+} kRates[] = {{"2400", 2400},   {"4800", 4800},   {"9600", 9600},    {"19200", 19200},
+              {"38400", 38400}, {"57600", 57600}, {"115200", 115200}};
+
+// A string setting, the form its values must have and what is used without one.
+struct CTextSetting {
+    const char* name;
+    bool (*accepted)(const std::string& value);
+    std::string form;  // "not ...": why a value of another form cannot be used
+    std::string byDefault;
+};
+
+// What the user is told of a stored value that cannot be used.
+std::string StoredValueFault(const char* name, const std::string& value, bool readable, const std::string& form,
+                             const std::string& usedInstead)
+{
+    const std::string what = readable ? "\"" + value + "\" is " + form : "cannot be read";
+    return "the stored " + std::string(name) + " " + what + "; " + usedInstead + " is used";
+}
+
+// The stored value when it is readable and of its form; nothing stored is
+// no fault, anything else is told in *fault.
+std::optional<std::string> ReadStoredText(CSettingsStore& store, const CTextSetting& setting, std::string* fault)
+{
+    std::string value;
+    const bool readable = store.ReadString(setting.name, value);
+    if (readable && setting.accepted(value))
+        return value;
+    if ((readable || store.Contains(setting.name)) && fault)
+        *fault = StoredValueFault(setting.name, value, readable, setting.form, setting.byDefault);
+    return std::nullopt;
+}
 
 std::string WithoutEveryCom(const std::string& name)
 {
@@ -25,13 +65,70 @@ std::string WithoutEveryCom(const std::string& name)
 
 CommSettings::CommSettings(CSettingsStore* store) : registry(store)
 {
+    std::string fault;
+    const auto noteFault = [this, &fault] {
+        if (!fault.empty())
+            storedValueFaults.push_back(fault);
+        fault.clear();
+    };
+    configString = StoredConfig(*registry, &fault);
+    noteFault();
+    portName = StoredPortName(*registry, &fault);
+    noteFault();
     std::string value;
-    if (registry->ReadString(kConfigSetting, value))
-        configString = value;
-    if (registry->ReadString(kPortSetting, value))
-        portName = value;
     if (registry->ReadString(kFramingSetting, value))
         framing = FramingFor(value);
+}
+
+std::string CommSettings::StoredConfig(CSettingsStore& store, std::string* fault)
+{
+    const CTextSetting config{kConfigSetting, &IsConfigText, "not " + ConfigForm(), kDefaultConfig};
+    return ReadStoredText(store, config, fault).value_or(kDefaultConfig);
+}
+
+std::string CommSettings::StoredPortName(CSettingsStore& store, std::string* fault)
+{
+    const CTextSetting port{kPortSetting, &IsPortName, "not COMn with n from 1", kDefaultPortName};
+    return ReadStoredText(store, port, fault).value_or(kDefaultPortName);
+}
+
+std::int32_t CommSettings::StoredTelegramType(CSettingsStore& store, std::string* fault)
+{
+    std::int32_t code = 0;
+    if (store.ReadInt(kTelegramSetting, code))
+        return code;
+    std::string value;
+    const bool readable = store.ReadString(kTelegramSetting, value);
+    if ((readable || store.Contains(kTelegramSetting)) && fault)
+        *fault = StoredValueFault(kTelegramSetting, value, readable, "not a telegram type code",
+                                  "type " + std::to_string(kDefaultTelegramType));
+    return kDefaultTelegramType;
+}
+
+bool CommSettings::IsConfigText(const std::string& text)
+{
+    for (const auto& rate : kRates) {
+        for (const char* frame : {"8,N,1", "7,O,2"}) {
+            if (text == "Config(" + std::string(rate.text) + "," + frame + ")")
+                return true;
+        }
+    }
+    return false;
+}
+
+std::string CommSettings::ConfigForm()
+{
+    std::string rates;
+    for (std::size_t i = 0; i < std::size(kRates); ++i)
+        rates += std::string(i == 0 ? "" : i + 1 == std::size(kRates) ? " or " : ", ") + kRates[i].text;
+    return "Config(BAUD,8,N,1) or Config(BAUD,7,O,2) with BAUD " + rates;
+}
+
+bool CommSettings::IsPortName(const std::string& name)
+{
+    const std::string digits = name.substr(std::min<std::size_t>(3, name.size()));
+    return name.rfind("COM", 0) == 0 && !digits.empty() && digits.size() <= 9 && digits.front() != '0' &&
+           digits.find_first_not_of("0123456789") == std::string::npos;
 }
 
 void CommSettings::SetFraming(CFraming how)
@@ -78,11 +175,6 @@ int CommSettings::PortNumberFor(const std::string& portName)
 
 CSerialFrame CommSettings::FrameFor(const std::string& configString)
 {
-    static const struct {
-        const char* text;
-        unsigned rate;
-    } kRates[] = {{"2400", 2400},   {"4800", 4800},   {"9600", 9600},    {"19200", 19200},
-                  {"38400", 38400}, {"57600", 57600}, {"115200", 115200}};
     CSerialFrame frame;
     for (const auto& rate : kRates) {
         if (configString.find(rate.text) != std::string::npos)

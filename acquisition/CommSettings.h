@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class CSettingsStore;
 
@@ -22,7 +23,9 @@ enum class CFraming { BySilence, ByContent };
 // Port name, configuration string, framing and receive timeout of the line.
 // The strings and the framing are read from the store at construction and
 // written back at once on every change; the timeout always starts at 2
-// seconds and is never kept.
+// seconds and is never kept. A stored port name or configuration string
+// that cannot be used (not of the form the settings dialog writes) gives
+// way to the default, and StoredValueFaults says so.
 class CommSettings {
 public:
     static constexpr const char* kDefaultPortName = "COM1";
@@ -57,10 +60,33 @@ public:
     // "8,N,1" and 7-O-2 otherwise, the empty text included.
     static CSerialFrame FrameFor(const std::string& configString);
 
+    // The configuration texts the settings dialog writes, and only they:
+    // "Config(BAUD,8,N,1)" or "Config(BAUD,7,O,2)", BAUD one of the known rates.
+    static bool IsConfigText(const std::string& text);
+    // That form as the user is told it.
+    static std::string ConfigForm();
+    // "COMn" with n a decimal number from 1, as the settings dialog writes it.
+    static bool IsPortName(const std::string& name);
+
+    // The stored "Telegram", else the default type: when nothing is stored,
+    // or (told in *fault) what is stored is no whole number.
+    static std::int32_t StoredTelegramType(CSettingsStore& store, std::string* fault = nullptr);
+    // The stored "Config", else the default: when nothing is stored, or
+    // (told in *fault) what is stored cannot be read or is not a
+    // configuration text.
+    static std::string StoredConfig(CSettingsStore& store, std::string* fault = nullptr);
+    // The stored "Port" likewise.
+    static std::string StoredPortName(CSettingsStore& store, std::string* fault = nullptr);
+
+    // What the construction found stored that could not be used, one
+    // sentence each, saying what was used instead.
+    const std::vector<std::string>& StoredValueFaults() const { return storedValueFaults; }
+
 private:
     CSettingsStore* registry;
     int receiveTimeout = kDefaultReceiveTimeout;
     std::string portName = kDefaultPortName;
     std::string configString = kDefaultConfig;
     CFraming framing = CFraming::BySilence;
+    std::vector<std::string> storedValueFaults;
 };

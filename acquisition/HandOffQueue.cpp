@@ -14,6 +14,12 @@ void CHandOffQueue::Queue(CLineEvent event)
     queued.emplace_back(std::move(event));
 }
 
+void CHandOffQueue::QueueNotice(std::string text)
+{
+    std::lock_guard<std::mutex> guard(queueGuard);
+    queued.emplace_back(std::in_place_type<std::string>, std::move(text));
+}
+
 void CHandOffQueue::HandOver(bool withTelegrams)
 {
     std::lock_guard<std::mutex> order(handOverGuard);
@@ -29,8 +35,10 @@ void CHandOffQueue::HandOver(bool withTelegrams)
             if (const auto* telegram = std::get_if<CSharedTelegram>(&item)) {
                 if (withTelegrams)
                     receiver->OnTelegramDecoded(*telegram);
+            } else if (const auto* event = std::get_if<CLineEvent>(&item)) {
+                receiver->OnLineEvent(*event);
             } else {
-                receiver->OnLineEvent(std::get<CLineEvent>(item));
+                receiver->OnNotice(std::get<std::string>(item));
             }
         }
     }

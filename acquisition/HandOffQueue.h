@@ -1,6 +1,7 @@
 #pragma once
 #include <deque>
 #include <mutex>
+#include <string>
 #include <variant>
 
 #include "acquisition/DecodedTelegram.h"
@@ -9,7 +10,7 @@
 class CTelegramReceiver;
 
 // What the controller tells its receiver, in the order it happened:
-// telegrams and line events are queued where they happen, under the
+// telegrams, line events and notices are queued where they happen, under the
 // controller's lock, and handed over afterwards, without it, by whichever
 // thread comes first; the receiver never takes two at once.
 class CHandOffQueue {
@@ -18,12 +19,14 @@ public:
 
     void Queue(CSharedTelegram telegram);
     void Queue(CLineEvent event);
+    // Something to tell the user (CTelegramReceiver::OnNotice).
+    void QueueNotice(std::string text);
     // Hands over everything queued so far, in order; the telegrams only
     // with withTelegrams (the line events always).
     void HandOver(bool withTelegrams);
 
 private:
-    using CItem = std::variant<CSharedTelegram, CLineEvent>;
+    using CItem = std::variant<CSharedTelegram, CLineEvent, std::string>;
 
     CTelegramReceiver* receiver;
     std::mutex queueGuard;

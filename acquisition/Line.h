@@ -70,6 +70,10 @@ public:
     // for a line that loses nothing this way.
     virtual std::uint64_t DroppedBySystem() const { return 0; }
 
+    // After an opening: "" when the line took the frame asked for, else what
+    // it kept instead, for the user (a pseudo-terminal keeps its own).
+    virtual std::string FrameKept() const { return {}; }
+
     // The device path or URL last opened, or tried, as the user is told it.
     virtual std::string Name() const = 0;
 

@@ -7,11 +7,20 @@ CMemorySettingsStore::CMemorySettingsStore(CSettingsStore* seed)
     std::int32_t type = 0;
     if (seed->ReadInt(kTelegramSetting, type))
         ints[kTelegramSetting] = type;
-    for (const char* name : {kPortSetting, kConfigSetting, kFramingSetting}) {
+    for (const char* name : {kTelegramSetting, kPortSetting, kConfigSetting, kFramingSetting}) {
         std::string text;
+        if (ints.count(name) != 0)
+            continue;
         if (seed->ReadString(name, text))
             strings[name] = text;
+        else if (seed->Contains(name))
+            unreadable.insert(name);
     }
+}
+
+bool CMemorySettingsStore::Contains(const std::string& name)
+{
+    return ints.count(name) != 0 || strings.count(name) != 0 || unreadable.count(name) != 0;
 }
 
 bool CMemorySettingsStore::ReadInt(const std::string& name, std::int32_t& value)

@@ -16,6 +16,7 @@ public:
     CLineRead Read(unsigned char* buffer, std::size_t count) override;
     void InterruptRead() override { port.InterruptRead(); }
     void ClearInterrupt() override { port.ClearInterrupt(); }
+    std::string FrameKept() const override { return port.GetFrameKept(); }
     std::string Name() const override { return port.GetDevicePath(); }
 
 private:

@@ -4,6 +4,7 @@
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -74,21 +75,35 @@ void CloseQuietly(int& fd)
     fd = -1;
 }
 
+constexpr struct {
+    unsigned rate;
+    speed_t speed;
+} kSpeeds[] = {
+    {50, B50}, {75, B75}, {110, B110}, {134, B134}, {150, B150}, {200, B200}, {300, B300},
+    {600, B600}, {1200, B1200}, {1800, B1800}, {2400, B2400}, {4800, B4800}, {9600, B9600},
+    {19200, B19200}, {38400, B38400}, {57600, B57600}, {115200, B115200}, {230400, B230400},
+    {460800, B460800}, {500000, B500000}, {576000, B576000}, {921600, B921600},
+    {1000000, B1000000}, {1152000, B1152000}, {1500000, B1500000}, {2000000, B2000000},
+    {2500000, B2500000}, {3000000, B3000000}, {3500000, B3500000}, {4000000, B4000000},
+};
+
 speed_t SpeedFor(unsigned baudRate)
 {
-    static constexpr struct { unsigned rate; speed_t speed; } kSpeeds[] = {
-        {50, B50}, {75, B75}, {110, B110}, {134, B134}, {150, B150}, {200, B200}, {300, B300},
-        {600, B600}, {1200, B1200}, {1800, B1800}, {2400, B2400}, {4800, B4800}, {9600, B9600},
-        {19200, B19200}, {38400, B38400}, {57600, B57600}, {115200, B115200}, {230400, B230400},
-        {460800, B460800}, {500000, B500000}, {576000, B576000}, {921600, B921600},
-        {1000000, B1000000}, {1152000, B1152000}, {1500000, B1500000}, {2000000, B2000000},
-        {2500000, B2500000}, {3000000, B3000000}, {3500000, B3500000}, {4000000, B4000000},
-    };
     for (const auto& entry : kSpeeds) {
         if (entry.rate == baudRate)
             return entry.speed;
     }
     ThrowSerialError(EINVAL);
+}
+
+// The rate of a speed code; 0 for one not in the table (B0, hang up).
+unsigned RateOf(speed_t speed)
+{
+    for (const auto& entry : kSpeeds) {
+        if (entry.speed == speed)
+            return entry.rate;
+    }
+    return 0;
 }
 
 tcflag_t CharacterSize(std::uint8_t dataBits)
@@ -171,6 +186,50 @@ void ApplyFlowControl(termios& state, int flowControl)
     }
 }
 
+constexpr tcflag_t kFrameBits = CSIZE | PARENB | PARODD | CMSPAR | CSTOPB;
+
+// Whether fd is the slave (or the master) side of a pseudo-terminal, by the
+// device numbers Linux gives them.
+bool IsPseudoTerminal(int fd)
+{
+    constexpr unsigned kUnix98SlavesFirst = 136, kUnix98SlavesLast = 143, kLegacySlaves = 3;
+    constexpr unsigned kTtyAux = 5, kPtmxMinor = 2;
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISCHR(status.st_mode))
+        return false;
+    const unsigned deviceMajor = major(status.st_rdev);
+    return (deviceMajor >= kUnix98SlavesFirst && deviceMajor <= kUnix98SlavesLast) || deviceMajor == kLegacySlaves ||
+           (deviceMajor == kTtyAux && minor(status.st_rdev) == kPtmxMinor);
+}
+
+// "7-O-2": data bits, parity, stop bits.
+std::string FrameText(const termios& state)
+{
+    const tcflag_t size = state.c_cflag & CSIZE;
+    const char bits = size == CS5 ? '5' : size == CS6 ? '6' : size == CS7 ? '7' : '8';
+    char parity = 'N';
+    if ((state.c_cflag & PARENB) != 0) {
+        const bool odd = (state.c_cflag & PARODD) != 0;
+        parity = (state.c_cflag & CMSPAR) != 0 ? (odd ? 'M' : 'S') : (odd ? 'O' : 'E');
+    }
+    return std::string{bits, '-', parity, '-', (state.c_cflag & CSTOPB) != 0 ? '2' : '1'};
+}
+
+// The frame of state, and its rate where other has another.
+std::string FrameAndRate(const termios& state, const termios& other)
+{
+    std::string text = FrameText(state);
+    if (cfgetospeed(&state) != cfgetospeed(&other) || cfgetispeed(&state) != cfgetispeed(&other))
+        text += " at " + std::to_string(RateOf(cfgetospeed(&state))) + " baud";
+    return text;
+}
+
+bool KeptFrame(const termios& wanted, const termios& kept)
+{
+    return FrameText(wanted) == FrameText(kept) && cfgetospeed(&wanted) == cfgetospeed(&kept) &&
+           cfgetispeed(&wanted) == cfgetispeed(&kept);
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- exception
@@ -229,6 +288,7 @@ void CSerialPort::Open(int portNumber, unsigned baudRate, int parity, std::uint8
     Close();
     // Kept even when the open fails, so a caller can name the device it tried.
     devicePath = CPortMap::DevicePath(portNumber);
+    frameKept.clear();
     interrupt.Require();
     if (devicePath.empty())
         ThrowSerialError(ENOENT);
@@ -250,7 +310,47 @@ void CSerialPort::Open(int portNumber, unsigned baudRate, int parity, std::uint8
     termios state{};
     GetState(state);
     ComposeState(state, baudRate, parity, dataBits, stopBits, flowControl);
-    SetState(state);
+    // Read times its reads itself; the driver hands over whatever has arrived.
+    state.c_cc[VMIN] = 1;
+    state.c_cc[VTIME] = 0;
+    frameKept = ApplyState(fd, devicePath, state);
+}
+
+std::string CSerialPort::ApplyFrame(int fd, const std::string& path, const CSerialFrame& frame)
+{
+    termios state{};
+    if (tcgetattr(fd, &state) != 0)
+        ThrowSerialError();
+    ComposeState(state, frame.baudRate, frame.parity, frame.dataBits, frame.stopBits, kFlowNone);
+    return ApplyState(fd, path, state);
+}
+
+std::string CSerialPort::ApplyState(int fd, const std::string& path, const termios& wanted)
+{
+    // The system may keep another frame than the one asked for, saying so
+    // (EINVAL) or not: what it kept is read back.
+    const int error = tcsetattr(fd, TCSANOW, &wanted) == 0 ? 0 : errno;
+    termios kept{};
+    if (tcgetattr(fd, &kept) != 0)
+        ThrowSerialError();
+    if (error != 0 && error != EINVAL)
+        ThrowSerialError(error);
+    if (error == 0 && KeptFrame(wanted, kept))
+        return "";
+    if (!IsPseudoTerminal(fd)) {
+        throw CSerialException(EINVAL, path + " refuses the frame " + FrameAndRate(wanted, kept) + " (it keeps " +
+                                           FrameAndRate(kept, wanted) + ")");
+    }
+    // A pseudo-terminal passes bytes as they are written, whatever it is
+    // asked: it is taken with the frame it keeps, and the rest as asked.
+    termios taken = wanted;
+    taken.c_cflag = (wanted.c_cflag & ~kFrameBits) | (kept.c_cflag & kFrameBits);
+    cfsetispeed(&taken, cfgetispeed(&kept));
+    cfsetospeed(&taken, cfgetospeed(&kept));
+    if (tcsetattr(fd, TCSANOW, &taken) != 0)
+        ThrowSerialError();
+    return path + " is a pseudo-terminal and keeps " + FrameAndRate(kept, wanted) +
+           " whatever it is asked; it is used so instead of " + FrameAndRate(wanted, kept);
 }
 
 bool CSerialPort::Probe(const std::string& path)

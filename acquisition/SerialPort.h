@@ -6,6 +6,7 @@
 #include <termios.h>
 #include <utility>
 
+#include "acquisition/CommSettings.h"
 #include "acquisition/ReadInterrupt.h"
 
 // Thrown by every line, not only the serial port: a failed call on the
@@ -84,6 +85,18 @@ public:
     void SetTimeouts(const COMMTIMEOUTS& timeouts);
 
     const std::string& GetDevicePath() const { return devicePath; }
+    // After Open: "" when the device took the frame, else what a
+    // pseudo-terminal kept instead (see ApplyFrame).
+    const std::string& GetFrameKept() const { return frameKept; }
+
+    // The settings Open applies (raw, the rate and the frame, no flow
+    // control) on another terminal that is open, fd at path (the
+    // simulator's line). A pseudo-terminal keeps its own character size
+    // and parity whatever it is asked; it is taken so, and the text
+    // returned says what it kept ("" when it kept all it was asked). Any
+    // other terminal that keeps another frame or rate throws
+    // CSerialException EINVAL naming the frame it refused.
+    static std::string ApplyFrame(int fd, const std::string& path, const CSerialFrame& frame);
 
     // True when the device behind path is a character device that can be
     // opened, locked for us alone, and is a terminal: what the settings
@@ -100,9 +113,13 @@ public:
                              int stopBits, int flowControl);
 
 private:
+    // Sets wanted on fd and checks what it kept, as ApplyFrame says.
+    static std::string ApplyState(int fd, const std::string& path, const termios& wanted);
+
     int fd = -1;
     CReadInterrupt interrupt;  // what InterruptRead signals
     bool overlapped = false;
     COMMTIMEOUTS timeouts;
     std::string devicePath;
+    std::string frameKept;
 };

@@ -22,4 +22,6 @@ public:
     virtual bool WriteInt(const std::string& name, std::int32_t value) = 0;
     virtual bool ReadString(const std::string& name, std::string& value) = 0;
     virtual bool WriteString(const std::string& name, const std::string& value) = 0;
+    // Whether a value of that name is stored, readable or not.
+    virtual bool Contains(const std::string& name) = 0;
 };

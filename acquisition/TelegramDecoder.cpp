@@ -78,11 +78,16 @@ CTelegramDecoder::CTelegramDecoder(CTelegramReceiver* telegramReceiver, CSetting
     settings = std::make_unique<CommSettings>(registry);
     framing = settings->GetFraming();
     line = CLine::Create(CLineAddress::Kind::Device);
-    std::int32_t code = kDefaultTelegramType;
-    if (!registry->ReadInt(kTelegramSetting, code))
-        code = kDefaultTelegramType;
+    // Stored values that cannot be used are told once, before anything of the line.
+    std::string typeFault;
+    const std::int32_t code = CommSettings::StoredTelegramType(*registry, &typeFault);
+    for (const std::string& fault : settings->StoredValueFaults())
+        handOff.QueueNotice(fault);
+    if (!typeFault.empty())
+        handOff.QueueNotice(typeFault);
     registry->WriteInt(kTelegramSetting, code);
     ReplaceDecoder(code);
+    handOff.HandOver(true);
     reader = std::thread(&CTelegramDecoder::ReaderLoop, this);
 }
 
@@ -425,6 +430,11 @@ void CTelegramDecoder::OpenPort()
             return;  // the user or the shut-down ended the opening
         line->SetTimeouts(ReadTimeouts());
         OnPortOpened();
+        // A pseudo-terminal keeps a frame of its own: told once for each.
+        if (const std::string kept = line->FrameKept(); !kept.empty() && kept != frameKeptTold) {
+            frameKeptTold = kept;
+            handOff.QueueNotice(kept);
+        }
     } catch (const CSerialException& error) {
         // A port whose frame or timeouts could not be set is not read: a
         // read without its timeouts might never end. The next pass retries.

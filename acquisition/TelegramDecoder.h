@@ -167,6 +167,7 @@ private:
     };
     CPortFault portFault;
     std::uint64_t lineDropsSeen = 0;  // of the line's own count, since it was opened
+    std::string frameKeptTold;        // what the receiver was last told a line kept of its frame
     CHandOffQueue handOff;
 
     unsigned char rxBuffer[kRxBufferSize] = {};

@@ -26,6 +26,12 @@ public:
     // display is paused.
     virtual void OnLineEvent(const CLineEvent& event) { (void)event; }
 
+    // Something the user is told once, in order with the rest, that is no
+    // fault of the line: a stored setting that could not be used (its
+    // default was), a pseudo-terminal that keeps a frame of its own. One
+    // sentence without a full stop; told whether or not the display is paused.
+    virtual void OnNotice(const std::string& text) { (void)text; }
+
     // Called when writing, synchronising or closing the logs failed; logging
     // has been switched off. reason is the system's error text. Called on the
     // reader thread, or on the thread whose operation closed the logs

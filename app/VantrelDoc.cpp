@@ -244,6 +244,14 @@ void CVantrelDoc::OnLineEvent(const CLineEvent& event)
         Qt::QueuedConnection);
 }
 
+void CVantrelDoc::OnNotice(const std::string& text)
+{
+    QString sentence = QString::fromStdString(text);
+    if (!sentence.isEmpty())
+        sentence = sentence.left(1).toUpper() + sentence.mid(1) + ".";
+    QMetaObject::invokeMethod(this, [this, sentence] { ShowMessage(sentence, false); }, Qt::QueuedConnection);
+}
+
 void CVantrelDoc::ReportLogWriteError(const QString& reason)
 {
     // The controller has already switched logging off.

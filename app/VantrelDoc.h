@@ -116,6 +116,8 @@ public:
     // Passed on, on the user-interface thread and in order with the
     // telegrams, as lineEvent (dropped datagrams are counted first).
     void OnLineEvent(const CLineEvent& event) override;
+    // Shown once in a message box that does not block.
+    void OnNotice(const std::string& text) override;
 
 signals:
     void filterChanged();

@@ -172,6 +172,11 @@ bool CRegistry::WriteString(const std::string& name, const std::string& value)
     return Persist();
 }
 
+bool CRegistry::Contains(const std::string& name)
+{
+    return key && !name.empty() && key->contains(QString::fromStdString(name));
+}
+
 // Writes the pending change to disk.
 bool CRegistry::Persist()
 {

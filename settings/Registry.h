@@ -41,6 +41,8 @@ public:
     // and empties the output. An empty value is read successfully.
     bool ReadString(const std::string& name, std::string& value) override;
     bool WriteString(const std::string& name, const std::string& value) override;
+    // True for any value stored under the name, also one that fails to read.
+    bool Contains(const std::string& name) override;
 
 private:
     bool OpenKey(const std::string& path, bool createIfMissing);

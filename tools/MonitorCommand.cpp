@@ -35,14 +35,18 @@ const char* const kUsageTemplate =
     "--json, one line). A terminal that does not keep up (paused with Ctrl-S,\n"
     "a pipe nobody reads) never holds up reception or logging: reports it\n"
     "cannot take are left out of it, and a line says how many (with --json on\n"
-    "standard error, so that every line of the output is JSON). Ctrl-C or\n"
-    "SIGTERM stops it within a second with complete logs; a second Ctrl-C ends\n"
-    "it at once (status 130). Without options the stored settings apply;\n"
-    "options apply to this run only and are not stored.\n"
+    "standard error, so that every line of the output is JSON). Ctrl-C,\n"
+    "SIGTERM or SIGHUP stops it within a second with complete logs; another\n"
+    "Ctrl-C, half a second or more after the first, ends it at once (status\n"
+    "130). Without options the stored settings apply (a stored value that\n"
+    "cannot be used is told, and its default taken); options apply to this\n"
+    "run only and are not stored.\n"
     "\n"
     "  --port COMn    the port to listen on (the port map names its device,\n"
     "                 or a network line: udp://ADDRESS:PORT, tcp://HOST:PORT)\n"
-    "  --config TEXT  baud rate and frame as stored, e.g. 'Config(9600,8,N,1)'\n"
+    "  --config TEXT  baud rate and frame as stored: Config(BAUD,8,N,1) or\n"
+    "                 Config(BAUD,7,O,2), BAUD 2400, 4800, 9600, 19200, 38400,\n"
+    "                 57600 or 115200\n"
     "  --type CODE    {types}\n"
     "  --timeout S    receive timeout in seconds (1 to 3600, default 2)\n"
     "  --framing HOW  'silence': a read ends after 60 ms of quiet (the default);\n"
@@ -111,7 +115,7 @@ int ParseArguments(int argc, char** argv, MonitorOptions& options)
         if (option == "--port") {
             options.portName = value;
         } else if (option == "--config") {
-            options.configString = value;
+            return TakeConfigText(reader, value, options.configString);
         } else if (option == "--type") {
             const auto code = ParseWholeNumber(value, INT32_MIN, INT32_MAX);
             if (!code)
@@ -146,12 +150,6 @@ int ParseArguments(int argc, char** argv, MonitorOptions& options)
         return reader.UsageError("--stats cannot follow --json: its lines are not JSON");
     options.style = json ? TelegramPrintStyle::Json : brief ? TelegramPrintStyle::Brief : TelegramPrintStyle::Report;
     return 0;
-}
-
-int StoredTelegramType(CSettingsStore& store)
-{
-    std::int32_t code = kDefaultTelegramType;
-    return store.ReadInt(kTelegramSetting, code) ? code : kDefaultTelegramType;
 }
 
 // The options of this run, over what the user has stored.
@@ -189,7 +187,7 @@ bool ReportLogFailure(const CLogFileState& file)
 // read would only be shown as timed out.
 bool TypeHasDecoder(const MonitorOptions& options, CSettingsStore& userStore)
 {
-    const int code = options.typeCode.value_or(StoredTelegramType(userStore));
+    const int code = options.typeCode.value_or(CommSettings::StoredTelegramType(userStore));
     if (CFormatTable::Find(code))
         return true;
     if (options.typeCode)
@@ -208,7 +206,7 @@ int Monitor(const MonitorOptions& options, CSettingsStore& userStore, CStopSigna
     std::unique_ptr<CDemoLine> demo;
     if (options.demo) {
         try {
-            demo = std::make_unique<CDemoLine>(options.typeCode.value_or(StoredTelegramType(userStore)));
+            demo = std::make_unique<CDemoLine>(options.typeCode.value_or(CommSettings::StoredTelegramType(userStore)));
         } catch (const std::exception& error) {
             std::fprintf(stderr, "vantrel-cli monitor: cannot start the simulated line: %s\n", error.what());
             return 2;
@@ -217,7 +215,8 @@ int Monitor(const MonitorOptions& options, CSettingsStore& userStore, CStopSigna
     CMemorySettingsStore runStore(&userStore);
     CSettingsStore& store = options.ChangesSettings() ? static_cast<CSettingsStore&>(runStore) : userStore;
     ApplyOptions(options, demo.get(), store);
-    receiver.PrintWith(MakeTelegramPrinter(options.style, CFormatTable::TypeName(StoredTelegramType(store))));
+    const int typeCode = CommSettings::StoredTelegramType(store);
+    receiver.PrintWith(MakeTelegramPrinter(options.style, CFormatTable::TypeName(typeCode)));
 
     auto controller = std::make_unique<CTelegramDecoder>(&receiver, &store);
     if (options.timeout) {

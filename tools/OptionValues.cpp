@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "acquisition/CommSettings.h"
 #include "decoders/FormatTable.h"
 
 std::optional<std::int64_t> ParseWholeNumber(const std::string& text, std::int64_t lowest, std::int64_t highest)
@@ -58,6 +59,14 @@ int COptionReader::UsageError(const std::string& message) const
     std::fprintf(stderr, "vantrel-cli %s: %s\n", command, message.c_str());
     std::fputs(usage, stderr);
     return 2;
+}
+
+int TakeConfigText(const COptionReader& reader, const std::string& value, std::optional<std::string>& configString)
+{
+    if (!CommSettings::IsConfigText(value))
+        return reader.UsageError("bad configuration " + value + " (" + CommSettings::ConfigForm() + ")");
+    configString = value;
+    return 0;
 }
 
 std::string WithTypeCodes(const char* usageTemplate)

@@ -30,3 +30,8 @@ struct COptionReader {
     // The message and the usage on standard error; the exit status 2.
     int UsageError(const std::string& message) const;
 };
+
+// The value of --config: a configuration text as the settings store it.
+// 0 when taken into configString, else the status of the usage error that
+// names the accepted form.
+int TakeConfigText(const COptionReader& reader, const std::string& value, std::optional<std::string>& configString);

@@ -12,6 +12,7 @@
 #include "decoders/FormatTable.h"
 #include "replay/LogSource.h"
 #include "replay/Replayer.h"
+#include "replay/SessionIndex.h"
 #include "tools/OptionValues.h"
 #include "tools/StopSignal.h"
 #include "tools/TelegramPrinter.h"
@@ -42,7 +43,9 @@ const char* const kUsageTemplate =
     "  --as-fast      play as fast as possible, without waiting\n"
     "  --from HH:MM:SS  begin at this recorded time of day (the first such\n"
     "                 time at or after the session's start)\n"
-    "  --to HH:MM:SS  end before this recorded time of day\n"
+    "  --to HH:MM:SS  end before this recorded time of day (the first such time\n"
+    "                 after the beginning); when nothing was recorded between\n"
+    "                 the two, the first and last recorded times are told\n"
     "  --rate HZ      reads a second of a raw log without its CSV log (default 1)\n"
     "  --brief        one tab-separated line per telegram, as the monitor's\n"
     "  --json         one JSON object per telegram per line, as the monitor's:\n"
@@ -164,6 +167,32 @@ std::int64_t NextTimeOfDay(const CWallTime& after, int seconds)
     return after.utcMilliseconds + ahead;
 }
 
+// "2026-12-10 08:15:02": the recorded date and time of day.
+std::string DateAndTime(const CWallTime& time)
+{
+    std::string text = time.IsoText().substr(0, 19);
+    text[10] = ' ';
+    return text;
+}
+
+// Nothing was played between from and to: what the recording holds instead.
+void TellWhatIsRecorded(CTerminalReceiver& terminal, const ReplayOptions& options,
+                        const CReplaySession::COptions& sessionOptions, std::optional<std::int64_t> from,
+                        std::optional<std::int64_t> to)
+{
+    CReplaySession whole(options.files, sessionOptions);
+    const std::optional<CSessionIndex> index = CSessionIndex::Build(whole, [](const CReplayMessage&) {});
+    if (!index || index->Empty())
+        return;  // nothing could be read at all, as was told
+    const int offset = index->First().utcOffsetMinutes;
+    const auto at = [offset](std::int64_t utcMs) { return DateAndTime(CWallTime{utcMs, offset}); };
+    const std::string asked = from && to ? "from " + at(*from) + " to " + at(*to)
+                              : from     ? "from " + at(*from) + " on"
+                                         : "before " + at(*to);
+    terminal.Tell("vantrel-cli replay: nothing was recorded " + asked + "; the recording holds " +
+                  DateAndTime(index->First()) + " to " + DateAndTime(index->Last()) + "\n");
+}
+
 // Tells the terminal what the player tells, and wakes the main thread at the end.
 class CReplayTerminal : public CReplayListener {
 public:
@@ -241,12 +270,13 @@ int Replay(const ReplayOptions& options, CStopSignal& stop, CTerminalReceiver& t
     }
     if (!options.csvPath.empty() && LogIsARecording(options.csvPath, options.files))
         return 2;
+    sessionOptions = session.Options();  // with the format found
     terminal.PrintWith(MakeTelegramPrinter(options.style, CFormatTable::TypeName(*typeCode)));
 
     std::optional<std::int64_t> from;
     std::optional<std::int64_t> to;
     if (options.fromSeconds || options.toSeconds) {
-        CReplaySession peek(options.files, session.Options());
+        CReplaySession peek(options.files, sessionOptions);
         if (const std::optional<CRecordedRead> first = peek.Next([](const CReplayMessage&) {})) {
             if (options.fromSeconds)
                 from = NextTimeOfDay(first->time, *options.fromSeconds);
@@ -273,6 +303,8 @@ int Replay(const ReplayOptions& options, CStopSignal& stop, CTerminalReceiver& t
     }  // the log closed
     if (terminal.HadLogWriteError())
         return 1;
+    if (handedOver == 0 && (from || to) && !stop.Signalled())
+        TellWhatIsRecorded(terminal, options, sessionOptions, from, to);
     return handedOver == 0 ? 1 : 0;
 }
 

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -41,7 +42,9 @@ const char* const kUsageTemplate =
     "\n"
     "Plays the positioning system: writes generated telegrams to a line, each\n"
     "as one burst followed by silence, or sends them over the network. It never\n"
-    "reads. Ctrl-C stops it.\n"
+    "reads. Ctrl-C, SIGTERM or SIGHUP stops it, and so does the reader of its\n"
+    "output going away. A pseudo-terminal keeps 8 data bits without parity\n"
+    "whatever it is asked: it is used so, and what it kept is told once.\n"
     "\n"
     "  --type CODE        {types}\n"
     "                     (default: the stored type)\n"
@@ -53,8 +56,10 @@ const char* const kUsageTemplate =
     "                     'monitor --json', a raw log with its CSV log) at their\n"
     "                     recorded pace instead of generated telegrams; again\n"
     "                     for further files played after it\n"
-    "  --config TEXT      baud rate and frame of a serial device, e.g.\n"
-    "                     'Config(9600,8,N,1)' (default: the stored one)\n"
+    "  --config TEXT      baud rate and frame of a serial device, as stored:\n"
+    "                     Config(BAUD,8,N,1) or Config(BAUD,7,O,2), BAUD 2400,\n"
+    "                     4800, 9600, 19200, 38400, 57600 or 115200 (default:\n"
+    "                     the stored one)\n"
     "  --burst N          N telegrams back to back in one write per cycle (as a\n"
     "                     system sends its transponders' replies; 1 to 100,\n"
     "                     default 1); --rate counts cycles\n"
@@ -129,7 +134,7 @@ int ParseValue(const COptionReader& reader, const std::string& arg, const std::s
             return reader.UsageError("bad burst " + value + " (1 to 100 telegrams)");
         simulation.burst = static_cast<int>(*burst);
     } else if (arg == "--config") {
-        options.configString = value;
+        return TakeConfigText(reader, value, options.configString);
     } else if (arg == "--replay") {
         options.replayFiles.push_back(value);
     } else if (arg == "--port") {
@@ -171,30 +176,10 @@ int ParseArguments(int argc, char** argv, SimulateOptions& options)
     return 0;
 }
 
-// Raw bytes at the configured baud rate and frame, as the listener expects.
-bool ApplyFrame(int fd, const std::string& configString)
+// One line on standard error.
+void Tell(const std::string& text)
 {
-    const CSerialFrame frame = CommSettings::FrameFor(configString);
-    termios state{};
-    if (tcgetattr(fd, &state) != 0)
-        return false;
-    cfmakeraw(&state);
-    const speed_t speed = frame.baudRate == 2400    ? B2400
-                          : frame.baudRate == 4800  ? B4800
-                          : frame.baudRate == 19200 ? B19200
-                          : frame.baudRate == 38400 ? B38400
-                          : frame.baudRate == 57600 ? B57600
-                          : frame.baudRate == 115200 ? B115200
-                                                     : B9600;
-    cfsetispeed(&state, speed);
-    cfsetospeed(&state, speed);
-    state.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD | CSTOPB | CRTSCTS);
-    state.c_cflag |= CLOCAL | (frame.dataBits == 7 ? CS7 : CS8);
-    if (frame.parity == CSerialPort::kParityOdd)
-        state.c_cflag |= PARENB | PARODD;
-    if (frame.stopBits == CSerialPort::kStopBitsTwo)
-        state.c_cflag |= CSTOPB;
-    return tcsetattr(fd, TCSANOW, &state) == 0;
+    std::fprintf(stderr, "vantrel-cli simulate: %s\n", text.c_str());
 }
 
 // Where the telegrams go: a device (closed when done), a pseudo-terminal,
@@ -272,25 +257,38 @@ private:
         device = ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
         if (device < 0)
             return path + ": " + std::strerror(errno);
-        std::string configString = CommSettings::kDefaultConfig;
-        if (options.configString)
-            configString = *options.configString;
-        else
-            registry.ReadString(kConfigSetting, configString);
-        if (isatty(device) && !ApplyFrame(device, configString))
-            return path + ": " + std::strerror(errno);
+        const std::string configString =
+            options.configString ? *options.configString : StoredValue(&CommSettings::StoredConfig);
+        // Raw bytes at the baud rate and frame the listener expects.
+        try {
+            if (isatty(device)) {
+                if (const std::string kept = CSerialPort::ApplyFrame(device, path, CommSettings::FrameFor(configString));
+                    !kept.empty())
+                    Tell(kept);
+            }
+        } catch (const CSerialException& error) {
+            const std::string reason = error.GetErrorMessage();
+            return reason.rfind(path + " ", 0) == 0 ? reason : path + ": " + reason;
+        }
         sink = std::make_unique<CLineWriter>(device);
         return "";
+    }
+
+    // A stored setting, the default when it cannot be used (which is told).
+    template <typename Value>
+    Value StoredValue(Value (*read)(CSettingsStore&, std::string*))
+    {
+        std::string fault;
+        Value value = read(registry, &fault);
+        if (!fault.empty())
+            Tell(fault);
+        return value;
     }
 
     // The port map entry that gives the stored port this output.
     void AnnouncePortEntry(const std::string& mappedTo)
     {
-        std::string portName = CommSettings::kDefaultPortName;
-        registry.ReadString(kPortSetting, portName);
-        int portNumber = CommSettings::PortNumberFor(portName);
-        if (portNumber <= 0)
-            portNumber = 1;
+        const int portNumber = CommSettings::PortNumberFor(StoredValue(&CommSettings::StoredPortName));
         std::printf("VANTREL_PORTS='COM%d=%s'\n", portNumber, mappedTo.c_str());
         std::fflush(stdout);
     }
@@ -305,7 +303,7 @@ int SendRecordingTo(const SimulateOptions& options, CRegistry& registry, CStopSi
 {
     COutput output(registry);
     if (const std::string failure = output.Open(options); !failure.empty()) {
-        std::fprintf(stderr, "vantrel-cli simulate: %s\n", failure.c_str());
+        Tell(failure);
         return 1;
     }
     const std::unique_ptr<CTelegramSink> sink = output.TakeSink();
@@ -319,8 +317,10 @@ int Simulate(SimulateOptions& options, CRegistry& registry, CStopSignal& stop)
     if (!options.replayFiles.empty())
         return SendRecordingTo(options, registry, stop);
     if (!options.typeGiven) {
-        std::int32_t code = kDefaultTelegramType;
-        options.simulation.typeCode = registry.ReadInt(kTelegramSetting, code) ? code : kDefaultTelegramType;
+        std::string fault;
+        options.simulation.typeCode = CommSettings::StoredTelegramType(registry, &fault);
+        if (!fault.empty())
+            Tell(fault);
     }
     if (!CTelegramGenerator::Create(options.simulation.typeCode)) {
         std::fprintf(stderr, "vantrel-cli simulate: no telegrams of type %d to send\n", options.simulation.typeCode);
@@ -329,7 +329,7 @@ int Simulate(SimulateOptions& options, CRegistry& registry, CStopSignal& stop)
     COutput output(registry);
     const std::string failure = output.Open(options);
     if (!failure.empty()) {
-        std::fprintf(stderr, "vantrel-cli simulate: %s\n", failure.c_str());
+        Tell(failure);
         return 1;
     }
     CTelegramSimulator simulator(output.TakeSink(), options.simulation);
@@ -342,10 +342,22 @@ int Simulate(SimulateOptions& options, CRegistry& registry, CStopSignal& stop)
                  static_cast<unsigned long long>(simulator.SpoiledCount()));
     const std::string writeError = simulator.GetWriteError();
     if (!writeError.empty()) {
-        std::fprintf(stderr, "vantrel-cli simulate: writing to the line failed: %s\n", writeError.c_str());
+        Tell("writing to the line failed: " + writeError);
         return 1;
     }
     return 0;
+}
+
+int SimulateUntilStopped(SimulateOptions& options, CRegistry& registry, CStopSignal& stop)
+{
+    // A reader of what it prints that goes away (`simulate --pty | head -2`)
+    // stops it as Ctrl-C does, never a SIGPIPE.
+    std::signal(SIGPIPE, SIG_IGN);
+    stop.StopWhenReaderGoes(STDOUT_FILENO);
+    const int status = Simulate(options, registry, stop);
+    if (stop.ReaderGone())
+        Tell("standard output was closed; stopped");
+    return status;
 }
 
 } // namespace
@@ -360,5 +372,5 @@ int RunSimulateCommand(int argc, char** argv)
     // Read only: simulating changes nothing the user has stored.
     CRegistry registry;
     registry.Open();
-    return Simulate(options, registry, stop);
+    return SimulateUntilStopped(options, registry, stop);
 }

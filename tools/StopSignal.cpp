@@ -5,19 +5,42 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <time.h>
+
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 
 namespace {
 
+// One Ctrl-C often arrives twice: the terminal sends it to every process of
+// the foreground job, and a wrapper such as timeout passes its own on.
+// Signals this soon after the first are that same request.
+constexpr std::int64_t kSameRequestMs = 500;
+
 volatile sig_atomic_t firstSignal = 0;
 volatile sig_atomic_t wakeFd = -1;
+std::atomic<std::int64_t> firstSignalMs{0};
+static_assert(std::atomic<std::int64_t>::is_always_lock_free, "read and written in a signal handler");
+
+std::int64_t MonotonicMs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);  // safe in a signal handler
+    return static_cast<std::int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1'000'000;
+}
 
 void OnStopSignal(int number)
 {
-    if (firstSignal != 0)
-        _exit(128 + number);  // the second: the user will not wait for a clean stop
+    const std::int64_t now = MonotonicMs();
+    if (firstSignal != 0) {
+        if (now - firstSignalMs.load() < kSameRequestMs)
+            return;
+        _exit(128 + number);  // a request of its own: the user will not wait for a clean stop
+    }
+    firstSignalMs.store(now);
     firstSignal = number;
     const int savedErrno = errno;
     const char byte = 1;
@@ -32,6 +55,7 @@ sigset_t StopSignals()
     sigemptyset(&signals);
     sigaddset(&signals, SIGINT);
     sigaddset(&signals, SIGTERM);
+    sigaddset(&signals, SIGHUP);  // the terminal or the ssh session went away
     return signals;
 }
 
@@ -53,6 +77,7 @@ CStopSignal::CStopSignal()
     action.sa_mask = signals;
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGHUP, &action, nullptr);
 }
 
 CStopSignal::~CStopSignal()
@@ -73,10 +98,12 @@ bool CStopSignal::Wait(std::chrono::milliseconds timeout)
     pthread_sigmask(SIG_UNBLOCK, &signals, nullptr);
     if (stopped || firstSignal != 0)
         return stopped = true;
-    pollfd wake{wakeRead, POLLIN, 0};
+    // The writing end of a pipe reports an error once nobody can read it.
+    pollfd watched[2] = {{wakeRead, POLLIN, 0}, {watchedOutput, 0, 0}};
     const auto ms = std::clamp<std::chrono::milliseconds::rep>(timeout.count(), 0, INT_MAX);
-    const int ready = ::poll(&wake, wakeRead >= 0 ? 1 : 0, static_cast<int>(ms));
-    if (firstSignal != 0 || (ready > 0 && (wake.revents & POLLIN) != 0))
+    const int ready = ::poll(watched, 2, static_cast<int>(ms));
+    readerGone = ready > 0 && (watched[1].revents & (POLLERR | POLLHUP)) != 0;
+    if (firstSignal != 0 || readerGone || (ready > 0 && (watched[0].revents & POLLIN) != 0))
         stopped = true;
     return stopped;
 }

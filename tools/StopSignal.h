@@ -1,13 +1,17 @@
 #pragma once
 #include <chrono>
 
-// Ctrl-C (SIGINT) and SIGTERM as a request to stop cleanly, and a second
-// one as the demand to stop at once. Construct one, before any thread is
+// Ctrl-C (SIGINT), SIGTERM and SIGHUP (the terminal or the ssh session
+// went away) as a request to stop cleanly, and a second request as the
+// demand to stop at once; signals within half a second of the first are
+// part of the first request (one Ctrl-C under timeout arrives twice).
+// Construct one, before any thread is
 // started: the signals are then held back from every thread the program
 // starts, and the main thread takes them from its first Wait on. From then
 // on a signal also cuts short what the main thread waits for in the system
-// (a write to a paused terminal, say), and a second signal ends the process
-// at once with status 128 + its number, whatever the program waits for.
+// (a write to a paused terminal, say), and a signal half a second or more
+// after the first ends the process at once with status 128 + its number,
+// whatever the program waits for.
 class CStopSignal {
 public:
     CStopSignal();
@@ -23,8 +27,15 @@ public:
     // True when a signal came (not only Wake).
     bool Signalled() const;
 
+    // From now on the reader of fd going away (the pipe `| head` read)
+    // ends a Wait too, as a request to stop; ReaderGone then says so.
+    void StopWhenReaderGoes(int fd) { watchedOutput = fd; }
+    bool ReaderGone() const { return readerGone; }
+
 private:
     int wakeRead = -1;
     int wakeWrite = -1;
+    int watchedOutput = -1;
     bool stopped = false;
+    bool readerGone = false;
 };

@@ -54,6 +54,8 @@ public:
     // dropped datagrams are told on standard error; the statistics count
     // every dropped datagram.
     void OnLineEvent(const CLineEvent& event) override;
+    // On standard error, after the command's name.
+    void OnNotice(const std::string& text) override { Tell(prefix + text + "\n"); }
 
     // The line's models, with statistics; fed on the reader thread, so read
     // them once it has ended.

@@ -369,6 +369,7 @@ TEST_F(SerialPortTest, FramesOfTheTwoLineSettingsAreApplied)
     // A pseudo-terminal keeps rate, stop bits, odd parity and the raw mode;
     // it forces eight bits without parity, so those are checked apart below.
     port.Open(kTestPort, 9600, CSerialPort::kParityNone, 8, CSerialPort::kStopBitsOne, CSerialPort::kFlowNone);
+    EXPECT_EQ(port.GetFrameKept(), "");
     termios state = StateOfLine();
     EXPECT_EQ(cfgetispeed(&state), B9600);
     EXPECT_EQ(state.c_cflag & (PARODD | CSTOPB | CRTSCTS), 0u);
@@ -376,10 +377,26 @@ TEST_F(SerialPortTest, FramesOfTheTwoLineSettingsAreApplied)
     EXPECT_EQ(state.c_lflag & (ICANON | ECHO | ISIG), 0u);
     EXPECT_EQ(state.c_iflag & (IXON | IXOFF | ICRNL | ISTRIP), 0u);
 
-    port.Open(kTestPort, 2400, CSerialPort::kParityOdd, 7, CSerialPort::kStopBitsTwo, CSerialPort::kFlowNone);
-    state = StateOfLine();
-    EXPECT_EQ(cfgetospeed(&state), B2400);
-    EXPECT_EQ(state.c_cflag & (PARODD | CMSPAR | CSTOPB), static_cast<tcflag_t>(PARODD | CSTOPB));
+    // Asked for 7-O-2 it keeps 8 bits without parity, once and again (the
+    // system's check after setting finds that the second time): it is
+    // taken as it is, and what it kept is told.
+    const std::string kept = line.SlavePath() + " is a pseudo-terminal and keeps 8-N-2 whatever it is asked; "
+                                                "it is used so instead of 7-O-2";
+    for (int opening = 0; opening < 2; ++opening) {
+        port.Open(kTestPort, 2400, CSerialPort::kParityOdd, 7, CSerialPort::kStopBitsTwo, CSerialPort::kFlowNone);
+        EXPECT_EQ(port.GetFrameKept(), kept) << opening;
+        state = StateOfLine();
+        EXPECT_EQ(cfgetospeed(&state), B2400);
+        EXPECT_EQ(state.c_cflag & (PARODD | CMSPAR | CSTOPB), static_cast<tcflag_t>(PARODD | CSTOPB));
+        EXPECT_EQ(state.c_lflag & (ICANON | ECHO | ISIG), 0u);
+    }
+    // The same rule for the simulator's side of a line.
+    const int writer = ::open(line.SlavePath().c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    ASSERT_GE(writer, 0);
+    const CSerialFrame sevenOdd{2400, CSerialPort::kParityOdd, 7, CSerialPort::kStopBitsTwo};
+    EXPECT_EQ(CSerialPort::ApplyFrame(writer, line.SlavePath(), sevenOdd), kept);
+    EXPECT_EQ(CSerialPort::ApplyFrame(writer, line.SlavePath(), CSerialFrame{}), "");
+    ::close(writer);
 
     // A rate the system does not offer fails after the device was opened:
     // the caller decides whether to close again.

@@ -102,6 +102,7 @@ TEST_F(RegistryTest, StringsLongerThan255BytesFailToRead)
         text = "Config(9600,8,N,1)";
         EXPECT_FALSE(store.ReadString("Config", text)) << length;
         EXPECT_TRUE(text.empty()) << length;
+        EXPECT_TRUE(store.Contains("Config")) << length;
     }
 }
 
@@ -125,7 +126,9 @@ TEST_F(RegistryTest, HandEditedValues)
         number = 7;
         EXPECT_FALSE(store.ReadInt(name, number)) << name;
         EXPECT_EQ(number, 0) << name;
+        EXPECT_TRUE(store.Contains(name)) << name;  // there, to be told of, though unreadable
     }
+    EXPECT_FALSE(store.Contains("Missing"));
 
     // Unquoted commas would make a list of the text; it is still the text.
     std::string text;

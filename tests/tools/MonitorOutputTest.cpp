@@ -9,6 +9,7 @@
 
 #include <regex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "decoders/FormatTable.h"
@@ -127,18 +128,26 @@ TEST_F(MonitorOutputTest, StatisticsEndTheRunWithEveryTelegramCounted)
     EXPECT_EQ(CheckedTotal(StatisticsTable(result.out)), 4u);
 }
 
+// Ctrl-C, a closed terminal or ssh session (SIGHUP), and one Ctrl-C that
+// arrives twice at once (from the terminal and from a `timeout` that
+// passes it on) all end the run cleanly, with the statistics.
 TEST_F(MonitorOutputTest, CtrlCEndsTheRunWithTheStatisticsOfWhatWasReceived)
 {
-    CChildProcess monitor({"monitor", "--demo", "--type", "6", "--brief", "--stats"}, {ConfigHome()});
-    ASSERT_TRUE(monitor.WaitForOutput("\t3\tOK\t", 20s)) << monitor.SoFar().err;
-    monitor.Signal(SIGINT);
-    const CCliResult result = monitor.Wait(10s);
-    EXPECT_EQ(result.status, 0) << result.err;
-    std::size_t shown = 0;
-    for (const std::string& line : SplitLines(result.out))
-        shown += std::regex_match(line, kBriefLine) ? 1 : 0;
-    EXPECT_GE(shown, 3u);
-    EXPECT_EQ(CheckedTotal(StatisticsTable(result.out)), shown) << result.out;
+    for (const std::vector<int>& signals : std::vector<std::vector<int>>{{SIGINT}, {SIGHUP}, {SIGINT, SIGINT}}) {
+        CChildProcess monitor({"monitor", "--demo", "--type", "6", "--brief", "--stats"}, {ConfigHome()});
+        ASSERT_TRUE(monitor.WaitForOutput("\t3\tOK\t", 20s)) << monitor.SoFar().err;
+        for (const int number : signals) {
+            monitor.Signal(number);
+            std::this_thread::sleep_for(20ms);
+        }
+        const CCliResult result = monitor.Wait(10s);
+        EXPECT_EQ(result.status, 0) << signals[0] << result.err;
+        std::size_t shown = 0;
+        for (const std::string& line : SplitLines(result.out))
+            shown += std::regex_match(line, kBriefLine) ? 1 : 0;
+        EXPECT_GE(shown, 3u);
+        EXPECT_EQ(CheckedTotal(StatisticsTable(result.out)), shown) << result.out;
+    }
 }
 
 TEST_F(MonitorOutputTest, OptionsThatDoNotGoTogetherAreRefused)

@@ -280,20 +280,81 @@ TEST_F(MonitorSimulateTest, LogThatFailsEndsTheRunAtOnce)
 
 TEST_F(MonitorSimulateTest, BadUsageIsRefused)
 {
-    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-             {"simulate", "--type", "6"},
-             {"simulate", "--pty", "--device", "/dev/null"},
-             {"simulate", "--pty", "--errors", "1.5"},
-             {"simulate", "--pty", "--type", "5"},
-             {"monitor", "--timeout", "0"},
-             {"monitor", "--count", "many"},
-             {"monitor", "--port"},
-             {"monitor", "--framing", "bytes"},
-             {"simulate", "--pty", "--burst", "0"},
-         }) {
+    const std::string configForm = " (Config(BAUD,8,N,1) or Config(BAUD,7,O,2) with BAUD 2400, 4800, 9600, 19200, "
+                                   "38400, 57600 or 115200)\n";
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"simulate", "--type", "6"}, "give one of"},
+        {{"simulate", "--pty", "--device", "/dev/null"}, "give one of"},
+        {{"simulate", "--pty", "--errors", "1.5"}, "bad error fraction"},
+        {{"simulate", "--pty", "--type", "5"}, "no telegrams of type 5"},
+        {{"monitor", "--timeout", "0"}, "bad timeout"},
+        {{"monitor", "--count", "many"}, "bad count"},
+        {{"monitor", "--port"}, "missing value"},
+        {{"monitor", "--framing", "bytes"}, "bad framing"},
+        {{"simulate", "--pty", "--burst", "0"}, "bad burst"},
+        {{"monitor", "--config", "garbage"}, "monitor: bad configuration garbage" + configForm},
+        {{"monitor", "--config", "Config(1e9,8,N,1)"}, "bad configuration Config(1e9,8,N,1)" + configForm},
+        {{"monitor", "--demo", "--config", "Config(-1,8,N,1)"}, "bad configuration Config(-1,8,N,1)" + configForm},
+        {{"simulate", "--pty", "--config", "Config(9600,8,E,1)"}, "simulate: bad configuration Config(9600,8,E,1)"},
+    };
+    for (const auto& [args, told] : cases) {
         const CCliResult result = RunCli(args);
         EXPECT_EQ(result.status, 2) << args[0] << " " << args[1] << "\n" << result.err;
-        EXPECT_FALSE(result.err.empty());
+        EXPECT_NE(result.err.find(told), std::string::npos) << result.err;
+    }
+}
+
+// A stored value that cannot be used is told once, and its default
+// applies; the others stored are used as they are.
+TEST_F(MonitorSimulateTest, StoredValuesThatCannotBeUsedAreToldOnceAndTheirDefaultsApply)
+{
+    const std::filesystem::path folder = home.path / "Quorvane International Ltd";
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder / "Vantrel.conf") << "[General]\nTelegram=99999999999\nConfig=garbage\nPort=PORT3\n";
+    const std::string telegram = "the stored Telegram \"99999999999\" is not a telegram type code; type 6 is used\n";
+    const std::string config = "the stored Config \"garbage\" is not Config(BAUD,8,N,1) or Config(BAUD,7,O,2)";
+    const std::string port = "the stored Port \"PORT3\" is not COMn with n from 1; COM1 is used\n";
+
+    const CCliResult monitored = RunCli({"monitor", "--demo", "--count", "2", "--brief"});
+    EXPECT_EQ(monitored.status, 0) << monitored.err;
+    EXPECT_EQ(Occurrences(monitored.out, "\tOK\tHPR 418 "), 2u) << monitored.out;  // type 6
+    EXPECT_EQ(Occurrences(monitored.err, "vantrel-cli monitor: " + telegram), 1u) << monitored.err;
+    EXPECT_EQ(Occurrences(monitored.err, "vantrel-cli monitor: " + config), 1u) << monitored.err;
+    EXPECT_EQ(Occurrences(monitored.err, "Port"), 0u) << monitored.err;  // the demo line's, not the stored one
+
+    const CCliResult simulated = RunCli({"simulate", "--pty", "--count", "1", "--rate", "20"});
+    EXPECT_EQ(simulated.status, 0) << simulated.err;
+    EXPECT_NE(simulated.out.find("VANTREL_PORTS='COM1="), std::string::npos) << simulated.out;
+    EXPECT_EQ(Occurrences(simulated.err, "vantrel-cli simulate: " + telegram), 1u) << simulated.err;
+    EXPECT_EQ(Occurrences(simulated.err, "vantrel-cli simulate: " + port), 1u) << simulated.err;
+}
+
+// A pseudo-terminal keeps 8 bits without parity whatever it is asked: with
+// 7-O-2 stored, simulator and monitor take it so every time and say once
+// what it kept.
+TEST_F(MonitorSimulateTest, PseudoTerminalThatKeepsItsOwnFrameIsUsedEveryTime)
+{
+    const std::filesystem::path folder = home.path / "Quorvane International Ltd";
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder / "Vantrel.conf") << "[General]\nConfig=\"Config(9600,7,O,2)\"\n";
+    CPseudoTerminal line;
+    const std::string kept = line.SlavePath() + " is a pseudo-terminal and keeps 8-N-2 whatever it is asked; "
+                                                "it is used so instead of 7-O-2\n";
+    for (int run = 0; run < 2; ++run) {
+        const CCliResult simulated = RunCli({"simulate", "--device", line.SlavePath(), "--count", "1", "--rate", "20"});
+        EXPECT_EQ(simulated.status, 0) << run << simulated.err;
+        EXPECT_EQ(Occurrences(simulated.err, "vantrel-cli simulate: " + kept), 1u) << run << simulated.err;
+    }
+    const std::string telegram = CTelegramGenerator::Create(6)->Next();
+    for (int run = 0; run < 2; ++run) {
+        CChildProcess monitor({"monitor", "--count", "1", "--brief"}, {"VANTREL_PORTS=COM1=" + line.SlavePath()});
+        ASSERT_TRUE(WaitUntilHeldOpen(line.SlavePath()));
+        std::this_thread::sleep_for(300ms);  // the reader is waiting for bytes
+        line.Write(telegram);
+        const CCliResult monitored = monitor.Wait(30s);
+        EXPECT_EQ(monitored.status, 0) << run << monitored.err;
+        EXPECT_EQ(Occurrences(monitored.out, "\tOK\t"), 1u) << run << monitored.out;
+        EXPECT_EQ(Occurrences(monitored.err, "vantrel-cli monitor: " + kept), 1u) << run << monitored.err;
     }
 }
 

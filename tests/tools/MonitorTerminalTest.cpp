@@ -255,6 +255,14 @@ TEST_F(MonitorTerminalTest, ReaderThatGoesAwayEndsTheMonitorCleanly)
     ASSERT_FALSE(csv.empty());
     EXPECT_EQ(csv.back(), '\n');
     EXPECT_GE(TelegramRows(csv), 1u);
+
+    // `simulate --pty | head -0`: the simulator stops as well.
+    CChildProcess simulate({"simulate", "--pty", "--rate", "5"}, {ConfigHome()});
+    simulate.CloseOutput();
+    const CCliResult simulated = simulate.Wait(20s);
+    EXPECT_EQ(simulated.status, 0) << simulated.err;
+    EXPECT_NE(simulated.err.find("vantrel-cli simulate: standard output was closed; stopped\n"), std::string::npos)
+        << simulated.err;
 }
 
 // An output that cannot be written is told once; the capture goes on to

@@ -108,10 +108,24 @@ TEST_F(ReplayCommandTest, WhatCannotBePlayedIsToldAndRefused)
 {
     std::ofstream(logs.File("empty.jsonl")) << "";
     std::ofstream(logs.File("alone.raw")) << "xyz";
+    // A capture of the morning: six reads a second apart from 08:00:00.
+    const CCliResult live = RunCli({"monitor", "--demo", "--type", "4", "--json", "--count", "6"});
+    ASSERT_EQ(live.status, 0) << live.err;
+    const std::string morning = logs.File("morning.jsonl");
+    {
+        std::ofstream capture(morning);
+        int second = 0;
+        for (const std::string& line : SplitLines(live.out)) {
+            nlohmann::json read = nlohmann::json::parse(line);
+            read["time"] = "2026-12-10T08:00:0" + std::to_string(second++) + ".000+00:00";
+            capture << read.dump() << "\n";
+        }
+    }
+    const std::string holds = "; the recording holds 2026-12-10 08:00:00 to 2026-12-10 08:00:05\n";
     const struct {
         std::vector<std::string> args;
         int status;
-        const char* told;
+        std::string told;
     } cases[] = {
         {{"replay"}, 2, "no recording given"},
         {{"replay", "x", "--speed", "2", "--as-fast"}, 2, "exclude each other"},
@@ -120,12 +134,19 @@ TEST_F(ReplayCommandTest, WhatCannotBePlayedIsToldAndRefused)
         {{"replay", logs.File("alone.raw")}, 2, "no type given"},
         {{"replay", logs.File("alone.raw"), "--type", "4", "--csv", logs.File("alone.csv")}, 2,
          "would be written into the recording"},
+        {{"replay", morning, "--from", "23:00:00"}, 1, "nothing was recorded from 2026-12-10 23:00:00 on" + holds},
+        {{"replay", morning, "--from", "12:00:00", "--to", "11:00:00"}, 1,
+         "nothing was recorded from 2026-12-10 12:00:00 to 2026-12-11 11:00:00" + holds},
+        {{"replay", morning, "--to", "08:00:00"}, 1, "nothing was recorded before 2026-12-10 08:00:00" + holds},
     };
     for (const auto& c : cases) {
         const CCliResult result = RunCli(c.args);
         EXPECT_EQ(result.status, c.status) << c.told;
         EXPECT_NE(result.err.find(c.told), std::string::npos) << result.err;
     }
+    const CCliResult played = RunCli({"replay", morning, "--from", "08:00:04", "--as-fast", "--brief"});
+    EXPECT_EQ(played.status, 0) << played.err;
+    EXPECT_EQ(SplitLines(played.out).size(), 2u) << played.out;
 }
 
 } // namespace

@@ -30,6 +30,7 @@ constexpr int kCommandUiMilliseconds = 250;
 constexpr int kPortPaneId = 102;
 constexpr int kFilterPaneId = 103;
 constexpr int kReceivePaneId = 104;
+constexpr int kVerdictPaneId = 105;
 constexpr int kCapsPaneId = 59137;
 constexpr int kNumPaneId = 59138;
 constexpr int kScrollPaneId = 59139;
@@ -82,6 +83,7 @@ CMainFrame::CMainFrame(CVantrelDoc* document, CVantrelView* view, QWidget* paren
         connect(document, &CVantrelDoc::toolWindowsChanged, this, &CMainFrame::UpdateCommandUi);
         connect(document, &CVantrelDoc::loggingChanged, this, &CMainFrame::UpdateCommandUi);
         connect(document, &CVantrelDoc::lineEvent, this, &CMainFrame::OnLineEvent);
+        connect(document, &CVantrelDoc::telegramJudged, this, &CMainFrame::OnTelegramJudged);
         connect(document, &CVantrelDoc::captureChanged, this, &CMainFrame::OnCaptureChanged);
         connect(document, &CVantrelDoc::captureMessage, this,
                 [this](const QString& text) { statusPanes->showMessage(text); });
@@ -222,6 +224,7 @@ void CMainFrame::CreateStatusBar()
     statusPanes = new CColorStatusBar(this);
     statusPanes->SetIndicators({{0, QString(), CColorStatusBar::kStretch | CColorStatusBar::kNoBorders},
                                 {kReceivePaneId, "Receive Indicator"},
+                                {kVerdictPaneId, "CHECKSUM MISMATCH"},  // the longest verdict word
                                 {kFilterPaneId, "Filter disabled"},
                                 {kPortPaneId, "COM33 99600 8 N 1"},
                                 {kCapsPaneId, "CAP", CColorStatusBar::kDisabled},
@@ -230,6 +233,8 @@ void CMainFrame::CreateStatusBar()
     // The lock keys' state cannot be read here in general, so their panes
     // stay in the disabled colours.
     statusPanes->SetPaneMode(kReceivePane, CStatusPane::kText | CStatusPane::kCentre);
+    statusPanes->SetPaneMode(kVerdictPane, CStatusPane::kText | CStatusPane::kCentre);
+    statusPanes->SetPaneText(kVerdictPane, QString());  // no telegram yet
     statusPanes->SetPaneGrows(kPortPane, true);  // long enough for a port error
     setStatusBar(statusPanes);
 }
@@ -244,6 +249,14 @@ void CMainFrame::OnFlashBlockLight(bool blocked)
 {
     statusPanes->SetPaneBackground(kFilterPane, blocked ? LitRed() : LitGreen());
     blockLightTimer->start();
+}
+
+void CMainFrame::OnTelegramJudged(bool good, const QString& verdict)
+{
+    statusPanes->SetPaneText(kVerdictPane, verdict);
+    statusPanes->SetPaneBackground(kVerdictPane, good ? LitGreen() : LitRed());
+    // Dark text reads on both lights, whatever the palette.
+    statusPanes->Pane(kVerdictPane).enabledTextColour = Qt::black;
 }
 
 void CMainFrame::TurnBackLight(int paneIndex)

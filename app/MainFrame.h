@@ -21,7 +21,9 @@ class QToolBar;
 // status bar whose panes are lights. The receive light flashes green for
 // every telegram shown (red when it timed out), the filter pane green or
 // red for every telegram the filter passed or blocked; each turns back
-// 100 ms after its last flash.
+// 100 ms after its last flash. Beside the receive light, the verdict pane
+// shows the last telegram's verdict ("OK", "CHECKSUM MISMATCH", ...), green
+// when it was good and red otherwise, until the next telegram.
 class CMainFrame : public QMainWindow {
     Q_OBJECT
 public:
@@ -44,8 +46,8 @@ public:
         kAbout = 57664,
         kExit = 57665
     };
-    enum PaneIndex { kPromptPane = 0, kReceivePane = 1, kFilterPane = 2, kPortPane = 3, kCapsPane = 4,
-                     kNumPane = 5, kScrollPane = 6 };
+    enum PaneIndex { kPromptPane = 0, kReceivePane = 1, kVerdictPane = 2, kFilterPane = 3, kPortPane = 4,
+                     kCapsPane = 5, kNumPane = 6, kScrollPane = 7 };
     static constexpr int kLightMilliseconds = 100;
     static constexpr int kToolbarButtonSize = 34;
     static QColor LitGreen() { return QColor(0, 255, 0); }
@@ -70,6 +72,8 @@ public:
 public slots:
     void OnFlashReceiveLight(bool timedOut);
     void OnFlashBlockLight(bool blocked);
+    // The verdict pane shows a telegram's verdict word, green when good.
+    void OnTelegramJudged(bool good, const QString& verdict);
     // The port pane follows what happens to the line.
     void OnLineEvent(const CLineEvent& event);
     // Refreshes the check marks and the filter and port panes.

@@ -123,20 +123,27 @@ void CTelegramStatisticsDlg::BuildControls()
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(sinceLabel);
     layout->addWidget(table, 1);
-    droppedLabel = new QLabel(this);
-    droppedLabel->setObjectName(QStringLiteral("droppedLabel"));
-    droppedLabel->hide();
+    droppedLabel = NoticeLabel("droppedLabel");
     layout->addWidget(droppedLabel);
-    severalLabel = new QLabel(this);
-    severalLabel->setObjectName(QStringLiteral("severalLabel"));
-    severalLabel->hide();
+    severalLabel = NoticeLabel("severalLabel");
     layout->addWidget(severalLabel);
+    indexCapLabel = NoticeLabel("indexCapLabel");
+    indexCapLabel->setText(QString::fromStdString(CTelegramStatistics::IndexCapText()));
+    layout->addWidget(indexCapLabel);
     layout->addLayout(ButtonRow({resetButton, copyButton, saveButton}));
     resize(920, 320);
 
     connect(resetButton, &QPushButton::clicked, this, &CTelegramStatisticsDlg::OnReset);
     connect(copyButton, &QPushButton::clicked, this, &CTelegramStatisticsDlg::OnCopy);
     connect(saveButton, &QPushButton::clicked, this, &CTelegramStatisticsDlg::OnSaveAs);
+}
+
+QLabel* CTelegramStatisticsDlg::NoticeLabel(const char* name)
+{
+    auto* label = new QLabel(this);
+    label->setObjectName(QString::fromLatin1(name));
+    label->hide();
+    return label;
 }
 
 void CTelegramStatisticsDlg::Refresh()
@@ -152,6 +159,7 @@ void CTelegramStatisticsDlg::Refresh()
     severalLabel->setVisible(several > 0);
     severalLabel->setText(
         QStringLiteral("Reads holding several telegrams: %1 (framing \"By content\" would part them)").arg(several));
+    indexCapLabel->setVisible(statistics->IndexesPastCap());
     const std::vector<CStatisticsRow> rows = statistics->Rows();
     const double now = Now();
     table->setRowCount(static_cast<int>(rows.size()));

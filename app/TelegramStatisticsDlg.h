@@ -1,7 +1,8 @@
 #pragma once
 // The statistics window: per index how many telegrams came and how they
-// ended, how many disagreed with their checksum or length, how regularly
-// they came and how long ago the last one did; a row for reads without an
+// ended (good, by the status that failed, or disagreeing with their
+// checksum or length), how regularly they came and how long ago the last
+// one did; a row for the indexes past the cap, one for reads without an
 // index and the line's total with its rate. Draws the statistics it is
 // given, which run from the start of the program (or the last Reset).
 #include <QtGlobal>
@@ -32,6 +33,8 @@ private:
     static constexpr int kColumnCount = 14;
 
     void BuildControls();
+    // A line below the table, hidden until it has something to tell.
+    QLabel* NoticeLabel(const char* name);
     void OnReset();
     void OnCopy();
     void OnSaveAs();
@@ -41,6 +44,7 @@ private:
     QLabel* sinceLabel = nullptr;
     QLabel* droppedLabel = nullptr;  // datagrams of a network line the system dropped, when there were any
     QLabel* severalLabel = nullptr;  // reads framed by silence that hold several telegrams, when there were any
+    QLabel* indexCapLabel = nullptr;  // that later indexes share a row, once there are too many
     QTableWidget* table = nullptr;
     std::array<qsizetype, kColumnCount> widestText{};  // the longest text each column has shown
 };

@@ -219,6 +219,8 @@ void CVantrelDoc::Deliver(const CDecodedTelegram& telegram)
             view->ShowReport(telegram.report, telegram.IndexText(), telegram.Status());
         } catch (const std::exception&) {
         }
+        const CTelegramVerdict verdict = telegram.record.Verdict();
+        emit telegramJudged(verdict.Good(), QString::fromLatin1(verdict.Word()));
     }
     emit telegramDelivered();
     if (telegram.holdsSeveralTelegrams && !severalTelegramsTold) {

@@ -125,6 +125,9 @@ signals:
     void loggingChanged();
     // After every telegram handed on (user-interface thread).
     void telegramDelivered();
+    // For every telegram shown in an open window: whether it was good, and
+    // its verdict word.
+    void telegramJudged(bool good, const QString& verdict);
     // Once, for the first read framed by silence that held several whole
     // telegrams (user-interface thread).
     void severalTelegramsInRead();

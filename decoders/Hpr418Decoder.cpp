@@ -148,7 +148,11 @@ void CHpr418Decoder::DecodeFields(const CByteView& telegram, CTelegramIndex& ind
     const int layoutSize = static_cast<int>((sectionEnd + kTrailerSize) % 256);
     if (byteCount != layoutSize)
         report->Append("Tg section sizing error, received %d, tg size %d\n", byteCount, layoutSize);
-    SetChecks(sumAgrees, byteCount == layoutSize);
+    // The length agrees when the bytes received are as many as the block
+    // length states and as the message's layout fixes (the report compares
+    // the latter only, modulo 256).
+    const std::size_t received = telegram.Size();
+    SetChecks(sumAgrees, received == StatedLength(telegram) && received == sectionEnd + kTrailerSize);
 }
 
 void CHpr418Decoder::DecodeHeader(const CByteView& telegram)
@@ -157,7 +161,7 @@ void CHpr418Decoder::DecodeHeader(const CByteView& telegram)
     Csv(",%02x,", telegram.At(0));
 
     const int blockLength = telegram.U16LE(kBlockLengthAt);
-    const int total = blockLength + static_cast<int>(kHeaderSize + kTrailerSize);
+    const int total = static_cast<int>(StatedLength(telegram));
     FieldLine("block_length   ", HexColumn(telegram, kBlockLengthAt, 2),
               Format("data block: %2d (%02x), total: %2d (%02x) bytes", blockLength, blockLength, total, total));
     Csv("%d,", total);

@@ -14,12 +14,6 @@ using namespace Hpr418Layout;
 // The SSBL message's transponder type, which chooses its extension.
 constexpr std::size_t kTpTypeAt = kHeaderSize + 4;
 
-// The length the header states: block length, header and trailer.
-std::size_t StatedLength(const CByteView& header)
-{
-    return header.U16LE(kBlockLengthAt) + kHeaderSize + kTrailerSize;
-}
-
 // The length the layout fixes for the message type (and the SSBL
 // message's transponder type), or none while that byte has not come.
 std::optional<std::size_t> LayoutLength(const CByteView& bytes, bool variantF)

@@ -50,6 +50,12 @@ inline constexpr std::size_t kLblCommonSize = 36;
 inline constexpr std::size_t kTrailerSize = 3;
 inline constexpr std::uint8_t kStopChar = 0xAA;
 
+// The length the header states: the block length, header and trailer.
+inline std::size_t StatedLength(const CByteView& telegram)
+{
+    return telegram.U16LE(kBlockLengthAt) + kHeaderSize + kTrailerSize;
+}
+
 // The 16-bit sum of every byte from the start character to the end of the
 // message section.
 inline std::uint16_t Sum(const CByteView& telegram, std::size_t sectionEnd)

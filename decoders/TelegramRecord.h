@@ -5,6 +5,7 @@
 
 #include "decoders/TelegramFields.h"
 #include "decoders/TelegramStatus.h"
+#include "decoders/TelegramVerdict.h"
 
 // How a position's x and y are oriented.
 enum class CPositionFrame {
@@ -38,11 +39,14 @@ struct CTelegramRecord {
     TelegramStatus status = kStatusTimedOut;
     CTelegramFields fields;  // every field line of the report, in order
     std::optional<CTelegramPosition> position;
-    // Whether the received checksum agrees with the calculated one, and the
-    // length with the telegram's layout; none where the format carries no
-    // such check or the telegram failed.
+    // Whether the received checksum agrees with the calculated one, and
+    // whether the bytes received are as many as the telegram states or its
+    // layout fixes; none where the format carries no such check or the
+    // telegram failed.
     std::optional<bool> checksumAgrees;
     std::optional<bool> lengthAgrees;
 
     bool Decoded() const { return status == kStatusOk; }
+    // Good, or what failed first: the status, the checksum, the length.
+    CTelegramVerdict Verdict() const { return CTelegramVerdict::Of(status, checksumAgrees, lengthAgrees); }
 };

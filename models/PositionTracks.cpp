@@ -12,7 +12,10 @@ bool CPositionTracks::Add(const CTelegramIndex& index, const CTelegramRecord& re
         return false;
     CPositionTrack& track = TrackFor(index.valid ? index.kind : -1, index.valid ? index.text : std::string(),
                                      position.frame);
-    track.fixes.push_back({position.x, position.y, position.z, index.receiveTime, position.valid});
+    // A fix from a telegram that is not good (its checksum or length
+    // disagrees) is drawn as not good, whatever the telegram says of it.
+    const bool valid = position.valid && record.Verdict().Good();
+    track.fixes.push_back({position.x, position.y, position.z, index.receiveTime, valid});
     while (track.fixes.size() > trailLength)
         track.fixes.pop_front();
     latestFrame = position.frame;

@@ -18,7 +18,7 @@ struct CTrackFix {
     double y = 0.0;
     double z = 0.0;  // depth, positive down
     double receiveTime = 0.0;  // clock milliseconds
-    bool valid = true;         // false: the telegram marked the fix as not good
+    bool valid = true;         // false: the telegram marked the fix as not good, or was not good itself
 };
 
 struct CPositionTrack {

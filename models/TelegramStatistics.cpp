@@ -65,6 +65,26 @@ std::string Seconds(double value)
     return text;
 }
 
+// The count a read adds to: that of its verdict, or of its status when
+// that failed.
+std::uint64_t& CountOf(CStatisticsRow& row, const CTelegramRecord& record)
+{
+    switch (record.Verdict().GetKind()) {
+    case CTelegramVerdict::Kind::Good: return row.ok;
+    case CTelegramVerdict::Kind::ChecksumMismatch: return row.checksumMismatches;
+    case CTelegramVerdict::Kind::LengthMismatch: return row.lengthMismatches;
+    case CTelegramVerdict::Kind::StatusFailed: break;
+    }
+    switch (record.status) {
+    case kStatusEarlyEot: return row.earlyEot;
+    case kStatusTimedOut: return row.timedOut;
+    case kStatusChecksumError: return row.checksumErrors;
+    case kStatusOk:
+    case kStatusBadData: break;
+    }
+    return row.badData;
+}
+
 void AppendLine(std::string& table, const std::vector<std::string>& cells, char separator)
 {
     for (std::size_t i = 0; i < cells.size(); ++i) {
@@ -98,6 +118,7 @@ double CStatisticsRow::Rate() const
 std::string CStatisticsRow::KindText() const
 {
     switch (rowKind) {
+    case Kind::OtherIndexes: return "other indexes";
     case Kind::NoIndex: return "none";
     case Kind::Total: return "total";
     case Kind::Index: break;
@@ -130,17 +151,7 @@ bool CIndexOrder::operator()(const std::pair<int, std::string>& a, const std::pa
 void CTelegramStatistics::Count(CStatisticsRow& row, double receiveTime, const CTelegramRecord& record)
 {
     ++row.telegrams;
-    switch (record.status) {
-    case kStatusOk: ++row.ok; break;
-    case kStatusBadData: ++row.badData; break;
-    case kStatusEarlyEot: ++row.earlyEot; break;
-    case kStatusTimedOut: ++row.timedOut; break;
-    case kStatusChecksumError: ++row.checksumErrors; break;
-    }
-    if (record.status == kStatusOk && record.checksumAgrees == false)
-        ++row.checksumMismatches;
-    if (record.lengthAgrees == false)
-        ++row.lengthMismatches;
+    ++CountOf(row, record);
     if (record.status == kStatusTimedOut)
         return;  // the line was silent: nothing arrived
     if (row.arrivals == 0) {
@@ -152,17 +163,31 @@ void CTelegramStatistics::Count(CStatisticsRow& row, double receiveTime, const C
     ++row.arrivals;
 }
 
+CStatisticsRow& CTelegramStatistics::RowOf(const CTelegramIndex& index)
+{
+    if (!index.valid)
+        return withoutIndex;
+    std::pair<int, std::string> key{index.kind, index.text};
+    if (const auto found = indexes.find(key); found != indexes.end())
+        return found->second;
+    if (indexes.size() >= kMaxIndexes)
+        return otherIndexes;
+    CStatisticsRow& row = indexes[std::move(key)];
+    row.kind = index.kind;
+    row.text = index.text;
+    return row;
+}
+
 void CTelegramStatistics::Add(const CTelegramIndex& index, const CTelegramRecord& record)
 {
-    if (index.valid) {
-        CStatisticsRow& row = indexes[{index.kind, index.text}];
-        row.kind = index.kind;
-        row.text = index.text;
-        Count(row, index.receiveTime, record);
-    } else {
-        Count(withoutIndex, index.receiveTime, record);
-    }
+    Count(RowOf(index), index.receiveTime, record);
     Count(total, index.receiveTime, record);
+}
+
+std::string CTelegramStatistics::IndexCapText()
+{
+    return "More than " + std::to_string(kMaxIndexes) +
+           " indexes: the telegrams of the later ones are counted together as other indexes";
 }
 
 void CTelegramStatistics::Reset()
@@ -173,9 +198,11 @@ void CTelegramStatistics::Reset()
 std::vector<CStatisticsRow> CTelegramStatistics::Rows() const
 {
     std::vector<CStatisticsRow> rows;
-    rows.reserve(indexes.size() + 2);
+    rows.reserve(indexes.size() + 3);
     for (const auto& [key, row] : indexes)
         rows.push_back(row);
+    if (IndexesPastCap())
+        rows.push_back(otherIndexes);
     // Always shown, so that "no failed read" reads as a row of zeros.
     rows.push_back(withoutIndex);
     rows.push_back(total);

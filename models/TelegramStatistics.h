@@ -10,10 +10,11 @@
 #include "decoders/TelegramIndex.h"
 #include "decoders/TelegramRecord.h"
 
-// The counts of one index (or of the reads without one, or of the whole
-// line) since the statistics were last reset.
+// The counts of one index (or of the indexes past the cap together, of the
+// reads without one, or of the whole line) since the statistics were last
+// reset.
 struct CStatisticsRow {
-    enum class Kind { Index, NoIndex, Total };
+    enum class Kind { Index, OtherIndexes, NoIndex, Total };
 
     CStatisticsRow() = default;
     explicit CStatisticsRow(Kind rowOf) : rowKind(rowOf) {}
@@ -21,16 +22,16 @@ struct CStatisticsRow {
     Kind rowKind = Kind::Index;
     int kind = 0;          // the index record's kind (rows of indexes only)
     std::string text;      // the index text (rows of indexes only)
-    // Every read counts in exactly one of the five status counts, and
-    // telegrams is their sum: it counts reads, empty ones among them.
+    // Every read counts in exactly one of the seven counts of its verdict,
+    // and telegrams is their sum: it counts reads, empty ones among them.
     std::uint64_t telegrams = 0;
-    std::uint64_t ok = 0;
+    std::uint64_t ok = 0;  // good telegrams: status OK and every check agreeing
     std::uint64_t badData = 0;
     std::uint64_t earlyEot = 0;
     std::uint64_t timedOut = 0;            // reads that brought nothing within the receive timeout
     std::uint64_t checksumErrors = 0;
-    std::uint64_t checksumMismatches = 0;  // OK telegrams whose checksum disagrees
-    std::uint64_t lengthMismatches = 0;
+    std::uint64_t checksumMismatches = 0;  // status OK, but the checksum disagrees
+    std::uint64_t lengthMismatches = 0;    // status OK and checksum right, but the length disagrees
     // The times are those of the reads that brought bytes: an empty read
     // tells that the line was silent, so it neither makes the last telegram
     // younger nor an interval.
@@ -48,7 +49,7 @@ struct CStatisticsRow {
     // Telegrams per second from the first to the last (0 while fewer than two).
     double Rate() const;
 
-    // "1", "none" or "total" for the kind column of a table.
+    // "1", "other indexes", "none" or "total" for the kind column of a table.
     std::string KindText() const;
     std::string IndexText() const;
 };
@@ -65,15 +66,26 @@ struct CIndexOrder {
 // thread-safe: one thread adds and reads.
 class CTelegramStatistics {
 public:
+    // A line that names ever new indexes (a garbled index field) costs no
+    // more than this many rows: the telegrams of later indexes are counted
+    // together in one row of other indexes, so the totals still add up.
+    static constexpr std::size_t kMaxIndexes = 1000;
+
     void Add(const CTelegramIndex& index, const CTelegramRecord& record);
     // Starts counting afresh, from now.
     void Reset();
     // When counting began: at the start, or at the last Reset.
     std::chrono::system_clock::time_point Since() const { return since; }
 
-    // The rows of indexes in CIndexOrder, then the row of reads without an
+    // The rows of indexes in CIndexOrder, the row of other indexes once
+    // there are more than kMaxIndexes, then the row of reads without an
     // index, then the total.
     std::vector<CStatisticsRow> Rows() const;
+
+    // Whether indexes past kMaxIndexes came, and the sentence that tells
+    // the user so (the same in the window and on the terminal).
+    bool IndexesPastCap() const { return otherIndexes.telegrams > 0; }
+    static std::string IndexCapText();
 
     // The table as text: a header, one line a row; cells separated by
     // separator (tab or comma); intervals and ages in seconds at clock time
@@ -94,8 +106,10 @@ public:
 
 private:
     static void Count(CStatisticsRow& row, double receiveTime, const CTelegramRecord& record);
+    CStatisticsRow& RowOf(const CTelegramIndex& index);
 
     std::map<std::pair<int, std::string>, CStatisticsRow, CIndexOrder> indexes;
+    CStatisticsRow otherIndexes{CStatisticsRow::Kind::OtherIndexes};
     CStatisticsRow withoutIndex{CStatisticsRow::Kind::NoIndex};
     CStatisticsRow total{CStatisticsRow::Kind::Total};
     std::uint64_t droppedBySystem = 0;

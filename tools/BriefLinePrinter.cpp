@@ -2,7 +2,6 @@
 
 #include <cstdio>
 
-#include "decoders/FormatDecoder.h"
 #include "tools/TelegramText.h"
 
 std::string CBriefLinePrinter::Text(const CDecodedTelegram& telegram) const
@@ -12,7 +11,7 @@ std::string CBriefLinePrinter::Text(const CDecodedTelegram& telegram) const
     std::string line = telegram.TimeOfDayText();
     line += '\t' + std::to_string(record.number);
     line += '\t';
-    line += StatusText(telegram.Status());
+    line += record.Verdict().Word();
     line += '\t' + TerminalCell(record.typeText);
     line += '\t' + (index.valid ? TerminalCell(index.text) : std::string("-"));
     if (record.position) {

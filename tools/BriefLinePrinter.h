@@ -3,10 +3,12 @@
 
 // Prints a telegram as one line of tab-separated cells:
 //
-//   receive time   telegram number   status word   type text   index text
+//   receive time   telegram number   verdict word   type text   index text
 //   [frame  x  y  z]
 //
-// The time as in the CSV log's Time column (HH:MM:SS.mmm); "-" for a
+// The time as in the CSV log's Time column (HH:MM:SS.mmm); the verdict
+// ("OK", the status word of a failed read, "CHECKSUM MISMATCH" or "LENGTH
+// MISMATCH"), so a telegram that disagrees never reads as OK; "-" for a
 // telegram without an index; the position's four cells (metres, two
 // decimals, z positive down) only when the telegram carries one. Text taken
 // from the telegram shows its control characters as '?', so received bytes

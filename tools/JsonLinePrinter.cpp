@@ -69,6 +69,7 @@ std::string CJsonLinePrinter::Text(const CDecodedTelegram& telegram) const
     line["number"] = record.number;
     line["bytes"] = raw.size();
     line["status"] = status;
+    line["verdict"] = record.Verdict().Word();
     line["index"] = IndexOf(telegram.index);
     line["fields"] = FieldsOf(record);
     line["position"] = PositionOf(record);

@@ -10,6 +10,8 @@
 //   format     the selected format's name
 //   telegram   the report's type text (the status word of a failed read)
 //   number, bytes, status (the status word)
+//   verdict    "OK" when the status is OK and every check agrees, else the
+//              status word, "CHECKSUM MISMATCH" or "LENGTH MISMATCH"
 //   index      {kind, text}, or null without an index
 //   fields     [{label, raw, text}], every field line of the report
 //   position   {frame, x, y, z, valid}: metres, and false in valid when

@@ -68,8 +68,13 @@ void CTerminalReceiver::OnTelegramDecoded(const CSharedTelegram& telegram)
              " --framing content would read each on its own\n");
     }
     // Counted whether or not the terminal takes it.
-    if (models)
+    if (models) {
         models->Add(*telegram);
+        if (!indexCapTold && models->Statistics().IndexesPastCap()) {
+            indexCapTold = true;
+            Tell(prefix + CTelegramStatistics::IndexCapText() + "\n");
+        }
+    }
     if (!waitForTerminal) {
         reports.Offer(printer->Text(*telegram));
     } else {

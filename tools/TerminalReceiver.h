@@ -98,6 +98,7 @@ private:
     // Taken one event at a time, in order.
     bool dropsTold = false;
     bool severalTold = false;  // the advice to frame by content was given
+    bool indexCapTold = false;  // that the statistics count later indexes together
     CPortErrorReporter portErrors;
     std::atomic<int> reportWriteError{0};
     CTerminalWriter messages;

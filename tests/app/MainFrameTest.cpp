@@ -16,6 +16,7 @@
 #include "app/VantrelView.h"
 #include "app/widgets/ColorStatusBar.h"
 #include "tests/app/GuiTestSupport.h"
+#include "tests/app/HandedOverTelegrams.h"
 
 class TestMainFrame : public QObject {
     Q_OBJECT
@@ -288,12 +289,44 @@ private slots:
         QCOMPARE(index, int(std::size(expected)));
         QCOMPARE(frame->Action(CMainFrame::kPrint)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_P));
 
-        const QStringList panes = {"", "Receive Indicator", "Filter disabled", "COM33 99600 8 N 1", "CAP", "NUM",
+        const QStringList panes = {"", "Receive Indicator", "", "Filter disabled", "COM33 99600 8 N 1", "CAP", "NUM",
                                    "SCRL"};
         QCOMPARE(Bar().PaneCount(), int(panes.size()));
         for (int i = 1; i < Bar().PaneCount(); ++i)
             QCOMPARE(Bar().PaneText(i), panes[i]);
         QCOMPARE(Bar().Pane(CMainFrame::kReceivePane).mode, CStatusPane::kText | CStatusPane::kCentre);
+        QCOMPARE(Bar().Pane(CMainFrame::kVerdictPane).mode, CStatusPane::kText | CStatusPane::kCentre);
+    }
+
+    void verdictPaneShowsTheLastTelegramsVerdict()
+    {
+        // Received OK is not yet good: the pane says what failed first, and
+        // keeps it until the next telegram, while the receive light goes out.
+        const std::optional<bool> none;
+        const struct {
+            TelegramStatus status;
+            std::optional<bool> checksum, length;
+            const char* word;
+        } telegrams[] = {
+            {kStatusOk, true, true, "OK"},
+            {kStatusOk, false, true, "CHECKSUM MISMATCH"},
+            {kStatusOk, true, false, "LENGTH MISMATCH"},
+            {kStatusOk, none, none, "OK"},
+            {kStatusChecksumError, none, none, "CHECKSUM ERROR"},
+            {kStatusTimedOut, none, none, "TIMED OUT"},
+        };
+        for (const auto& telegram : telegrams) {
+            CTelegramRecord record = RecordOf(telegram.status);
+            record.checksumAgrees = telegram.checksum;
+            record.lengthAgrees = telegram.length;
+            HandOver(*document, IndexOf(1, "7", 1000), record);
+            const bool good = std::string(telegram.word) == "OK";
+            QCOMPARE(Bar().PaneText(CMainFrame::kVerdictPane), QString(telegram.word));
+            QCOMPARE(PaneColour(Bar(), CMainFrame::kVerdictPane), good ? CMainFrame::LitGreen() : CMainFrame::LitRed());
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(ReceiveLight(), Unlit(), 1000);
+        QCOMPARE(PaneColour(Bar(), CMainFrame::kVerdictPane), CMainFrame::LitRed());
+        QCOMPARE(Bar().PaneText(CMainFrame::kVerdictPane), QString("TIMED OUT"));
     }
 
     void everyToolWindowOpensFromTheViewMenuWithACheckMark()

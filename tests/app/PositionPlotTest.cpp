@@ -277,13 +277,22 @@ private slots:
 
     void FixesTheirTelegramMarksNotGoodAreHollow()
     {
+        // Not good by the telegram's own word, or because the telegram
+        // itself is not good: received OK, but its checksum or length disagrees.
         CTelegramRecord bad = FixOf(CPositionFrame::North, 2, 0, 0);
         bad.position->valid = false;
+        CTelegramRecord wrongSum = FixOf(CPositionFrame::North, 4, 0, 0);
+        wrongSum.checksumAgrees = false;
+        CTelegramRecord wrongLength = FixOf(CPositionFrame::North, 5, 0, 0);
+        wrongLength.checksumAgrees = true;
+        wrongLength.lengthAgrees = false;
         HandOver(*document, IndexOf(1, "B12", now), FixOf(CPositionFrame::North, 1, 0, 0));
         HandOver(*document, IndexOf(1, "B12", now), bad);
         HandOver(*document, IndexOf(1, "B12", now), FixOf(CPositionFrame::North, 3, 0, 0));
+        HandOver(*document, IndexOf(1, "B12", now), wrongSum);
+        HandOver(*document, IndexOf(1, "B12", now), wrongLength);
         Open();
-        QCOMPARE(Hollowness(View().Tracks()[0]), QList<bool>({false, true, false}));
+        QCOMPARE(Hollowness(View().Tracks()[0]), QList<bool>({false, true, false, true, true}));
         QCOMPARE(View().Tracks()[0].fixes[1].metres, QPointF(2, 0));
     }
 

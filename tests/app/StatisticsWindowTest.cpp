@@ -54,8 +54,8 @@ class CStatisticsWindowTest : public QObject {
                                [this] { return now; });
         QVERIFY(window);
     }
-    // A run of eight reads: three good telegrams of one index (one whose
-    // checksum disagrees, one whose length does), one failed read of each
+    // A run of eight reads: three telegrams of one index received OK (one
+    // good, one whose checksum disagrees, one whose length does), one failed read of each
     // kind and an empty read, and an index whose text needs quoting in CSV
     // and holds control characters.
     std::vector<CSharedTelegram> HandOverScript()
@@ -72,16 +72,19 @@ class CStatisticsWindowTest : public QObject {
         };
     }
 
-    // What the monitor prints for telegrams and line events, with --brief --stats.
-    static QStringList MonitorOutput(const std::vector<CSharedTelegram>& telegrams, const CLineEvent& event)
+    // What the monitor prints for telegrams and line events, with --brief
+    // --stats, on standard output and, when asked, on standard error.
+    static QStringList MonitorOutput(const std::vector<CSharedTelegram>& telegrams, const CLineEvent& event,
+                                     QStringList* messages = nullptr)
     {
-        int out[2];
-        if (::pipe(out) != 0)
-            return {};
-        const int quiet = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+        QTemporaryDir dir;
+        const QByteArray outPath = dir.filePath("out").toLocal8Bit();
+        const QByteArray errorPath = dir.filePath("error").toLocal8Bit();
+        const int out = ::open(outPath.constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+        const int error = ::open(errorPath.constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
         {
             CStopSignal stop;
-            CTerminalReceiver terminal(out[1], quiet, 0, stop);
+            CTerminalReceiver terminal(out, error, 0, stop);
             terminal.PrintWith(MakeTelegramPrinter(TelegramPrintStyle::Brief, "HPR 418F"));
             terminal.KeepStatistics();
             for (const CSharedTelegram& telegram : telegrams)
@@ -89,14 +92,15 @@ class CStatisticsWindowTest : public QObject {
             terminal.OnLineEvent(event);
             terminal.Finish(0);
         }
-        ::close(out[1]);
-        ::close(quiet);
-        QByteArray text;
-        char buffer[4096];
-        for (ssize_t got; (got = ::read(out[0], buffer, sizeof buffer)) > 0;)
-            text.append(buffer, got);
-        ::close(out[0]);
-        return QString::fromUtf8(text).split('\n');
+        ::close(out);
+        ::close(error);
+        const auto lines = [](const QString& path) {
+            QFile file(path);
+            return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).split('\n') : QStringList();
+        };
+        if (messages)
+            *messages = lines(dir.filePath("error"));
+        return lines(dir.filePath("out"));
     }
     QStringList Row(int row) const
     {
@@ -127,10 +131,10 @@ private slots:
         QCOMPARE(window->windowTitle(), QString("Telegram statistics"));
         QCOMPARE(window->Table()->rowCount(), 4);
         QCOMPARE(Row(0), QString("0|x,\"y\"????|1|1|0|0|0|0|0|0|0.000|0.000|4.000|0.000").split('|'));
-        QCOMPARE(Row(1), QString("1|B12|3|3|0|0|0|0|1|1|1.500|2.000|6.000|0.667").split('|'));
+        QCOMPARE(Row(1), QString("1|B12|3|1|0|0|0|0|1|1|1.500|2.000|6.000|0.667").split('|'));
         // Every read in one status column; the times are those of the reads that brought bytes.
         QCOMPARE(Row(2), QString("none||4|0|1|1|1|1|0|0|1.250|2.000|5.000|0.800").split('|'));
-        QCOMPARE(Row(3), QString("total||8|4|1|1|1|1|1|1|0.833|1.500|4.000|1.200").split('|'));
+        QCOMPARE(Row(3), QString("total||8|2|1|1|1|1|1|1|0.833|1.500|4.000|1.200").split('|'));
         QVERIFY(window->Table()->item(3, 2)->font().bold());
         QVERIFY(!window->Table()->item(1, 2)->font().bold());
         const auto since = std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -190,6 +194,31 @@ private slots:
         QCOMPARE(lines[header + 1 + window->Table()->rowCount()], QString("dropped by the system\t3"));
     }
 
+    void IndexesPastTheCapShareOneRowAndAreToldOnce()
+    {
+        // A garbled index field that changes with every telegram.
+        std::vector<CSharedTelegram> telegrams;
+        for (std::size_t i = 0; i < CTelegramStatistics::kMaxIndexes + 20; ++i) {
+            telegrams.push_back(TelegramOf(IndexOf(1, "G" + std::to_string(i), 1000.0 + double(i)),
+                                           WithChecks(RecordOf(kStatusOk), true, true)));
+            document->Models()->Add(*telegrams.back());
+        }
+        Open();
+        const int rows = window->Table()->rowCount();
+        QCOMPARE(rows, int(CTelegramStatistics::kMaxIndexes) + 3);
+        QCOMPARE(Row(rows - 3).mid(0, 4), QString("other indexes||20|20").split('|'));
+        QCOMPARE(Row(rows - 1).mid(0, 4), QString("total||1020|1020").split('|'));
+        auto* capLabel = window->findChild<QLabel*>("indexCapLabel");
+        QVERIFY(capLabel->isVisible());
+        QCOMPARE(capLabel->text(), QString::fromStdString(CTelegramStatistics::IndexCapText()));
+
+        QStringList messages;
+        const QStringList lines = MonitorOutput(telegrams, CLineEvent{}, &messages);
+        QCOMPARE(lines.filter(QRegularExpression("^other indexes\t\t20\t20\t")).size(), 1);
+        const QString told = "vantrel-cli monitor: " + QString::fromStdString(CTelegramStatistics::IndexCapText());
+        QCOMPARE(messages.filter(told).size(), 1);
+    }
+
     void CopyPutsTheTableOnTheClipboardAsCsv()
     {
         HandOverScript();
@@ -202,9 +231,9 @@ private slots:
         // A text with a comma or a quote is quoted, its quotes doubled; its
         // control characters are shown as '?', so a row stays one line.
         QCOMPARE(lines[1], QString("0,\"x,\"\"y\"\"????\",1,1,0,0,0,0,0,0,0.000,0.000,4.000,0.000"));
-        QCOMPARE(lines[2], QString("1,B12,3,3,0,0,0,0,1,1,1.500,2.000,6.000,0.667"));
+        QCOMPARE(lines[2], QString("1,B12,3,1,0,0,0,0,1,1,1.500,2.000,6.000,0.667"));
         QCOMPARE(lines[3], QString("none,,4,0,1,1,1,1,0,0,1.250,2.000,5.000,0.800"));
-        QCOMPARE(lines[4], QString("total,,8,4,1,1,1,1,1,1,0.833,1.500,4.000,1.200"));
+        QCOMPARE(lines[4], QString("total,,8,2,1,1,1,1,1,1,0.833,1.500,4.000,1.200"));
         QCOMPARE(lines[5], QString());
     }
 
@@ -226,7 +255,7 @@ private slots:
         const QByteArray content = saved.readAll();
         QCOMPARE(content, window->CsvText().toUtf8());
         QVERIFY(content.startsWith(kHeader.toUtf8() + "\n0,\"x,"));
-        QVERIFY(content.endsWith("total,,8,4,1,1,1,1,1,1,0.833,1.500,4.000,1.200\n"));
+        QVERIFY(content.endsWith("total,,8,2,1,1,1,1,1,1,0.833,1.500,4.000,1.200\n"));
 
         window->SetSavePathChooser([](QWidget*) { return QString(); });
         QTest::mouseClick(Button("saveButton"), Qt::LeftButton);

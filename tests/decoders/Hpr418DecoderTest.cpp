@@ -57,10 +57,12 @@ std::string HexOf(const std::string& bytes)
     return hex;
 }
 
-// Header, section, then the right sum and the stop character.
-std::string Telegram(int messageType, const std::string& section)
+// Header, section, then the right sum and the stop character; the block
+// length states the section's size unless told another.
+std::string Telegram(int messageType, const std::string& section, int blockLength = -1)
 {
-    std::string bytes = Bytes({0x02}) + U16(static_cast<int>(section.size())) + Bytes({messageType, 3}) + section;
+    const int stated = blockLength < 0 ? static_cast<int>(section.size()) : blockLength;
+    std::string bytes = Bytes({0x02}) + U16(stated) + Bytes({messageType, 3}) + section;
     int sum = 0;
     for (const char byte : bytes)
         sum += static_cast<unsigned char>(byte);
@@ -694,6 +696,10 @@ TEST(Hpr418Record, ChecksOfSumAndLength)
         {"wrong sum", false, wrongSum, false, true, true},
         {"one byte too many", false, longer, false, false, true},
         {"F telegram read as D", false, lblF.Wire(), false, false, true},
+        // The block length says how long the telegram is, whatever its message.
+        {"block length one more", false, Telegram(1, CSsbl().Section(), 59), true, false, true},
+        {"block length one less", false, Telegram(2, CLbl().Section(), 45), true, false, true},
+        {"block length far beyond", false, "ABCDEFGHIJKLM\xAA", false, false, false},
         {"neither message", false, Telegram(7, ""), true, true, false},
         // The trailer is read right after the header: neither sum nor length agree.
         {"neither message, with a section", false, Telegram(7, "xyz"), false, false, false},

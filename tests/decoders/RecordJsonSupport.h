@@ -22,6 +22,7 @@ inline std::string RecordJson(const char* formatName, const CTelegramRecord& rec
     line["number"] = record.number;
     line["bytes"] = record.bytes;
     line["status"] = status;
+    line["verdict"] = record.Verdict().Word();
     line["index"] = index.valid ? Json{{"kind", index.kind}, {"text", Latin1ToUtf8(index.text)},
                                        {"filtered", index.filterable}}
                                 : Json();

@@ -100,4 +100,37 @@ TEST(TelegramRecord, AFailedReadRecordsItsStatusWordAndNothingElse)
     }
 }
 
+// The verdict names what failed first: the status, then the checksum, then
+// the length; a check the format does not carry counts for nothing.
+TEST(TelegramRecord, VerdictIsGoodOnlyWhenStatusAndEveryCheckAgree)
+{
+    const std::optional<bool> none;
+    const struct {
+        TelegramStatus status;
+        std::optional<bool> checksum, length;
+        const char* word;
+    } cases[] = {
+        {kStatusOk, true, true, "OK"},
+        {kStatusOk, none, none, "OK"},
+        {kStatusOk, none, true, "OK"},
+        {kStatusOk, false, true, "CHECKSUM MISMATCH"},
+        {kStatusOk, false, false, "CHECKSUM MISMATCH"},
+        {kStatusOk, none, false, "LENGTH MISMATCH"},
+        {kStatusOk, true, false, "LENGTH MISMATCH"},
+        {kStatusBadData, false, false, "BAD DATA"},
+        {kStatusEarlyEot, none, none, "EARLT EOT"},
+        {kStatusTimedOut, none, none, "TIMED OUT"},
+        {kStatusChecksumError, none, none, "CHECKSUM ERROR"},
+    };
+    for (const auto& c : cases) {
+        CTelegramRecord record;
+        record.status = c.status;
+        record.checksumAgrees = c.checksum;
+        record.lengthAgrees = c.length;
+        const CTelegramVerdict verdict = record.Verdict();
+        EXPECT_STREQ(verdict.Word(), c.word);
+        EXPECT_EQ(verdict.Good(), std::string(c.word) == "OK") << c.word;
+    }
+}
+
 } // namespace

@@ -104,14 +104,15 @@ TEST(JsonLinePrinter, EveryKeyInItsOrderWithItsType)
     std::vector<std::string> keys;
     for (const auto& [key, value] : line.items())
         keys.push_back(key);
-    EXPECT_EQ(keys, (std::vector<std::string>{"time", "format", "telegram", "number", "bytes", "status", "index",
-                                              "fields", "position", "checks", "raw"}));
+    EXPECT_EQ(keys, (std::vector<std::string>{"time", "format", "telegram", "number", "bytes", "status", "verdict",
+                                              "index", "fields", "position", "checks", "raw"}));
     EXPECT_EQ(line["time"], CTickwarden::AdjustedPCMilliSecsToIsoText(now));
     EXPECT_EQ(line["format"], "HPR 418F");
     EXPECT_EQ(line["telegram"], "HPR 418 SSBL");
     EXPECT_EQ(line["number"], 17);
     EXPECT_EQ(line["bytes"], 4);
     EXPECT_EQ(line["status"], "OK");
+    EXPECT_EQ(line["verdict"], "LENGTH MISMATCH") << "received OK, but its length disagrees";
     EXPECT_EQ(line["index"], Json::parse(R"({"kind":1,"text":"7"})"));
     EXPECT_EQ(line["fields"], Json::parse(R"([{"label":"SOT","raw":"02","text":"Start of telegram"},
                                               {"label":"X","raw":"1234","text":"12.34 m starboard"}])"));
@@ -132,6 +133,7 @@ TEST(JsonLinePrinter, WhatATelegramDoesNotCarryIsNull)
     EXPECT_TRUE(line["format"].is_null());
     EXPECT_EQ(line["telegram"], "CHECKSUM ERROR");
     EXPECT_EQ(line["status"], "CHECKSUM ERROR");
+    EXPECT_EQ(line["verdict"], "CHECKSUM ERROR");
     EXPECT_TRUE(line["index"].is_null());
     EXPECT_EQ(line["fields"], Json::array());
     EXPECT_TRUE(line["position"].is_null());
@@ -184,6 +186,7 @@ TEST(JsonLinePrinter, DecodedTelegramsOfEveryFormatComeOutWithTheirFieldLines)
         const Json line = Json::parse(CJsonLinePrinter(format.name).Text(*decoded));
         EXPECT_EQ(line["format"], format.name);
         EXPECT_EQ(line["status"], "OK");
+        EXPECT_EQ(line["verdict"], "OK");
         EXPECT_EQ(line["bytes"], telegram.size());
         EXPECT_EQ(line["index"]["text"], decoded->index.text);
         ASSERT_EQ(line["fields"].size(), record.fields.size());
@@ -202,8 +205,18 @@ TEST(BriefLinePrinter, TabSeparatedCellsWithThePositionWhenThereIsOne)
     const double now = CTickwarden::GetPCMilliSecs();
     const std::string time = CFormatDecoder::TimeText(now);
     const CBriefLinePrinter printer;
-    EXPECT_EQ(printer.Text(TelegramOf(IndexAt(now, true, "7"), PositionRecord())),
-              time + "\t17\tOK\tHPR 418 SSBL\t7\tnorth\t12.50\t-3.25\t101.00\n");
+    // The status cell holds the verdict: received OK is not yet good.
+    const struct {
+        std::optional<bool> checksum, length;
+        const char* word;
+    } verdicts[] = {{true, true, "OK"}, {false, true, "CHECKSUM MISMATCH"}, {true, false, "LENGTH MISMATCH"}};
+    for (const auto& verdict : verdicts) {
+        CTelegramRecord record = PositionRecord();
+        record.checksumAgrees = verdict.checksum;
+        record.lengthAgrees = verdict.length;
+        EXPECT_EQ(printer.Text(TelegramOf(IndexAt(now, true, "7"), record)),
+                  time + "\t17\t" + verdict.word + "\tHPR 418 SSBL\t7\tnorth\t12.50\t-3.25\t101.00\n");
+    }
 
     CTelegramRecord failed;
     failed.typeText = "BAD DATA";
@@ -220,7 +233,7 @@ TEST(BriefLinePrinter, BytesOfTheTelegramNeitherBreakTheLineNorSteerTheTerminal)
     const std::string line =
         CBriefLinePrinter().Text(TelegramOf(IndexAt(1000.0, true, "B\t1\r\n\x9b" "2J\xe9\x7f"), record));
     const std::string cells = line.substr(line.find('\t'));
-    EXPECT_EQ(cells, "\t17\tOK\tNMEA $?[2J\tB?1???2J\xC3\xA9?\n");
+    EXPECT_EQ(cells, "\t17\tLENGTH MISMATCH\tNMEA $?[2J\tB?1???2J\xC3\xA9?\n");
 }
 
 // The report in plain text: received text echoed into it (a ZAQ or NMEA

@@ -20,24 +20,31 @@ constexpr struct {
 } kRates[] = {{"2400", 2400},   {"4800", 4800},   {"9600", 9600},    {"19200", 19200},
               {"38400", 38400}, {"57600", 57600}, {"115200", 115200}};
 
-// A string setting, the form its values must have and what is used without one.
+// A string setting: the form the settings dialog writes, how the line
+// reads a value of another form, and what is used when none can be read.
 struct CTextSetting {
     const char* name;
     bool (*accepted)(const std::string& value);
-    std::string form;  // "not ...": why a value of another form cannot be used
+    std::string form;                            // "not ...": what the value is not
+    std::string (*readAs)(const std::string& value);  // what the line makes of it
     std::string byDefault;
 };
 
-// What the user is told of a stored value that cannot be used.
+// What the user is told of a stored value of another form than the dialog
+// writes (readAs: what the line makes of it), or of one that cannot be read.
 std::string StoredValueFault(const char* name, const std::string& value, bool readable, const std::string& form,
-                             const std::string& usedInstead)
+                             const std::string& readAs, const std::string& byDefault)
 {
-    const std::string what = readable ? "\"" + value + "\" is " + form : "cannot be read";
-    return "the stored " + std::string(name) + " " + what + "; " + usedInstead + " is used";
+    const std::string stored = "the stored " + std::string(name) + " ";
+    if (!readable)
+        return stored + "cannot be read; " + byDefault + " is used";
+    return stored + "\"" + value + "\" is " + form + "; it is read as " + readAs;
 }
 
-// The stored value when it is readable and of its form; nothing stored is
-// no fault, anything else is told in *fault.
+// The stored value when it can be read: one of another form is kept, as the
+// line has always read such values (an empty Config opens at 9600 7-O-2, a
+// port name without COM names no port) and told in *fault. A value that
+// cannot be read gives the default, told too; nothing stored is no fault.
 std::optional<std::string> ReadStoredText(CSettingsStore& store, const CTextSetting& setting, std::string* fault)
 {
     std::string value;
@@ -45,8 +52,27 @@ std::optional<std::string> ReadStoredText(CSettingsStore& store, const CTextSett
     if (readable && setting.accepted(value))
         return value;
     if ((readable || store.Contains(setting.name)) && fault)
-        *fault = StoredValueFault(setting.name, value, readable, setting.form, setting.byDefault);
+        *fault = StoredValueFault(setting.name, value, readable, setting.form, readable ? setting.readAs(value) : "",
+                                  setting.byDefault);
+    if (readable)
+        return value;
     return std::nullopt;
+}
+
+// How the line reads a configuration text: "9600 baud 7-O-2".
+std::string ConfigReading(const std::string& config)
+{
+    const CSerialFrame frame = CommSettings::FrameFor(config);
+    return std::to_string(frame.baudRate) + " baud " + std::to_string(frame.dataBits) + "-" +
+           (frame.parity == CSerialPort::kParityNone ? "N" : "O") + "-" +
+           (frame.stopBits == CSerialPort::kStopBitsOne ? "1" : "2");
+}
+
+// How the line reads a port name: the port it opens ("COM0" opens none).
+std::string PortReading(const std::string& name)
+{
+    const int number = CommSettings::PortNumberFor(name);
+    return "COM" + std::to_string(number) + (number > 0 ? "" : ", which names no port");
 }
 
 std::string WithoutEveryCom(const std::string& name)
@@ -82,13 +108,13 @@ CommSettings::CommSettings(CSettingsStore* store) : registry(store)
 
 std::string CommSettings::StoredConfig(CSettingsStore& store, std::string* fault)
 {
-    const CTextSetting config{kConfigSetting, &IsConfigText, "not " + ConfigForm(), kDefaultConfig};
+    const CTextSetting config{kConfigSetting, &IsConfigText, "not " + ConfigForm(), &ConfigReading, kDefaultConfig};
     return ReadStoredText(store, config, fault).value_or(kDefaultConfig);
 }
 
 std::string CommSettings::StoredPortName(CSettingsStore& store, std::string* fault)
 {
-    const CTextSetting port{kPortSetting, &IsPortName, "not COMn with n from 1", kDefaultPortName};
+    const CTextSetting port{kPortSetting, &IsPortName, "not COMn with n from 1", &PortReading, kDefaultPortName};
     return ReadStoredText(store, port, fault).value_or(kDefaultPortName);
 }
 
@@ -100,8 +126,10 @@ std::int32_t CommSettings::StoredTelegramType(CSettingsStore& store, std::string
     std::string value;
     const bool readable = store.ReadString(kTelegramSetting, value);
     if ((readable || store.Contains(kTelegramSetting)) && fault)
-        *fault = StoredValueFault(kTelegramSetting, value, readable, "not a telegram type code",
-                                  "type " + std::to_string(kDefaultTelegramType));
+    {
+        const std::string byDefault = "type " + std::to_string(kDefaultTelegramType);
+        *fault = StoredValueFault(kTelegramSetting, value, readable, "not a telegram type code", byDefault, byDefault);
+    }
     return kDefaultTelegramType;
 }
 

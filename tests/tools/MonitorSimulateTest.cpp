@@ -304,16 +304,16 @@ TEST_F(MonitorSimulateTest, BadUsageIsRefused)
     }
 }
 
-// A stored value that cannot be used is told once, and its default
-// applies; the others stored are used as they are.
-TEST_F(MonitorSimulateTest, StoredValuesThatCannotBeUsedAreToldOnceAndTheirDefaultsApply)
+// A stored value that cannot be used is told once: a type code that is
+// none gives the default type, texts are read as the line always read them.
+TEST_F(MonitorSimulateTest, StoredValuesThatCannotBeUsedAreToldOnce)
 {
     const std::filesystem::path folder = home.path / "Quorvane International Ltd";
     std::filesystem::create_directories(folder);
     std::ofstream(folder / "Vantrel.conf") << "[General]\nTelegram=99999999999\nConfig=garbage\nPort=PORT3\n";
-    const std::string telegram = "the stored Telegram \"99999999999\" is not a telegram type code; type 6 is used\n";
+    const std::string telegram = "the stored Telegram \"99999999999\" is not a telegram type code; it is read as type 6\n";
     const std::string config = "the stored Config \"garbage\" is not Config(BAUD,8,N,1) or Config(BAUD,7,O,2)";
-    const std::string port = "the stored Port \"PORT3\" is not COMn with n from 1; COM1 is used\n";
+    const std::string port = "the stored Port \"PORT3\" is not COMn with n from 1; it is read as COM0, which names no port\n";
 
     const CCliResult monitored = RunCli({"monitor", "--demo", "--count", "2", "--brief"});
     EXPECT_EQ(monitored.status, 0) << monitored.err;
@@ -324,7 +324,7 @@ TEST_F(MonitorSimulateTest, StoredValuesThatCannotBeUsedAreToldOnceAndTheirDefau
 
     const CCliResult simulated = RunCli({"simulate", "--pty", "--count", "1", "--rate", "20"});
     EXPECT_EQ(simulated.status, 0) << simulated.err;
-    EXPECT_NE(simulated.out.find("VANTREL_PORTS='COM1="), std::string::npos) << simulated.out;
+    EXPECT_NE(simulated.out.find("VANTREL_PORTS='COM0="), std::string::npos) << simulated.out;
     EXPECT_EQ(Occurrences(simulated.err, "vantrel-cli simulate: " + telegram), 1u) << simulated.err;
     EXPECT_EQ(Occurrences(simulated.err, "vantrel-cli simulate: " + port), 1u) << simulated.err;
 }

@@ -182,6 +182,69 @@ TEST(FormatDecoder, RowAfterDecodeWritesWholeRowWithCountModulo256)
     EXPECT_THAT(lines[4], MatchesRegex(kTimePattern + ", *[0-9]+\\.[0-9]{2},1,OK,0"));
 }
 
+// A format whose row holds the whole telegram as one cell of received text.
+class CTextCellDecoder : public CFormatDecoder {
+public:
+    CTextCellDecoder() : CFormatDecoder(RowShape::AfterDecode) {}
+    TelegramStatus Validate(const CByteView&) override { return kStatusOk; }
+    void WriteCsvHeader() override {}
+
+protected:
+    void DecodeFields(const CByteView&, CTelegramIndex&) override {}
+    void WriteCsvColumns(const CByteView& telegram, TelegramStatus) override
+    {
+        CsvCell(telegram.Text());
+        CsvText("\n");
+    }
+};
+
+// Whatever a telegram's text holds, its cell stays one cell of one row, a
+// spreadsheet takes it as text and a terminal showing the log (tail -f)
+// takes no control from it; anything else stands as received.
+TEST(FormatDecoder, CellsOfReceivedTextStayText)
+{
+    const struct {
+        std::string received;
+        std::string cell;
+    } cases[] = {
+        {"B01", "B01"},
+        {"\xe9t\xe9", "\xe9t\xe9"},
+        {"a,\"b\"", "\"a,\"\"b\"\"\""},
+        {"", ""},
+        // Numbers stay numbers.
+        {"-61.300", "-61.300"},
+        {"+5", "+5"},
+        {"-.5", "-.5"},
+        {"-1.5E+03", "-1.5E+03"},
+        // Anything else that begins like a formula is marked as text.
+        {"=HYPERLINK(\"http://x\",\"y\")", "\"'=HYPERLINK(\"\"http://x\"\",\"\"y\"\")\""},
+        {"+cmd|' /C calc'!A0", "\"'+cmd|' /C calc'!A0\""},
+        {"@SUM(A1)", "\"'@SUM(A1)\""},
+        {"-", "\"'-\""},
+        {"-1-2", "\"'-1-2\""},
+        {"-1e", "\"'-1e\""},
+        {"\t=1", "\"'?=1\""},
+        {"\r=1", "\"'?=1\""},
+        {"1+2", "1+2"},
+        // Control characters (C0, DEL, C1) are shown as '?'.
+        {"B\x1b]0;owned\x07\x1b[2J", "B?]0;owned??[2J"},
+        {std::string("A\0B\x7f\x9b\xa0", 6), "A?B??\xa0"},
+    };
+    CTempDir dir;
+    CTextCellDecoder decoder;
+    ASSERT_TRUE(decoder.OpenLogs(dir.File("cells.csv")).Ok());
+    for (const auto& c : cases)
+        DecodeTelegram(decoder, c.received);
+    decoder.CloseLogs();
+    const std::vector<std::string> rows = SplitLines(ReadWholeFile(dir.File("cells.csv")));
+    ASSERT_EQ(rows.size(), std::size(cases));
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const std::string& row = rows[i];
+        const std::size_t cell = row.find(",OK,") + 4;
+        EXPECT_EQ(row.substr(std::min(cell, row.size())), cases[i].cell) << i << ": " << row;
+    }
+}
+
 TEST(FormatDecoder, RowAroundDecodeCountsBytesAndKeepsPrefixOfFailedTelegram)
 {
     CTempDir dir;

@@ -48,6 +48,28 @@ std::string_view Trim(std::string_view text)
     return text;
 }
 
+// The text of an entry as it is kept, shown and opened: its control
+// characters (C0, DEL and, written in UTF-8, C1), which would recolour or
+// clear the terminal it is shown on, as '?'. The path opened is then the
+// path every message and the settings dialog name, and one that held
+// control characters opens nothing unless a file has the name shown.
+std::string Printable(std::string_view text)
+{
+    std::string shown;
+    shown.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        const auto next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
+        if (byte == 0xC2 && next >= 0x80 && next < 0xA0) {
+            shown += '?';
+            ++i;
+        } else {
+            shown += byte < 0x20 || byte == 0x7F ? '?' : text[i];
+        }
+    }
+    return shown;
+}
+
 // "COMn=PATH" (blanks around either side allowed, "com" in any case) into
 // the table; anything else is ignored.
 void AddEntry(std::string_view entry, PortTable& table)
@@ -68,7 +90,7 @@ void AddEntry(std::string_view entry, PortTable& table)
     const auto [stop, error] = std::from_chars(digits, end, number);
     if (error != std::errc() || stop != end || number <= 0)
         return;
-    table[number] = std::string(Trim(entry.substr(equals + 1)));
+    table[number] = Printable(Trim(entry.substr(equals + 1)));
 }
 
 std::string ConfigHome()

@@ -18,6 +18,8 @@
 //   - the overrides this process sets (the demo line maps itself this way).
 // An entry with an empty path unmaps the number. The file and the variable
 // are read at every lookup, so a change takes effect at the next open.
+// Control characters in their paths are read as '?': a path is shown on
+// terminals and in the settings dialog, and the path opened is the one shown.
 class CPortMap {
 public:
     static constexpr int kHighestDefaultPort = 49;

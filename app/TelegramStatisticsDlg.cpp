@@ -15,6 +15,7 @@
 #include <optional>
 
 #include "app/UserMessage.h"
+#include "decoders/CsvCell.h"
 #include "report/ReceivedText.h"
 
 namespace {
@@ -72,14 +73,12 @@ const CColumn kColumns[] = {
     {"Rate (/s)", "Rate (/s)", [](const CStatisticsRow& row, double) { return Seconds(row.Rate()); }, true},
 };
 
-// A cell of a CSV line: quoted when it holds a comma, a quote or a line
-// break, with its quotes doubled.
-QString CsvCell(QString text)
+// A cell of a CSV line as the logs write one: quoted when it holds a
+// comma, a quote or a line break, with its quotes doubled; a received index
+// such as "=HYPERLINK(...)" is kept from running as a formula.
+QString CsvCell(const QString& text)
 {
-    if (!text.contains(',') && !text.contains('"') && !text.contains('\n') && !text.contains('\r'))
-        return text;
-    text.replace('"', QStringLiteral("\"\""));
-    return '"' + text + '"';
+    return QString::fromStdString(CCsvCell::Text(text.toStdString()));
 }
 
 } // namespace

@@ -67,7 +67,8 @@ QString LogFailureText(const CLogOpenResult& result)
         return text + "\n\nThe selected telegram type has no decoder, so nothing can be logged.";
     if (!result.csv.opened)
         text += "\n\n" + DescribeLogFile(result.csv);
-    if (!result.raw.opened && !result.raw.path.empty())
+    // Beside a CSV path refused, the raw log was not tried.
+    if (!result.raw.opened && !result.raw.error.empty())
         text += "\n\n" + DescribeLogFile(result.raw);
     return text;
 }

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "clock/Tickwarden.h"
+#include "decoders/CsvCell.h"
 
 namespace {
 
@@ -284,29 +285,12 @@ void CFormatDecoder::Csv(const char* format, ...)
     va_end(args);
 }
 
-void CFormatDecoder::CsvText(const char* text)
+void CFormatDecoder::CsvText(std::string_view text)
 {
     logs.WriteCsv(text);
 }
 
-void CFormatDecoder::CsvBytes(std::string_view bytes)
-{
-    logs.WriteCsv(bytes);
-}
-
 void CFormatDecoder::CsvCell(std::string_view text)
 {
-    constexpr char kQuote = '"';
-    if (text.find_first_of("\",") == std::string_view::npos) {
-        CsvBytes(text);
-        return;
-    }
-    std::string quoted(1, kQuote);
-    for (const char c : text) {
-        if (c == kQuote)
-            quoted += kQuote;
-        quoted += c;
-    }
-    quoted += kQuote;
-    CsvBytes(quoted);
+    logs.WriteCsv(CCsvCell::FromReceived(text));
 }

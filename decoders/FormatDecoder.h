@@ -125,12 +125,11 @@ protected:
     // CSV output; silent when no CSV log is open.
     bool IsCsvOpen() const { return logs.IsOpen(); }
     void Csv(const char* format, ...) VANTREL_PRINTF(2, 3);
-    void CsvText(const char* text);
-    // Received bytes written as they stand, embedded NUL bytes included.
-    void CsvBytes(std::string_view bytes);
-    // One column of received text: as it stands, or, when it holds a double
-    // quote or a comma, between double quotes with its own quotes doubled,
-    // so that a CSV reader keeps it in one column whatever the bytes.
+    // Text of the decoder's own making: separators, numbers, words.
+    void CsvText(std::string_view text);
+    // One column of received text, as CCsvCell::FromReceived writes it: a
+    // CSV reader keeps it in one column, a spreadsheet takes it as text and
+    // a terminal shows it, whatever the bytes.
     void CsvCell(std::string_view text);
 
     CReportBuilder* report = nullptr;

@@ -17,9 +17,38 @@ bool Exists(const std::string& path)
     return fs::exists(fs::symlink_status(path, ignored));
 }
 
+const char* KindOf(fs::file_type type)
+{
+    switch (type) {
+    case fs::file_type::directory: return "a folder";
+    case fs::file_type::character: return "a character device";
+    case fs::file_type::block: return "a block device";
+    case fs::file_type::fifo: return "a FIFO";
+    case fs::file_type::socket: return "a socket";
+    default: return "of an unknown kind";
+    }
+}
+
+// A log is a regular file, new or there already; a symbolic link counts as
+// what it leads to. Anything else is refused before it is opened: /dev/null
+// would lose the record, a FIFO nobody reads would hold the program up, a
+// device would take the rows as it takes anything.
+bool IsFitForALog(CLogFileState& state)
+{
+    std::error_code unknown;  // opening tells why the path cannot be reached
+    const fs::file_type type = fs::status(state.path, unknown).type();
+    if (unknown || type == fs::file_type::not_found || type == fs::file_type::regular)
+        return true;
+    state.notRegularFile = true;
+    state.error = std::string("not a regular file but ") + KindOf(type);
+    return false;
+}
+
 // Opens a log for appending, creating it where missing: nothing it held is lost yet.
 std::FILE* OpenForAppend(CLogFileState& state, const char* mode)
 {
+    if (!IsFitForALog(state))
+        return nullptr;
     std::FILE* file = std::fopen(state.path.c_str(), mode);
     state.opened = file != nullptr;
     if (!file)
@@ -27,13 +56,11 @@ std::FILE* OpenForAppend(CLogFileState& state, const char* mode)
     return file;
 }
 
-// Empties a log that is open. A device or a pipe is left as it is, as
-// opening it with "w" would have left it.
+// Empties a log that is open.
 bool Empty(CLogFileState& state)
 {
     std::error_code failure;
-    if (fs::is_regular_file(state.path, failure))
-        fs::resize_file(state.path, 0, failure);
+    fs::resize_file(state.path, 0, failure);
     if (!failure)
         return true;
     state.opened = false;
@@ -102,7 +129,8 @@ CLogOpenResult CLogFiles::Open(const std::string& csvPath, Mode mode)
     const bool csvExisted = Exists(result.csv.path);
     const bool rawExisted = Exists(result.raw.path);
     std::FILE* newCsv = OpenForAppend(result.csv, "a");
-    std::FILE* newRaw = OpenForAppend(result.raw, "ab");
+    // Beside a path refused, no raw log is made (nor one in /dev for /dev/null).
+    std::FILE* newRaw = result.csv.notRegularFile ? nullptr : OpenForAppend(result.raw, "ab");
     bool ok = newCsv && newRaw;
     if (ok && mode == Mode::Restart)
         ok = Empty(result.csv) && Empty(result.raw);

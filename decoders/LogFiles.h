@@ -14,7 +14,8 @@
 struct CLogFileState {
     std::string path;
     bool opened = false;
-    std::string error;  // the system's error text when it could not be opened
+    std::string error;  // why it could not be opened: the system's error text, or ...
+    bool notRegularFile = false;  // ... it is there and no regular file ("not a regular file but a FIFO")
 };
 
 struct CLogOpenResult {
@@ -60,7 +61,10 @@ public:
     void SetDiskSyncer(DiskSyncer syncer) { diskSyncer = std::move(syncer); }
 
     // Closes what is open, then opens both files for appending, creating
-    // them where missing. Only when both are open does Restart empty them;
+    // them where missing; a path that is there and no regular file (a
+    // device, a FIFO, a folder; a link counts as what it leads to) is
+    // refused before it is opened, and beside a CSV path refused the raw log
+    // is not tried (its state has no error). Only when both are open does Restart empty them;
     // when either cannot be opened, both files stay as they were (a file
     // this attempt created is removed again). Continue ends a CSV log whose
     // last row was cut off with a line end first. Forgets an earlier failure.

@@ -507,14 +507,10 @@ void CNmeaDecoder::WriteTerminatorLine(const char* label, const char* ordinal, s
     FieldLine(label, Format("%02X%14s", code, ""), EndCharacterText(ordinal, code));
 }
 
-// The sentence's fields as CSV columns: its commas separate them, and a
-// field holding a double quote is quoted.
+// The sentence's fields as CSV columns: its commas separate them, each
+// field a cell of received text.
 void CNmeaDecoder::WriteFieldCells(std::string_view fields)
 {
-    if (fields.find('"') == std::string_view::npos) {
-        CsvBytes(fields);
-        return;
-    }
     std::size_t start = 0;
     for (std::size_t comma = fields.find(NmeaLayout::kSeparator); comma != std::string_view::npos;
          comma = fields.find(NmeaLayout::kSeparator, start)) {

@@ -211,7 +211,7 @@ std::optional<double> CZaqAsciiDecoder::WriteValue(std::string_view text, const 
     const std::optional<double> read = RealTag(text, line.tag);
     const std::string value = WriteValueLine(line, read.value_or(0.0));
     if (IsCsvOpen()) {
-        CsvBytes(value);
+        CsvText(value);
         CsvText(",");
     }
     return read;

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string_view>
 
+#include "decoders/CsvCell.h"
 #include "report/ReceivedText.h"
 
 namespace {
@@ -42,20 +43,12 @@ int Compare(const CNumberText& a, const CNumberText& b)
 }
 
 // One cell of a table line: received text cleaned as on a terminal; with a
-// separator other than a tab, quoted as in CSV when it holds the separator
-// or a quote.
+// separator other than a tab, a cell of CSV as CCsvCell writes it (quoted
+// when it holds the separator or a quote, kept from running as a formula).
 std::string Cell(const std::string& text, char separator)
 {
     const std::string cell = TerminalCell(text);
-    if (separator == '\t' || (cell.find(separator) == std::string::npos && cell.find('"') == std::string::npos))
-        return cell;
-    std::string quoted = "\"";
-    for (const char c : cell) {
-        quoted += c;
-        if (c == '"')
-            quoted += '"';
-    }
-    return quoted + '"';
+    return separator == '\t' ? cell : CCsvCell::Text(cell, separator);
 }
 
 std::string Seconds(double value)

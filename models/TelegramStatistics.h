@@ -91,7 +91,8 @@ public:
     // separator (tab or comma); intervals and ages in seconds at clock time
     // now. Received index texts are cleaned as on a terminal, so no cell
     // holds a tab or a line end; with another separator than a tab, a cell
-    // that holds it or a quote is quoted as in CSV.
+    // is written as CCsvCell::Text writes it: quoted when it holds the
+    // separator or a quote, and never run as a formula by a spreadsheet.
     std::string Table(double now, char separator) const;
 
     // Datagrams the system dropped on the line before they could be read:

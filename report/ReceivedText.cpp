@@ -28,13 +28,17 @@ std::string Latin1ToUtf8(std::string_view bytes)
     return text;
 }
 
-std::string TerminalCell(std::string_view bytes)
+std::string ControlsReplaced(std::string_view bytes)
 {
-    std::string text;
-    text.reserve(bytes.size());
-    for (const char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        AppendLatin1(text, IsControl(byte) ? static_cast<unsigned char>('?') : byte);
+    std::string text(bytes);
+    for (char& c : text) {
+        if (IsControl(static_cast<unsigned char>(c)))
+            c = '?';
     }
     return text;
+}
+
+std::string TerminalCell(std::string_view bytes)
+{
+    return Latin1ToUtf8(ControlsReplaced(bytes));
 }

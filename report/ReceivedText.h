@@ -8,6 +8,9 @@
 // The bytes as UTF-8.
 std::string Latin1ToUtf8(std::string_view bytes);
 
+// The bytes as they stand, control characters (C0, DEL and C1) as '?'.
+std::string ControlsReplaced(std::string_view bytes);
+
 // One cell of a line shown on a terminal or written to a table, as UTF-8:
 // control characters (C0, DEL and C1, which could end the line, add a
 // column, move the cursor or start an escape sequence) are shown as '?'.

@@ -73,7 +73,8 @@ const char* const kUsageTemplate =
     "\n"
     "Exit status: 0 stopped; 1 a log could not be created, written or closed\n"
     "(a log that fails ends the run at once), or the reports could not be\n"
-    "written; 2 bad usage, a type without a decoder, or --demo could not start.\n";
+    "written; 2 bad usage, a log path that is there and no regular file, a\n"
+    "type without a decoder, or --demo could not start.\n";
 
 const char* Usage()
 {
@@ -177,9 +178,10 @@ bool LogExists(const std::string& csvPath)
 
 bool ReportLogFailure(const CLogFileState& file)
 {
-    if (file.opened)
+    if (file.opened || file.error.empty())
         return false;
-    std::fprintf(stderr, "vantrel-cli monitor: cannot create log %s: %s\n", file.path.c_str(), file.error.c_str());
+    std::fprintf(stderr, "vantrel-cli monitor: cannot %s log %s: %s\n", file.notRegularFile ? "use" : "create",
+                 file.path.c_str(), file.error.c_str());
     return true;
 }
 
@@ -233,7 +235,8 @@ int Monitor(const MonitorOptions& options, CSettingsStore& userStore, CStopSigna
             const bool csvFailed = ReportLogFailure(logs.csv);
             if (!csvFailed || logs.raw.error != logs.csv.error)
                 ReportLogFailure(logs.raw);
-            return 1;
+            // A path that is no regular file cannot be a log at all: bad usage.
+            return logs.csv.notRegularFile || logs.raw.notRegularFile ? 2 : 1;
         }
         if (appending)
             std::fprintf(stderr, "vantrel-cli monitor: appending to the existing log %s\n", options.csvPath.c_str());

@@ -15,6 +15,7 @@
 #include "tests/acquisition/ControllerSupport.h"
 #include "tests/decoders/CountingDisk.h"
 #include "tests/decoders/DecoderTestSupport.h"
+#include "tests/support/FileSizeLimit.h"
 
 namespace {
 
@@ -487,13 +488,14 @@ TEST_F(ControllerTest, LogWriteFailureStopsLoggingAndIsReported)
 {
     Start(kTypeHpr418F);
     auto generator = CTelegramGenerator::Create(kTypeHpr418F);
-    const std::string fullPath = logDir.File("full.csv");
-    std::filesystem::create_symlink("/dev/full", fullPath);
-    ASSERT_TRUE(controller->SetLogging(true, fullPath).Ok());
-    line.Line().Write(generator->Next());
-    ASSERT_TRUE(receiver.WaitForLogError());
-    EXPECT_EQ(receiver.LogErrors().front(), "No space left on device");
-    EXPECT_TRUE(Eventually([&] { return !controller->IsLogging(); }));
+    ASSERT_TRUE(controller->SetLogging(true, logDir.File("full.csv")).Ok());
+    {
+        const CFileSizeLimit full(1);  // the disk fills up
+        line.Line().Write(generator->Next());
+        ASSERT_TRUE(receiver.WaitForLogError());
+        EXPECT_EQ(receiver.LogErrors().front(), "File too large");
+        EXPECT_TRUE(Eventually([&] { return !controller->IsLogging(); }));
+    }
 
     // Once there is room again, logging starts afresh and failures are seen
     // again; the telegrams go on being numbered where they were.
@@ -542,16 +544,16 @@ TEST_F(ControllerTest, LogFailuresFoundAsTheLogsCloseAreTold)
 TEST_F(ControllerTest, LogWriteFailureInTheLastPassIsTold)
 {
     Start(kTypeHpr418F);
-    std::filesystem::create_symlink("/dev/full", logDir.path / "last.raw");
     ASSERT_TRUE(controller->SetLogging(true, logDir.File("last.csv")).Ok());
     {
+        const CFileSizeLimit full(1);  // the disk fills up
         // A telegram arrives byte by byte as the controller ends: the read
         // that has begun runs to its end and its bytes are logged.
         CTrickle telegram(line.Line().MasterFd(), 40, 10ms);
         std::this_thread::sleep_for(150ms);
         controller.reset();
     }
-    EXPECT_EQ(receiver.LogErrors(), std::vector<std::string>{"No space left on device"});
+    EXPECT_EQ(receiver.LogErrors(), std::vector<std::string>{"File too large"});
 }
 
 } // namespace

@@ -124,6 +124,30 @@ TEST_F(PortMapTest, EnvironmentEntriesAreSeparatedBySemicolons)
     EXPECT_FALSE(IsMapped(6));
 }
 
+// An entry's path is shown on terminals and in the settings dialog: control
+// characters in it are read as '?', and the path opened is the one shown
+// (an entry never falls back to the port's default device). Other
+// characters stay, UTF-8 ones too.
+TEST_F(PortMapTest, ControlCharactersInEntriesAreReadAsQuestionMarks)
+{
+    WriteUserFile("COM12=/dev/tty\x1b[31mred\nCOM13=/dev/pts/\x07" "7\n");
+    SetEnvironment("COM14=udp://:5600\x1b]2\x07;COM15=/home/Stra\xc3\x9f" "e/\xc3\x80pty\xc2\x9b" "1\x7f");
+    const struct {
+        int number;
+        const char* path;
+    } table[] = {
+        {12, "/dev/tty?[31mred"},
+        {13, "/dev/pts/?7"},
+        {14, "udp://:5600?]2?"},
+        {15, "/home/Stra\xc3\x9f" "e/\xc3\x80pty?1?"},
+    };
+    for (const auto& [number, path] : table) {
+        EXPECT_EQ(CPortMap::DevicePath(number), path) << number;
+        EXPECT_EQ(CPortMap::LineAddress(number).text, path) << number;
+    }
+    EXPECT_TRUE(IsMapped(12));
+}
+
 TEST_F(PortMapTest, UserFileLivesBesideTheSettings)
 {
     EXPECT_EQ(CPortMap::UserFilePath(), TestCompanyFolder() + "/Vantrel-ports.conf");

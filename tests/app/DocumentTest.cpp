@@ -11,6 +11,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 #include "acquisition/PortMap.h"
 #include "acquisition/TelegramDecoder.h"
 #include "app/CapturePlayer.h"
@@ -32,6 +34,7 @@
 #include "simulation/PtyLine.h"
 #include "simulation/TelegramSimulator.h"
 #include "tests/app/GuiTestSupport.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/LoopbackPeers.h"
 #include "tests/support/PseudoTerminal.h"
 
@@ -486,28 +489,44 @@ private slots:
     void logThatCannotBeCreatedIsReported()
     {
         StartWindow();
-        const QString csv = "/nonexistent-vantrel-dir/run.csv";
-        document->SetLogPathChooser([csv](QWidget*) { return csv; });
-        frame->Action(CMainFrame::kLogData)->trigger();
-        QVERIFY(!Controller().IsLogging());
-        QVERIFY(!Checked(CMainFrame::kLogData));
-        QMessageBox* message = VisibleMessage("documentMessage");
-        QVERIFY(message);
-        QVERIFY2(message->text().contains(csv), qPrintable(message->text()));
-        QVERIFY2(message->text().contains("No such file or directory"), qPrintable(message->text()));
-        message->close();
+        // A log is a regular file: a FIFO is refused before it is opened,
+        // and no raw log is made beside it.
+        QTemporaryDir dir;
+        const QString fifo = dir.filePath("fifo.csv");
+        QCOMPARE(::mkfifo(fifo.toLocal8Bit().constData(), 0600), 0);
+        const struct {
+            QString csv;
+            QString reason;
+        } cases[] = {
+            {"/nonexistent-vantrel-dir/run.csv", "No such file or directory"},
+            {fifo, "not a regular file but a FIFO"},
+        };
+        for (const auto& c : cases) {
+            document->SetLogPathChooser([&c](QWidget*) { return c.csv; });
+            if (QFileInfo::exists(c.csv))
+                WhenShown<QMessageBox>([](QMessageBox* box) { box->button(QMessageBox::Yes)->click(); },
+                                       "replaceLogs");
+            frame->Action(CMainFrame::kLogData)->trigger();
+            QVERIFY(!Controller().IsLogging());
+            QVERIFY(!Checked(CMainFrame::kLogData));
+            QMessageBox* message = VisibleMessage("documentMessage");
+            QVERIFY(message);
+            QVERIFY2(message->text().startsWith("Logging could not start.\n\n" + c.csv + ": " + c.reason),
+                     qPrintable(message->text()));
+            QVERIFY2(!message->text().contains("fifo.raw"), qPrintable(message->text()));
+            message->close();
+        }
+        QVERIFY(!QFile::exists(dir.filePath("fifo.raw")));
     }
 
     void writeErrorStopsLoggingWithOneMessage()
     {
         StartWindow();
-        // Both logs lead to a device that refuses every write: a full disk.
         QTemporaryDir dir;
-        QVERIFY(QFile::link("/dev/full", dir.filePath("full.csv")));
-        QVERIFY(QFile::link("/dev/full", dir.filePath("full.raw")));
         const QString csv = dir.filePath("full.csv");
         document->SetLogPathChooser([csv](QWidget*) { return csv; });
         frame->Action(CMainFrame::kLogData)->trigger();
+        const CFileSizeLimit full(1);  // the disk fills up: every write of the logs fails
         QTRY_VERIFY_WITH_TIMEOUT(VisibleMessage("documentMessage") != nullptr, kWait);
         QTRY_VERIFY_WITH_TIMEOUT(!Controller().IsLogging(), kWait);
         QTRY_VERIFY_WITH_TIMEOUT(!Checked(CMainFrame::kLogData), kWait);
@@ -526,11 +545,11 @@ private slots:
         simulator.reset();  // the test plays the line
         StartWindow();
         QTemporaryDir dir;
-        QVERIFY(QFile::link("/dev/full", dir.filePath("last.raw")));
         const QString csv = dir.filePath("last.csv");
         document->SetLogPathChooser([csv](QWidget*) { return csv; });
         frame->Action(CMainFrame::kLogData)->trigger();
         QVERIFY(Controller().IsLogging());
+        const CFileSizeLimit full(1);  // the disk fills up
         QVERIFY(WaitUntilHeldOpen(line->SlavePath()));
         QStringList shown;
         WhenShown<QMessageBox>(
@@ -547,7 +566,7 @@ private slots:
             frame->close();
         }
         QCOMPARE(shown.size(), 1);
-        QVERIFY2(shown.first().contains("No space left on device"), qPrintable(shown.first()));
+        QVERIFY2(shown.first().contains("File too large"), qPrintable(shown.first()));
     }
 
     void firstStartCreatesTheStoreWithTheTypeOnly()

@@ -56,8 +56,8 @@ class CStatisticsWindowTest : public QObject {
     }
     // A run of eight reads: three telegrams of one index received OK (one
     // good, one whose checksum disagrees, one whose length does), one failed read of each
-    // kind and an empty read, and an index whose text needs quoting in CSV
-    // and holds control characters.
+    // kind and an empty read, and an index whose text needs quoting in CSV,
+    // holds control characters and begins like a formula.
     std::vector<CSharedTelegram> HandOverScript()
     {
         return {
@@ -68,7 +68,7 @@ class CStatisticsWindowTest : public QObject {
             HandOver(*document, IndexOf(1, "B12", 4000), WithChecks(RecordOf(kStatusOk), std::nullopt, false)),
             HandOver(*document, WithoutIndex(4500), RecordOf(kStatusChecksumError)),
             HandOver(*document, WithoutIndex(5000), RecordOf(kStatusEarlyEot)),
-            HandOver(*document, IndexOf(0, "x,\"y\"\t\r\n\x1b", 6000), RecordOf(kStatusOk)),
+            HandOver(*document, IndexOf(0, "=x,\"y\"\t\r\n\x1b", 6000), RecordOf(kStatusOk)),
         };
     }
 
@@ -130,7 +130,7 @@ private slots:
         Open();
         QCOMPARE(window->windowTitle(), QString("Telegram statistics"));
         QCOMPARE(window->Table()->rowCount(), 4);
-        QCOMPARE(Row(0), QString("0|x,\"y\"????|1|1|0|0|0|0|0|0|0.000|0.000|4.000|0.000").split('|'));
+        QCOMPARE(Row(0), QString("0|=x,\"y\"????|1|1|0|0|0|0|0|0|0.000|0.000|4.000|0.000").split('|'));
         QCOMPARE(Row(1), QString("1|B12|3|1|0|0|0|0|1|1|1.500|2.000|6.000|0.667").split('|'));
         // Every read in one status column; the times are those of the reads that brought bytes.
         QCOMPARE(Row(2), QString("none||4|0|1|1|1|1|0|0|1.250|2.000|5.000|0.800").split('|'));
@@ -229,8 +229,9 @@ private slots:
         QCOMPARE(lines.size(), 6);  // the header, four rows, and the end of the last line
         QCOMPARE(lines[0], kHeader);
         // A text with a comma or a quote is quoted, its quotes doubled; its
-        // control characters are shown as '?', so a row stays one line.
-        QCOMPARE(lines[1], QString("0,\"x,\"\"y\"\"????\",1,1,0,0,0,0,0,0,0.000,0.000,4.000,0.000"));
+        // control characters are shown as '?', so a row stays one line; one
+        // a spreadsheet would run as a formula gets a "'" before it.
+        QCOMPARE(lines[1], QString("0,\"'=x,\"\"y\"\"????\",1,1,0,0,0,0,0,0,0.000,0.000,4.000,0.000"));
         QCOMPARE(lines[2], QString("1,B12,3,1,0,0,0,0,1,1,1.500,2.000,6.000,0.667"));
         QCOMPARE(lines[3], QString("none,,4,0,1,1,1,1,0,0,1.250,2.000,5.000,0.800"));
         QCOMPARE(lines[4], QString("total,,8,2,1,1,1,1,1,1,0.833,1.500,4.000,1.200"));
@@ -254,7 +255,7 @@ private slots:
         QVERIFY(saved.open(QIODevice::ReadOnly));
         const QByteArray content = saved.readAll();
         QCOMPARE(content, window->CsvText().toUtf8());
-        QVERIFY(content.startsWith(kHeader.toUtf8() + "\n0,\"x,"));
+        QVERIFY(content.startsWith(kHeader.toUtf8() + "\n0,\"'=x,"));
         QVERIFY(content.endsWith("total,,8,2,1,1,1,1,1,1,0.833,1.500,4.000,1.200\n"));
 
         window->SetSavePathChooser([](QWidget*) { return QString(); });

@@ -1,5 +1,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <atomic>
 #include <chrono>
@@ -13,6 +14,7 @@
 #include "decoders/FormatTable.h"
 #include "tests/decoders/CountingDisk.h"
 #include "tests/decoders/DecoderTestSupport.h"
+#include "tests/support/FileSizeLimit.h"
 
 namespace {
 
@@ -182,6 +184,69 @@ TEST(FormatDecoder, RowAfterDecodeWritesWholeRowWithCountModulo256)
     EXPECT_THAT(lines[4], MatchesRegex(kTimePattern + ", *[0-9]+\\.[0-9]{2},1,OK,0"));
 }
 
+// A format whose row holds the whole telegram as one cell of received text.
+class CTextCellDecoder : public CFormatDecoder {
+public:
+    CTextCellDecoder() : CFormatDecoder(RowShape::AfterDecode) {}
+    TelegramStatus Validate(const CByteView&) override { return kStatusOk; }
+    void WriteCsvHeader() override {}
+
+protected:
+    void DecodeFields(const CByteView&, CTelegramIndex&) override {}
+    void WriteCsvColumns(const CByteView& telegram, TelegramStatus) override
+    {
+        CsvCell(telegram.Text());
+        CsvText("\n");
+    }
+};
+
+// Whatever a telegram's text holds, its cell stays one cell of one row, a
+// spreadsheet takes it as text and a terminal showing the log (tail -f)
+// takes no control from it; anything else stands as received.
+TEST(FormatDecoder, CellsOfReceivedTextStayText)
+{
+    const struct {
+        std::string received;
+        std::string cell;
+    } cases[] = {
+        {"B01", "B01"},
+        {"\xe9t\xe9", "\xe9t\xe9"},
+        {"a,\"b\"", "\"a,\"\"b\"\"\""},
+        {"", ""},
+        // Numbers stay numbers.
+        {"-61.300", "-61.300"},
+        {"+5", "+5"},
+        {"-.5", "-.5"},
+        {"-1.5E+03", "-1.5E+03"},
+        // Anything else that begins like a formula is marked as text.
+        {"=HYPERLINK(\"http://x\",\"y\")", "\"'=HYPERLINK(\"\"http://x\"\",\"\"y\"\")\""},
+        {"+cmd|' /C calc'!A0", "\"'+cmd|' /C calc'!A0\""},
+        {"@SUM(A1)", "\"'@SUM(A1)\""},
+        {"-", "\"'-\""},
+        {"-1-2", "\"'-1-2\""},
+        {"-1e", "\"'-1e\""},
+        {"\t=1", "\"'?=1\""},
+        {"\r=1", "\"'?=1\""},
+        {"1+2", "1+2"},
+        // Control characters (C0, DEL, C1) are shown as '?'.
+        {"B\x1b]0;owned\x07\x1b[2J", "B?]0;owned??[2J"},
+        {std::string("A\0B\x7f\x9b\xa0", 6), "A?B??\xa0"},
+    };
+    CTempDir dir;
+    CTextCellDecoder decoder;
+    ASSERT_TRUE(decoder.OpenLogs(dir.File("cells.csv")).Ok());
+    for (const auto& c : cases)
+        DecodeTelegram(decoder, c.received);
+    decoder.CloseLogs();
+    const std::vector<std::string> rows = SplitLines(ReadWholeFile(dir.File("cells.csv")));
+    ASSERT_EQ(rows.size(), std::size(cases));
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const std::string& row = rows[i];
+        const std::size_t cell = row.find(",OK,") + 4;
+        EXPECT_EQ(row.substr(std::min(cell, row.size())), cases[i].cell) << i << ": " << row;
+    }
+}
+
 TEST(FormatDecoder, RowAroundDecodeCountsBytesAndKeepsPrefixOfFailedTelegram)
 {
     CTempDir dir;
@@ -337,7 +402,7 @@ TEST(FormatDecoder, LogsThatCannotBothBeOpenedLeaveEveryFileAsItWas)
         EXPECT_FALSE(result.Ok());
         EXPECT_TRUE(result.csv.opened);
         EXPECT_FALSE(result.raw.opened);
-        EXPECT_EQ(result.raw.error, "Is a directory");
+        EXPECT_EQ(result.raw.error, "not a regular file but a folder");
         EXPECT_FALSE(decoder.IsLogging());
         DecodeTelegram(decoder, "G1");
         EXPECT_EQ(ReadWholeFile(csv), "an earlier survey\n");
@@ -352,35 +417,65 @@ TEST(FormatDecoder, LogsThatCannotBothBeOpenedLeaveEveryFileAsItWas)
     EXPECT_FALSE(std::filesystem::exists(fresh));
 }
 
-TEST(FormatDecoder, RestartEmptiesFilesButLeavesDevicesAlone)
+// A log is a regular file: a path that is there and is none is refused
+// with the reason before it is opened (a FIFO nobody reads would hold the
+// opening up), and the other log stays as it was. A link counts as what it
+// leads to.
+TEST(FormatDecoder, LogsAreRegularFiles)
 {
-    if (!std::filesystem::exists("/dev/null"))
-        GTEST_SKIP() << "no /dev/null";
     CTempDir dir;
-    std::ofstream(dir.File("dev.csv")) << "old rows\n";
-    std::filesystem::create_symlink("/dev/null", dir.path / "dev.raw");
+    std::ofstream(dir.File("survey.csv")) << "old rows\n";
+    std::filesystem::create_symlink(dir.File("survey.csv"), dir.path / "link.csv");
+    ASSERT_EQ(::mkfifo(dir.File("fifo.raw").c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/null", dir.path / "null.raw");
+    std::filesystem::create_symlink("/dev/null", dir.path / "null.csv");
+    const struct {
+        const char* csv;
+        const char* csvError;
+        const char* rawError;
+    } cases[] = {
+        {"fifo.csv", "", "not a regular file but a FIFO"},
+        {"null.csv", "not a regular file but a character device", ""},  // the raw log not tried
+        {"null", "", "not a regular file but a character device"},      // null.raw
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.csv);
+        std::filesystem::remove(dir.File("fifo.csv"));
+        CRowAfterDecoder decoder(CFormatDecoder::RowShape::AfterDecode);
+        const CLogOpenResult result = decoder.OpenLogs(dir.File(c.csv));
+        EXPECT_FALSE(result.Ok());
+        EXPECT_EQ(result.csv.error, c.csvError);
+        EXPECT_EQ(result.csv.notRegularFile, *c.csvError != '\0');
+        EXPECT_EQ(result.raw.error, c.rawError);
+        EXPECT_FALSE(decoder.IsLogging());
+    }
+    // What the attempts created went again.
+    EXPECT_FALSE(std::filesystem::exists(dir.File("fifo.csv")));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("null")));
+
+    // A link to a regular file is that file.
     CRowAfterDecoder decoder(CFormatDecoder::RowShape::AfterDecode);
-    ASSERT_TRUE(decoder.OpenLogs(dir.File("dev.csv")).Ok());
+    ASSERT_TRUE(decoder.OpenLogs(dir.File("link.csv")).Ok());
     DecodeTelegram(decoder, "G1");
     decoder.CloseLogs();
-    EXPECT_FALSE(decoder.HasLogWriteError()) << decoder.GetLogWriteError();
-    EXPECT_EQ(SplitLines(ReadWholeFile(dir.File("dev.csv"))).size(), 3u);
-    EXPECT_TRUE(std::filesystem::is_symlink(dir.path / "dev.raw"));
+    EXPECT_EQ(SplitLines(ReadWholeFile(dir.File("survey.csv"))).size(), 3u);
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.path / "link.csv"));
 }
 
 TEST(FormatDecoder, WriteErrorIsRemembered)
 {
-    if (!std::filesystem::exists("/dev/full"))
-        GTEST_SKIP() << "no /dev/full";
     CTempDir dir;
-    std::filesystem::create_symlink("/dev/full", dir.path / "full.csv");
     CRowAfterDecoder decoder(CFormatDecoder::RowShape::AfterDecode);
-    decoder.OpenLogs(dir.File("full.csv"));
-    DecodeTelegram(decoder, "G1");
-    EXPECT_TRUE(decoder.HasLogWriteError());
-    EXPECT_EQ(decoder.GetLogWriteError(), "No space left on device");
-    DecodeTelegram(decoder, "G2");
-    EXPECT_EQ(decoder.GetLogWriteError(), "No space left on device");  // the first one is kept
+    ASSERT_TRUE(decoder.OpenLogs(dir.File("full.csv")).Ok());
+    {
+        const CFileSizeLimit full(1);  // the disk fills up
+        ASSERT_TRUE(full.Active());
+        DecodeTelegram(decoder, "G1");
+        EXPECT_TRUE(decoder.HasLogWriteError());
+        EXPECT_EQ(decoder.GetLogWriteError(), "File too large");
+        DecodeTelegram(decoder, "G2");
+        EXPECT_EQ(decoder.GetLogWriteError(), "File too large");  // the first one is kept
+    }
 
     // Logs opened afresh start without the old error.
     ASSERT_TRUE(decoder.OpenLogs(dir.File("fine.csv")).Ok());

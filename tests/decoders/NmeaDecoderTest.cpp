@@ -140,6 +140,11 @@ TEST(NmeaDecoder, SentenceAndChecksumColumns)
         {"quotes inside a field", "$PSIMLBP,1,2,R\"2\"x,A,,\r\n", "$PSIMLBP,1,2,\"R\"\"2\"\"x\",A,,,,,13,10"},
         {"a comma and a quote for checksum digits", "$PSIMSSB,1,B01*,\"\r\n",
          "$PSIMSSB,1,B01,\",\"\"\",37,13,10"},
+        // A spreadsheet takes every field as text, a terminal takes no
+        // control from it; numbers stay as they are.
+        {"a formula for the index", "$PSIMSSB,1,=HYPERLINK(\"x\"),A,,C,H,M,-61.300,+2.5,3.0*00\r\n",
+         "$PSIMSSB,1,\"'=HYPERLINK(\"\"x\"\")\",A,,C,H,M,-61.300,+2.5,3.0,00,79,13,10"},
+        {"escape and bell", "$PSIMSSB,1,B\x1b]0;x\x07,A\r\n", "$PSIMSSB,1,B?]0;x?,A,,,13,10"},
     };
     for (const auto& c : cases) {
         CNmeaDecoder decoder;

@@ -193,6 +193,11 @@ TEST(TelegramStatistics, ReceivedIndexTextsCannotBreakTheTable)
     // Comma-separated, the cell is quoted.
     const std::string quoted = "1,\"B?1???[2J??\u00e9,\"\"\",1,";
     EXPECT_EQ(Split(statistics.Table(2000, ','), '\n')[1].substr(0, quoted.size()), quoted);
+    // Comma-separated for a spreadsheet, a formula stays text.
+    CTelegramStatistics formula;
+    formula.Add(Index(1, "=1+2", 1000), Record(kStatusOk));
+    EXPECT_EQ(Split(formula.Table(2000, ','), '\n')[1].substr(0, 11), "1,\"'=1+2\",1");
+    EXPECT_EQ(Split(formula.Table(2000, '\t'), '\n')[1].substr(0, 8), "1\t=1+2\t1");
 }
 
 TEST_F(TelegramStatisticsTest, TableHasTheHeaderAndOneLineARow)

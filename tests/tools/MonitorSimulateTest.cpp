@@ -6,6 +6,7 @@
 
 #include <grp.h>
 #include <signal.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -16,6 +17,7 @@
 #include "decoders/TelegramGenerator.h"
 #include "tests/decoders/DecoderTestSupport.h"
 #include "tests/support/Eventually.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/PseudoTerminal.h"
 #include "tests/support/ReportText.h"
 #include "tests/support/Unprivileged.h"
@@ -27,6 +29,9 @@ namespace {
 using namespace std::chrono_literals;
 
 using MonitorSimulateTest = CMonitorTest;
+
+// How long a file may grow where the disk is full for a test's log.
+constexpr rlim_t kLimit = 1 << 20;
 
 TEST_F(MonitorSimulateTest, MonitorReadsTheSimulatorsPseudoTerminalWithTheStoredSettings)
 {
@@ -234,22 +239,41 @@ TEST_F(MonitorSimulateTest, LineUnpluggedAndBackIsToldOnceAndLeavesNoFalseRow)
     EXPECT_EQ(TelegramRows(ReadWholeFile(csvPath)), 2u) << ReadWholeFile(csvPath);
 }
 
+// A log is a regular file: a path that is there and is none (a device, a
+// FIFO nobody reads) is bad usage, refused before anything is opened.
 TEST_F(MonitorSimulateTest, LogThatCannotBeCreatedEndsTheMonitorWithTheReason)
 {
-    const std::string csvPath = logs.File("missing-folder/log.csv");
-    CChildProcess monitor({"monitor", "--demo", "--type", "6", "--csv", csvPath}, {ConfigHome()});
-    const CCliResult result = monitor.Wait(10s);
-    EXPECT_EQ(result.status, 1);
-    EXPECT_NE(result.err.find("cannot create log " + csvPath + ": No such file or directory"), std::string::npos)
-        << result.err;
+    ASSERT_EQ(mkfifo(logs.File("fifo.csv").c_str(), 0600), 0);
+    const struct {
+        std::string csvPath;
+        int status;
+        std::string reason;
+    } cases[] = {
+        {logs.File("missing-folder/log.csv"), 1,
+         "cannot create log " + logs.File("missing-folder/log.csv") + ": No such file or directory"},
+        {"/dev/null", 2, "cannot use log /dev/null: not a regular file but a character device"},
+        {logs.File("fifo.csv"), 2, "cannot use log " + logs.File("fifo.csv") + ": not a regular file but a FIFO"},
+    };
+    for (const auto& c : cases) {
+        CChildProcess monitor({"monitor", "--demo", "--type", "6", "--csv", c.csvPath}, {ConfigHome()});
+        const CCliResult result = monitor.Wait(10s);
+        EXPECT_EQ(result.status, c.status) << c.csvPath;
+        EXPECT_EQ(result.err, "vantrel-cli monitor: " + c.reason + "\n");
+    }
+    EXPECT_FALSE(std::filesystem::exists("/dev/null.raw"));
+    EXPECT_FALSE(std::filesystem::exists(logs.File("fifo.raw")));
 }
 
 TEST_F(MonitorSimulateTest, LogFailureAsTheMonitorStopsGivesStatus1WithTheReason)
 {
     CPseudoTerminal line;
-    std::filesystem::create_symlink("/dev/full", logs.path / "last.raw");
-    CChildProcess monitor({"monitor", "--port", "COM251", "--type", "6", "--csv", logs.File("last.csv")},
-                          {ConfigHome(), "VANTREL_PORTS=COM251=" + line.SlavePath()});
+    // The disk is full for the raw log.
+    CFileSizeLimit::MakeFull(logs.File("last.raw"), kLimit);
+    CChildProcess monitor = [&] {
+        const CFileSizeLimit full(kLimit);
+        return CChildProcess({"monitor", "--port", "COM251", "--type", "6", "--csv", logs.File("last.csv")},
+                             {ConfigHome(), "VANTREL_PORTS=COM251=" + line.SlavePath()});
+    }();
     ASSERT_TRUE(WaitUntilHeldOpen(line.SlavePath())) << monitor.SoFar().err;
     {
         // A telegram arrives byte by byte as the monitor is told to stop:
@@ -260,19 +284,22 @@ TEST_F(MonitorSimulateTest, LogFailureAsTheMonitorStopsGivesStatus1WithTheReason
     }
     const CCliResult result = monitor.Wait(10s);
     EXPECT_EQ(result.status, 1) << result.err;
-    EXPECT_NE(result.err.find("No space left on device"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("File too large"), std::string::npos) << result.err;
 }
 
 // A monitor is run to keep its log: once it cannot, the run ends at once,
 // long before its count, with the reason last.
 TEST_F(MonitorSimulateTest, LogThatFailsEndsTheRunAtOnce)
 {
-    std::filesystem::create_symlink("/dev/full", logs.path / "full.raw");
-    CChildProcess monitor(
-        {"monitor", "--demo", "--type", "6", "--brief", "--count", "1000", "--csv", logs.File("full.csv")});
+    CFileSizeLimit::MakeFull(logs.File("full.raw"), kLimit);
+    CChildProcess monitor = [&] {
+        const CFileSizeLimit full(kLimit);
+        return CChildProcess(
+            {"monitor", "--demo", "--type", "6", "--brief", "--count", "1000", "--csv", logs.File("full.csv")});
+    }();
     const CCliResult result = monitor.Wait(30s);
     EXPECT_EQ(result.status, 1) << result.err;
-    const std::string reason = "vantrel-cli monitor: writing the log failed: No space left on device; logging stopped\n";
+    const std::string reason = "vantrel-cli monitor: writing the log failed: File too large; logging stopped\n";
     ASSERT_GE(result.err.size(), reason.size());
     EXPECT_EQ(result.err.substr(result.err.size() - reason.size()), reason);
     EXPECT_EQ(result.out.find("\tOK\t"), std::string::npos) << result.out;

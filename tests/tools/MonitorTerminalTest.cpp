@@ -8,7 +8,6 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <nlohmann/json.hpp>
@@ -21,6 +20,7 @@
 #include "decoders/FormatTable.h"
 #include "decoders/TelegramGenerator.h"
 #include "simulation/PtyLine.h"
+#include "tests/support/PseudoTerminal.h"
 #include "tests/tools/CliProcess.h"
 #include "tests/tools/MonitorTestSupport.h"
 
@@ -208,27 +208,23 @@ TEST_F(MonitorTerminalTest, ReportsLeftOutAreToldWhereTheyAreMissing)
     EXPECT_GE(TelegramRows(ReadWholeFile(csvPath)), 250u);
 }
 
-// When the logs cannot be written (a named pipe nobody empties), the first
-// Ctrl-C waits for them; the second ends the monitor at once.
+// While the monitor's last read runs on (bytes that keep coming, a slow
+// disk under the logs), the first Ctrl-C waits for it; the second ends the
+// monitor at once.
 TEST_F(MonitorTerminalTest, SecondCtrlCEndsTheMonitorAtOnce)
 {
-    const std::string csvPath = logs.File("stuck.csv");
-    ASSERT_EQ(mkfifo(csvPath.c_str(), 0600), 0);
-    const int keptOpen = open(csvPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);  // never read
-    ASSERT_GE(keptOpen, 0);
-    CChildProcess monitor({"monitor", "--demo", "--type", std::to_string(kTypeHpr418F), "--csv", csvPath},
-                          {ConfigHome()});
-    ASSERT_TRUE(monitor.WaitForOutput("Telegram number : 1\n", 20s)) << monitor.SoFar().err;
-    const int filler = open(csvPath.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-    ASSERT_GE(filler, 0);
-    const std::string block(4096, 'x');
-    while (write(filler, block.data(), block.size()) > 0 || write(filler, block.data(), 1) > 0) {
-    }
-    std::this_thread::sleep_for(3s);  // the next row waits for room in the pipe
+    CPseudoTerminal line;
+    CChildProcess monitor({"monitor", "--port", "COM252", "--type", std::to_string(kTypeHpr418F), "--timeout", "30",
+                           "--csv", logs.File("stuck.csv")},
+                          {ConfigHome(), "VANTREL_PORTS=COM252=" + line.SlavePath()});
+    ASSERT_TRUE(WaitUntilHeldOpen(line.SlavePath())) << monitor.SoFar().err;
+    // A byte every 40 ms for four seconds: one read that long.
+    CTrickle bytes(line.MasterFd(), 100, 40ms);
+    std::this_thread::sleep_for(500ms);
 
     monitor.Signal(SIGINT);
     std::this_thread::sleep_for(1s);
-    EXPECT_FALSE(monitor.HasEnded()) << "the first Ctrl-C did not wait for the logs";
+    EXPECT_FALSE(monitor.HasEnded()) << "the first Ctrl-C did not wait for the read";
     const auto signalled = Clock::now();
     monitor.Signal(SIGINT);
     const CCliResult result = monitor.Wait(10s);
@@ -236,8 +232,6 @@ TEST_F(MonitorTerminalTest, SecondCtrlCEndsTheMonitorAtOnce)
     std::cout << "[ figures  ] second Ctrl-C to exit: " << toExit.count() << " ms\n";
     EXPECT_EQ(result.status, 128 + SIGINT);
     EXPECT_LT(toExit, 3s);
-    close(filler);
-    close(keptOpen);
 }
 
 // `monitor | head`: the reader goes away; the monitor stops as on Ctrl-C,

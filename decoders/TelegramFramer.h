@@ -25,10 +25,12 @@
 // Where the bytes begin matters. Right after a telegram the next one is
 // expected, so data bytes inside a telegram that look like the start of
 // another never throw the framing off. A telegram whose check holds is
-// taken anywhere; one whose check fails only right after a telegram, and
-// only where its frame carries what the line's telegrams whose check held
-// showed (the start character or end byte the format leaves to the
-// sender), for the decoder to report. Everything else is noise.
+// taken anywhere. One whose check fails is taken, for the decoder to
+// report, only right after a telegram, only where its frame is the line's
+// (the start and end bytes the format fixes, or where it leaves one to the
+// sender, the one the line's telegrams whose check held showed), and only
+// where no telegram whose check holds begins within it. Everything else is
+// noise, and never holds a telegram whose check holds.
 //
 // A cut never takes more bytes than it is given, and never looks beyond
 // them. The framer learns what it knows of the line from the telegrams it

@@ -82,6 +82,7 @@ const CFramingCase kCases[] = {
      {{0}, {1}, {2}, {3}}},
     {kTypeHpr309, "cut short", {Part(0, 0, 20), T(1), T(2)}, {{0}, {1}, {2}}},
     {kTypeHpr309, "truncated at the end", {T(0), T(1), Part(2, 0, 20)}, {{0}, {1}}, {{2}}},
+    {kTypeHpr309, "a noise byte that is the end byte", {T(0), T(1), Raw("\r"), T(2), T(3)}, {{0}, {1}, {2}, {3}, {4}}},
     {kTypeHpr309, "read limit", {Raw(std::string(256, 0)), Raw(std::string(44, 0)), T(0), T(1)},
      {{0}, {1}, {2}, {3}}},
 
@@ -99,10 +100,13 @@ const CFramingCase kCases[] = {
     {kTypeHpr418F, "LBL stating no length", {T(3), Changed(4, {{1, 0}, {4, 1 + 65}})}, {{0}, {1}}},
     {kTypeHpr418D, "header stating 248 bytes", {Raw(std::string("\x55\xF0\x00\x01\x01", 5)), T(0), T(1), T(2), T(3)},
      {{0}, {1}, {2}, {3}, {4}}},
+    {kTypeHpr418D, "the line ends after a header stating 248 bytes",
+     {T(0), Raw(std::string("\x55\xF0\x00\x01\x01", 5)), T(1), T(2)}, {{0}}, {{1}, {2}, {3}}},
     {kTypeHpr418F, "truncated at the end", {T(0), Part(1, 0, 30)}, {{0}}, {{1}}},
     {kTypeHpr418D, "read limit", {Raw(std::string(256, 0)), Raw(std::string(44, 0)), T(0)}, {{0}, {1}, {2}}},
 
     {kTypeZaqAscii, "leading garbage", {Raw("x1:"), T(0), T(1)}, {{0}, {1}, {2}}},
+    {kTypeZaqAscii, "cut short by the next telegram", {Part(0, 0, 30), T(1), T(2)}, {{0}, {1}, {2}}},
     {kTypeZaqAscii, "LF CR line end", {Changed(0, {{-2, '\n'}, {-1, '\r'}}), T(1)}, {{0}, {1}}},
     {kTypeZaqAscii, "LF alone, then a line", {Changed(0, {{-2, ' '}}), T(1)}, {{0}, {1}}},
     {kTypeZaqAscii, "truncated at the end", {T(0), Part(1, 0, 15)}, {{0}}, {{1}}},

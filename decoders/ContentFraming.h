@@ -17,8 +17,9 @@
 //    own as soon as what follows them is a telegram or may begin one:
 //    noise never waits for more bytes.
 //  - A telegram that only waits for bytes that may show otherwise (a line
-//    ended by LF, which a CR may follow) is handed on after a brief quiet
-//    by TakeProvisional.
+//    ended by LF, which a CR may follow; a frame that a telegram whose
+//    check holds may yet be seen to begin within) is handed on after a
+//    brief quiet by TakeProvisional.
 //  - When the receive timeout runs out or the line ends, TakeRest hands on
 //    what is there: the telegrams it holds, and what begins none (a
 //    telegram begun and not finished) as it is.

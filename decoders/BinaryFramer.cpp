@@ -8,6 +8,8 @@ CTelegramFramer::CCut CBinaryFramer::Cut(std::string_view bytes, Start start) co
     switch (verdict.kind) {
     case CVerdict::Kind::Telegram:
         return Telegram(verdict.length);
+    case CVerdict::Kind::Provisional:
+        return Provisional(verdict.length);
     case CVerdict::Kind::Maybe:
         return NeedMore();
     case CVerdict::Kind::None:

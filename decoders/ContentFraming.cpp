@@ -73,8 +73,11 @@ CContentFraming::CNextRead CContentFraming::NextRead(Ending ending) const
         const std::string_view bytes = rest.substr(0, kReadLimit);
         // A read holds no more than the limit: nothing more can join bytes that reach it.
         const bool complete = ending == Ending::NothingMoreComes || bytes.size() == kReadLimit;
-        const CCut cut = Cut(*framer, bytes, start);
+        CCut cut = Cut(*framer, bytes, start);
         start = Start::Unknown;
+        // Nothing more comes to finish what may begin here: its first byte is noise.
+        if (cut.kind == CCut::Kind::NeedMore && ending == Ending::NothingMoreComes)
+            cut = {CCut::Kind::Noise, 1};
         if (cut.kind == CCut::Kind::Noise) {
             noise += cut.length;
             if (noise >= kReadLimit)
@@ -105,6 +108,8 @@ std::optional<std::string> CContentFraming::Take(Ending ending)
     std::string read = buffer.substr(front, next.length);
     front += next.length;
     afterTelegram = next.telegram;
+    if (next.telegram)
+        framer->Learn(read);
     return read;
 }
 

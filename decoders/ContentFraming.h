@@ -16,11 +16,15 @@
 //  - Bytes that belong to no telegram are handed on as one read of their
 //    own as soon as what follows them is a telegram or may begin one:
 //    noise never waits for more bytes.
-//  - A telegram that only waits for a byte that may extend it (a line
-//    ended by LF, which a CR may follow) is handed on after a brief quiet
-//    by TakeProvisional.
+//  - A telegram that only waits for bytes that may show otherwise (a line
+//    ended by LF, which a CR may follow; a frame that a telegram whose
+//    check holds may yet be seen to begin within) is handed on after a
+//    brief quiet by TakeProvisional.
 //  - When the receive timeout runs out or the line ends, TakeRest hands on
-//    what is there as it is: a telegram begun and not finished.
+//    what is there: the telegrams it holds, and what begins none (a
+//    telegram begun and not finished) as it is.
+//  - The framer is told of every telegram handed on, to learn from it
+//    what the line's telegrams have in common.
 //  - No read is longer than kReadLimit: noise and begun telegrams that
 //    reach it are handed on in reads of kReadLimit, as a serial read of
 //    that size would cut them.
@@ -46,15 +50,16 @@ public:
     std::optional<std::string> TakeProvisional();
     // The next read when no more bytes are to come: what is there, parted
     // by the frames it shows as if a telegram began it (one whose check
-    // fails is a read of its own still), the rest as it is. Empty only when
-    // nothing is left.
+    // fails is a read of its own still); bytes that begin no frame whole
+    // within what is there are noise up to the next telegram. Empty only
+    // when nothing is left.
     std::optional<std::string> TakeRest();
 
     std::size_t Buffered() const { return buffer.size() - front; }
 
-    // How many whole telegrams one read holds by their content (a read
-    // framed by silence that holds several tells the user that framing by
-    // content would part them).
+    // How many whole telegrams one read holds by their content, as far as
+    // the framer knows the line (a read framed by silence that holds
+    // several tells the user that framing by content would part them).
     static int CountTelegrams(const CTelegramFramer& framer, std::string_view read);
 
 private:

@@ -15,8 +15,10 @@ CBinaryFramer::CVerdict CFixedLengthFramer::Judge(std::string_view bytes, Start 
         return Maybe();
     if (endByte && view.At(length - 1) != *endByte)
         return None();
-    // After a telegram the frame suffices; elsewhere the check must hold too.
-    if (start == Start::AfterTelegram || ChecksOut(CByteView(bytes.substr(0, length))))
+    if (ChecksOut(CByteView(bytes.substr(0, length))))
         return Found(length);
+    // After a telegram the frame suffices, unless a telegram whose check holds begins within it.
+    if (start == Start::AfterTelegram)
+        return UnlessSureWithin(bytes, length, [this](std::string_view within) { return Judge(within, Start::Unknown); });
     return None();
 }

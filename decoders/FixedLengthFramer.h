@@ -8,7 +8,9 @@
 #include "decoders/ByteView.h"
 
 // Telegrams of one fixed length, framed by a start byte, an end byte or
-// both, with a check over their bytes.
+// both, with a check over their bytes. A frame whose check holds is a
+// telegram anywhere; one whose check fails only right after a telegram,
+// and only where no telegram whose check holds begins within it.
 class CFixedLengthFramer : public CBinaryFramer {
 protected:
     CFixedLengthFramer(std::size_t length, std::optional<std::uint8_t> startByte,

@@ -12,9 +12,9 @@ namespace Hpr309Layout {
 inline constexpr std::size_t kLength = 32;
 inline constexpr std::size_t kChecksum = 30;
 inline constexpr std::size_t kEndOfTg = 31;
-// What the end marker holds: a carriage return. The decoder shows whatever
-// byte comes last; the byte stream is cut by it, as the check byte alone
-// cannot tell at which byte a telegram begins.
+// What the end marker holds as we send it: a carriage return. A sender may
+// choose another byte: the decoder shows whatever byte comes last, and the
+// framer learns the line's from its telegrams.
 inline constexpr std::uint8_t kEndMarker = 0x0D;
 
 // Angles are 12-bit counts, a full circle in kAngleCounts; roll and pitch

@@ -60,7 +60,6 @@ CBinaryFramer::CVerdict CHpr418Framer::Judge(std::string_view text, Start start)
     std::array<std::size_t, 2> lengths{stated, layout.value_or(stated)};
     std::sort(lengths.begin(), lengths.end());
     bool pending = !layout;
-    std::optional<std::size_t> framed;
     for (const std::size_t length : lengths) {
         if (length > kReadLimit)
             continue;
@@ -68,15 +67,28 @@ CBinaryFramer::CVerdict CHpr418Framer::Judge(std::string_view text, Start start)
             pending = true;
             continue;
         }
-        if (bytes.At(length - 1) != kStopChar)
-            continue;
-        if (SumAgrees(bytes, length))
+        if (bytes.At(length - 1) == kStopChar && SumAgrees(bytes, length))
             return Found(length);
-        // Both lengths end on the stop byte and neither sum holds: the stated one.
-        if (start == Start::AfterTelegram && (!framed || length == stated))
-            framed = length;
     }
     if (pending)
         return Maybe();
-    return framed ? Found(*framed) : None();
+    if (start == Start::AfterTelegram && FramedAsTheLine(bytes, stated))
+        return UnlessSureWithin(text, stated,
+                                [this](std::string_view within) { return Judge(within, Start::Unknown); });
+    return None();
+}
+
+bool CHpr418Framer::FramedAsTheLine(const CByteView& bytes, std::size_t stated) const
+{
+    const std::optional<std::uint8_t>& startChar = lineStart.Learned();
+    return startChar && bytes.At(0) == *startChar && stated <= std::min(bytes.Size(), kReadLimit) &&
+           bytes.At(stated - 1) == kStopChar;
+}
+
+void CHpr418Framer::Learn(std::string_view text)
+{
+    const CByteView telegram(text);
+    if (telegram.Size() >= kHeaderSize + kTrailerSize && telegram.At(telegram.Size() - 1) == kStopChar &&
+        SumAgrees(telegram, telegram.Size()))
+        lineStart.Heard(telegram.At(0));
 }

@@ -17,21 +17,25 @@
 //                they run up to the next place where a telegram begins or
 //                may begin, or to the end of the bytes.
 //   NeedMore     the bytes may begin a telegram still coming (`length` 0).
-//   Provisional  the first `length` bytes, all there are, are a whole
-//                telegram unless the byte that follows extends it: a line
-//                ended by LF alone, which a CR may follow as its part.
+//   Provisional  the first `length` bytes are a whole telegram unless bytes
+//                still to come show otherwise: a line ended by LF alone,
+//                which a CR may follow as its part, or a telegram that a
+//                better one may yet be seen to begin within.
 //
 // Where the bytes begin matters. Right after a telegram the next one is
 // expected, so data bytes inside a telegram that look like the start of
-// another never throw the framing off, and a telegram is taken there by its
-// frame (start, length, end) even when its check fails, for the decoder to
-// report. Anywhere else (the first bytes of a line, the bytes after noise,
-// and every place within noise where a telegram is sought) the framer
-// takes a telegram only where its check holds as well.
+// another never throw the framing off. A telegram whose check holds is
+// taken anywhere. One whose check fails is taken, for the decoder to
+// report, only right after a telegram, only where its frame is the line's
+// (the start and end bytes the format fixes, or where it leaves one to the
+// sender, the one the line's telegrams whose check held showed), and only
+// where no telegram whose check holds begins within it. Everything else is
+// noise, and never holds a telegram whose check holds.
 //
 // A cut never takes more bytes than it is given, and never looks beyond
-// them. Cut is stateless: the same bytes from the same start give the same
-// cut.
+// them. The framer learns what it knows of the line from the telegrams it
+// is told of (Learn); between two of them, the same bytes from the same
+// start give the same cut. A framer made anew knows nothing of the line.
 class CTelegramFramer {
 public:
     // No read is longer, as the controller reads at most this many bytes at
@@ -50,6 +54,11 @@ public:
     virtual ~CTelegramFramer() = default;
 
     virtual CCut Cut(std::string_view bytes, Start start) const = 0;
+
+    // Told of each telegram handed on as it was cut. A format that leaves
+    // a byte of its frame to the sender learns the line's byte from the
+    // telegrams whose check holds; the others learn nothing.
+    virtual void Learn(std::string_view /*telegram*/) {}
 
 protected:
     static CCut Telegram(std::size_t length) { return {CCut::Kind::Telegram, length}; }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
 #include <random>
 #include <string>
 #include <utility>
@@ -7,6 +9,7 @@
 
 #include "decoders/ContentFraming.h"
 #include "decoders/FormatTable.h"
+#include "decoders/Hpr309Layout.h"
 
 namespace {
 
@@ -79,6 +82,7 @@ const CFramingCase kCases[] = {
      {{0}, {1}, {2}, {3}}},
     {kTypeHpr309, "cut short", {Part(0, 0, 20), T(1), T(2)}, {{0}, {1}, {2}}},
     {kTypeHpr309, "truncated at the end", {T(0), T(1), Part(2, 0, 20)}, {{0}, {1}}, {{2}}},
+    {kTypeHpr309, "a noise byte that is the end byte", {T(0), T(1), Raw("\r"), T(2), T(3)}, {{0}, {1}, {2}, {3}, {4}}},
     {kTypeHpr309, "read limit", {Raw(std::string(256, 0)), Raw(std::string(44, 0)), T(0), T(1)},
      {{0}, {1}, {2}, {3}}},
 
@@ -91,14 +95,18 @@ const CFramingCase kCases[] = {
     {kTypeHpr418D, "leading garbage", {Raw(std::string("\x13\x37\x00", 3)), T(0), T(1)}, {{0}, {1}, {2}}},
     {kTypeHpr418D, "stop byte in data, wrong sum", {T(0), Changed(1, {{20, 0xAA}}), T(2)}, {{0}, {1}, {2}}},
     {kTypeHpr418D, "stated length too long", {T(0), Changed(1, {{1, 64}}), T(2)}, {{0}, {1}, {2}}},
-    {kTypeHpr418D, "LBL stating no length", {T(3), Changed(4, {{1, 0}})}, {{0}, {1}}},
-    {kTypeHpr418F, "LBL stating no length", {T(3), Changed(4, {{1, 0}})}, {{0}, {1}}},
+    // The destination byte takes up what the length gave the sum: framed by its layout.
+    {kTypeHpr418D, "LBL stating no length", {T(3), Changed(4, {{1, 0}, {4, 1 + 46}})}, {{0}, {1}}},
+    {kTypeHpr418F, "LBL stating no length", {T(3), Changed(4, {{1, 0}, {4, 1 + 65}})}, {{0}, {1}}},
     {kTypeHpr418D, "header stating 248 bytes", {Raw(std::string("\x55\xF0\x00\x01\x01", 5)), T(0), T(1), T(2), T(3)},
      {{0}, {1}, {2}, {3}, {4}}},
+    {kTypeHpr418D, "the line ends after a header stating 248 bytes",
+     {T(0), Raw(std::string("\x55\xF0\x00\x01\x01", 5)), T(1), T(2)}, {{0}}, {{1}, {2}, {3}}},
     {kTypeHpr418F, "truncated at the end", {T(0), Part(1, 0, 30)}, {{0}}, {{1}}},
     {kTypeHpr418D, "read limit", {Raw(std::string(256, 0)), Raw(std::string(44, 0)), T(0)}, {{0}, {1}, {2}}},
 
-    {kTypeZaqAscii, "leading garbage joins the line", {Raw("x1:"), T(0), T(1)}, {{0, 1}, {2}}},
+    {kTypeZaqAscii, "leading garbage", {Raw("x1:"), T(0), T(1)}, {{0}, {1}, {2}}},
+    {kTypeZaqAscii, "cut short by the next telegram", {Part(0, 0, 30), T(1), T(2)}, {{0}, {1}, {2}}},
     {kTypeZaqAscii, "LF CR line end", {Changed(0, {{-2, '\n'}, {-1, '\r'}}), T(1)}, {{0}, {1}}},
     {kTypeZaqAscii, "LF alone, then a line", {Changed(0, {{-2, ' '}}), T(1)}, {{0}, {1}}},
     {kTypeZaqAscii, "truncated at the end", {T(0), Part(1, 0, 15)}, {{0}}, {{1}}},
@@ -207,6 +215,124 @@ TEST(Framing, ReadsPutTogetherAreTheBytesReceived)
         }
     }
     EXPECT_EQ(CFormatTable::CreateFramer(5), nullptr);
+}
+
+// A line of one format carrying noise: 300 telegrams written back to back
+// with random bytes between them, arriving in pieces of any size.
+struct CNoisyLine {
+    int code;
+    const char* name;
+    std::string_view neverNoise;  // bytes the noise does not hold
+    std::size_t noiseUpTo;        // bytes of noise between two telegrams, 1 to this many (0: none)
+    int endByte;                  // HPR 309: the end byte sent (-1 as generated, 256 a random one each)
+    int wholeAtLeast;             // how many of the 300 telegrams must come out whole
+};
+
+const CNoisyLine kNoisyLines[] = {
+    {kTypeHpr309, "end byte CR", {}, 64, -1, 297},
+    {kTypeHpr309, "end byte ETX", {}, 64, 0x03, 297},
+    // No end byte to learn: a frame a few bytes off may pass the check (at least 90 %).
+    {kTypeHpr309, "assorted end bytes, no noise", {}, 0, 256, 270},
+    {kTypeHpr418D, "", {}, 64, -1, 300},
+    {kTypeHpr418F, "", {}, 64, -1, 300},
+    {kTypeHpr418Bcd, "", {}, 64, -1, 300},
+    {kTypeNmea, "", {}, 64, -1, 300},
+    {kTypeZaqAscii, "noise without digits or line ends", "0123456789\r\n", 64, -1, 300},
+};
+
+// The format's framer, noting every telegram the framing hands on.
+class CNotingFramer : public CTelegramFramer {
+public:
+    CNotingFramer(std::unique_ptr<CTelegramFramer> format, std::vector<std::string>& handedOn)
+        : framer(std::move(format)), telegrams(handedOn)
+    {
+    }
+    CCut Cut(std::string_view bytes, Start start) const override { return framer->Cut(bytes, start); }
+    void Learn(std::string_view telegram) override
+    {
+        telegrams.emplace_back(telegram);
+        framer->Learn(telegram);
+    }
+
+private:
+    std::unique_ptr<CTelegramFramer> framer;
+    std::vector<std::string>& telegrams;
+};
+
+// Whether the format's check passes bytes as one whole telegram, where nothing is known of the line.
+bool CheckPasses(int code, const std::string& bytes)
+{
+    const CTelegramFramer::CCut cut = CFormatTable::CreateFramer(code)->Cut(bytes, CTelegramFramer::Start::Unknown);
+    return cut.kind != CTelegramFramer::CCut::Kind::Noise && cut.length == bytes.size();
+}
+
+std::string WithEndByte(std::string telegram, int endByte, std::mt19937& random)
+{
+    if (endByte < 0)
+        return telegram;
+    telegram[Hpr309Layout::kEndOfTg] = static_cast<char>(endByte < 256 ? endByte : random());
+    telegram[Hpr309Layout::kChecksum] = static_cast<char>(Hpr309Layout::CheckByte(CByteView(telegram)));
+    return telegram;
+}
+
+// Every telegram comes out whole, in order, one read each (an HPR 309 line,
+// whose check is one byte, loses 1 % at most), every byte in one read, and
+// no noise is handed on as a telegram the decoder passes but its check fails.
+TEST(Framing, TelegramsAmidNoiseComeOutWhole)
+{
+    constexpr int kTelegrams = 300;
+    for (const CNoisyLine& line : kNoisyLines) {
+        SCOPED_TRACE(std::string(CFormatTable::TypeName(line.code)) + " " + line.name);
+        std::mt19937 random(line.code + line.endByte);
+        const auto generator = CFormatTable::Find(line.code)->makeGenerator();
+        std::vector<std::string> telegrams;
+        std::string stream;
+        for (int i = 0; i < kTelegrams; ++i) {
+            for (std::size_t noise = line.noiseUpTo ? 1 + random() % line.noiseUpTo : 0; noise > 0;) {
+                const char byte = static_cast<char>(random());
+                if (line.neverNoise.find(byte) == std::string_view::npos) {
+                    stream += byte;
+                    --noise;
+                }
+            }
+            telegrams.push_back(WithEndByte(generator->Next(), line.endByte, random));
+            stream += telegrams.back();
+        }
+        std::vector<std::string> handedOn;
+        CContentFraming framing(std::make_unique<CNotingFramer>(CFormatTable::CreateFramer(line.code), handedOn));
+        std::vector<std::string> reads;
+        for (std::size_t at = 0; at < stream.size();) {
+            const std::size_t length = 1 + random() % 90;
+            framing.Append(std::string_view(stream).substr(at, length));
+            at += length;
+            while (auto read = framing.TakeRead())
+                reads.push_back(*read);
+        }
+        while (auto read = framing.TakeRest())
+            reads.push_back(*read);
+        std::string joined;
+        for (const std::string& read : reads)
+            joined += read;
+        EXPECT_EQ(joined, stream);
+        int whole = 0;
+        for (std::size_t next = 0, read = 0; next < telegrams.size() && read < reads.size(); ++read) {
+            for (std::size_t t = next; t < telegrams.size() && t < next + 3; ++t)
+                if (reads[read] == telegrams[t]) {
+                    ++whole;
+                    next = t + 1;
+                    break;
+                }
+        }
+        EXPECT_GE(whole, line.wholeAtLeast);
+        // No telegram made of noise passes the decoder unless it passes the format's check.
+        const auto decoder = CFormatTable::Create(line.code);
+        for (const std::string& telegram : handedOn) {
+            const bool ofNoise = std::find(telegrams.begin(), telegrams.end(), telegram) == telegrams.end();
+            if (ofNoise && decoder->Validate(CByteView(telegram)) == kStatusOk) {
+                EXPECT_TRUE(CheckPasses(line.code, telegram));
+            }
+        }
+    }
 }
 
 TEST(Framing, CountsTheTelegramsOfARead)

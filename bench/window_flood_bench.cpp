@@ -2,9 +2,10 @@
 // telegrams, one index after another of VANTREL_BENCH_INDEXES (default
 // 1,000, what the statistics keep rows for), at VANTREL_BENCH_RATE a second
 // (default 5,000) for VANTREL_BENCH_SECONDS (default 60), far faster than
-// the view shows them, with the main window and every tool window open,
-// offscreen. Prints the process's resident memory every 10 s and at the
-// end, its peak, and what the models took and the view showed.
+// the view shows them, with the main window and the tool windows open
+// (BenchWindow.h), offscreen. Prints the memory that the most telegrams a
+// window's queue holds take, the process's resident memory every 10 s and
+// at the end, its peak, and what the models took and the view showed.
 #include <QElapsedTimer>
 
 #include <atomic>
@@ -13,8 +14,10 @@
 #include <fstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "acquisition/DecodedTelegram.h"
+#include "app/DeliveryQueue.h"
 #include "bench/BenchWindow.h"
 #include "clock/Tickwarden.h"
 #include "decoders/FormatDecoder.h"
@@ -63,7 +66,6 @@ int main(int argc, char** argv)
     QObject::connect(window.view, &CVantrelView::flashReceiveLight, [&shown] { ++shown; });
     QApplication::processEvents();
     std::printf("resident memory at the start: %ld kB\n", StatusKilobytes("VmRSS:"));
-
     std::atomic<long> sent{0};
     std::atomic<bool> done{false};
     std::thread reader([&] {
@@ -99,6 +101,16 @@ int main(int argc, char** argv)
                 seconds, sent.load(), static_cast<unsigned long long>(taken), shown);
     std::printf("resident memory at the end: %ld kB, peak %ld kB\n", StatusKilobytes("VmRSS:"),
                 StatusKilobytes("VmHWM:"));
+    {
+        // What the queue to a window that does not answer holds at most.
+        std::unique_ptr<CFormatDecoder> decoder = CFormatTable::Create(kHpr418F);
+        std::unique_ptr<CTelegramGenerator> generator = CTelegramGenerator::Create(kHpr418F);
+        const long before = StatusKilobytes("VmRSS:");
+        std::vector<CSharedTelegram> waiting;
+        for (std::size_t number = 0; number < CDeliveryQueue::kMaxWaiting; ++number)
+            waiting.push_back(Telegram(*decoder, *generator, static_cast<long>(number)));
+        std::printf("%zu telegrams waiting hold %ld kB\n", waiting.size(), StatusKilobytes("VmRSS:") - before);
+    }
     document.OnCloseDocument();
     return 0;
 }

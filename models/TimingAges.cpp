@@ -48,7 +48,10 @@ void CTimingAges::Reset()
 
 void CTimingAges::Restart()
 {
+    // A port the user keeps closed stays closed.
+    const std::optional<double> closedAt = suspendedAt;
     *this = CTimingAges();
+    suspendedAt = closedAt;
 }
 
 double CTimingAges::AgeSeconds(const CTimingRow& row, double now) const

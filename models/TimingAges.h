@@ -40,7 +40,8 @@ public:
     void Resume(double at);
     // Forgets every index and whether it was silent; the timeout stays.
     void Reset();
-    // As new: no index, and the default timeout.
+    // As new: no index, and the default timeout; a port the user closed
+    // stays closed.
     void Restart();
 
     // In the order of their first telegram.

@@ -5,7 +5,9 @@
 // What happened to the line, told to the receivers in order with its
 // telegrams. A port that cannot be opened is refused once per reason; a
 // lost line stays lost, with the reason it was lost for, through the
-// attempts to open it again, until it has been read again.
+// attempts to open it again, until it has been read again. A port the user
+// closed is no fault of the line: the time it stays closed is no silence of
+// the line's.
 struct CLineEvent {
     enum class Kind {
         Refused,       // the port could not be opened: reason says why
@@ -17,7 +19,10 @@ struct CLineEvent {
         Replaced,
         // The system dropped count datagrams of a network line, since the last
         // such event, because they came faster than they were read.
-        DroppedBySystem
+        DroppedBySystem,
+        // The user's command closed the port; it is opened again (Back) or
+        // refused at the reader's next pass.
+        ClosedByUser
     };
 
     Kind kind = Kind::Back;
@@ -25,6 +30,7 @@ struct CLineEvent {
     std::string linePath;    // the device path or URL opened or tried; "" when the port names none
     std::string reason;      // Refused and Lost: the system's text
     std::uint64_t count = 0; // DroppedBySystem
+    double time = 0.0;       // when it happened, clock milliseconds
 
     bool operator==(const CLineEvent&) const = default;
 };

@@ -11,6 +11,7 @@
 #include "acquisition/SerialPort.h"
 #include "acquisition/SettingsStore.h"
 #include "acquisition/TelegramReceiver.h"
+#include "clock/Tickwarden.h"
 #include "decoders/FormatTable.h"
 
 namespace {
@@ -23,6 +24,7 @@ constexpr auto kTelegramYield = 5ms;     // after a telegram: lets a waiting use
 constexpr auto kOpenSettleTime = 100ms;  // before every open of the port
 constexpr auto kSettingsWait = 100ms;    // the most the status pane waits for the settings
 constexpr std::uint32_t kByteGapMs = 60; // silence that ends a telegram
+constexpr const char* kClosedByUser = "closed by the user";
 
 std::uint32_t TotalTimeoutMs(int receiveTimeoutSeconds)
 {
@@ -215,8 +217,16 @@ void CTelegramDecoder::SetFraming(CFraming how)
 
 void CTelegramDecoder::ClosePort()
 {
-    CInterruptingLock lock(*this);
-    line->Close();
+    {
+        CInterruptingLock lock(*this);
+        if (!line->IsOpen())
+            return;
+        line->Close();
+        // Told as the line's state until it opens again (Back) or is refused.
+        portFault = {kClosedByUser, false};
+        QueueLineEvent(CLineEvent::Kind::ClosedByUser, kClosedByUser);
+    }
+    handOff.HandOver(!stopRequested);
 }
 
 void CTelegramDecoder::SetPaused(bool pause)
@@ -261,7 +271,7 @@ CLogOpenResult CTelegramDecoder::SetLogging(bool on, const std::string& csvPath,
 
 void CTelegramDecoder::QueueLineEvent(CLineEvent::Kind kind, const std::string& reason, std::uint64_t count)
 {
-    handOff.Queue(CLineEvent{kind, settings->GetPortName(), line->Name(), reason, count});
+    handOff.Queue(CLineEvent{kind, settings->GetPortName(), line->Name(), reason, count, CTickwarden::GetPCMilliSecs()});
 }
 
 void CTelegramDecoder::RecordPortFault(const std::string& reason, bool lost)
@@ -334,7 +344,7 @@ void CTelegramDecoder::ReaderLoop()
             logError = TakeLogWriteError();
             // The datagrams dropped before it came are told first.
             QueueNewDrops();
-            if (telegram && !paused)
+            if (telegram)
                 handOff.Queue(telegram);
             bytesRead = telegram && !telegram->raw.empty();
             moreWaiting = bytesRead && IsReadWaiting();

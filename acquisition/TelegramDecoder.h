@@ -58,6 +58,9 @@ public:
     // receiver is told that the line was replaced); a new receive timeout
     // applies from the next read on.
     void SetCommSettings(const std::string& portName, const std::string& configString, int receiveTimeout);
+    // Closes the port until the reader's next pass opens it again; the
+    // receiver is told the user closed it (ClosedByUser), then Back once it
+    // is open or Refused when it cannot be.
     void ClosePort();
 
     // Reads are cut by silence (as always) or by the telegrams' content;
@@ -66,6 +69,8 @@ public:
     void SetFraming(CFraming framing);
     CFraming GetFraming() const { return framing; }
 
+    // The display's pause: the receiver reads it to hold its report view.
+    // Every telegram is still received, decoded, logged and handed over.
     void SetPaused(bool paused);
     bool IsPaused() const;
 

@@ -16,14 +16,13 @@ class CTelegramReceiver {
 public:
     virtual ~CTelegramReceiver() = default;
 
-    // Once per read while the display is not paused, with the read decoded
+    // Once per read, paused display or not, with the read decoded
     // (its record empty when the type has no decoder). The value is shared,
     // never changed: a receiver keeps the pointer for as long as it needs it.
     virtual void OnTelegramDecoded(const CSharedTelegram& telegram) = 0;
 
-    // Whenever the line is refused, lost, reconnecting, back or replaced,
-    // or the system dropped datagrams of it; told whether or not the
-    // display is paused.
+    // Whenever the line is refused, lost, reconnecting, back, replaced or
+    // closed by the user, or the system dropped datagrams of it.
     virtual void OnLineEvent(const CLineEvent& event) { (void)event; }
 
     // Something the user is told once, in order with the rest, that is no

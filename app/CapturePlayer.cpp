@@ -181,7 +181,7 @@ void CCapturePlayer::OnTelegramDecoded(const CSharedTelegram& telegram)
     QMetaObject::invokeMethod(
         this,
         [this, telegram] {
-            show(*telegram);
+            show(telegram);
             Shown(*telegram);
             {
                 std::lock_guard lock(flightMutex);

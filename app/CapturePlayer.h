@@ -29,7 +29,7 @@ public:
     enum class Speed { Recorded, Ten, Hundred, AsFast };
 
     // Shows a telegram, on the user-interface thread.
-    using Show = std::function<void(const CDecodedTelegram& telegram)>;
+    using Show = std::function<void(const CSharedTelegram& telegram)>;
 
     CCapturePlayer(QStringList files, int typeCode, std::shared_ptr<const CSessionIndex> index, Show show,
                    QObject* parent = nullptr);

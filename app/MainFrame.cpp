@@ -324,9 +324,12 @@ void CMainFrame::UpdatePortPane()
         portSettingsKnown = true;
         portTextStale = true;
     }
-    if (!portTextStale)
+    const CWindowShare share{document->TelegramsLeftOutOfView(), document->TelegramsMissedByWindow(),
+                             view->IsConfiguring()};
+    if (!portTextStale && share == shownShare)
         return;
     portTextStale = false;
+    shownShare = share;
     if (lineFault.reason.empty()) {
         QString text = PortSettingsText(knownPortName, knownConfigString, knownNetworkUrl);
         // Framing by silence, the default, goes without saying.
@@ -335,7 +338,7 @@ void CMainFrame::UpdatePortPane()
         // Datagrams that came faster than they were read.
         if (droppedBySystem > 0)
             text += QString(" (%1 dropped by the system)").arg(droppedBySystem);
-        statusPanes->SetPaneText(kPortPane, text);
+        statusPanes->SetPaneText(kPortPane, text + WindowShareText(share));
         return;
     }
     // The port cannot be opened, or its line was lost: say which and why,
@@ -344,7 +347,20 @@ void CMainFrame::UpdatePortPane()
     if (lineFault.lost)
         text.prepend("line lost: ");
     text.prepend(QString::fromStdString(lineFault.portName) + ": ");
-    statusPanes->SetPaneText(kPortPane, text);
+    statusPanes->SetPaneText(kPortPane, text + WindowShareText(share));
+}
+
+QString CMainFrame::WindowShareText(const CWindowShare& share)
+{
+    QString text;
+    if (share.configuring)
+        text += " - read on while the settings are open";
+    // The logs and the tool windows have them; the view had no time.
+    if (share.leftOutOfView > 0)
+        text += QString(" - %1 not shown in time").arg(share.leftOutOfView);
+    if (share.missedByWindow > 0)
+        text += QString(" - %1 missed by the window").arg(share.missedByWindow);
+    return text;
 }
 
 void CMainFrame::OnLineEvent(const CLineEvent& event)
@@ -352,6 +368,7 @@ void CMainFrame::OnLineEvent(const CLineEvent& event)
     switch (event.kind) {
     case CLineEvent::Kind::Refused:
     case CLineEvent::Kind::Lost:
+    case CLineEvent::Kind::ClosedByUser:
         lineFault = {event.portName, event.reason, event.kind == CLineEvent::Kind::Lost};
         break;
     case CLineEvent::Kind::Back:

@@ -125,4 +125,13 @@ private:
     };
     CLineFault lineFault;
     std::uint64_t droppedBySystem = 0;  // datagrams of the line since its port was chosen
+    // What of the line the window showed, as the port pane last told it.
+    struct CWindowShare {
+        std::uint64_t leftOutOfView = 0;
+        std::uint64_t missedByWindow = 0;
+        bool configuring = false;
+        bool operator==(const CWindowShare&) const = default;
+    };
+    CWindowShare shownShare;
+    static QString WindowShareText(const CWindowShare& share);
 };

@@ -157,7 +157,7 @@ void CTimingDiagnosticsDlg::Refresh()
     for (std::size_t i = 0; i < shown; ++i) {
         const CTimingRow& entry = entries[i];
         const double now = Now();
-        UpdateRow(static_cast<int>(i), QString::fromStdString(entry.text), CTimingAges::AgeSeconds(entry, now));
+        UpdateRow(static_cast<int>(i), QString::fromStdString(entry.text), ages->AgeSeconds(entry, now));
         staleFlags[i] = ages->IsStale(entry, now);
     }
     PaintStaleRows();

@@ -6,7 +6,9 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QTimer>
+#include <algorithm>
 #include <exception>
+#include <utility>
 
 #include "acquisition/MemorySettingsStore.h"
 #include "acquisition/TelegramDecoder.h"
@@ -74,7 +76,12 @@ QString LogFailureText(const CLogOpenResult& result)
 }
 } // namespace
 
-CVantrelDoc::CVantrelDoc(const Options& options, QObject* parent) : QObject(parent), options(options) {}
+CVantrelDoc::CVantrelDoc(const Options& options, QObject* parent) : QObject(parent), options(options)
+{
+    viewTimer = new QTimer(this);
+    viewTimer->setSingleShot(true);
+    connect(viewTimer, &QTimer::timeout, this, &CVantrelDoc::ShowWaitingReport);
+}
 
 CVantrelDoc::~CVantrelDoc()
 {
@@ -180,6 +187,19 @@ void CVantrelDoc::SetFilterText(const QString& text)
     emit filterChanged();
 }
 
+bool CVantrelDoc::PassesFilter(const std::string& indexText) const
+{
+    if (!filterEnabled)
+        return true;
+    const QString index = QString::fromLatin1(indexText.data(), static_cast<qsizetype>(indexText.size()));
+    return index.contains(filterText, Qt::CaseSensitive);
+}
+
+bool CVantrelDoc::IsDisplayPaused() const
+{
+    return controller && controller->IsPaused();
+}
+
 void CVantrelDoc::ApplyCommSettings(const std::string& portName, const std::string& configString,
                                     int receiveTimeout, int telegramType)
 {
@@ -201,33 +221,10 @@ bool CVantrelDoc::IsLogging() const
 
 void CVantrelDoc::OnTelegramDecoded(const CSharedTelegram& telegram)
 {
-    // Reader thread: the value travels to the user-interface thread as it
-    // is, shared, and is shown there in arrival order.
-    QMetaObject::invokeMethod(this, [this, telegram] { Deliver(*telegram); }, Qt::QueuedConnection);
-}
-
-void CVantrelDoc::Deliver(const CDecodedTelegram& telegram)
-{
-    // The line's models count and keep it whether their windows are open or
-    // not, so that they show the whole run when they are; the hex window's
-    // store takes its bytes while it is open.
-    toolWindowModels.Add(telegram);
-    // A main window that the user has closed is no longer shown and gets
-    // nothing, even while it waits to be deleted: its view would otherwise
-    // still light the lights of a closed frame.
-    if (view && view->isVisible()) {
-        try {
-            view->ShowReport(telegram.report, telegram.IndexText(), telegram.Status());
-        } catch (const std::exception&) {
-        }
-        const CTelegramVerdict verdict = telegram.record.Verdict();
-        emit telegramJudged(verdict.Good(), QString::fromLatin1(verdict.Word()));
-    }
-    emit telegramDelivered();
-    if (telegram.holdsSeveralTelegrams && !severalTelegramsTold) {
-        severalTelegramsTold = true;
-        emit severalTelegramsInRead();
-    }
+    // Reader thread: the value waits, shared, for the user-interface thread,
+    // which is woken once for whatever comes until it takes it.
+    if (delivery.Push(telegram))
+        QMetaObject::invokeMethod(this, &CVantrelDoc::TakeDelivered, Qt::QueuedConnection);
 }
 
 void CVantrelDoc::OnLogWriteError(const std::string& reason)
@@ -238,13 +235,88 @@ void CVantrelDoc::OnLogWriteError(const std::string& reason)
 
 void CVantrelDoc::OnLineEvent(const CLineEvent& event)
 {
-    QMetaObject::invokeMethod(
-        this,
-        [this, event] {
-            toolWindowModels.OnLineEvent(event);
-            emit lineEvent(event);
-        },
-        Qt::QueuedConnection);
+    if (delivery.Push(event))
+        QMetaObject::invokeMethod(this, &CVantrelDoc::TakeDelivered, Qt::QueuedConnection);
+}
+
+void CVantrelDoc::TakeDelivered()
+{
+    CDeliveryQueue::CBatch batch = delivery.TakeAll();
+    missedByWindow += batch.leftOut;
+    for (const CDeliveryQueue::CItem& item : batch.items) {
+        if (const auto* telegram = std::get_if<CSharedTelegram>(&item))
+            Deliver(*telegram);
+        else
+            DeliverLineEvent(std::get<CLineEvent>(item));
+    }
+}
+
+void CVantrelDoc::Deliver(const CSharedTelegram& telegram)
+{
+    // The line's models count and keep it whether their windows are open or
+    // not, and whether the display is paused or not, so that they show the
+    // whole run when they are; the hex window's store takes its bytes while
+    // it is open.
+    toolWindowModels.Add(*telegram);
+    OfferToView(telegram);
+    emit telegramDelivered();
+    if (telegram->holdsSeveralTelegrams && !severalTelegramsTold) {
+        severalTelegramsTold = true;
+        emit severalTelegramsInRead();
+    }
+}
+
+void CVantrelDoc::DeliverLineEvent(const CLineEvent& event)
+{
+    toolWindowModels.OnLineEvent(event);
+    emit lineEvent(event);
+}
+
+bool CVantrelDoc::ViewShows() const
+{
+    // A main window that the user has closed is no longer shown and gets
+    // nothing, even while it waits to be deleted: its view would otherwise
+    // still light the lights of a closed frame. A paused view holds its report.
+    return view && view->isVisible() && !IsDisplayPaused();
+}
+
+void CVantrelDoc::OfferToView(const CSharedTelegram& telegram)
+{
+    if (!ViewShows())
+        return;
+    if (!waitingForView && (!sinceShown.isValid() || sinceShown.elapsed() >= kViewGapMs)) {
+        ShowInView(*telegram);
+        return;
+    }
+    // The view's turn has not come: the latest waits for it. A report the
+    // filter blocks never takes the place of one it lets through.
+    const bool passes = PassesFilter(telegram->IndexText());
+    if (waitingForView && PassesFilter(waitingForView->IndexText())) {
+        if (!passes)
+            return;
+        ++leftOutOfView;
+    }
+    waitingForView = telegram;
+    if (!viewTimer->isActive())
+        viewTimer->start(std::max<qint64>(0, kViewGapMs - sinceShown.elapsed()));
+}
+
+void CVantrelDoc::ShowWaitingReport()
+{
+    const CSharedTelegram telegram = std::exchange(waitingForView, nullptr);
+    if (telegram && ViewShows())
+        ShowInView(*telegram);
+}
+
+void CVantrelDoc::ShowInView(const CDecodedTelegram& telegram)
+{
+    sinceShown.start();
+    try {
+        view->ShowReport(telegram.report, telegram.IndexText(), telegram.Status());
+    } catch (const std::exception&) {
+    }
+    const CTelegramVerdict verdict = telegram.record.Verdict();
+    emit telegramJudged(verdict.Good(), QString::fromLatin1(verdict.Word()));
 }
 
 void CVantrelDoc::OnNotice(const std::string& text)
@@ -291,7 +363,7 @@ bool CVantrelDoc::OpenCapture(const QStringList& files)
     controller.reset();
     ClearModelsAfterQueued();
     capture = std::make_unique<CCapturePlayer>(files, opened->typeCode, opened->index,
-                                               [this](const CDecodedTelegram& telegram) { Deliver(telegram); });
+                                               [this](const CSharedTelegram& telegram) { Deliver(telegram); });
     connect(capture.get(), &CCapturePlayer::sought, this, [this] { toolWindowModels.Line()->Clear(); });
     connect(capture.get(), &CCapturePlayer::message, this, &CVantrelDoc::captureMessage);
     SetToolWindowClocks();
@@ -326,7 +398,15 @@ void CVantrelDoc::SetToolWindowClocks()
 
 void CVantrelDoc::ClearModelsAfterQueued()
 {
-    QMetaObject::invokeMethod(this, [this] { toolWindowModels.Line()->Clear(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            TakeDelivered();
+            toolWindowModels.Line()->Clear();
+            leftOutOfView = 0;
+            missedByWindow = 0;
+        },
+        Qt::QueuedConnection);
 }
 
 CToolWindow::Clock CVantrelDoc::ToolWindowClock() const

@@ -1,13 +1,16 @@
 #pragma once
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
 #include <string>
 
 #include "acquisition/TelegramReceiver.h"
+#include "app/DeliveryQueue.h"
 #include "app/SaveFileDialog.h"
 #include "app/ToolWindow.h"
 #include "app/ToolWindowModels.h"
@@ -18,6 +21,7 @@ class CMemorySettingsStore;
 class CRegistry;
 class CTelegramDecoder;
 class CVantrelView;
+class QTimer;
 class QWidget;
 
 // How the document reaches the line.
@@ -29,7 +33,11 @@ struct CDocumentOptions {
 // The one document of the window: owns the settings store and the
 // acquisition controller, receives every telegram and line event from the
 // reader thread and passes it, on the user-interface thread and in arrival
-// order, to the models of the tool windows and to the view. Holds the
+// order, to the models of the tool windows and to the view. The models and
+// the tool windows take every telegram, paused display or not; the view
+// shows at most one report every kViewGapMs, the latest, and counts those
+// it had no time for. What waits for the user-interface thread is bounded
+// (CDeliveryQueue). Holds the
 // display filter and carries the "Log Data" command and the commands of the
 // tool windows of CToolWindowTable ("Hex Window", "Telegram Timing", ...).
 // Keeps, from the start of the program, the line's models (statistics,
@@ -56,7 +64,26 @@ public:
     CTelegramDecoder* telegramDecoder() const { return controller.get(); }
     CDemoLine* DemoLine() const { return demoLine.get(); }
 
+    // The report view shows no more often than this; the reports that come
+    // faster are left out of the view only.
+    static constexpr int kViewGapMs = 40;
+
     bool IsFilterEnabled() const { return filterEnabled; }
+    // Whether the display filter lets a report with this index text onto
+    // the view (always while it is off). The index bytes read as the report
+    // shows them, so a character typed into the filter never stands in for
+    // another one.
+    bool PassesFilter(const std::string& indexText) const;
+    // The view's pause (the controller's flag): the view holds its report,
+    // the models and the tool windows go on.
+    bool IsDisplayPaused() const;
+    // Reports the view had no time for (they came faster than it shows
+    // them), since the line or the capture began: the logs and the tool
+    // windows have every one.
+    std::uint64_t TelegramsLeftOutOfView() const { return leftOutOfView; }
+    // Telegrams that came while the window did not answer for so long
+    // that the queue to it was full: the logs have them, the window not.
+    std::uint64_t TelegramsMissedByWindow() const { return missedByWindow; }
     void SetFilterEnabled(bool enabled);
     QString GetFilterText() const { return filterText; }
     void SetFilterText(const QString& text);
@@ -139,7 +166,16 @@ signals:
     void captureMessage(const QString& text);
 
 private:
-    void Deliver(const CDecodedTelegram& telegram);
+    // User-interface thread: what the reader thread queued, in order.
+    void TakeDelivered();
+    void Deliver(const CSharedTelegram& telegram);
+    void DeliverLineEvent(const CLineEvent& event);
+    // The view's share of a telegram: shown now, or the latest waiting for
+    // the view's next turn.
+    void OfferToView(const CSharedTelegram& telegram);
+    void ShowWaitingReport();
+    void ShowInView(const CDecodedTelegram& telegram);
+    bool ViewShows() const;
     void ReportLogWriteError(const QString& reason);
     void ShowMessage(const QString& text, bool critical);
     void ShowMessageAndWait(const QString& text);
@@ -162,6 +198,12 @@ private:
     bool filterEnabled = false;
     QString filterText = QStringLiteral("0");
     CToolWindowModels toolWindowModels;
+    CDeliveryQueue delivery;
+    CSharedTelegram waitingForView;  // the latest report the view has not had time for
+    QTimer* viewTimer = nullptr;     // the view's next turn
+    QElapsedTimer sinceShown;        // since the view last showed a report
+    std::uint64_t leftOutOfView = 0;
+    std::uint64_t missedByWindow = 0;
     std::map<int, QPointer<CToolWindow>> toolWindows;  // by command
     QPointer<CVantrelView> view;
     QPointer<QWidget> mainWindow;

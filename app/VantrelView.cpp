@@ -46,16 +46,23 @@ QTextCharFormat FormatFor(const CRtfRun& run, const QFont& fixedFont)
     return format;
 }
 
-// Lifts the pause however Configure ends.
+// Lifts the pause and ends configuring however Configure ends.
 class CUnpauseOnExit {
 public:
-    explicit CUnpauseOnExit(CTelegramDecoder& controller) : controller(controller) {}
-    ~CUnpauseOnExit() { controller.SetPaused(false); }
+    CUnpauseOnExit(CTelegramDecoder& controller, bool& configuring) : controller(controller), configuring(configuring)
+    {
+    }
+    ~CUnpauseOnExit()
+    {
+        controller.SetPaused(false);
+        configuring = false;
+    }
     CUnpauseOnExit(const CUnpauseOnExit&) = delete;
     CUnpauseOnExit& operator=(const CUnpauseOnExit&) = delete;
 
 private:
     CTelegramDecoder& controller;
+    bool& configuring;
 };
 } // namespace
 
@@ -100,10 +107,7 @@ void CVantrelView::ShowReport(const std::string& report, const std::string& inde
     if (!vantrelDoc)
         return;
     if (vantrelDoc->IsFilterEnabled()) {
-        // The index bytes read as the report shows them, so a character
-        // typed into the filter never stands in for another one.
-        const QString index = QString::fromLatin1(indexText.data(), static_cast<qsizetype>(indexText.size()));
-        const bool passes = index.contains(vantrelDoc->GetFilterText(), Qt::CaseSensitive);
+        const bool passes = vantrelDoc->PassesFilter(indexText);
         emit flashBlockLight(!passes);
         if (!passes)
             return;  // the previous report stays on the screen
@@ -136,9 +140,12 @@ void CVantrelView::OnConfigure()
     if (!controller)
         return;
     {
-        CUnpauseOnExit unpause(*controller);
+        // The view holds its report while the settings are open; the line
+        // is read on with the settings it has, into the logs and the models.
+        CUnpauseOnExit unpause(*controller, configuring);
         CCommSettingsDlg dialog(this);
         controller->SetPaused(true);
+        configuring = true;
         emit pauseChanged();
         // An idle read is ended rather than waited out: the dialog opens at
         // once however long the receive timeout.

@@ -28,8 +28,9 @@ public:
     explicit CVantrelView(CVantrelDoc* owner, QWidget* parent = nullptr);
     ~CVantrelView() override;
 
-    // User-interface thread, once per telegram handed over, with its
-    // receive status: the receive light flashes red for an empty read.
+    // User-interface thread, for the telegrams the document shows (not
+    // while paused, at most one every kViewGapMs), with the receive
+    // status: the receive light flashes red for an empty read.
     void ShowReport(const std::string& report, const std::string& indexText, TelegramStatus status);
     // Puts a report's text with its colours, weights and sizes into target.
     static void RenderReport(const std::string& report, QTextDocument& target);
@@ -48,6 +49,8 @@ public:
     QPrinter& Printer();
 
     bool IsPaused() const;
+    // While the settings dialog of Configure is open.
+    bool IsConfiguring() const { return configuring; }
 
     // Opens the snapshot file in the desktop's text editor: 0 when the
     // editor was started, otherwise an errno value (ENOENT: no editor).
@@ -78,4 +81,5 @@ private:
     QString lastSnapshotPath;
     QStringList snapshotPaths;  // every snapshot written, deleted with the view
     bool splashShown = false;
+    bool configuring = false;
 };

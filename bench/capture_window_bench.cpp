@@ -16,10 +16,7 @@
 #include <sstream>
 
 #include "app/CapturePlayer.h"
-#include "app/MainFrame.h"
-#include "app/ToolWindowTable.h"
-#include "app/VantrelDoc.h"
-#include "app/VantrelView.h"
+#include "bench/BenchWindow.h"
 #include "clock/WallTime.h"
 #include "decoders/FormatTable.h"
 #include "decoders/TelegramGenerator.h"
@@ -54,21 +51,13 @@ int WriteCapture(const std::string& path, const CFormatEntry& format, int minute
 
 int main(int argc, char** argv)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir config;
-    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+    UseOffscreenPlatform(config);
     QApplication application(argc, argv);
-    const char* minutesText = std::getenv("VANTREL_BENCH_MINUTES");
-    const int minutes = minutesText ? std::max(1, std::atoi(minutesText)) : 5;
+    const int minutes = BenchSetting("VANTREL_BENCH_MINUTES", 5);
 
-    CVantrelDoc document;
-    auto* view = new CVantrelView(&document);
-    CMainFrame frame(&document, view);
-    document.OnNewDocument();
-    frame.resize(710, 660);
-    frame.show();
-    for (const CToolWindowEntry& tool : CToolWindowTable::Entries())
-        document.OnToolWindow(tool.commandId);
+    CBenchWindow window(true);
+    CVantrelDoc& document = window.document;
 
     std::printf("%-12s %8s %10s %12s %16s\n", "format", "reads", "seconds", "shown/s", "longest block ms");
     for (const CFormatEntry& format : CFormatTable::Formats()) {

@@ -13,7 +13,8 @@
 class CLineModels : public CTelegramReceiver {
 public:
     void OnTelegramDecoded(const CSharedTelegram& telegram) override { Add(*telegram); }
-    // Counts the datagrams the system dropped.
+    // Counts the datagrams the system dropped; a port the user closed or
+    // replaced counts in no interval and no age.
     void OnLineEvent(const CLineEvent& event) override;
     void Add(const CDecodedTelegram& telegram);
     // Forgets everything known, in place: the windows that draw the models

@@ -92,7 +92,8 @@ void AppendLine(std::string& table, const std::vector<std::string>& cells, char 
 
 double CStatisticsRow::MeanIntervalSeconds() const
 {
-    return arrivals < 2 ? 0.0 : (lastTime - firstTime) * 0.001 / static_cast<double>(arrivals - 1);
+    const std::uint64_t intervals = arrivals < 2 ? 0 : arrivals - 1 - intervalsAcrossClose;
+    return intervals == 0 ? 0.0 : (lastTime - firstTime - msAcrossClose) * 0.001 / static_cast<double>(intervals);
 }
 
 std::optional<double> CStatisticsRow::AgeSeconds(double now) const
@@ -149,9 +150,13 @@ void CTelegramStatistics::Count(CStatisticsRow& row, double receiveTime, const C
         return;  // the line was silent: nothing arrived
     if (row.arrivals == 0) {
         row.firstTime = receiveTime;
+    } else if (row.nextAcrossClose) {
+        ++row.intervalsAcrossClose;
+        row.msAcrossClose += receiveTime - row.lastTime;
     } else {
         row.longestIntervalMs = std::max(row.longestIntervalMs, receiveTime - row.lastTime);
     }
+    row.nextAcrossClose = false;
     row.lastTime = receiveTime;
     ++row.arrivals;
 }
@@ -181,6 +186,15 @@ std::string CTelegramStatistics::IndexCapText()
 {
     return "More than " + std::to_string(kMaxIndexes) +
            " indexes: the telegrams of the later ones are counted together as other indexes";
+}
+
+void CTelegramStatistics::SkipIntervalsAcrossClose()
+{
+    for (auto& [key, row] : indexes)
+        row.nextAcrossClose = true;
+    otherIndexes.nextAcrossClose = true;
+    withoutIndex.nextAcrossClose = true;
+    total.nextAcrossClose = true;
 }
 
 void CTelegramStatistics::Reset()

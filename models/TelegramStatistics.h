@@ -39,6 +39,11 @@ struct CStatisticsRow {
     double firstTime = 0.0;        // receive times, clock milliseconds
     double lastTime = 0.0;
     double longestIntervalMs = 0.0;
+    // Intervals across a port the user closed: no interval of the line's,
+    // left out of the longest and the mean.
+    bool nextAcrossClose = false;
+    std::uint64_t intervalsAcrossClose = 0;
+    double msAcrossClose = 0.0;
 
     // Seconds; 0 while fewer than two telegrams arrived.
     double MeanIntervalSeconds() const;
@@ -103,6 +108,10 @@ public:
     // Reads framed by silence that hold two or more whole telegrams, judged
     // as one: reads framing by content would have parted.
     void AddReadHoldingSeveral() { ++readsHoldingSeveral; }
+
+    // The user closed the port: the interval from each row's last telegram
+    // to its next is not an interval of the line.
+    void SkipIntervalsAcrossClose();
     std::uint64_t ReadsHoldingSeveral() const { return readsHoldingSeveral; }
 
 private:

@@ -13,6 +13,7 @@ std::string CPortErrorReporter::LineFor(const CLineEvent& event)
         break;
     case CLineEvent::Kind::Reconnecting:
     case CLineEvent::Kind::DroppedBySystem:
+    case CLineEvent::Kind::ClosedByUser:
         return {};
     }
     const bool lost = event.kind == CLineEvent::Kind::Lost;

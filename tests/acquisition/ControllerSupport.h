@@ -50,6 +50,7 @@ inline const char* KindName(CLineEvent::Kind kind)
     case CLineEvent::Kind::Back: return "back";
     case CLineEvent::Kind::Replaced: return "replaced";
     case CLineEvent::Kind::DroppedBySystem: return "dropped";
+    case CLineEvent::Kind::ClosedByUser: return "closed by the user";
     }
     return "?";
 }
@@ -71,6 +72,7 @@ public:
         switch (event.kind) {
         case CLineEvent::Kind::Refused:
         case CLineEvent::Kind::Lost:
+        case CLineEvent::Kind::ClosedByUser:
             fault = {event.portName, event.linePath, event.reason, event.kind == CLineEvent::Kind::Lost, fault.dropped};
             break;
         case CLineEvent::Kind::Back: fault = {"", "", "", false, fault.dropped}; break;

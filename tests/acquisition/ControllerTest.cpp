@@ -204,26 +204,40 @@ TEST_F(ControllerTest, TypeWithoutDecoderCannotLog)
     EXPECT_FALSE(std::filesystem::exists(logDir.File("log.raw")));
 }
 
-TEST_F(ControllerTest, PauseHoldsBackTheDisplayButNotCountingOrLogging)
+TEST_F(ControllerTest, PauseIsTheDisplaysAloneEveryTelegramIsCountedLoggedAndHandedOver)
 {
     Start(kTypeHpr418F);
     auto generator = CTelegramGenerator::Create(kTypeHpr418F);
     const auto [csvPath, rawPath, headerLines] = StartLogging("paused");
 
     controller->SetPaused(true);
+    EXPECT_TRUE(controller->IsPaused());
     std::string sent;
     for (int i = 0; i < 3; ++i) {
         const std::string telegram = generator->Next();
         SendLogged(telegram, rawPath);
         sent += telegram;
     }
-    EXPECT_EQ(receiver.Count(), 0u);
+    ASSERT_TRUE(receiver.WaitFor(3));
     EXPECT_EQ(ReadWholeFile(rawPath), sent);
     EXPECT_EQ(LineCount(ReadWholeFile(csvPath)), headerLines + 3);
 
     controller->SetPaused(false);
     const CHandOff next = Exchange(generator->Next());
     EXPECT_NE(next.text.find("Telegram number : 4"), std::string::npos) << next.text;
+}
+
+TEST_F(ControllerTest, PortClosedByTheUserIsToldAndOpensAgainAtTheNextPass)
+{
+    Start(kNoDecoder);
+    Exchange("before");
+    controller->ClosePort();
+    EXPECT_EQ(receiver.Fault().reason, "closed by the user");
+    ASSERT_TRUE(Eventually([&] { return receiver.Fault().reason.empty(); }));
+    Exchange("after");
+    EXPECT_EQ(ToldInOrder(receiver),
+              (std::vector<std::string>{"telegram before", "closed by the user", "back", "telegram after"}));
+    EXPECT_EQ(receiver.Fault().reason, "");
 }
 
 TEST_F(ControllerTest, TypeChangeWhileLoggingKeepsWhatWasLogged)

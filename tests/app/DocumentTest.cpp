@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <thread>
 
 #include <sys/stat.h>
 
@@ -19,6 +20,7 @@
 #include "app/CommSettingsDlg.h"
 #include "app/ControlId.h"
 #include "app/DataMonitorDlg.h"
+#include "app/DeliveryQueue.h"
 #include "app/MainFrame.h"
 #include "app/TelegramStatisticsDlg.h"
 #include "app/TimingDiagnosticsDlg.h"
@@ -29,6 +31,7 @@
 #include "clock/WallTime.h"
 #include "decoders/FormatTable.h"
 #include "decoders/TelegramGenerator.h"
+#include "report/ReportBuilder.h"
 #include "settings/Registry.h"
 #include "simulation/DemoLine.h"
 #include "simulation/PtyLine.h"
@@ -231,7 +234,7 @@ private slots:
         capture->SetSpeed(CCapturePlayer::Speed::AsFast);
         QTRY_VERIFY_WITH_TIMEOUT(capture->HasEnded(), kWait);
         QCOMPARE(TelegramsKnown(*document), std::uint64_t(kCaptureReads));
-        QCOMPARE(ShownTelegramNumber(), kCaptureReads);
+        QTRY_COMPARE_WITH_TIMEOUT(ShownTelegramNumber(), kCaptureReads, kWait);  // the view's turn comes
         const std::int64_t lastUtcMs = kCaptureStartUtcMs + (kCaptureReads - 1) * kCaptureStepMs;
         QCOMPARE(capture->Position().utcMilliseconds, lastUtcMs);
         QCOMPARE(capture->Now(), double(lastUtcMs));  // ages stop where the capture ended
@@ -255,42 +258,121 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(TelegramsKnown(*document) > 0, kWait);
     }
 
-    void pauseHoldsTheDisplay()
+    void pauseHoldsTheViewWhileTheModelsAndToolWindowsGoOn()
     {
         StartWindow();
+        document->OnToolWindow(CMainFrame::kHexWindow);
         QTRY_VERIFY_WITH_TIMEOUT(!view->toPlainText().isEmpty(), kWait);
         frame->Action(CMainFrame::kPause)->trigger();
         QVERIFY(Controller().IsPaused());
         QVERIFY(Checked(CMainFrame::kPause));
         QTest::qWait(300);  // what was on its way when pausing
-        QSignalSpy delivered(document.get(), &CVantrelDoc::telegramDelivered);
         QSignalSpy flashes(view, &CVantrelView::flashReceiveLight);
         const QString shown = view->toPlainText();
+        const std::uint64_t known = TelegramsKnown(*document);
+        const std::uint64_t bytes = HexWindow()->HexView()->StoredByteCount();
         QTest::qWait(800);
-        QCOMPARE(delivered.count(), 0);
         QCOMPARE(flashes.count(), 0);
         QCOMPARE(view->toPlainText(), shown);
+        QVERIFY(TelegramsKnown(*document) >= known + 3);
+        QVERIFY(HexWindow()->HexView()->StoredByteCount() > bytes);
+        // The 10 a second stay 10 a second in the statistics.
+        QVERIFY(document->Models()->Statistics().Rows().back().MaxIntervalSeconds() < 1.0);
 
         frame->Action(CMainFrame::kPause)->trigger();
         QVERIFY(!Checked(CMainFrame::kPause));
-        QTRY_VERIFY_WITH_TIMEOUT(delivered.count() > 0, kWait);
+        QTRY_VERIFY_WITH_TIMEOUT(flashes.count() > 0, kWait);
+        QTRY_VERIFY_WITH_TIMEOUT(view->toPlainText() != shown, kWait);
     }
 
-    void configureAlwaysEndsUnpaused()
+    void configureReadsTheLineOnAndAlwaysEndsUnpaused()
     {
         StartWindow();
         QTRY_VERIFY_WITH_TIMEOUT(!view->toPlainText().isEmpty(), kWait);
         view->OnPause();
         QVERIFY(Controller().IsPaused());
         bool wasPausedDuringDialog = false;
+        QString paneDuringDialog;
+        std::uint64_t knownBefore = 0;
+        std::uint64_t knownDuring = 0;
         WhenShown<CCommSettingsDlg>([&](CCommSettingsDlg* dialog) {
             wasPausedDuringDialog = Controller().IsPaused();
+            knownBefore = TelegramsKnown(*document);
+            QTest::qWait(1500);
+            knownDuring = TelegramsKnown(*document);
+            frame->UpdateCommandUi();
+            paneDuringDialog = PortPane();
             dialog->reject();
         });
         view->OnConfigure();
         QVERIFY(wasPausedDuringDialog);
         QVERIFY(!Controller().IsPaused());
         QVERIFY(!Checked(CMainFrame::kPause));
+        // The models went on counting while the settings were open, and
+        // the port pane said the line was read on.
+        QVERIFY2(knownDuring >= knownBefore + 5, qPrintable(QString("%1 then %2").arg(knownBefore).arg(knownDuring)));
+        QVERIFY(document->Models()->Statistics().Rows().back().MaxIntervalSeconds() < 1.0);
+        QCOMPARE(paneDuringDialog, QString("COM7 9600 8 N 1 - read on while the settings are open"));
+        QTRY_COMPARE_WITH_TIMEOUT(PortPane(), QString("COM7 9600 8 N 1"), kWait);
+    }
+
+    void aFloodReachesEveryModelAndTheViewShowsWhatItHasTimeFor()
+    {
+        // Telegrams come from the reader thread far faster than the view
+        // shows them, on a port that is refused (so nothing else comes):
+        // the models and the hex window take every one, the view the latest,
+        // and the port pane says how many it left out. A window that does
+        // not answer holds at most the queue's bound; the rest it misses.
+        struct CFloodCase {
+            const char* what;
+            bool windowAnswers;
+            int telegrams;
+            int taken;
+        };
+        constexpr int kBound = static_cast<int>(CDeliveryQueue::kMaxWaiting);
+        const CFloodCase cases[] = {
+            {"the window answers", true, 5000, 5000},
+            {"the window does not answer", false, kBound + 250, kBound},
+        };
+        CPortMap::SetOverride(kLinePort, "/nonexistent/line");
+        for (const CFloodCase& c : cases) {
+            qInfo("%s", c.what);
+            frame.reset();
+            document.reset();
+            StartWindow();
+            document->OnToolWindow(CMainFrame::kHexWindow);
+            QTRY_VERIFY_WITH_TIMEOUT(PortPane().contains("No such file"), kWait);
+            QSignalSpy flashes(view, &CVantrelView::flashReceiveLight);
+            std::thread reader([&] {
+                for (int i = 0; i < c.telegrams; ++i) {
+                    CReportBuilder report;
+                    report.Append("Flood telegram %d", i);
+                    CTelegramRecord record;
+                    record.status = kStatusBadData;
+                    document->OnTelegramDecoded(std::make_shared<const CDecodedTelegram>(
+                        CDecodedTelegram{"0123456789", report.GetDocument(), {}, record}));
+                }
+            });
+            // The event loop runs while the flood comes, or only once it is over.
+            if (c.windowAnswers)
+                QTRY_COMPARE_WITH_TIMEOUT(document->Models()->Statistics().Rows().back().badData,
+                                          static_cast<std::uint64_t>(c.taken), kWait);
+            reader.join();
+            QTRY_COMPARE_WITH_TIMEOUT(document->Models()->Statistics().Rows().back().badData,
+                                      static_cast<std::uint64_t>(c.taken), kWait);
+            // After the zero byte every opening starts with.
+            QCOMPARE(HexWindow()->HexView()->StoredByteCount(), 1 + static_cast<std::uint64_t>(c.taken) * 10);
+            QCOMPARE(document->TelegramsMissedByWindow(), static_cast<std::uint64_t>(c.telegrams - c.taken));
+            QTRY_VERIFY_WITH_TIMEOUT(view->toPlainText().contains(QString("Flood telegram %1").arg(c.taken - 1)),
+                                     kWait);
+            const std::uint64_t leftOut = document->TelegramsLeftOutOfView();
+            QCOMPARE(flashes.count() + static_cast<qint64>(leftOut), static_cast<qint64>(c.taken));
+            QVERIFY(flashes.count() < c.taken / 2);
+            frame->UpdateCommandUi();
+            QVERIFY2(PortPane().contains(QString(" - %1 not shown in time").arg(leftOut)), qPrintable(PortPane()));
+            QCOMPARE(PortPane().contains(QString(" - %1 missed by the window").arg(c.telegrams - c.taken)),
+                     c.telegrams > c.taken);
+        }
     }
 
     void configureWithoutChangesLeavesTheLineAndTheCountAlone()

@@ -1,10 +1,14 @@
 // The timing ages: when an index counts as silent for longer than the
-// position timeout, and what Reset, Restart and a new timeout keep.
+// position timeout, and what Reset, Restart and a new timeout keep; the
+// time the user keeps the port closed counts in no age and no interval.
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "models/LineModels.h"
 #include "models/TimingAges.h"
 
 namespace {
@@ -42,7 +46,7 @@ TEST(TimingAges, StaleOnceSilentForLongerThanTheTimeoutAtAnyTime)
             ages.Add(Index("B1", time));
         ASSERT_EQ(ages.Rows().size(), 1u);
         EXPECT_EQ(ages.IsStale(ages.Rows()[0], c.now), c.stale);
-        EXPECT_DOUBLE_EQ(CTimingAges::AgeSeconds(ages.Rows()[0], c.now), (c.now - c.arrivals.back()) * 0.001);
+        EXPECT_DOUBLE_EQ(ages.AgeSeconds(ages.Rows()[0], c.now), (c.now - c.arrivals.back()) * 0.001);
     }
 }
 
@@ -90,6 +94,64 @@ TEST(TimingAges, RowsInTheOrderOfTheirFirstTelegramUpToTheLimit)
         ages.Add(Index("N" + std::to_string(i), 30));
     EXPECT_EQ(ages.Rows().size(), CTimingAges::kMaxIndexes);
     EXPECT_EQ(ages.Rows()[1].kind, 0);
+}
+
+// A telegram of index B1 at time (ms), or a line event at time: how the
+// line's models take a port that the user closes and the reader opens again.
+struct CLineStep {
+    double time;
+    std::optional<CLineEvent::Kind> event;  // none: a telegram of B1
+};
+
+struct CClosedCase {
+    const char* what;
+    std::vector<CLineStep> steps;
+    double now;
+    bool stale;
+    double ageSeconds;           // of B1 at now
+    double longestIntervalSecs;  // of B1
+    double meanIntervalSecs;     // of B1
+};
+
+TEST(TimingAges, APortTheUserClosedCountsInNoAgeAndNoInterval)
+{
+    using Kind = CLineEvent::Kind;
+    const CClosedCase cases[] = {
+        {"closed for 9.5 s, then read again", {{0, {}}, {1000, {}}, {1100, Kind::ClosedByUser}, {10600, Kind::Back},
+         {10700, {}}}, 10700, false, 0.0, 1.0, 1.0},
+        {"ages stand while the port is closed", {{0, {}}, {500, Kind::ClosedByUser}}, 60000, false, 0.5, 0.0, 0.0},
+        {"and run again once it is open", {{0, {}}, {500, Kind::ClosedByUser}, {20500, Kind::Back}}, 26001, true,
+         6.001, 0.0, 0.0},
+        {"another port chosen: the gap to its first read is not counted", {{0, {}}, {1000, {}},
+         {2000, Kind::Replaced}, {9000, {}}, {10000, {}}}, 10000, false, 0.0, 1.0, 1.0},
+        {"a port the user chose that is refused is a fault of the line", {{0, {}}, {1000, Kind::Replaced},
+         {1200, Kind::Refused}}, 5201, true, 5.001, 0.0, 0.0},
+        {"without a close, the same gap is a silence of the line", {{0, {}}, {1000, {}}, {10700, {}}}, 10700, true,
+         0.0, 9.7, 5.35},
+    };
+    for (const CClosedCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        CLineModels models;
+        for (const CLineStep& step : c.steps) {
+            if (step.event) {
+                CLineEvent event;
+                event.kind = *step.event;
+                event.time = step.time;
+                models.OnLineEvent(event);
+            } else {
+                CTelegramRecord record;
+                record.status = kStatusOk;
+                models.Add(CDecodedTelegram{"x", "", Index("B1", step.time), record});
+            }
+        }
+        const CTimingAges& ages = models.Timing();
+        ASSERT_EQ(ages.Rows().size(), 1u);
+        EXPECT_EQ(ages.IsStale(ages.Rows()[0], c.now), c.stale);
+        EXPECT_NEAR(ages.AgeSeconds(ages.Rows()[0], c.now), c.ageSeconds, 1e-9);
+        const CStatisticsRow row = models.Statistics().Rows().front();
+        EXPECT_NEAR(row.MaxIntervalSeconds(), c.longestIntervalSecs, 1e-9);
+        EXPECT_NEAR(row.MeanIntervalSeconds(), c.meanIntervalSecs, 1e-9);
+    }
 }
 
 } // namespace

@@ -259,6 +259,13 @@ void CVantrelDoc::Deliver(const CSharedTelegram& telegram)
     // it is open.
     toolWindowModels.Add(*telegram);
     OfferToView(telegram);
+    // The verdict pane tells the last telegram's verdict, also of one whose
+    // report the view had no time for: a bad telegram never hides behind a
+    // good report.
+    if (ViewShows()) {
+        const CTelegramVerdict verdict = telegram->record.Verdict();
+        emit telegramJudged(verdict.Good(), QString::fromLatin1(verdict.Word()));
+    }
     emit telegramDelivered();
     if (telegram->holdsSeveralTelegrams && !severalTelegramsTold) {
         severalTelegramsTold = true;
@@ -315,8 +322,6 @@ void CVantrelDoc::ShowInView(const CDecodedTelegram& telegram)
         view->ShowReport(telegram.report, telegram.IndexText(), telegram.Status());
     } catch (const std::exception&) {
     }
-    const CTelegramVerdict verdict = telegram.record.Verdict();
-    emit telegramJudged(verdict.Good(), QString::fromLatin1(verdict.Word()));
 }
 
 void CVantrelDoc::OnNotice(const std::string& text)

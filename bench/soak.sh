@@ -51,7 +51,7 @@ hwm() { awk '/VmHWM/ {print $2}' "/proc/$1/status" 2>/dev/null || echo 0; }
 # Runs one program against the line and reports its memory.
 soak() {
   local label="$1"; shift
-  "$@" >/dev/null 2>"$XDG_CONFIG_HOME/$label.err" &
+  "$@" >"$XDG_CONFIG_HOME/$label.out" 2>"$XDG_CONFIG_HOME/$label.err" &
   local pid=$!
   pids+=("$pid")
   sleep 3
@@ -70,6 +70,9 @@ soak() {
   echo "$label 5 s after the line stopped: resident $(( $(rss "$pid") / 1024 )) MB, peak $(( $(hwm "$pid") / 1024 )) MB"
   kill -TERM "$pid" 2>/dev/null || true
   wait "$pid" 2>/dev/null || true
+  # The monitor's statistics: how many telegrams it took, how many indexes
+  # went past the cap.
+  grep -E '^(total|other indexes)' "$XDG_CONFIG_HOME/$label.out" | cut -f1-4 | sed "s/^/$label statistics: /" || true
 }
 
 echo "soak: ${rate} telegrams/s, each with a new index, for ${seconds} s"
@@ -78,9 +81,7 @@ if [ "$which" != window ]; then
   soak monitor "$cli" monitor --port COM90 --type 4 --stats
 fi
 if [ "$which" != monitor ]; then
-  printf '[General]\nTelegram=4\nPort=COM90\n' >"$XDG_CONFIG_HOME/Quorvane International Ltd/Vantrel.conf" 2>/dev/null || {
-    mkdir -p "$XDG_CONFIG_HOME/Quorvane International Ltd"
-    printf '[General]\nTelegram=4\nPort=COM90\n' >"$XDG_CONFIG_HOME/Quorvane International Ltd/Vantrel.conf"
-  }
-  soak window "$window" --open "timing,plot,stats,hex"
+  mkdir -p "$XDG_CONFIG_HOME/Quorvane International Ltd"
+  printf '[General]\nTelegram=4\nPort=COM90\n' >"$XDG_CONFIG_HOME/Quorvane International Ltd/Vantrel.conf"
+  soak window "$window" --open "timing,plot,stats"
 fi
